@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The in-memory copy of one chip. The buffer is indexed by chip location,
+// 0 to size - 1; the classic 1-based element k is location k - 1 (Element()).
+// Every re-creation leaves all bytes 00.
+class MemoryImage {
+ public:
+  MemoryImage() = default;
+  explicit MemoryImage(std::int32_t size) { Recreate(size); }
+
+  // Drops the contents and makes `size` bytes of 00.
+  void Recreate(std::int32_t size) { bytes_.assign(static_cast<std::size_t>(size), 0); }
+  // Sets every byte to 00, keeping the size.
+  void Fill_All_00();
+
+  std::int32_t Size() const { return static_cast<std::int32_t>(bytes_.size()); }
+
+  std::uint8_t& At(std::int32_t location) { return bytes_[static_cast<std::size_t>(location)]; }
+  std::uint8_t At(std::int32_t location) const {
+    return bytes_[static_cast<std::size_t>(location)];
+  }
+  // 1-based element k, as the image is numbered in the hex view's rules.
+  std::uint8_t Element(std::int32_t k) const { return At(k - 1); }
+
+  std::uint8_t* Data() { return bytes_.data(); }
+  const std::uint8_t* Data() const { return bytes_.data(); }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};

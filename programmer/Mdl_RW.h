@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "image/MemoryImage.h"
+#include "programmer/BoardTiming.h"
+#include "programmer/PortIo.h"
+#include "programmer/PortSettings.h"
+#include "programmer/UserInterfaces.h"
+
+// What the board routines work through.
+struct Board {
+  PortIo& port;
+  BoardTiming& timing;
+  const PortSettings& settings;  // IoDelay, ProgPulse, VerifyEmpty, MaxAttempts
+  Progress& progress;
+  Messages& messages;
+};
+
+// Re-creates `image` with `size` bytes and fills it from the chip, location 0 first.
+void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image);
+
+// True when every location of the chip reads FFh; stops at the first that does not.
+bool Blank_Check(Board& board, std::int16_t base, std::int32_t size);
+
+// Burns the first `size` bytes of `image` into the chip, each verified after
+// every pulse; blank check first while VerifyEmpty is on.
+void Write_Eprom(Board& board, std::int16_t base, std::int32_t size, const MemoryImage& image);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+// How the board is reached and timed; one set for the whole run, never saved.
+struct PortSettings {
+  std::int16_t LptBase = 888;                      // 378h, LPT1
+  std::int32_t IoDelay = 100;                      // Delay_Loop iterations between port accesses
+  std::int32_t ProgPulse = 1;                      // milliseconds per programming pulse
+  bool VerifyEmpty = true;                         // blank check before programming
+  static constexpr std::int16_t MaxAttempts = 10;  // pulses per location before "Bad Eprom"
+};
+
+// Register addresses relative to LptBase.
+inline constexpr int kDataRegister = 0;
+inline constexpr int kControlRegister = 2;

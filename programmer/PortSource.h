@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "programmer/PortIo.h"
+
+// Hands out port access for a base address. A hardware source opens and
+// claims the port once and holds it until the base address changes or the
+// source is destroyed.
+class PortSource {
+ public:
+  virtual ~PortSource() = default;
+  // The port for `base`, or nullptr with `whyNot` saying what is missing and
+  // how to get it (group lp, root, or --simulate).
+  virtual PortIo* Acquire(std::int16_t base, std::string& whyNot) = 0;
+};
