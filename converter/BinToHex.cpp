@@ -23,7 +23,7 @@ int BinToHex(const std::string& input_path, const std::string& output_target, st
   FileDescriptor output = CreateNewOutput(output_target);
   if (!output) return 0;
 
-  const auto image = ReadWhole(input.get(), size);
+  const InputBuffer image = ReadWhole(input.get(), size);
   input.Close();
   const std::unique_ptr<char[]> text(
       image ? new (std::nothrow) char[HexTextBound(kChunkBytes) + kEndOfFileRecordLength]
@@ -36,7 +36,7 @@ int BinToHex(const std::string& input_path, const std::string& output_target, st
   std::uint64_t begin = 0;
   do {
     const std::uint64_t end = std::min<std::uint64_t>(begin + kChunkBytes, size);
-    std::size_t length = FormatRecords(image.get(), begin, end, text.get());
+    std::size_t length = FormatRecords(image.data(), begin, end, text.get());
     if (end == size) {
       std::memcpy(text.get() + length, kEndOfFileRecord, kEndOfFileRecordLength);
       length += kEndOfFileRecordLength;

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 // A file descriptor that is closed when it goes out of scope.
@@ -36,9 +35,27 @@ FileDescriptor OpenInput(const std::string& path);
 // `chosen` receives the name created.
 FileDescriptor CreateNewOutput(const std::string& target, std::string* chosen = nullptr);
 
+// A whole input file in memory, released when it goes out of scope.
+class InputBuffer {
+ public:
+  InputBuffer() = default;
+  InputBuffer(InputBuffer&& other) noexcept;
+  InputBuffer& operator=(InputBuffer&& other) noexcept;
+  ~InputBuffer();
+
+  const std::uint8_t* data() const { return data_; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  friend InputBuffer ReadWhole(int fd, std::uint64_t size);
+  void* mapping_ = nullptr;
+  std::size_t mapped_ = 0;
+  std::uint8_t* data_ = nullptr;  // the first large-page boundary in the mapping
+};
+
 // Exactly `size` bytes read from the start of `fd` into a buffer of that
 // size; empty when the read fails, falls short, or the memory is not there.
-std::unique_ptr<std::uint8_t[]> ReadWhole(int fd, std::uint64_t size);
+InputBuffer ReadWhole(int fd, std::uint64_t size);
 
 // Writes all of `data`; false on any error.
 bool WriteAll(int fd, const void* data, std::size_t size);

@@ -26,7 +26,7 @@ int HexToBin(const std::string& input_path, const std::string& output_target, st
   FileDescriptor output = CreateNewOutput(output_target);
   if (!output) return 0;
 
-  const auto text = ReadWhole(input.get(), size);
+  const InputBuffer text = ReadWhole(input.get(), size);
   input.Close();
   if (!text) {
     messages.ShowMessage(ErrorReadingFile(input_path));
@@ -34,7 +34,7 @@ int HexToBin(const std::string& input_path, const std::string& output_target, st
   }
 
   FileSink sink(output.get());
-  const HexReadEnd end = ReadHexRecords(text.get(), size, sink, messages);
+  const HexReadEnd end = ReadHexRecords(text.data(), size, sink, messages);
   // A write that fails late (a full disk on a network file system) shows up at the close.
   if (!output.Close() || end == HexReadEnd::WriteFailed) {
     messages.ShowMessage(ErrorReadingFile(input_path));

@@ -1,11 +1,11 @@
 #include "converter/ZezaMessageOutput.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QMessageBox>
-#include <QString>
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
+
+#include "converter/MessageBoxModule.h"
 
 namespace {
 
@@ -13,10 +13,6 @@ bool IsSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
-
-// Qt's own warnings while it looks for a display ("could not connect to
-// display") would only clutter the fallback output.
-void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // CR LF and lone CR end lines in zeza's texts; a box and a terminal want LF.
 std::string WithLineFeeds(const std::string& text) {
@@ -34,47 +30,35 @@ std::string WithLineFeeds(const std::string& text) {
 
 }  // namespace
 
-ZezaMessageOutput::ZezaMessageOutput(const char* program_name)
-    : program_name_(program_name != nullptr ? program_name : "zeza") {}
+ZezaMessageOutput::ZezaMessageOutput(std::string program_name,
+                                     std::vector<std::string> module_folders)
+    : program_name_(std::move(program_name)), module_folders_(std::move(module_folders)) {}
 
-ZezaMessageOutput::~ZezaMessageOutput() = default;
+ZezaMessageOutput::~ZezaMessageOutput() {
+  if (boxes_ != nullptr) close_(boxes_);
+  // The module stays loaded: Qt does not expect to be unloaded before exit.
+}
 
-bool ZezaMessageOutput::StartQt() {
-  if (tried_qt_) return app_ != nullptr;
-  tried_qt_ = true;
+bool ZezaMessageOutput::OpenBoxes() {
+  if (tried_boxes_) return boxes_ != nullptr;
+  tried_boxes_ = true;
   if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) return false;
-
-  // Qt aborts the process when none of its platforms can start, and an
-  // unreachable display is not a reason to crash: the list ends with
-  // "offscreen", which always starts and tells us to print instead.
-  const char* chosen = std::getenv("QT_QPA_PLATFORM");
-  if (chosen != nullptr && *chosen != '\0') {
-    platforms_ = std::string(chosen) + ";";
-  } else {
-    if (IsSet("WAYLAND_DISPLAY")) platforms_ += "wayland;";
-    if (IsSet("DISPLAY")) platforms_ += "xcb;";
+  for (const std::string& folder : module_folders_) {
+    module_ = ::dlopen((folder + "/" + kZezaBoxModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module_ != nullptr) break;
   }
-  platforms_ += "offscreen";
-  // Qt sees only these arguments, never the user's file name.
-  qt_argv_[0] = program_name_.data();
-  qt_argv_[1] = const_cast<char*>("-platform");
-  qt_argv_[2] = platforms_.data();
-  qt_argc_ = 3;
-
-  const QtMessageHandler previous = qInstallMessageHandler(DropQtMessages);
-  app_ = std::make_unique<QApplication>(qt_argc_, qt_argv_);
-  qInstallMessageHandler(previous);
-  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-    app_.reset();  // nobody would see a box there, and nobody could close it
-  }
-  return app_ != nullptr;
+  if (module_ == nullptr) return false;
+  const auto open = reinterpret_cast<void* (*)(const char*)>(::dlsym(module_, "ZezaBoxOpen"));
+  show_ = reinterpret_cast<decltype(show_)>(::dlsym(module_, "ZezaBoxShow"));
+  close_ = reinterpret_cast<decltype(close_)>(::dlsym(module_, "ZezaBoxClose"));
+  if (open == nullptr || show_ == nullptr || close_ == nullptr) return false;
+  boxes_ = open(program_name_.c_str());
+  return boxes_ != nullptr;
 }
 
 void ZezaMessageOutput::ShowMessage(const std::string& text) {
-  if (StartQt()) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kZezaBanner),
-                    QString::fromLocal8Bit(WithLineFeeds(text)), QMessageBox::Ok);
-    box.exec();
+  if (OpenBoxes()) {
+    show_(boxes_, kZezaBanner, WithLineFeeds(text).c_str());
     return;
   }
   Print(text);

@@ -1,32 +1,34 @@
 #pragma once
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "converter/Messages.h"
 
-class QApplication;
-
 // zeza's messages for a person: a modal box captioned with the banner when a
 // display can be reached, otherwise the banner and then each message on
-// standard error. Qt is started only when the first message comes, so a run
-// that has nothing to say costs no connection to the display.
+// standard error. The box comes from a Qt module loaded with the first
+// message (see MessageBoxModule.h); without the module, zeza prints.
 class ZezaMessageOutput : public ConverterMessages {
  public:
-  explicit ZezaMessageOutput(const char* program_name);
+  // `module_folders`: where to look for the module, tried in order.
+  ZezaMessageOutput(std::string program_name, std::vector<std::string> module_folders);
   ~ZezaMessageOutput() override;
+  ZezaMessageOutput(const ZezaMessageOutput&) = delete;
+  ZezaMessageOutput& operator=(const ZezaMessageOutput&) = delete;
 
   void ShowMessage(const std::string& text) override;
 
  private:
-  bool StartQt();
+  bool OpenBoxes();
   void Print(const std::string& text);
 
   std::string program_name_;
-  char* qt_argv_[4] = {};
-  int qt_argc_ = 0;
-  std::string platforms_;
-  std::unique_ptr<QApplication> app_;
-  bool tried_qt_ = false;
+  std::vector<std::string> module_folders_;
+  bool tried_boxes_ = false;
+  void* module_ = nullptr;
+  void* boxes_ = nullptr;
+  void (*show_)(void*, const char*, const char*) = nullptr;
+  void (*close_)(void*) = nullptr;
   bool banner_printed_ = false;
 };
