@@ -40,8 +40,11 @@ class Staging {
     return bytes_.get() + used_;
   }
   void Commit(std::size_t count) { used_ += count; }
-  bool Flush() {
+  // Hands the committed bytes to the sink; `pending` bytes placed in Room()
+  // but not yet committed move along to the front.
+  bool Flush(std::size_t pending = 0) {
     const bool ok = used_ == 0 || sink_.Write(bytes_.get(), used_);
+    if (pending > 0) std::memmove(bytes_.get(), bytes_.get() + used_, pending);
     used_ = 0;
     return ok;
   }
@@ -88,7 +91,7 @@ HexReadEnd ReadHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& 
     const std::uint8_t calculated = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
     const std::uint8_t found = HexPairValue(data + 2 * length);
     if (found != calculated) {
-      if (!staging.Flush()) return HexReadEnd::WriteFailed;
+      if (!staging.Flush(type == kDataRecord ? length : 0)) return HexReadEnd::WriteFailed;
       messages.ShowMessage(BadChecksum(found, calculated));
     }
     if (type == kDataRecord) staging.Commit(length);
