@@ -18,7 +18,7 @@ TEST(MatchesWildcard, StarQuestionMarkAndCaseFolding) {
       {"??.hex", "ab.hex", true}, {"*", "", true},
       {"", "a", false},           {"a*b*c", "aXbYbZc", true},
       {"a*b*c", "aXbYcZ", false}, {"*.*", "a.b.bin", true},
-      {"***x", "abx", true},      {"*a*a*a*a*b", std::string(40, 'a').c_str(), false},
+      {"***x", "abx", true},      {"*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
