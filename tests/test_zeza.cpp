@@ -17,10 +17,11 @@ class ZezaProgram : public TempFolder {
     std::set<std::string> created;
   };
 
-  Result Run(const std::vector<std::string>& arguments, const std::string& folder = ".") {
+  Result Run(const std::vector<std::string>& arguments, const std::string& folder = ".",
+             const std::string& display = "") {
     const auto before = Listing();
     std::string command =
-        "cd '" + Path(folder) + "' && env -u DISPLAY -u WAYLAND_DISPLAY " ZEZA_PATH;
+        "cd '" + Path(folder) + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + display + " " ZEZA_PATH;
     for (const std::string& a : arguments) command += " '" + a + "'";
     const int status = std::system((command + " 2>'" + Path(".stderr") + "'").c_str());
     Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path(".stderr")), {}};
@@ -57,6 +58,12 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
     EXPECT_EQ(result.errors, kBanner + usage);
     EXPECT_TRUE(result.created.empty());
   }
+}
+
+TEST_F(ZezaProgram, ADisplayThatDoesNotAnswerFallsBackToStandardError) {
+  const Result result = Run({"missing.hex"}, ".", "DISPLAY=:65000");
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.errors, kBanner + "Can't find file missing.hex\n");
 }
 
 TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
