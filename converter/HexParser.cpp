@@ -103,6 +103,8 @@ HexReadEnd ReadHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& 
       messages.ShowMessage(BadChecksum(found, calculated));
     }
     if (type == kDataRecord) staging.Commit(length);
+    // The end record is read like any other, its checksum after its data
+    // (none in the usual ":00000001FF"); the rest of the input is ignored.
     if (type == kEndRecord) {
       return staging.Flush() ? HexReadEnd::EndRecord : HexReadEnd::WriteFailed;
     }
