@@ -12,7 +12,9 @@ class MemoryImage {
   explicit MemoryImage(std::int32_t size) { Recreate(size); }
 
   // Drops the contents and makes `size` bytes of 00.
-  void Recreate(std::int32_t size) { bytes_.assign(static_cast<std::size_t>(size), 0); }
+  void Recreate(std::int32_t size) {
+    bytes_.assign(static_cast<std::size_t>(size > 0 ? size : 0), 0);
+  }
   // Sets every byte to 00, keeping the size.
   void Fill_All_00();
 

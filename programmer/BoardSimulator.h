@@ -4,18 +4,45 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "programmer/PortIo.h"
 #include "programmer/PortSource.h"
 
-// The programmer board and a chip in software. (Interface sketch: the
-// implementation may add to it; what is declared here is what the window and
-// the tests rely on.)
+// The programmer board and a chip in software, at one base address:
+// - the address counter restarts at 0 on a control write with bit 1 set that
+//   follows one with bit 1 clear, steps on each 0->1 edge of bit 0 and wraps
+//   at the chip size (a write that does both restarts first, then steps);
+// - with control bit 5 set a data read gives the chip byte at the counter,
+//   with it clear the last byte written (the port's latch);
+// - a programming pulse lasts while bits 2 and 3 are both set; at its end the
+//   cell at the counter becomes cell AND data lines (the latch while the port
+//   drives them, FFh while bit 5 leaves them floating): an EPROM cell only
+//   ever loses 1s;
+// - accesses to any other address do nothing and read FFh, as with no board.
 class BoardSimulator final : public PortIo {
  public:
   static constexpr std::uint16_t kDefaultBase = 888;
   static constexpr std::int32_t kDefaultChipSize = 1 << 20;  // a blank 27080-sized socket
+
+  struct Statistics {
+    std::uint64_t dataWrites = 0;
+    std::uint64_t dataReads = 0;
+    std::uint64_t controlWrites = 0;
+    std::uint64_t pulses = 0;         // programming pulses ended
+    std::uint64_t steps = 0;          // counter steps
+    std::uint64_t restarts = 0;       // counter restarts at location 0
+    std::uint64_t otherAccesses = 0;  // at addresses where the board is not
+  };
+
+  struct Access {
+    bool write;
+    std::uint16_t port;
+    std::uint8_t value;
+    bool operator==(const Access&) const = default;
+  };
 
   explicit BoardSimulator(std::uint16_t base = kDefaultBase,
                           std::int32_t chipSize = kDefaultChipSize);
@@ -27,11 +54,50 @@ class BoardSimulator final : public PortIo {
   std::vector<std::uint8_t>& Chip();
   const std::vector<std::uint8_t>& Chip() const;
 
-  // Chip file of --simulate=CHIP.bin. Loading a missing file gives a blank chip.
-  // Both return false with the system's reason in `error` on failure; saving
-  // goes through a temporary file renamed over the target.
+  // Chip file of --simulate=CHIP.bin. Loading a missing file gives a blank chip;
+  // a shorter file fills the chip's first locations and leaves the rest blank;
+  // a file bigger than the chip is refused. Both return false with the
+  // system's reason in `error` on failure; saving goes through a temporary
+  // file renamed over the target.
   bool LoadChip(const std::string& path, std::string& error);
   bool SaveChip(const std::string& path, std::string& error) const;
+
+  // A weak cell takes its value only at the `pulsesNeeded`-th pulse it gets;
+  // a dead cell never changes.
+  void MakeWeakCell(std::int32_t location, int pulsesNeeded);
+  void MakeDeadCell(std::int32_t location);
+
+  const Statistics& Stats() const { return stats_; }
+  void ResetStats() { stats_ = {}; }
+
+  // Every access, in order, while logging is on.
+  void SetLogging(bool on) { logging_ = on; }
+  const std::vector<Access>& Log() const { return log_; }
+  void ClearLog() { log_.clear(); }
+
+  // Each access busy-waits this long, to model the real bus (about 1 us).
+  void SetLatency(std::chrono::nanoseconds perAccess) { latency_ = perAccess; }
+
+  std::uint16_t Base() const { return base_; }
+  std::int32_t Counter() const { return counter_; }
+  std::uint8_t Control() const { return control_; }
+
+ private:
+  void WriteControl(std::uint8_t value);
+  void EndPulse();
+  void Wait() const;
+
+  std::uint16_t base_;
+  std::vector<std::uint8_t> chip_;
+  std::int32_t counter_ = 0;
+  std::uint8_t control_ = 0;
+  std::uint8_t latch_ = 0xFF;
+  std::unordered_map<std::int32_t, int> weakPulsesLeft_;
+  std::unordered_set<std::int32_t> dead_;
+  Statistics stats_;
+  bool logging_ = false;
+  std::vector<Access> log_;
+  std::chrono::nanoseconds latency_{0};
 };
 
 // Always hands out the simulator, whatever the base address: at a base the

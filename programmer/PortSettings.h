@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // How the board is reached and timed; one set for the whole run, never saved.
 struct PortSettings {
@@ -14,3 +15,11 @@ struct PortSettings {
 // Register addresses relative to LptBase.
 inline constexpr int kDataRegister = 0;
 inline constexpr int kControlRegister = 2;
+
+// Base addresses a port can have here: the control register at base + 2 must
+// stay within the 16-bit signed range.
+inline constexpr std::int16_t kLowestLptBase = 1;
+inline constexpr std::int16_t kHighestLptBase = 32765;
+
+// "888 (378h)": how messages name a base address.
+std::string Base_Address_Text(std::int16_t base);

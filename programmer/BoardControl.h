@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+// The control register bits as the programmer board uses them (standard
+// parallel-port line names in brackets).
+namespace control_bit {
+inline constexpr std::uint8_t kStep = 0x01;     // Strobe: 0->1 steps the address counter
+inline constexpr std::uint8_t kRun = 0x02;      // Auto Feed: clear then set restarts at location 0
+inline constexpr std::uint8_t kPulse = 0x04;    // Initialize: programming pulse
+inline constexpr std::uint8_t kProgram = 0x08;  // Select In: programming state
+inline constexpr std::uint8_t kDataInput = 0x20;  // the port's data direction: 1 = read
+}  // namespace control_bit
+
+// The complete set of control values the protocols write.
+namespace control_value {
+inline constexpr std::uint8_t kOff = 0x00;   // first write of a read / blank check, last of a burn
+inline constexpr std::uint8_t kRead = 0x22;  // data lines are inputs, chip presents its byte
+inline constexpr std::uint8_t kReadStep = 0x23;   // read state with the step bit
+inline constexpr std::uint8_t kProgStart = 0x08;  // first write of a programming pass
+inline constexpr std::uint8_t kProgIdle = 0x0A;   // programming state, data driven by the port
+inline constexpr std::uint8_t kProgPulse = 0x0E;  // held for ProgPulse milliseconds
+inline constexpr std::uint8_t kProgStep = 0x0B;   // programming state with the step bit
+}  // namespace control_value

@@ -1,0 +1,112 @@
+#include "programmer/Commands.h"
+
+#include <utility>
+
+#include "programmer/Mdl_RW.h"
+
+namespace {
+
+// The hourglass is set back on every way out of a command.
+class BusyPointer {
+ public:
+  explicit BusyPointer(CommandWindow& window) : window_(window) { window_.SetBusy(true); }
+  ~BusyPointer() { window_.SetBusy(false); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+
+ private:
+  CommandWindow& window_;
+};
+
+// ProgressBar1 shown for a run; hidden and set to 0 by Hide(), or on the way
+// out when the run ends early.
+class ProgressShown {
+ public:
+  ProgressShown(Progress& progress, std::int32_t maximum) : progress_(progress) {
+    progress_.SetVisible(true);
+    progress_.SetMaximum(maximum);
+  }
+  ~ProgressShown() { Hide(); }
+  ProgressShown(const ProgressShown&) = delete;
+  ProgressShown& operator=(const ProgressShown&) = delete;
+  void Hide() {
+    if (!shown_) return;
+    shown_ = false;
+    progress_.SetVisible(false);
+    progress_.SetValue(0);
+  }
+
+ private:
+  Progress& progress_;
+  bool shown_ = true;
+};
+
+// The port comes first: when it cannot be had, one box says why and the
+// command ends before the image or the view is touched.
+PortIo* AcquirePort(CommandContext& context, std::int16_t base) {
+  std::string whyNot;
+  PortIo* port = context.ports.Acquire(base, whyNot);
+  if (port == nullptr)
+    context.messages.Show("No Port Access",
+                          "The programmer board at base address " + Base_Address_Text(base) +
+                              " cannot be reached.\r" + whyNot,
+                          MessageIcon::Critical);
+  return port;
+}
+
+void ReportPortFailure(CommandContext& context, std::int16_t base, const PortFailure& failure,
+                       const char* what) {
+  context.messages.Show("Port Error",
+                        std::string(what) + " stopped: the port at base address " +
+                            Base_Address_Text(base) + " failed.\r" + failure.what(),
+                        MessageIcon::Critical);
+}
+
+std::string Byte_Count_Text(std::int32_t EpromSize) {
+  return std::to_string(EpromSize) + " Byte";
+}
+
+}  // namespace
+
+void Read_Command(CommandContext& context, const PortSettings& settings,
+                  const std::string& EpromType, std::int32_t EpromSize, MemoryImage& EpromImage) {
+  PortIo* port = AcquirePort(context, settings.LptBase);
+  if (port == nullptr) return;
+  context.messages.Show("Will Read Eprom" + EpromType, Byte_Count_Text(EpromSize),
+                        MessageIcon::Information);
+  BusyPointer busy(context.window);
+  ProgressShown progress(context.progress, EpromSize);
+  Board board{*port, context.timing, settings, context.progress, context.messages};
+  // Read into a fresh image and take it only when the read is complete, so a
+  // port that fails half-way leaves the old image and the view as they were.
+  MemoryImage read;
+  try {
+    Read_Eprom(board, settings.LptBase, EpromSize, read);
+  } catch (const PortFailure& failure) {
+    progress.Hide();
+    ReportPortFailure(context, settings.LptBase, failure, "Reading the Eprom");
+    return;
+  }
+  EpromImage = std::move(read);
+  context.window.Show_Read_Image();
+  progress.Hide();
+  context.window.Align_Lists_And_Repaint();
+}
+
+void Write_Command(CommandContext& context, const PortSettings& settings, std::int32_t EpromSize,
+                   const MemoryImage& EpromImage) {
+  PortIo* port = AcquirePort(context, settings.LptBase);
+  if (port == nullptr) return;
+  BusyPointer busy(context.window);
+  ProgressShown progress(context.progress, EpromSize);
+  context.messages.Show("Will Write Eprom", Byte_Count_Text(EpromSize), MessageIcon::Information);
+  Board board{*port, context.timing, settings, context.progress, context.messages};
+  try {
+    Write_Eprom(board, settings.LptBase, EpromSize, EpromImage);
+  } catch (const PortFailure& failure) {
+    progress.Hide();
+    ReportPortFailure(context, settings.LptBase, failure, "Programming the Eprom");
+    return;
+  }
+  progress.Hide();
+}

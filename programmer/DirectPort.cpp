@@ -1,0 +1,55 @@
+#include "programmer/DirectPort.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include <sys/io.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// ioperm reaches only the first 1024 ports; a card above them needs iopl.
+constexpr unsigned kIopermLimit = 0x400;
+constexpr unsigned kRegisters = 3;
+
+class DirectPort final : public PortIo {
+ public:
+  explicit DirectPort(std::uint16_t base) : base_(base) {}
+  ~DirectPort() override {
+    if (base_ + kRegisters <= kIopermLimit)
+      ::ioperm(base_, kRegisters, 0);
+    else
+      ::iopl(0);
+  }
+  void out(std::uint16_t port, std::uint8_t value) override {
+    if (Ours(port)) ::outb(value, port);
+  }
+  std::uint8_t in(std::uint16_t port) override { return Ours(port) ? ::inb(port) : 0xFF; }
+
+ private:
+  // Only the permitted registers: any other address would fault.
+  bool Ours(std::uint16_t port) const { return port >= base_ && port < base_ + kRegisters; }
+  std::uint16_t base_;
+};
+
+}  // namespace
+
+std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t base, std::string& whyNot) {
+  const int result = base + kRegisters <= kIopermLimit ? ::ioperm(base, kRegisters, 1) : ::iopl(3);
+  if (result != 0) {
+    whyNot =
+        std::string("direct port access was refused (") + std::strerror(errno) + "): it needs root";
+    return nullptr;
+  }
+  return std::make_unique<DirectPort>(base);
+}
+
+#else
+
+std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t, std::string& whyNot) {
+  whyNot = "this machine has no x86 I/O ports for direct access";
+  return nullptr;
+}
+
+#endif

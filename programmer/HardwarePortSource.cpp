@@ -1,0 +1,49 @@
+#include "programmer/HardwarePortSource.h"
+
+#include "programmer/BoardSimulator.h"
+#include "programmer/DirectPort.h"
+#include "programmer/PortSettings.h"
+
+HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot,
+                                       std::string devRoot, DirectOpener openDirect)
+    : ppdev_(std::move(ppdev)),
+      procRoot_(std::move(procRoot)),
+      devRoot_(std::move(devRoot)),
+      openDirect_(std::move(openDirect)) {}
+
+PortIo* HardwarePortSource::Acquire(std::int16_t base, std::string& whyNot) {
+  if (base < kLowestLptBase || base > kHighestLptBase) {
+    whyNot = Base_Address_Text(base) +
+             " is not a usable base address: set one from 1 to 32765 in Options.";
+    return nullptr;
+  }
+  const bool broken = heldPpdev_ != nullptr && heldPpdev_->Failed();
+  if (held_ && heldBase_ == base && !broken) return held_.get();
+
+  // One port at a time: the old one is released before another is claimed.
+  held_.reset();
+  heldPpdev_ = nullptr;
+  const auto address = static_cast<std::uint16_t>(base);
+  const int parport = FindParportWithBase(procRoot_, address);
+  if (parport >= 0) {
+    auto port =
+        PpdevPort::Open(*ppdev_, devRoot_ + "/parport" + std::to_string(parport), address, whyNot);
+    heldPpdev_ = port.get();
+    held_ = std::move(port);
+  } else {
+    std::string cause;
+    held_ = openDirect_(address, cause);
+    if (!held_)
+      whyNot = "No /dev/parportN has the base address " + Base_Address_Text(base) + ", and " +
+               cause +
+               ". Load the port drivers (sudo modprobe parport_pc ppdev) and join the group lp, "
+               "run VeskEprom as root, or start VeskEprom with --simulate.";
+  }
+  if (held_) heldBase_ = base;
+  return held_.get();
+}
+
+std::unique_ptr<PortSource> MakeHardwarePortSource() {
+  return std::make_unique<HardwarePortSource>(MakeSystemPpdevCalls(), "/proc", "/dev",
+                                              OpenDirectPort);
+}

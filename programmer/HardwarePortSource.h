@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "programmer/PortIo.h"
+#include "programmer/PortSource.h"
+#include "programmer/Ppdev.h"
+
+// The real parallel port for a base address: the /dev/parportN whose base
+// address it is, else direct x86 I/O. The port is opened once and held until
+// the base address changes or the source is destroyed.
+class HardwarePortSource final : public PortSource {
+ public:
+  // Opens direct access, or returns nullptr with the cause in whyNot.
+  using DirectOpener = std::function<std::unique_ptr<PortIo>(std::uint16_t, std::string&)>;
+
+  // `procRoot` and `devRoot` are "/proc" and "/dev" but for tests.
+  HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot, std::string devRoot,
+                     DirectOpener openDirect);
+
+  PortIo* Acquire(std::int16_t base, std::string& whyNot) override;
+
+ private:
+  std::unique_ptr<PpdevCalls> ppdev_;
+  std::string procRoot_;
+  std::string devRoot_;
+  DirectOpener openDirect_;
+  std::unique_ptr<PortIo> held_;
+  PpdevPort* heldPpdev_ = nullptr;  // held_, when it is a ppdev port
+  std::int16_t heldBase_ = 0;
+};

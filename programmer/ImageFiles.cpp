@@ -1,0 +1,53 @@
+#include "programmer/ImageFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "programmer/RawFiles.h"
+
+namespace {
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() { ::close(fd); }
+};
+
+}  // namespace
+
+FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
+                           Messages& messages) {
+  // Read-only: a write-protected image loads like any other.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    // A name that does not exist yet is created empty and loads as an empty file.
+    fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  }
+  if (fd < 0) return FileFailure(errno);
+  const FdCloser closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return FileFailure(errno);
+  if (S_ISDIR(st.st_mode)) return FileFailure(EISDIR);
+
+  image.Recreate(size);
+  const off_t length = st.st_size;
+  if (length == 0) {
+    messages.Show("Warning!", " You've Selected an Empty File", MessageIcon::Exclamation);
+    return {};
+  }
+  if (length < size)
+    messages.Show("Warning!", " File is Smaller than Eprom Size", MessageIcon::Exclamation);
+  else if (length > size)
+    messages.Show("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ",
+                  MessageIcon::Exclamation);
+  const auto count = static_cast<std::size_t>(std::min<off_t>(length, image.Size()));
+  if (const int error = ReadFully(fd, image.Data(), count); error != 0) return FileFailure(error);
+  return {};
+}
+
+FileResult Save_Image_File(const std::string& path, const MemoryImage& image) {
+  return ReplaceFile(path, image.Data(), static_cast<std::size_t>(image.Size()));
+}

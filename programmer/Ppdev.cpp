@@ -1,0 +1,184 @@
+#include "programmer/Ppdev.h"
+
+#include <fcntl.h>
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "programmer/BoardControl.h"
+
+namespace {
+
+class SystemPpdevCalls final : public PpdevCalls {
+ public:
+  int Open(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    return fd >= 0 ? fd : -errno;
+  }
+  void Close(int fd) override { ::close(fd); }
+  int Ioctl(int fd, unsigned long request, void* arg) override {
+    return ::ioctl(fd, request, arg) == 0 ? 0 : -errno;
+  }
+};
+
+constexpr const char* kSimulateHint = " Or start VeskEprom with --simulate.";
+
+std::string OpenRefusal(const std::string& device, int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return "You may not use " + device +
+             ": add yourself to the group lp (sudo usermod -aG lp $USER) and log in again." +
+             kSimulateHint;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return device + " is missing: load the ppdev module (sudo modprobe ppdev)." + kSimulateHint;
+    default:
+      return device + " cannot be opened (" + std::strerror(error) + ")." + kSimulateHint;
+  }
+}
+
+// The first whole number of a base-addr file ("888\t1912").
+bool ReadBaseAddress(const std::filesystem::path& file, long& base) {
+  std::ifstream in(file);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
+  return std::from_chars(begin, end, base).ec == std::errc{};
+}
+
+}  // namespace
+
+std::unique_ptr<PpdevCalls> MakeSystemPpdevCalls() {
+  return std::make_unique<SystemPpdevCalls>();
+}
+
+int FindParportWithBase(const std::string& procRoot, std::uint16_t base) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  int found = -1;
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(fs::path(procRoot) / "sys/dev/parport", error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with("parport")) continue;  // e.g. "default"
+    int number = -1;
+    const char* digits = name.data() + 7;
+    const char* end = name.data() + name.size();
+    const auto parsed = std::from_chars(digits, end, number);
+    if (digits == end || parsed.ec != std::errc{} || parsed.ptr != end) continue;
+    long portBase = -1;
+    if (ReadBaseAddress(entry.path() / "base-addr", portBase) && portBase == base &&
+        (found < 0 || number < found))
+      found = number;
+  }
+  return found;
+}
+
+std::unique_ptr<PpdevPort> PpdevPort::Open(PpdevCalls& calls, const std::string& device,
+                                           std::uint16_t base, std::string& whyNot) {
+  const int fd = calls.Open(device);
+  if (fd < 0) {
+    whyNot = OpenRefusal(device, -fd);
+    return nullptr;
+  }
+  // Asked before the claim, so that a refused port never sees the claim's pulse.
+  unsigned int modes = 0;
+  if (const int error = calls.Ioctl(fd, PPGETMODES, &modes); error != 0) {
+    whyNot = "The modes of " + device + " cannot be read (" + std::strerror(-error) + ")." +
+             kSimulateHint;
+    calls.Close(fd);
+    return nullptr;
+  }
+  if (!(modes & PARPORT_MODE_TRISTATE)) {
+    whyNot = "The port " + device +
+             " cannot switch its data lines to input, so it cannot read a chip. Set the port "
+             "to bidirectional (PS/2, EPP or ECP) in the BIOS set-up." +
+             kSimulateHint;
+    calls.Close(fd);
+    return nullptr;
+  }
+  int error = calls.Ioctl(fd, PPEXCL, nullptr);
+  if (error == 0) error = calls.Ioctl(fd, PPCLAIM, nullptr);
+  if (error != 0) {
+    whyNot = device + " cannot be claimed for this program alone (" + std::strerror(-error) +
+             "): another driver may hold the port, such as the printer driver (sudo rmmod lp)." +
+             kSimulateHint;
+    calls.Close(fd);
+    return nullptr;
+  }
+  std::unique_ptr<PpdevPort> port(new PpdevPort(calls, fd, device, base));
+  try {
+    // The claim has left control at 0Ch (programming state with a pulse): end it at once.
+    port->WriteControlLines(control_value::kOff);
+    port->SetDataInput(false);
+  } catch (const PortFailure& failure) {
+    whyNot = std::string(failure.what()) + "." + kSimulateHint;
+    return nullptr;
+  }
+  return port;
+}
+
+PpdevPort::PpdevPort(PpdevCalls& calls, int fd, std::string device, std::uint16_t base)
+    : calls_(calls), fd_(fd), device_(std::move(device)), base_(base) {}
+
+PpdevPort::~PpdevPort() {
+  calls_.Ioctl(fd_, PPRELEASE, nullptr);
+  calls_.Close(fd_);
+}
+
+void PpdevPort::Call(unsigned long request, void* arg, const char* what) {
+  if (const int error = calls_.Ioctl(fd_, request, arg); error != 0) {
+    failed_ = true;
+    throw PortFailure(std::string(what) + " on " + device_ + " failed (" + std::strerror(-error) +
+                      ")");
+  }
+}
+
+void PpdevPort::WriteControlLines(std::uint8_t value) {
+  unsigned char lines = value & 0x0F;
+  Call(PPWCONTROL, &lines, "Writing the control register");
+}
+
+void PpdevPort::SetDataInput(bool input) {
+  int reverse = input ? 1 : 0;
+  Call(PPDATADIR, &reverse, "Switching the data direction");
+  dataInput_ = input;
+}
+
+void PpdevPort::out(std::uint16_t port, std::uint8_t value) {
+  if (port == base_) {
+    unsigned char data = value;
+    Call(PPWDATA, &data, "Writing the data register");
+  } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
+    const bool input = value & control_bit::kDataInput;
+    // The port stops driving the data lines before the control lines let the
+    // chip drive them, and drives them again only after the chip has stopped.
+    if (input && !dataInput_) SetDataInput(true);
+    WriteControlLines(value);
+    if (!input && dataInput_) SetDataInput(false);
+  }
+}
+
+std::uint8_t PpdevPort::in(std::uint16_t port) {
+  unsigned char value = 0xFF;
+  if (port == base_) {
+    Call(PPRDATA, &value, "Reading the data register");
+  } else if (port == static_cast<std::uint16_t>(base_ + 1)) {
+    Call(PPRSTATUS, &value, "Reading the status register");
+  } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
+    Call(PPRCONTROL, &value, "Reading the control register");
+    value = static_cast<unsigned char>((value & 0x0F) | (dataInput_ ? control_bit::kDataInput : 0));
+  }
+  return value;
+}

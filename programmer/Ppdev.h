@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "programmer/PortIo.h"
+
+// The system calls the ppdev back-end makes, behind an interface so that the
+// tests run it against a fake port.
+class PpdevCalls {
+ public:
+  virtual ~PpdevCalls() = default;
+  // The new descriptor, or -errno.
+  virtual int Open(const std::string& path) = 0;
+  virtual void Close(int fd) = 0;
+  // 0, or -errno.
+  virtual int Ioctl(int fd, unsigned long request, void* arg) = 0;
+};
+
+std::unique_ptr<PpdevCalls> MakeSystemPpdevCalls();
+
+// N of the parportN under `procRoot`/sys/dev/parport whose base-addr (the
+// first number, decimal) is `base`; the lowest N when several are; -1 when none.
+int FindParportWithBase(const std::string& procRoot, std::uint16_t base);
+
+// One parallel port through /dev/parportN, opened exclusively and claimed for
+// the object's whole life: every claim makes the kernel write control 0Ch,
+// which the board takes for a programming pulse, so it happens once.
+class PpdevPort final : public PortIo {
+ public:
+  // Opens `device` and claims it, then writes control 00h. Refuses a port
+  // that cannot switch its data lines to input. nullptr with `whyNot` saying
+  // what is missing and how to get it.
+  static std::unique_ptr<PpdevPort> Open(PpdevCalls& calls, const std::string& device,
+                                         std::uint16_t base, std::string& whyNot);
+  ~PpdevPort() override;
+
+  // Data at base, control at base + 2. The kernel keeps only control bits 0-3
+  // of PPWCONTROL; bit 5, the data direction, goes through PPDATADIR. A call
+  // that fails throws PortFailure and marks the port failed.
+  void out(std::uint16_t port, std::uint8_t value) override;
+  std::uint8_t in(std::uint16_t port) override;
+
+  bool Failed() const { return failed_; }
+
+ private:
+  PpdevPort(PpdevCalls& calls, int fd, std::string device, std::uint16_t base);
+  void Call(unsigned long request, void* arg, const char* what);
+  void WriteControlLines(std::uint8_t value);
+  void SetDataInput(bool input);
+
+  PpdevCalls& calls_;
+  int fd_;
+  std::string device_;
+  std::uint16_t base_;
+  bool dataInput_ = false;
+  bool failed_ = false;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "programmer/ImageFiles.h"
+
+// Small POSIX helpers shared by the image files and the simulator's chip file.
+
+// A failed FileResult with the system's text for `error` (an errno value).
+FileResult FileFailure(int error);
+
+// Reads up to `count` bytes from `fd` into `dest`, retrying short reads.
+// Returns 0, or the errno of a failed read. An early end of file is not an error.
+int ReadFully(int fd, std::uint8_t* dest, std::size_t count);
+
+// Makes the file at `path` hold exactly `size` bytes of `data`. They are
+// written to a temporary file in the same folder, flushed to disk and renamed
+// over the target, so a failure at any step leaves the old file as it was.
+// The old file's permissions (and owner, where allowed) carry over; a symbolic
+// link stays a link to the replaced file.
+FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
