@@ -30,11 +30,15 @@ std::string Address_To_Hex_String(std::int32_t address) {
   }
   // Negative values never occur as row addresses; they print as their 32-bit
   // two's complement, as a hex conversion of a signed integer does.
-  return zeros + Hex_Without_Leading_Zeros(static_cast<std::uint32_t>(address));
+  std::string text(zeros);
+  text += Hex_Without_Leading_Zeros(static_cast<std::uint32_t>(address));
+  return text;
 }
 
 std::string Address_Entry(std::int32_t row) {
-  return " " + Address_To_Hex_String(row * kBytesPerRow);
+  std::string entry(1, ' ');
+  entry += Address_To_Hex_String(row * kBytesPerRow);
+  return entry;
 }
 
 std::string Data_Entry(const std::uint8_t* rowBytes) {

@@ -85,7 +85,7 @@ QAction* FrmMain::Add_Menu_Item(QMenu* menu, const char* name, const char* capti
   QAction* item = menu->addAction(QString::fromLatin1(caption));
   item->setObjectName(QString::fromLatin1(name));
   connect(item, &QAction::triggered, this,
-          [this, command] { Run_Command([=] { (this->*command)(); }); });
+          [this, command] { Run_Command([this, command] { (this->*command)(); }); });
   return item;
 }
 

@@ -72,9 +72,13 @@ void FrmMain::MnuOpen_Click() {
     services_.messages.Show(kWarningTitle, kHexFileWarning, MessageIcon::Exclamation);
     Start_Program(kConverterProgram, {g_.CurrentFileName});
   } else {
+    // Loaded aside and taken whole: a file that fails half-way leaves the
+    // image and the view as they were.
+    MemoryImage loadedImage;
     const FileResult loaded =
-        Load_Image_File(g_.CurrentFileName, g_.EpromSize, g_.EpromImage, services_.messages);
+        Load_Image_File(g_.CurrentFileName, g_.EpromSize, loadedImage, services_.messages);
     if (loaded) {
+      g_.EpromImage = std::move(loadedImage);
       Show_Image();
     } else {
       SetBusy(false);

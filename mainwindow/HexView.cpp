@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QtMath>
 #include <algorithm>
 
 #include "image/HexRows.h"
@@ -146,23 +147,27 @@ void HexView::Set_Compact(bool compact) {
 }
 
 void HexView::Arrange() {
-  const QFontMetrics metrics(Lst_Data->font());
-  const int cw = metrics.horizontalAdvance(QLatin1Char('0'));
+  // Character cells are not whole pixels wide: place the columns from the
+  // exact advance, so that no list clips its last character.
+  const qreal advance = QFontMetricsF(Lst_Data->font()).horizontalAdvance(QLatin1Char('0'));
+  const auto columns = [advance](int count) { return qCeil(count * advance); };
   const int scrollBar = Lst_Asci->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
                                                        Lst_Asci->verticalScrollBar());
   const int border = Frame1->frameWidth();
   const int left = border + kMargin;
   const int listHeight = compact_ ? kCompactListHeight : kListHeight;
+  const int asciLeft = left + columns(kAsciColumn);
   const int neededWidth =
-      left + kAsciColumn * cw + kAsciEntryLength * cw + kMargin + scrollBar + kMargin + border;
+      asciLeft + columns(kAsciEntryLength) + kMargin + scrollBar + kMargin + border;
   const int frameWidth = std::max(kDesignFrameWidth, neededWidth);
 
   const int labelHeight = QFontMetrics(Label2->font()).height();
-  Label2->setGeometry(left, 0, std::max(70 * cw + 2, frameWidth - left), labelHeight);
-  Lst_Address->setGeometry(left, left, kDataColumn * cw, listHeight);
-  Lst_Data->setGeometry(left + kDataColumn * cw, left, kDataEntryLength * cw, listHeight);
+  Label2->setGeometry(left, 0, std::max(columns(kHexHeaderText.size()) + 2, frameWidth - left),
+                      labelHeight);
+  Lst_Address->setGeometry(left, left, columns(kDataColumn), listHeight);
+  Lst_Data->setGeometry(left + columns(kDataColumn), left,
+                        columns(kAsciColumn) - columns(kDataColumn), listHeight);
   // The character list takes what is left, so its scroll bar closes the table on the right.
-  const int asciLeft = left + kAsciColumn * cw;
   Lst_Asci->setGeometry(asciLeft, left, frameWidth - border - kMargin - asciLeft, listHeight);
   const int progressTop = left + listHeight + kProgressGap;
   ProgressBar1->setGeometry(left, progressTop, frameWidth - 2 * left, kProgressHeight);
