@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "programmer/DelayLoop.h"
+
 // The two waits of the board protocols, behind an interface so that tests can
 // record them in order with the port accesses.
 class BoardTiming {
@@ -11,9 +13,12 @@ class BoardTiming {
   virtual void PulseWait(std::int32_t milliseconds) = 0;  // the programming pulse
 };
 
-// Delay_Loop and a real millisecond sleep.
+// Delay_Loop and a real millisecond sleep. Delay is inline so that the board
+// protocols, handed a RealTiming, make no call at all for a delay of 0.
 class RealTiming final : public BoardTiming {
  public:
-  void Delay(std::int32_t iterations) override;
+  void Delay(std::int32_t iterations) override {
+    if (iterations > 0) Delay_Loop(iterations);
+  }
   void PulseWait(std::int32_t milliseconds) override;
 };

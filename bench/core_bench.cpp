@@ -1,0 +1,211 @@
+// Speed of the programmer core: the read loop against the bare simulated
+// accesses, a programming run's total time, Delay_Loop's unit, the checksum.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+
+#include "image/CheckSum.h"
+#include "programmer/BoardControl.h"
+#include "programmer/BoardProtocols.h"
+#include "programmer/BoardSimulator.h"
+#include "programmer/BoardTiming.h"
+#include "programmer/DelayLoop.h"
+#include "programmer/Mdl_RW.h"
+
+namespace {
+
+constexpr std::int16_t kBase = 888;
+constexpr std::int32_t k27080 = 1 << 20;
+constexpr std::int32_t k2732 = 4096;
+constexpr std::int64_t kDelayLoopIterations = 10'000'000;
+
+// As cheap as the window's progress bar between repaints: the value is stored.
+class StoredProgress final : public Progress {
+ public:
+  void SetVisible(bool) override {}
+  void SetMaximum(std::int32_t) override {}
+  void SetValue(std::int32_t value) override { value_ = value; }
+  std::int32_t value_ = 0;
+};
+
+class NoMessages final : public Messages {
+ public:
+  void Show(const std::string&, const std::string&, MessageIcon) override {}
+};
+
+std::vector<std::uint8_t> RandomBytes(std::size_t count) {
+  std::mt19937 random(27);
+  std::vector<std::uint8_t> bytes(count);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+// The same simulated accesses as a read, through the same PortIo, and nothing
+// else: no delays, no progress.
+void BareReadLoop(PortIo& port, std::uint8_t* bytes) {
+  const std::uint16_t data = kBase;
+  const std::uint16_t control = kBase + 2;
+  port.out(control, control_value::kOff);
+  port.out(control, control_value::kRead);
+  for (std::int32_t location = 0; location < k27080; ++location) {
+    bytes[location] = port.in(data);
+    port.out(control, control_value::kReadStep);
+    port.out(control, control_value::kRead);
+  }
+}
+
+template <class Read>
+double Seconds(Read&& read) {
+  const auto start = std::chrono::steady_clock::now();
+  read();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A 27080 read on the simulator with IoDelay 0, three ways, interleaved so
+// that the machine's other load hits all alike; the fastest round of each
+// counts: the bare access loop, Read_Eprom through the interfaces, and the
+// protocol loop handed the concrete progress bar.
+void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
+  BoardSimulator simulator(kBase, k27080);
+  simulator.Chip() = RandomBytes(k27080);
+  PortIo& port = simulator;
+  RealTiming timing;
+  PortSettings settings;
+  settings.IoDelay = 0;
+  StoredProgress progress;
+  NoMessages messages;
+  Board board{port, timing, settings, progress, messages};
+  MemoryImage image;
+  std::vector<std::uint8_t> bytes(k27080);
+  double bare = 1e9, interfaces = 1e9, generic = 1e9;
+  for (auto _ : state) {
+    bare = std::min(bare, Seconds([&] { BareReadLoop(port, bytes.data()); }));
+    interfaces = std::min(interfaces, Seconds([&] { Read_Eprom(board, kBase, k27080, image); }));
+    generic = std::min(generic, Seconds([&] {
+                         image.Recreate(k27080);
+                         board_protocol::ReadLocations(port, timing, progress, settings, kBase,
+                                                       k27080, image.Data());
+                       }));
+    benchmark::DoNotOptimize(bytes.data());
+    benchmark::DoNotOptimize(image.Data());
+  }
+  if (!std::equal(bytes.begin(), bytes.end(), image.Data()))
+    state.SkipWithError("the reads differ");
+  state.counters["bare_ns"] = bare / k27080 * 1e9;
+  state.counters["read_ns"] = interfaces / k27080 * 1e9;
+  state.counters["generic_ns"] = generic / k27080 * 1e9;
+}
+
+void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
+  BoardSimulator simulator(kBase, k2732);
+  RealTiming timing;
+  PortSettings settings;
+  settings.IoDelay = 0;
+  settings.ProgPulse = 1;
+  StoredProgress progress;
+  NoMessages messages;
+  Board board{simulator, timing, settings, progress, messages};
+  MemoryImage image(k2732);
+  const auto bytes = RandomBytes(k2732);
+  std::copy(bytes.begin(), bytes.end(), image.Data());
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::fill(simulator.Chip().begin(), simulator.Chip().end(), 0xFF);  // a fresh blank chip
+    state.ResumeTiming();
+    Write_Eprom(board, kBase, k2732, image);
+  }
+  if (!std::equal(simulator.Chip().begin(), simulator.Chip().end(), image.Data()))
+    state.SkipWithError("the chip does not hold the image");
+}
+
+void BM_Delay_Loop(benchmark::State& state) {
+  for (auto _ : state) Delay_Loop(static_cast<std::int32_t>(kDelayLoopIterations));
+}
+
+void BM_Calc_CheckSum_1MiB(benchmark::State& state) {
+  MemoryImage image(k27080);
+  const auto bytes = RandomBytes(k27080);
+  std::copy(bytes.begin(), bytes.end(), image.Data());
+  for (auto _ : state) benchmark::DoNotOptimize(Calc_CheckSum(image, k27080));
+}
+
+BENCHMARK(BM_Read_27080_Against_Bare_Loop)->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_Write_Eprom_2732_Pulse1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseRealTime();
+BENCHMARK(BM_Delay_Loop)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_Calc_CheckSum_1MiB)->Unit(benchmark::kMicrosecond)->Repetitions(3);
+
+// Keeps the best repetition of each benchmark (real time per iteration, in
+// seconds) for the summary.
+class SummaryReporter final : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const double seconds =
+          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      auto [entry, added] = best_.try_emplace(run.run_name.function_name, seconds);
+      if (!added) entry->second = std::min(entry->second, seconds);
+      for (const auto& [name, counter] : run.counters) counters_[name] = counter.value;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  double Counter(const std::string& name) const {
+    const auto found = counters_.find(name);
+    return found == counters_.end() ? std::numeric_limits<double>::quiet_NaN() : found->second;
+  }
+
+  double Best(const std::string& name) const {
+    const auto found = best_.find(name);
+    return found == best_.end() ? std::numeric_limits<double>::quiet_NaN() : found->second;
+  }
+
+ private:
+  std::map<std::string, double> best_;
+  std::map<std::string, double> counters_;
+};
+
+void PrintSummary(const SummaryReporter& results) {
+  const double bare = results.Counter("bare_ns");
+  const double read = results.Counter("read_ns");
+  const double generic = results.Counter("generic_ns");
+  const double write = results.Best("BM_Write_Eprom_2732_Pulse1") * 1e3;
+  const double delay = results.Best("BM_Delay_Loop") / kDelayLoopIterations * 1e9;
+  const double checksum = results.Best("BM_Calc_CheckSum_1MiB") * 1e6;
+  std::printf("\nSummary (best repetition of each)\n");
+  std::printf("  Read of a 27080, IoDelay 0, against the bare access loop (%.2f ns/location):\n",
+              bare);
+  std::printf("    protocol loop, concrete progress: %.2f ns/location, ratio %.3f (limit 1.10)\n",
+              generic, generic / bare);
+  std::printf("    Read_Eprom through the interfaces: %.2f ns/location, ratio %.3f\n", read,
+              read / bare);
+  std::printf(
+      "  Write_Eprom 2732, ProgPulse 1, IoDelay 0: %.0f ms; ratio to 4096 ms %.3f"
+      " (limit 1.15)\n",
+      write, write / 4096.0);
+  std::printf("  Delay_Loop: %.3f ns per iteration (IoDelay 100 = %.2f us)\n", delay,
+              delay * 100 / 1000);
+  std::printf("  Calc_CheckSum of 1 MiB: %.1f us (limit 1000 us)\n", checksum);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  SummaryReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  PrintSummary(reporter);
+  return 0;
+}

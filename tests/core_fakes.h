@@ -1,0 +1,94 @@
+#pragma once
+
+// A port source, board, timing, progress bar, message boxes and window that
+// write down everything done to them, in order: "acquire888", "C22" control
+// write, "D5A" data write, "R" data read, "d100" delay, "p1" pulse wait, "v3"
+// progress value, "max4096", "show", "hide", "busy", "idle", "show-image",
+// "align", "box:Title|Text|I" (icon I, E or C).
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "programmer/Commands.h"
+
+using Events = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+
+// Built by appending: gcc 12 warns wrongly (-Wrestrict) on "literal" + std::string.
+inline std::string Tagged(const char* tag, long value, bool hex = false) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, hex ? "%02lX" : "%ld", value);
+  std::string text = tag;
+  return text += digits;
+}
+
+class Recorder final : public PortSource,
+                       public PortIo,
+                       public BoardTiming,
+                       public Progress,
+                       public Messages,
+                       public CommandWindow {
+ public:
+  explicit Recorder(std::uint16_t base = 888) : base_(base) {}
+
+  Events events;
+  std::deque<std::uint8_t> reads;  // what the data reads return, in order; FFh when used up
+  bool available = true;           // Acquire hands out the recorder, else "Join group lp."
+  std::size_t failingRead = 0;     // the data read (counted from 1) that throws PortFailure
+
+  PortIo* Acquire(std::int16_t base, std::string& whyNot) override {
+    events.push_back(Tagged("acquire", base));
+    whyNot = "Join group lp.";
+    return available ? this : nullptr;
+  }
+
+  void out(std::uint16_t port, std::uint8_t value) override {
+    events.push_back(Tagged(port == base_ ? "D" : port == base_ + 2 ? "C" : "?", value, true));
+  }
+  std::uint8_t in(std::uint16_t port) override {
+    events.push_back(port == base_ ? "R" : "?R");
+    if (++readCount_ == failingRead) throw PortFailure("Reading the data register failed");
+    const std::uint8_t value = reads.empty() ? 0xFF : reads.front();
+    if (!reads.empty()) reads.pop_front();
+    return value;
+  }
+  void Delay(std::int32_t n) override { events.push_back(Tagged("d", n)); }
+  void PulseWait(std::int32_t ms) override { events.push_back(Tagged("p", ms)); }
+  void SetVisible(bool visible) override { events.push_back(visible ? "show" : "hide"); }
+  void SetMaximum(std::int32_t max) override { events.push_back(Tagged("max", max)); }
+  void SetValue(std::int32_t value) override { events.push_back(Tagged("v", value)); }
+  void Show(const std::string& title, const std::string& text, MessageIcon icon) override {
+    const char* mark = icon == MessageIcon::Critical      ? "C"
+                       : icon == MessageIcon::Exclamation ? "E"
+                                                          : "I";
+    events.push_back("box:" + title + "|" + text + "|" + mark);
+  }
+  void SetBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
+  void Show_Read_Image() override { events.push_back("show-image"); }
+  void Align_Lists_And_Repaint() override { events.push_back("align"); }
+
+ private:
+  std::uint16_t base_;
+  std::size_t readCount_ = 0;
+};
+
+inline void Then(Events& events, const Events& more) {
+  events.insert(events.end(), more.begin(), more.end());
+}
+
+inline Bytes Contents(const MemoryImage& image) {
+  return {image.Data(), image.Data() + image.Size()};
+}
+
+// A fresh folder for one test (each runs in a process of its own), removed after it.
+struct TempFolder {
+  TempFolder() { std::filesystem::create_directories(path); }
+  ~TempFolder() { std::filesystem::remove_all(path); }
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() / Tagged("vesk-test-", ::getpid());
+};

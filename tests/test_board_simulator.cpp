@@ -1,0 +1,113 @@
+// The simulated board and chip, alone and under the real protocols.
+#include <gtest/gtest.h>
+#include <fstream>
+#include <random>
+
+#include "core_fakes.h"
+#include "programmer/BoardSimulator.h"
+#include "programmer/Mdl_RW.h"
+
+namespace {
+
+constexpr std::int32_t kSize = 4096;
+
+struct Rig {
+  BoardSimulator sim{888, kSize};
+  RealTiming timing;
+  Recorder rec;  // progress and message boxes
+  PortSettings settings{888, 0, 0, true};
+  Board board{sim, timing, settings, rec, rec};
+  MemoryImage image{kSize};
+  Rig() {
+    std::mt19937 random(7);
+    for (std::int32_t i = 0; i < kSize; ++i) image.At(i) = static_cast<std::uint8_t>(random());
+  }
+  Events Boxes() const {
+    Events boxes;
+    std::copy_if(rec.events.begin(), rec.events.end(), std::back_inserter(boxes),
+                 [](const std::string& e) { return e.starts_with("box:"); });
+    return boxes;
+  }
+};
+
+TEST(BoardSimulator, ProgramThenReadGivesTheImageBackAndTheChipIsNoLongerBlank) {
+  Rig rig;
+  rig.sim.MakeWeakCell(5, 3);
+  rig.image.At(5) = 0x00;
+  Write_Eprom(rig.board, 888, kSize, rig.image);
+  EXPECT_EQ(rig.Boxes(), Events{});
+  EXPECT_EQ(rig.sim.Stats().pulses, kSize + 2u);  // the weak cell took three
+  MemoryImage read;
+  Read_Eprom(rig.board, 888, kSize, read);
+  EXPECT_EQ(Contents(read), Contents(rig.image));
+  Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
+  EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
+  EXPECT_EQ(rig.sim.Chip(), Contents(rig.image));
+}
+
+TEST(BoardSimulator, DeadCellGivesBadEpromWithEarlierLocationsProgrammedAndTheRestUntouched) {
+  Rig rig;
+  rig.sim.MakeDeadCell(10);
+  Write_Eprom(rig.board, 888, kSize, rig.image);
+  EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|Bad Eprom|C"});
+  auto expected = Contents(rig.image);
+  std::fill(expected.begin() + 10, expected.end(), 0xFF);
+  EXPECT_EQ(rig.sim.Chip(), expected);
+  EXPECT_EQ(rig.sim.Stats().pulses, 10u + 10u);
+  EXPECT_EQ(rig.sim.Control(), 0x00);
+}
+
+TEST(BoardSimulator, AtAWrongBaseAddressItBehavesAsAMissingBoard) {
+  Rig rig;
+  std::fill(rig.sim.Chip().begin(), rig.sim.Chip().end(), 0x00);
+  MemoryImage read;
+  Read_Eprom(rig.board, 632, kSize, read);
+  EXPECT_EQ(std::count(read.Data(), read.Data() + kSize, 0xFF), kSize);
+  Write_Eprom(rig.board, 632, kSize, rig.image);  // the blank check passes on floating lines
+  EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|Bad Eprom|C"});
+  EXPECT_EQ(rig.sim.Chip(), Bytes(kSize, 0x00));
+}
+
+TEST(BoardSimulator, CounterWrapsDirectionChoosesChipOrLatchAndCellsOnlyLoseOnes) {
+  BoardSimulator sim(888, 4);
+  sim.Chip() = {0x10, 0x11, 0x12, 0x0F};
+  sim.SetLogging(true);
+  sim.out(890, 0x22);  // Auto Feed rises from the power-up 00h: restart
+  for (int i = 0; i < 7; ++i) {
+    sim.out(890, 0x23);
+    sim.out(890, 0x23);  // no new edge
+    sim.out(890, 0x22);
+  }
+  EXPECT_EQ(sim.Counter(), 3);
+  sim.out(888, 0xF0);
+  EXPECT_EQ(sim.in(888), 0x0F);  // reading the chip
+  for (std::uint8_t control : {0x0A, 0x0E, 0x0A}) sim.out(890, control);
+  EXPECT_EQ(sim.in(888), 0xF0);  // the port drives the lines: the latch
+  EXPECT_EQ(sim.Chip()[3], 0x00);
+  EXPECT_EQ(sim.in(889), 0xFF);
+  EXPECT_EQ(sim.Log().size(), 1u + 21u + 7u);
+}
+
+TEST(BoardSimulator, ChipFileMissingShortTooBigAndRoundTrip) {
+  const TempFolder folder;
+  const std::string path = (folder.path / "chip.bin").string();
+  std::string error;
+  BoardSimulator sim(888, 64);
+  sim.Chip()[3] = 0x00;
+  ASSERT_TRUE(sim.LoadChip(path, error)) << error;
+  EXPECT_EQ(sim.Chip(), Bytes(64, 0xFF));
+  sim.Chip()[63] = 0x42;
+  ASSERT_TRUE(sim.SaveChip(path, error)) << error;
+  BoardSimulator again(888, 64);
+  ASSERT_TRUE(again.LoadChip(path, error)) << error;
+  EXPECT_EQ(again.Chip(), sim.Chip());
+  std::ofstream(path, std::ios::trunc) << "AB";
+  ASSERT_TRUE(again.LoadChip(path, error));
+  EXPECT_EQ(again.Chip()[1], 'B');
+  EXPECT_EQ(again.Chip()[2], 0xFF);
+  BoardSimulator small(888, 1);
+  EXPECT_FALSE(small.LoadChip(path, error));
+  EXPECT_NE(error.find("bigger"), std::string::npos);
+}
+
+}  // namespace

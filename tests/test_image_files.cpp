@@ -1,0 +1,114 @@
+// Loading raw images of every size against the chip's, and saving them
+// without ever losing the old file.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "core_fakes.h"
+#include "programmer/ImageFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes Pattern(std::size_t size) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return bytes;
+}
+
+class ImageFilesTest : public ::testing::Test {
+ protected:
+  std::string Write(const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+  }
+  Bytes Read() const {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  long Entries() const { return std::distance(fs::directory_iterator(folder), {}); }
+
+  TempFolder temp;
+  fs::path folder = temp.path;
+  std::string path = (folder / "image.bin").string();
+  Recorder boxes;
+};
+
+TEST_F(ImageFilesTest, LoadFitsAnyFileToTheChipSizeWithTheRightWarning) {
+  for (const auto& [length, box] : std::initializer_list<std::pair<std::size_t, std::string>>{
+           {4096, ""},
+           {2048, "box:Warning!| File is Smaller than Eprom Size|E"},
+           {8192, "box:Warning! | File is Bigger than Eprom Size,will be Cutted! |E"},
+           {0, "box:Warning!| You've Selected an Empty File|E"}}) {
+    MemoryImage image(16);
+    image.At(0) = 0xEE;
+    boxes.events.clear();
+    ASSERT_TRUE(Load_Image_File(Write(Pattern(length)), 4096, image, boxes));
+    EXPECT_EQ(boxes.events, box.empty() ? Events{} : Events{box});
+    Bytes expected = Pattern(std::min<std::size_t>(length, 4096));
+    expected.resize(4096, 0x00);  // a short file leaves 00, not FFh
+    EXPECT_EQ(Contents(image), expected) << length;
+  }
+}
+
+TEST_F(ImageFilesTest, MissingNameIsCreatedEmptyAndUnopenableOnesFailUntouched) {
+  MemoryImage image(16);
+  ASSERT_TRUE(Load_Image_File(path, 2048, image, boxes));
+  EXPECT_TRUE(fs::exists(path));
+  EXPECT_EQ(boxes.events, Events{"box:Warning!| You've Selected an Empty File|E"});
+  for (const fs::path& bad : {folder / "no-folder" / "x.bin", folder}) {
+    const FileResult result = Load_Image_File(bad.string(), 4096, image, boxes);
+    EXPECT_FALSE(result.ok || result.reason.empty());
+    EXPECT_EQ(image.Size(), 2048);
+  }
+}
+
+TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
+  Write(Pattern(4096));
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(folder, fs::perms::all);
+  // Root may write any file, so the load runs as an ordinary user.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    MemoryImage image;
+    Recorder quiet;
+    const bool ok =
+        Load_Image_File(path, 4096, image, quiet).ok && Contents(image) == Pattern(4096);
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST_F(ImageFilesTest, SaveReplacesTheFileWholeOrLeavesTheOldOneAsItWas) {
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(Write(Pattern(10000)), mode);
+  // Files may not grow past 1 KiB: writing a 4 KiB image fails half-way.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+  const rlimit small{1024, saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const FileResult failed = Save_Image_File(path, MemoryImage(4096));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, previous);
+  EXPECT_EQ(failed.reason, "File too large");
+  EXPECT_EQ(Read(), Pattern(10000));
+
+  MemoryImage image(4096);
+  image.At(4095) = 0x99;
+  ASSERT_TRUE(Save_Image_File(path, image));
+  EXPECT_EQ(Read(), Contents(image));
+  EXPECT_EQ(fs::status(path).permissions(), mode);
+  EXPECT_EQ(Entries(), 1);  // no temporary file left behind either time
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The exact access sequences of the board protocols, on a recording port at
+// LPT2 (data 632, control 634), IoDelay 7, ProgPulse 3.
+#include <gtest/gtest.h>
+
+#include "core_fakes.h"
+#include "programmer/Mdl_RW.h"
+
+namespace {
+
+struct Rig {
+  Recorder rec{632};
+  PortSettings settings{632, 7, 3, true};
+  Board board{rec, rec, settings, rec, rec};
+};
+
+const Events kStartReading{"C00", "d7", "C22", "d7"};
+
+Events ReadLocation(int i) {
+  return {Tagged("v", i), "d7", "R", "d7", "C23", "d7", "C22"};
+}
+
+Events BurnLocation(int i, std::uint8_t value, int pulses) {
+  Events events{Tagged("v", i), "d7"};
+  for (int p = 0; p < pulses; ++p)
+    Then(events, {Tagged("D", value, true), "C0E", "p3", "C0A", "d7", "C22", "d21", "R", "C0A"});
+  Then(events, {"d7", "C0B", "d7", "C0A"});
+  return events;
+}
+
+TEST(Read_Eprom, ReadsEveryLocationWithItsDelaysAndLeavesControlAt22h) {
+  Rig rig;
+  rig.rec.reads = {0x12, 0x34, 0x56};
+  MemoryImage image(8);
+  Read_Eprom(rig.board, 632, 3, image);
+  Events expected = kStartReading;
+  for (int i = 1; i <= 3; ++i) Then(expected, ReadLocation(i));
+  EXPECT_EQ(rig.rec.events, expected);
+  ASSERT_EQ(image.Size(), 3);
+  EXPECT_EQ(image.Element(1), 0x12);
+  EXPECT_EQ(image.Element(3), 0x56);
+}
+
+TEST(Blank_Check, StopsAtTheFirstLocationThatIsNotFFh) {
+  Rig rig;
+  rig.rec.reads = {0xFF, 0xFF, 0xFE, 0xFF};
+  EXPECT_FALSE(Blank_Check(rig.board, 632, 4));
+  Events expected = kStartReading;
+  Then(expected, ReadLocation(1));
+  Then(expected, ReadLocation(2));
+  Then(expected, {"v3", "d7", "R"});  // nothing after the failing read
+  EXPECT_EQ(rig.rec.events, expected);
+}
+
+TEST(Write_Eprom, BlankCheckFirstThenEveryLocationPulsedAtLeastOnce) {
+  Rig rig;
+  rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 2, then the read-backs
+  MemoryImage image(2);
+  image.At(0) = 0xFF;  // what the blank chip holds already: still one pulse
+  Write_Eprom(rig.board, 632, 2, image);
+  Events expected = kStartReading;
+  Then(expected, ReadLocation(1));
+  Then(expected, ReadLocation(2));
+  Then(expected, {"C08", "d7", "C0A", "d7"});
+  Then(expected, BurnLocation(1, 0xFF, 1));
+  Then(expected, BurnLocation(2, 0x00, 1));
+  Then(expected, {"C00"});
+  EXPECT_EQ(rig.rec.events, expected);
+}
+
+TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
+  Rig rig;
+  rig.settings.VerifyEmpty = false;
+  rig.rec.reads = {0xA5, 0xFF, 0xFF, 0x3C};  // then never 77h
+  MemoryImage image(4);
+  image.At(0) = 0xA5;
+  image.At(1) = 0x3C;
+  image.At(2) = 0x77;
+  Write_Eprom(rig.board, 632, 4, image);
+  Events expected{"C08", "d7", "C0A", "d7"};
+  Then(expected, BurnLocation(1, 0xA5, 1));
+  Then(expected, BurnLocation(2, 0x3C, 3));
+  Then(expected, BurnLocation(3, 0x77, 10));  // stepped past before the message
+  Then(expected, {"box:Warning !|Bad Eprom|C", "C00"});
+  EXPECT_EQ(rig.rec.events, expected);
+}
+
+TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
+  Rig rig;
+  rig.rec.reads = {0xFF, 0x00};
+  Write_Eprom(rig.board, 632, 3, MemoryImage(3));
+  Events expected = kStartReading;
+  Then(expected, ReadLocation(1));
+  Then(expected, {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"});
+  EXPECT_EQ(rig.rec.events, expected);
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+// The ppdev back-end against a fake ioctl layer and a fake /proc tree, and
+// the choice between ppdev and direct I/O.
+#include <gtest/gtest.h>
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#include <fstream>
+#include <map>
+
+#include "core_fakes.h"
+#include "programmer/HardwarePortSource.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakePpdev final : public PpdevCalls {
+ public:
+  Events calls;
+  unsigned modes = PARPORT_MODE_PCSPP | PARPORT_MODE_TRISTATE;
+  int openError = 0;
+  unsigned long failing = 0;  // the request that fails with EIO
+
+  int Open(const std::string& path) override {
+    calls.push_back("open " + path);
+    return openError != 0 ? -openError : 3;
+  }
+  void Close(int) override { calls.push_back("close"); }
+  int Ioctl(int, unsigned long request, void* arg) override {
+    static const std::map<unsigned long, const char*> names{
+        {PPGETMODES, "GETMODES"},  {PPEXCL, "EXCL"},       {PPCLAIM, "CLAIM"},
+        {PPRELEASE, "RELEASE"},    {PPRDATA, "RDATA"},     {PPWDATA, "WDATA "},
+        {PPWCONTROL, "WCONTROL "}, {PPDATADIR, "DATADIR "}};
+    std::string call = names.at(request);
+    if (request == PPGETMODES) *static_cast<unsigned*>(arg) = modes;
+    if (request == PPRDATA) *static_cast<unsigned char*>(arg) = 0xC3;
+    if (request == PPWDATA || request == PPWCONTROL)
+      call = Tagged(call.c_str(), *static_cast<unsigned char*>(arg), true);
+    if (request == PPDATADIR) call = Tagged(call.c_str(), *static_cast<int*>(arg));
+    calls.push_back(call);
+    return request == failing ? -EIO : 0;
+  }
+};
+
+// /proc with parport0 at 956, parport1 at 888, and entries that are not ports.
+class PpdevTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& [name, text] :
+         {std::pair{"parport0", "956\t1980\n"}, std::pair{"parport1", "888\t1912\n"},
+          std::pair{"default", "888\n"}, std::pair{"parportx", "888"}}) {
+      fs::create_directories(root / "sys/dev/parport" / name);
+      std::ofstream(root / "sys/dev/parport" / name / "base-addr") << text;
+    }
+  }
+  std::unique_ptr<PpdevPort> OpenPort() {
+    return PpdevPort::Open(fake, "/dev/parport1", 888, whyNot);
+  }
+
+  TempFolder temp;
+  fs::path root = temp.path;
+  FakePpdev fake;
+  std::string whyNot;
+};
+
+TEST_F(PpdevTest, OpenFailuresSayWhatIsMissing) {
+  using Case = std::tuple<unsigned, int, unsigned long, const char*>;
+  const unsigned full = fake.modes;
+  for (const auto& [modes, error, failing, hint] : std::initializer_list<Case>{
+           {PARPORT_MODE_PCSPP, 0, 0, "cannot switch its data lines to input"},
+           {full, EACCES, 0, "group lp"},
+           {full, 0, PPCLAIM, "rmmod lp"}}) {
+    fake.calls.clear();
+    fake.modes = modes;
+    fake.openError = error;
+    fake.failing = failing;
+    EXPECT_EQ(OpenPort(), nullptr);
+    EXPECT_NE(whyNot.find(hint), std::string::npos) << whyNot;
+    EXPECT_NE(whyNot.find("--simulate"), std::string::npos) << whyNot;
+    if (modes != full) {  // refused before the claim and its pulse
+      EXPECT_EQ(fake.calls, (Events{"open /dev/parport1", "GETMODES", "close"}));
+    }
+  }
+}
+
+TEST_F(PpdevTest, ClaimsOnceThenTranslatesControlBitsAndDirectionInASafeOrder) {
+  auto port = OpenPort();
+  ASSERT_NE(port, nullptr) << whyNot;
+  EXPECT_EQ(fake.calls, (Events{"open /dev/parport1", "GETMODES", "EXCL", "CLAIM", "WCONTROL 00",
+                                "DATADIR 0"}));  // ending the pulse the claim starts
+  const std::vector<std::pair<std::uint8_t, Events>> steps{
+      {0x22, {"DATADIR 1", "WCONTROL 02"}},  // stop driving before the chip may drive
+      {0x23, {"WCONTROL 03"}},
+      {0x0A, {"WCONTROL 0A", "DATADIR 0"}},  // the chip stops driving before the port drives
+      {0xDE, {"WCONTROL 0E"}},               // bits 4, 6 and 7 never reach the port
+  };
+  for (const auto& [value, expected] : steps) {
+    fake.calls.clear();
+    port->out(890, value);
+    EXPECT_EQ(fake.calls, expected) << int(value);
+  }
+  fake.calls.clear();
+  port->out(888, 0x5A);
+  port->out(891, 0x01);  // not a register of this port
+  EXPECT_EQ(port->in(888), 0xC3);
+  EXPECT_EQ(fake.calls, (Events{"WDATA 5A", "RDATA"}));
+  fake.failing = PPRDATA;
+  EXPECT_THROW(port->in(888), PortFailure);
+  EXPECT_TRUE(port->Failed());
+  fake.calls.clear();
+  port.reset();
+  EXPECT_EQ(fake.calls, (Events{"RELEASE", "close"}));
+}
+
+TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
+  auto owned = std::make_unique<FakePpdev>();
+  const Events& calls = owned->calls;
+  std::vector<int> direct;
+  HardwarePortSource source(std::move(owned), root.string(), "/dev",
+                            [&](std::uint16_t base, std::string& cause) -> std::unique_ptr<PortIo> {
+                              direct.push_back(base);
+                              cause = "direct port access was refused: it needs root";
+                              return nullptr;
+                            });
+  PortIo* first = source.Acquire(888, whyNot);  // parport1, found by its base address
+  ASSERT_NE(first, nullptr) << whyNot;
+  EXPECT_EQ(source.Acquire(888, whyNot), first);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "CLAIM"), 1);
+  EXPECT_NE(source.Acquire(956, whyNot), nullptr);
+  EXPECT_EQ(calls[6], "RELEASE");  // the old port goes before the new one is opened
+  EXPECT_EQ(calls[8], "open /dev/parport0");
+
+  EXPECT_EQ(source.Acquire(632, whyNot), nullptr);
+  for (const char* part : {"632 (278h)", "needs root", "group lp", "--simulate"})
+    EXPECT_NE(whyNot.find(part), std::string::npos) << whyNot;
+  for (std::int16_t bad : {0, -888, 32766}) {
+    EXPECT_EQ(source.Acquire(bad, whyNot), nullptr);
+    EXPECT_NE(whyNot.find("not a usable base address"), std::string::npos);
+  }
+  EXPECT_EQ(direct, std::vector<int>{632});
+}
+
+}  // namespace
