@@ -1,0 +1,57 @@
+#include "converter/BinToHex.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "converter/FileAccess.h"
+#include "converter/HexRecords.h"
+#include "converter/MessageTexts.h"
+
+namespace {
+
+// Input bytes turned into text per write: big enough to keep system calls
+// rare, small enough for the text to stay in the cache until it is written.
+constexpr std::size_t kChunkBytes = 128 * 1024;
+
+}  // namespace
+
+int BinToHex(const std::string& input_path, const std::string& output_target, std::uint32_t size,
+             ConverterMessages& messages) {
+  FileDescriptor input = OpenInput(input_path);
+  if (!input) return 0;
+  FileDescriptor output = CreateNewOutput(output_target);
+  if (!output) return 0;
+
+  const InputBuffer image = ReadWhole(input.get(), size);
+  input.Close();
+  const std::unique_ptr<char[]> text(
+      image ? new (std::nothrow) char[HexTextBound(kChunkBytes) + kEndOfFileRecordLength]
+            : nullptr);
+  if (!text) {
+    messages.ShowMessage(ErrorReadingFile(input_path));
+    return 0;
+  }
+
+  std::uint64_t begin = 0;
+  do {
+    const std::uint64_t end = std::min<std::uint64_t>(begin + kChunkBytes, size);
+    std::size_t length = FormatRecords(image.data(), begin, end, text.get());
+    if (end == size) {
+      std::memcpy(text.get() + length, kEndOfFileRecord, kEndOfFileRecordLength);
+      length += kEndOfFileRecordLength;
+    }
+    if (!WriteAll(output.get(), text.get(), length)) {
+      messages.ShowMessage(ErrorReadingFile(input_path));
+      return 0;
+    }
+    begin = end;
+  } while (begin < size);
+
+  // A write that fails late (a full disk on a network file system) shows up here.
+  if (!output.Close()) {
+    messages.ShowMessage(ErrorReadingFile(input_path));
+    return 0;
+  }
+  return 1;
+}

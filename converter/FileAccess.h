@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A file descriptor that is closed when it goes out of scope.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  ~FileDescriptor();
+
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  int Release();
+  // Closes now; false when the system reports an error, which for an output
+  // can be a write that failed late.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// Opens an existing regular file for reading. Folders, devices and pipes
+// count as files that cannot be opened: zeza converts files only, and must
+// not hang on a pipe that nobody writes.
+FileDescriptor OpenInput(const std::string& path);
+
+// Creates the first free one of target, target1, target2, ... as a new file
+// (O_EXCL: an existing file is never opened, let alone replaced). A name that
+// appears between the check and the create is passed over for the next one.
+// `chosen` receives the name created.
+FileDescriptor CreateNewOutput(const std::string& target, std::string* chosen = nullptr);
+
+// A whole input file in memory, released when it goes out of scope.
+class InputBuffer {
+ public:
+  InputBuffer() = default;
+  InputBuffer(InputBuffer&& other) noexcept;
+  InputBuffer& operator=(InputBuffer&& other) noexcept;
+  ~InputBuffer();
+
+  const std::uint8_t* data() const { return data_; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  friend InputBuffer ReadWhole(int fd, std::uint64_t size);
+  void* mapping_ = nullptr;
+  std::size_t mapped_ = 0;
+  std::uint8_t* data_ = nullptr;  // the first large-page boundary in the mapping
+};
+
+// Exactly `size` bytes read from the start of `fd` into a buffer of that
+// size; empty when the read fails, falls short, or the memory is not there.
+InputBuffer ReadWhole(int fd, std::uint64_t size);
+
+// Writes all of `data`; false on any error.
+bool WriteAll(int fd, const void* data, std::size_t size);

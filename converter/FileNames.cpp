@@ -1,0 +1,34 @@
+#include "converter/FileNames.h"
+
+#include <sys/stat.h>
+
+SplitName SplitExtension(const std::string& name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos) return {name, ""};
+  SplitName split{name.substr(0, dot), name.substr(dot + 1)};
+  for (char& c : split.extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return split;
+}
+
+namespace {
+
+bool NameIsTaken(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0;  // a dangling link takes the name too
+}
+
+}  // namespace
+
+std::string MakeUniqueName(const std::string& target, std::uint64_t& counter) {
+  for (;; ++counter) {
+    std::string candidate = counter == 0 ? target : target + std::to_string(counter);
+    if (!NameIsTaken(candidate)) return candidate;
+  }
+}
+
+std::string MakeUniqueName(const std::string& target) {
+  std::uint64_t counter = 0;
+  return MakeUniqueName(target, counter);
+}

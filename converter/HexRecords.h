@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Intel HEX records as zeza writes them: upper-case digits, CR LF line ends,
+// 16 data bytes per record, and an extended linear address record (type 04)
+// before every 64 KiB segment after the first, so that files of up to
+// 65,536 bytes carry nothing but data records and the end record.
+
+inline constexpr std::size_t kBytesPerRecord = 16;
+inline constexpr std::size_t kFullRecordLength = 45;  // ":10AAAA00" + 32 digits + checksum + CR LF
+inline constexpr std::size_t kAddressRecordLength = 17;
+inline constexpr char kEndOfFileRecord[] = ":00000001FF\r\n";
+inline constexpr std::size_t kEndOfFileRecordLength = sizeof(kEndOfFileRecord) - 1;
+
+// One data record of `count` bytes (1 to 255) at the 16-bit `address`;
+// returns the number of characters written (11 + 2 * count + 2).
+std::size_t FormatDataRecord(char* out, std::uint16_t address, const std::uint8_t* data,
+                             std::size_t count);
+
+// The type-04 record that makes `upper` the high 16 bits of the addresses after it.
+std::size_t FormatExtendedLinearAddress(char* out, std::uint16_t upper);
+
+// The records for bytes [begin, end) of `image`; `begin` must be a multiple of
+// 16 and only the last chunk of an image may end elsewhere. Returns the
+// characters written; `out` needs HexTextBound(end - begin) of room.
+std::size_t FormatRecords(const std::uint8_t* image, std::uint64_t begin, std::uint64_t end,
+                          char* out);
+
+// Room enough for the records of `bytes` input bytes starting on a record boundary.
+constexpr std::size_t HexTextBound(std::size_t bytes) {
+  return (bytes / kBytesPerRecord + 1) * kFullRecordLength +
+         (bytes / 65536 + 1) * kAddressRecordLength;
+}

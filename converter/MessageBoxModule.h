@@ -1,0 +1,18 @@
+#pragma once
+
+// The interface of zeza's message-box module, a Qt plug-in that zeza loads
+// only when it has something to show: Qt's libraries would otherwise cost
+// every run some 14 MiB of memory and a good part of its start-up time.
+extern "C" {
+
+// Starts Qt for `program_name` and returns its handle, or null when no
+// display can be reached (none set, or one that does not answer).
+void* ZezaBoxOpen(const char* program_name);
+
+// A modal box with one OK button; returns when the user has pressed it.
+void ZezaBoxShow(void* handle, const char* title, const char* text);
+
+void ZezaBoxClose(void* handle);
+}
+
+inline constexpr const char* kZezaBoxModuleName = "zeza-messagebox.so";

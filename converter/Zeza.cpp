@@ -1,0 +1,38 @@
+#include "converter/Zeza.h"
+
+#include <cstdint>
+
+#include "converter/BinToHex.h"
+#include "converter/FileNames.h"
+#include "converter/FileSearch.h"
+#include "converter/HexToBin.h"
+#include "converter/MessageTexts.h"
+
+void RunZeza(const std::vector<std::string>& arguments, ConverterMessages& messages) {
+  if (arguments.size() != 1) {
+    messages.ShowMessage(kUsageText);
+    return;
+  }
+  const std::string& argument = arguments.front();
+  const FileSearch search = FindFiles(argument);
+  if (search.matches.empty()) {
+    messages.ShowMessage(CantFindFile(argument));
+    return;
+  }
+
+  for (const FileMatch& match : search.matches) {
+    if (match.size > UINT32_MAX) {
+      messages.ShowMessage(FileTooLarge(match.name));
+      continue;
+    }
+    const auto size = static_cast<std::uint32_t>(match.size);
+    const SplitName split = SplitExtension(match.name);
+    const std::string input = search.folder + match.name;
+    if (split.extension == "bin") {
+      BinToHex(input, search.folder + split.base + ".hex", size, messages);
+    } else if (split.extension == "hex") {
+      HexToBin(input, search.folder + split.base + ".bin", size, messages);
+    }
+    // Any other name is passed over without a word.
+  }
+}

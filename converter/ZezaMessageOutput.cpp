@@ -1,0 +1,76 @@
+#include "converter/ZezaMessageOutput.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "converter/MessageBoxModule.h"
+
+namespace {
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// CR LF and lone CR end lines in zeza's texts; a box and a terminal want LF.
+std::string WithLineFeeds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out += text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+ZezaMessageOutput::ZezaMessageOutput(std::string program_name,
+                                     std::vector<std::string> module_folders)
+    : program_name_(std::move(program_name)), module_folders_(std::move(module_folders)) {}
+
+ZezaMessageOutput::~ZezaMessageOutput() {
+  if (boxes_ != nullptr) close_(boxes_);
+  // The module stays loaded: Qt does not expect to be unloaded before exit.
+}
+
+bool ZezaMessageOutput::OpenBoxes() {
+  if (tried_boxes_) return boxes_ != nullptr;
+  tried_boxes_ = true;
+  if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) return false;
+  for (const std::string& folder : module_folders_) {
+    module_ = ::dlopen((folder + "/" + kZezaBoxModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module_ != nullptr) break;
+  }
+  if (module_ == nullptr) return false;
+  const auto open = reinterpret_cast<void* (*)(const char*)>(::dlsym(module_, "ZezaBoxOpen"));
+  show_ = reinterpret_cast<decltype(show_)>(::dlsym(module_, "ZezaBoxShow"));
+  close_ = reinterpret_cast<decltype(close_)>(::dlsym(module_, "ZezaBoxClose"));
+  if (open == nullptr || show_ == nullptr || close_ == nullptr) return false;
+  boxes_ = open(program_name_.c_str());
+  return boxes_ != nullptr;
+}
+
+void ZezaMessageOutput::ShowMessage(const std::string& text) {
+  if (OpenBoxes()) {
+    show_(boxes_, kZezaBanner, WithLineFeeds(text).c_str());
+    return;
+  }
+  Print(text);
+}
+
+void ZezaMessageOutput::Print(const std::string& text) {
+  if (!banner_printed_) {
+    std::fprintf(stderr, "%s\n", kZezaBanner);
+    banner_printed_ = true;
+  }
+  std::string line = WithLineFeeds(text);
+  if (line.empty() || line.back() != '\n') line += '\n';
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}

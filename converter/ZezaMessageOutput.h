@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "converter/Messages.h"
+
+// zeza's messages for a person: a modal box captioned with the banner when a
+// display can be reached, otherwise the banner and then each message on
+// standard error. The box comes from a Qt module loaded with the first
+// message (see MessageBoxModule.h); without the module, zeza prints.
+class ZezaMessageOutput : public ConverterMessages {
+ public:
+  // `module_folders`: where to look for the module, tried in order.
+  ZezaMessageOutput(std::string program_name, std::vector<std::string> module_folders);
+  ~ZezaMessageOutput() override;
+  ZezaMessageOutput(const ZezaMessageOutput&) = delete;
+  ZezaMessageOutput& operator=(const ZezaMessageOutput&) = delete;
+
+  void ShowMessage(const std::string& text) override;
+
+ private:
+  bool OpenBoxes();
+  void Print(const std::string& text);
+
+  std::string program_name_;
+  std::vector<std::string> module_folders_;
+  bool tried_boxes_ = false;
+  void* module_ = nullptr;
+  void* boxes_ = nullptr;
+  void (*show_)(void*, const char*, const char*) = nullptr;
+  void (*close_)(void*) = nullptr;
+  bool banner_printed_ = false;
+};

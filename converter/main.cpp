@@ -1,0 +1,37 @@
+// zeza: converts raw binary EPROM images to Intel HEX and back.
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "converter/Zeza.h"
+#include "converter/ZezaMessageOutput.h"
+
+namespace {
+
+// The message-box module lies beside zeza in the build tree, and in the
+// library folder of the installation.
+std::vector<std::string> ModuleFolders() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  const auto folder = self.parent_path();
+  return {folder.string(), (folder / ZEZA_MODULE_FROM_BIN).lexically_normal().string()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", ModuleFolders());
+  try {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+    RunZeza(arguments, messages);
+  } catch (const std::exception& error) {
+    // Out of memory while putting paths together, or the like: say so
+    // rather than die, and keep the promised exit code.
+    messages.ShowMessage(error.what());
+  }
+  return 0;  // whatever happened, as callers of zeza expect
+}
