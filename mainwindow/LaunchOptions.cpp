@@ -12,8 +12,6 @@ LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
       options.chipFile = argument.substr(simulateWith.size());
     } else if (argument.rfind(screenshotTo, 0) == 0 && argument.size() > screenshotTo.size()) {
       options.screenshotFile = argument.substr(screenshotTo.size());
-    } else if (argument == "--help" || argument == "-h") {
-      options.help = true;
     } else {
       options.error = "unknown argument: " + argument;
     }

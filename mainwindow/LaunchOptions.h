@@ -12,7 +12,6 @@ struct LaunchOptions {
   bool simulate = false;
   std::string chipFile;
   std::string screenshotFile;
-  bool help = false;
   std::string error;  // not empty: the command line was not understood
 };
 

@@ -36,7 +36,8 @@ bool QtLauncher::Start(const std::string& program, const std::vector<std::string
   process.setProgram(path);
   process.setArguments(qtArguments);
   if (!process.startDetached()) {
-    whyNot = process.errorString().toStdString();
+    whyNot = process.errorString().isEmpty() ? "It could not be started."
+                                             : process.errorString().toStdString();
     return false;
   }
   return true;

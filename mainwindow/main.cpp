@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/LaunchOptions.h"
@@ -30,6 +31,13 @@ void Report_Failure(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Help needs no display; the other options are read once Qt has taken its own.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VeskEprom"));
 
@@ -38,10 +46,9 @@ int main(int argc, char** argv) {
     arguments.push_back(argument.toStdString());
   }
   const LaunchOptions options = Parse_Launch_Options(arguments);
-  if (options.help || !options.error.empty()) {
-    if (!options.error.empty()) std::fprintf(stderr, "VeskEprom: %s\n", options.error.c_str());
-    std::fputs(kUsage, options.help ? stdout : stderr);
-    return options.help ? 0 : 2;
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "VeskEprom: %s\n%s", options.error.c_str(), kUsage);
+    return 2;
   }
 
   std::unique_ptr<BoardSimulator> simulator;
