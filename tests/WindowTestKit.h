@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -23,24 +22,23 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
-class RecordingMessages final : public Messages {
- public:
+struct RecordingMessages final : Messages {
   void Show(const std::string& title, const std::string& text, MessageIcon icon) override {
     boxes.push_back({title, text, icon});
   }
   std::vector<Box> boxes;
 };
 
-class ScriptedDialogs final : public FileDialogs {
- public:
+// Answers each dialog with the next file queued; none queued is Cancel.
+struct ScriptedDialogs final : FileDialogs {
   std::optional<ChosenFile> Run(const FileDialogRequest& request) override {
     requests.push_back(request);
-    if (answers.empty()) return std::nullopt;  // Cancel
-    auto answer = answers.front();
+    if (answers.empty()) return std::nullopt;
+    const ChosenFile answer = answers.front();
     answers.pop_front();
     return answer;
   }
-  std::deque<std::optional<ChosenFile>> answers;
+  std::deque<ChosenFile> answers;
   std::vector<FileDialogRequest> requests;
 };
 
@@ -50,8 +48,7 @@ struct Launch {
   bool operator==(const Launch&) const = default;
 };
 
-class RecordingLauncher final : public Launcher {
- public:
+struct RecordingLauncher final : Launcher {
   bool Start(const std::string& program, const std::vector<std::string>& arguments,
              std::string& whyNot) override {
     launches.push_back({program, arguments});
@@ -62,8 +59,7 @@ class RecordingLauncher final : public Launcher {
   bool fails = false;
 };
 
-class NoWaitTiming final : public BoardTiming {
- public:
+struct NoWaitTiming final : BoardTiming {
   void Delay(std::int32_t) override {
     if (onDelay) onDelay();
   }
@@ -100,8 +96,8 @@ class WindowTest : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  std::string Label(QLabel* label) const { return label->text().toStdString(); }
-  std::string Entry(const HexViewModel& model, int row) const {
+  static std::string Label(const QLabel* label) { return label->text().toStdString(); }
+  static std::string Entry(const HexViewModel& model, int row) {
     return model.Entry(row).toLatin1().toStdString();
   }
 

@@ -1,46 +1,34 @@
 #include "WindowTestKit.h"
 #include "image/HexRows.h"
 
-TEST_F(WindowTest, OpenDialogSettings) {
+TEST_F(WindowTest, CancelledDialogsChangeNothing) {
   Make_Window();
   Action("MnuOpen")->trigger();
   Action("MnuSaveAs")->trigger();
   Action("MnuFileConversion")->trigger();
   ASSERT_EQ(dialogs.requests.size(), 3u);
-  const auto& open = dialogs.requests[0];
-  EXPECT_EQ(open.kind, FileDialogRequest::Kind::Open);
-  EXPECT_EQ(open.proposedName, "default.bin");
-  ASSERT_EQ(open.filters.size(), 3u);
-  EXPECT_EQ(open.filters[0].description, "Binary File     (*.bin)");
-  EXPECT_EQ(open.filters[0].pattern, "*.Bin");
-  EXPECT_EQ(open.filters[2].description, "All File         (*.*)");
-  const auto& save = dialogs.requests[1];
-  EXPECT_EQ(save.kind, FileDialogRequest::Kind::Save);
-  ASSERT_EQ(save.filters.size(), 1u);
-  EXPECT_EQ(save.filters[0].description, "Binary File (*.bin)");
-  const auto& conversion = dialogs.requests[2];
-  ASSERT_EQ(conversion.filters.size(), 2u);
-  EXPECT_EQ(conversion.filters[0].description, "Binary File (*.bin)  >>>> Intel IHX8 (*.hex)");
-  EXPECT_EQ(conversion.filters[1].description, "Intel IHX8 File (*.hex)  >>>> Binary File (*.bin)");
-  // Cancel everywhere: nothing changed, nothing said, nothing started.
+  EXPECT_EQ(dialogs.requests[0].kind, FileDialogRequest::Kind::Open);
+  EXPECT_EQ(dialogs.requests[1].kind, FileDialogRequest::Kind::Save);
+  EXPECT_EQ(dialogs.requests[2].filters[1].pattern, "*.hex");
+  for (const FileDialogRequest& request : dialogs.requests) {
+    EXPECT_EQ(request.proposedName, "default.bin");
+  }
   EXPECT_EQ(Label(window->LblFileName), "File: default.bin");
   EXPECT_EQ(g.CurrentFileTitle, "");
+  EXPECT_EQ(QDir::currentPath().toStdString(), Folder());
   EXPECT_TRUE(messages.boxes.empty());
   EXPECT_TRUE(launcher.launches.empty());
 }
 
-TEST_F(WindowTest, OpenBinaryFitsTheFileToTheTypeWithItsWarning) {
+TEST_F(WindowTest, OpenBinaryShowsTheFileFittedToTheType) {
   const struct {
     std::size_t length;
-    const char* title;  // empty: no box
-    const char* text;
+    std::size_t boxes;  // the size warnings
     const char* checksum;
-  } cases[] = {
-      {4096, "", "", "CheckSum = 2000"},
-      {2048, "Warning!", " File is Smaller than Eprom Size", "CheckSum = 1000"},
-      {8192, "Warning! ", " File is Bigger than Eprom Size,will be Cutted! ", "CheckSum = 2000"},
-      {0, "Warning!", " You've Selected an Empty File", "CheckSum = 0"},
-  };
+  } cases[] = {{4096, 0, "CheckSum = 2000"},
+               {2048, 1, "CheckSum = 1000"},
+               {8192, 1, "CheckSum = 2000"},
+               {0, 1, "CheckSum = 0"}};
   Make_Window();
   for (const auto& c : cases) {
     Write_File(Path("image.bin"), std::vector<std::uint8_t>(c.length, 2));
@@ -49,25 +37,18 @@ TEST_F(WindowTest, OpenBinaryFitsTheFileToTheTypeWithItsWarning) {
     dialogs.answers.push_back(Chosen("image.bin"));
     Action("MnuOpen")->trigger();
 
-    if (*c.title) {
-      EXPECT_EQ(messages.boxes, (std::vector<Box>{{c.title, c.text, MessageIcon::Exclamation}}));
-    } else {
-      EXPECT_TRUE(messages.boxes.empty());
-    }
+    EXPECT_EQ(messages.boxes.size(), c.boxes) << c.length;
     EXPECT_EQ(Label(window->LblChkSum), c.checksum) << c.length;
-    EXPECT_EQ(g.EpromImage.Size(), 4096);
-    EXPECT_EQ(g.EpromImage.At(2047), c.length ? 2 : 0);
-    EXPECT_EQ(g.EpromImage.At(2048), c.length > 2048 ? 2 : 0);
-    EXPECT_EQ(Entry(window->View().DataModel(), 0).substr(0, 3), c.length ? " 02" : " 00");
+    EXPECT_EQ(Entry(window->View().DataModel(), 255).substr(0, 3), c.length > 2048 ? " 02" : " 00");
     for (QListView* list :
          {window->View().Lst_Address, window->View().Lst_Data, window->View().Lst_Asci}) {
       EXPECT_EQ(HexView::Selected_Row(list), 0);
     }
   }
+  EXPECT_EQ(messages.boxes[0].text, " You've Selected an Empty File");
   EXPECT_EQ(g.CurrentFileName, Path("image.bin"));
   EXPECT_EQ(g.CurrentFileTitle, "image.bin");
   EXPECT_EQ(Label(window->LblFileName), "File: " + Path("image.bin"));
-  EXPECT_EQ(QDir::currentPath().toStdString(), Folder());
 }
 
 TEST_F(WindowTest, OpenTwoCharacterNameLoadsItAsBinary) {
@@ -77,7 +58,6 @@ TEST_F(WindowTest, OpenTwoCharacterNameLoadsItAsBinary) {
   dialogs.answers.push_back(Chosen("ab"));
   Action("MnuOpen")->trigger();
   EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 1");
-  EXPECT_EQ(g.EpromImage.At(0), 1);
   EXPECT_EQ(g.EpromImage.Size(), 2048);
 }
 
@@ -90,7 +70,7 @@ TEST_F(WindowTest, OpenHexHandsTheWholePathToTheConverter) {
   messages.boxes.clear();
 
   const std::string hexPath = Path("my images") + "/x.HEX";
-  dialogs.answers.push_back(ChosenFile{hexPath, "x.HEX"});
+  dialogs.answers.push_back({hexPath, "x.HEX"});
   Click_Toolbar("Open");
   EXPECT_EQ(messages.boxes, (std::vector<Box>{{"Warning !",
                                                "VeskEprom does Not support directly *.HEX File\r"
@@ -101,7 +81,6 @@ TEST_F(WindowTest, OpenHexHandsTheWholePathToTheConverter) {
   EXPECT_EQ(launcher.launches, (std::vector<Launch>{{"zeza", {hexPath}}}));
   EXPECT_EQ(Label(window->LblFileName), "File: " + hexPath);
   EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 7000");
-  EXPECT_EQ(g.EpromImage.At(100), 7);
   EXPECT_EQ(Entry(window->View().DataModel(), 0).substr(0, 3), " 07");
 }
 
@@ -112,10 +91,9 @@ TEST_F(WindowTest, UnreadableOrUnwritableFileIsReported) {
   Action("MnuOpen")->trigger();
 
   const std::string missing = Path("no such folder") + "/a.bin";
-  dialogs.answers.push_back(ChosenFile{missing, "a.bin"});
+  dialogs.answers.push_back({missing, "a.bin"});
   Action("MnuOpen")->trigger();
   ASSERT_EQ(messages.boxes.size(), 1u);
-  EXPECT_EQ(messages.boxes[0].title, "Open");
   EXPECT_EQ(messages.boxes[0].icon, MessageIcon::Critical);
   EXPECT_NE(messages.boxes[0].text.find(missing), std::string::npos);
   EXPECT_NE(messages.boxes[0].text.find("No such file or directory"), std::string::npos);
@@ -123,10 +101,9 @@ TEST_F(WindowTest, UnreadableOrUnwritableFileIsReported) {
   EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 3000");
   EXPECT_EQ(Label(window->LblFileName), "File: " + missing);
 
-  dialogs.answers.push_back(ChosenFile{missing, "a.bin"});
+  dialogs.answers.push_back({missing, "a.bin"});
   Click_Toolbar("SaveAs");
   ASSERT_EQ(messages.boxes.size(), 2u);
-  EXPECT_EQ(messages.boxes[1].title, "Save As");
   EXPECT_NE(messages.boxes[1].text.find(missing), std::string::npos);
 }
 
@@ -138,8 +115,6 @@ TEST_F(WindowTest, SaveAsWritesTheWholeImageOverAnyFile) {
   Action("MnuSaveAs")->trigger();
   EXPECT_EQ(Read_File(Path("out")), std::vector<std::uint8_t>(65536, 0));
   EXPECT_TRUE(messages.boxes.empty());
-  EXPECT_EQ(g.CurrentFileTitle, "out");
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 0");
 }
 
 TEST_F(WindowTest, HexEditorGetsTheBareNameOnceAFileWasChosen) {
@@ -163,7 +138,7 @@ TEST_F(WindowTest, FileConversionStartsTheConverterAndMovesToItsFolder) {
   Make_Window();
   QDir().mkdir("other");
   const std::string chosen = Path("other") + "/some file.txt";
-  dialogs.answers.push_back(ChosenFile{chosen, "some file.txt"});
+  dialogs.answers.push_back({chosen, "some file.txt"});
   Action("MnuFileConversion")->trigger();
   EXPECT_EQ(launcher.launches, (std::vector<Launch>{{"zeza", {chosen}}}));
   EXPECT_EQ(messages.boxes, (std::vector<Box>{{"Conversion Done !", "The File has been converted",
