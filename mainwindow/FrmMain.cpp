@@ -192,8 +192,10 @@ void FrmMain::Arrange(bool compact) {
 }
 
 void FrmMain::Set_Defaults() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
   g_.ScreenWidthPx = services_.screenWidth ? services_.screenWidth()
-                                           : QGuiApplication::primaryScreen()->geometry().width();
+                     : screen              ? screen->geometry().width()
+                                           : kCompactBelowScreenWidth;
   Select_Eprom(kEpromCatalogue[kStartUpEpromRow]);
   g_.Port = PortSettings{};
   g_.CurrentFileName = kDefaultFileName;

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -45,12 +46,14 @@ int main(int argc, char** argv) {
   for (const QString& argument : QApplication::arguments().mid(1)) {
     arguments.push_back(argument.toStdString());
   }
-  const LaunchOptions options = Parse_Launch_Options(arguments);
+  LaunchOptions options = Parse_Launch_Options(arguments);
   if (!options.error.empty()) {
     std::fprintf(stderr, "VeskEprom: %s\n%s", options.error.c_str(), kUsage);
     return 2;
   }
 
+  // The dialogs change the current folder: the chip file is kept by its full path.
+  if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
   std::unique_ptr<BoardSimulator> simulator;
   std::unique_ptr<PortSource> ports;
   if (options.simulate) {
