@@ -13,8 +13,9 @@ HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::s
 
 PortIo* HardwarePortSource::Acquire(std::int16_t base, std::string& whyNot) {
   if (base < kLowestLptBase || base > kHighestLptBase) {
-    whyNot = Base_Address_Text(base) +
-             " is not a usable base address: set one from 1 to 32765 in Options.";
+    whyNot =
+        "This is not a usable base address (the control register at base + 2 must stay "
+        "below 32768): set one from 1 to 32765 in Options.";
     return nullptr;
   }
   const bool broken = heldPpdev_ != nullptr && heldPpdev_->Failed();

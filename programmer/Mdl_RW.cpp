@@ -7,27 +7,37 @@
 
 namespace {
 
+// RealTiming with IoDelay 0: its delays do nothing at all, so none is made.
+struct RealTimingNoDelay {
+  RealTiming& real;
+  void Delay(std::int32_t) {}
+  void PulseWait(std::int32_t milliseconds) { real.PulseWait(milliseconds); }
+};
+
 // Hands the protocol RealTiming itself when that is the timing in use, so its
-// delays are inline; any other timing (the tests' recorder) is called for
-// every delay, zero ones included.
+// delays are inline (and gone with IoDelay 0); any other timing (the tests'
+// recorder) is called for every delay, zero ones included.
 template <class Protocol>
-auto WithTiming(BoardTiming& timing, Protocol&& protocol) {
-  if (typeid(timing) == typeid(RealTiming)) return protocol(static_cast<RealTiming&>(timing));
-  return protocol(timing);
+auto WithTiming(BoardTiming& timing, std::int32_t ioDelay, Protocol&& protocol) {
+  if (typeid(timing) != typeid(RealTiming)) return protocol(timing);
+  auto& real = static_cast<RealTiming&>(timing);
+  if (ioDelay != 0) return protocol(real);
+  RealTimingNoDelay none{real};
+  return protocol(none);
 }
 
 }  // namespace
 
 void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image) {
   image.Recreate(size);
-  WithTiming(board.timing, [&](auto& timing) {
+  WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
     board_protocol::ReadLocations(board.port, timing, board.progress, board.settings, base,
                                   image.Size(), image.Data());
   });
 }
 
 bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
-  return WithTiming(board.timing, [&](auto& timing) {
+  return WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
     return board_protocol::AllLocationsBlank(board.port, timing, board.progress, board.settings,
                                              base, size);
   });
@@ -40,7 +50,7 @@ void Write_Eprom(Board& board, std::int16_t base, std::int32_t size, const Memor
   }
   // Never past the image's end, whatever size the caller passes.
   const std::int32_t count = std::min(size, image.Size());
-  WithTiming(board.timing, [&](auto& timing) {
+  WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
     board_protocol::BurnLocations(board.port, timing, board.progress, board.messages,
                                   board.settings, base, count, image.Data());
   });

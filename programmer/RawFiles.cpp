@@ -85,6 +85,9 @@ FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::s
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
   if (exists && S_ISDIR(old.st_mode)) return FileFailure(EISDIR);
+  // The rename needs only the folder's permission: a write-protected file is
+  // refused here as writing it in place would be.
+  if (exists && ::access(target.c_str(), W_OK) != 0) return FileFailure(errno);
 
   std::string tempPath;
   const int fd = CreateTemporary(target, tempPath);

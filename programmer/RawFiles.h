@@ -18,6 +18,7 @@ int ReadFully(int fd, std::uint8_t* dest, std::size_t count);
 // Makes the file at `path` hold exactly `size` bytes of `data`. They are
 // written to a temporary file in the same folder, flushed to disk and renamed
 // over the target, so a failure at any step leaves the old file as it was.
+// A file the user may not write is refused.
 // The old file's permissions (and owner, where allowed) carry over; a symbolic
 // link stays a link to the replaced file.
 FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::size_t size);
