@@ -1,5 +1,6 @@
 #include "converter/HexParser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -32,11 +33,16 @@ constexpr std::uint8_t kEndRecord = 0x01;
 // Collects data bytes and hands them to the sink in blocks.
 class Staging {
  public:
-  explicit Staging(ByteSink& sink) : sink_(sink), bytes_(new std::uint8_t[kCapacity]) {}
+  // A record adds at most one byte per two characters of the input, so a
+  // small input needs no more than half its size.
+  Staging(ByteSink& sink, std::size_t input_size)
+      : sink_(sink),
+        capacity_(std::min(kMaxCapacity, input_size / 2 + kRecordRoom)),
+        bytes_(new std::uint8_t[capacity_]) {}
 
   // Room for one record's data (at most 255 bytes); false if a flush failed.
   std::uint8_t* Room() {
-    if (kCapacity - used_ < 256 && !Flush()) return nullptr;
+    if (capacity_ - used_ < kRecordRoom && !Flush()) return nullptr;
     return bytes_.get() + used_;
   }
   void Commit(std::size_t count) { used_ += count; }
@@ -50,8 +56,10 @@ class Staging {
   }
 
  private:
-  static constexpr std::size_t kCapacity = 256 * 1024;
+  static constexpr std::size_t kMaxCapacity = 256 * 1024;
+  static constexpr std::size_t kRecordRoom = 256;
   ByteSink& sink_;
+  std::size_t capacity_;
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::size_t used_ = 0;
 };
@@ -65,7 +73,7 @@ const std::uint8_t* FindRecordStart(const std::uint8_t* from, const std::uint8_t
 
 HexReadEnd ReadHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& sink,
                           ConverterMessages& messages) {
-  Staging staging(sink);
+  Staging staging(sink, size);
   const std::uint8_t* const end = text + size;
   // A file that does not begin with ":" (a blank line, a byte-order mark) is
   // read from its first ":".
@@ -95,6 +103,8 @@ HexReadEnd ReadHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& 
       messages.ShowMessage(BadChecksum(found, calculated));
     }
     if (type == kDataRecord) staging.Commit(length);
+    // The end record is read like any other, its checksum after its data
+    // (none in the usual ":00000001FF"); the rest of the input is ignored.
     if (type == kEndRecord) {
       return staging.Flush() ? HexReadEnd::EndRecord : HexReadEnd::WriteFailed;
     }

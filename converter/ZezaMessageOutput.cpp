@@ -14,7 +14,7 @@ bool IsSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-// CR LF and lone CR end lines in zeza's texts; a box and a terminal want LF.
+// CR LF and lone CR end lines in zeza's texts; a box wants LF.
 std::string WithLineFeeds(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -69,8 +69,8 @@ void ZezaMessageOutput::Print(const std::string& text) {
     std::fprintf(stderr, "%s\n", kZezaBanner);
     banner_printed_ = true;
   }
-  std::string line = WithLineFeeds(text);
-  if (line.empty() || line.back() != '\n') line += '\n';
-  std::fputs(line.c_str(), stderr);
+  // The text exactly as a box would get it, CR LF line ends included.
+  std::fputs(text.c_str(), stderr);
+  if (text.empty() || text.back() != '\n') std::fputc('\n', stderr);
   std::fflush(stderr);
 }

@@ -1,23 +1,15 @@
 #pragma once
-
+// Shared by the converter's suites: a private temporary folder per test
+// (ctest runs them in parallel), file helpers, recorded messages.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "converter/Messages.h"
-
-// Shared by the converter's suites: a private temporary folder per test
-// (ctest runs tests in parallel), small file helpers, recorded messages.
 
 struct RecordedMessages : ConverterMessages {
   std::vector<std::string> shown;
@@ -33,7 +25,6 @@ class TempFolder : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
   std::filesystem::path dir_;
 };
 
@@ -46,26 +37,22 @@ inline std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline std::string RandomBytes(std::size_t size, unsigned seed = 1) {
+inline std::string RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 generator(seed);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(generator());
   return bytes;
 }
 
-// While it lives, files of this process cannot grow past `bytes`: writes
-// beyond fail with EFBIG, as on a full disk.
-class FileSizeLimit {
- public:
+// While it lives, this process cannot make files longer than `bytes`:
+// writes beyond fail, as on a full disk.
+struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
     std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limit{bytes, old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
-
- private:
-  rlimit old_{};
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old); }
+  rlimit old{};
 };
