@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QAction>
+#include <QDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QToolBar>
 #include <array>
 #include <cstdint>
@@ -111,6 +113,7 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   WindowServices services_;
   HexView* hexView_;
   BoardProgress progress_;
+  QPointer<QDialog> options_;  // the open Options window, deleted when it closes
   bool running_ = false;
   bool busy_ = false;
 };

@@ -39,10 +39,16 @@ void FrmMain::MnuExit_Click() {
 }
 
 void FrmMain::MnuOption_Click() {
+  // One Options window at a time: while it is open, opening it brings it forward.
+  if (options_ && options_->isVisible()) {
+    options_->raise();
+    options_->activateWindow();
+    return;
+  }
   // Not modal, and no child of this window: it stays usable when the main
   // window is closed, and the program ends when it is closed too.
-  auto* options = new FrmOption(g_.Port, services_.messages);
-  options->show();
+  options_ = new FrmOption(g_.Port, services_.messages);
+  options_->show();
 }
 
 void FrmMain::MnuDiagnostic_Click() {}

@@ -137,6 +137,11 @@ TEST_F(WindowTest, ToolbarKeysRunTheirCommandsExactly) {
   Click_Toolbar("HexEditor");
   EXPECT_EQ(launcher.launches.back(), (Launch{"hedit.exe", {}}));
   Click_Toolbar("Option");
+  Action("MnuOption")->trigger();  // brings the open one forward
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                          [](QWidget* w) { return qobject_cast<FrmOption*>(w) && w->isVisible(); }),
+            1);
   FrmOption* options = Open_Options_Window();
   ASSERT_NE(options, nullptr);
   EXPECT_FALSE(options->isModal());
