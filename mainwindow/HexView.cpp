@@ -25,7 +25,9 @@ class HexRowDelegate final : public QStyledItemDelegate {
              const QModelIndex& index) const override {
     QStyleOptionViewItem item(option);
     initStyleOption(&item, index);
-    QString text = Drawable(item.text);
+    // The entry as the model holds it: the style option's text has already
+    // had its line feeds turned into line separators.
+    const QString text = Drawable(index.data(Qt::DisplayRole).toString());
     item.text.clear();
     QStyle* style = item.widget ? item.widget->style() : nullptr;
     if (style) style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
