@@ -35,11 +35,14 @@ bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
   // Input reaches a window first and is then passed on to the widget under
   // the pointer or with the focus: it is stopped at the widget.
   if (!watched->isWidgetType() || !Is_User_Input(event->type())) return false;
+  const auto* target = static_cast<const QWidget*>(watched);
+  // Pop-ups (a file name's completion list, say) open only from a window that
+  // takes input, and some have no parent: they belong to that window.
+  if (target->window()->windowType() == Qt::Popup) return false;
   // A box or dialog opened by the command is modal: Qt itself keeps input
-  // away from every other window while it is up. Its pop-ups belong to it.
+  // away from every other window while it is up.
   const QWidget* modal = QApplication::activeModalWidget();
-  for (auto* widget = static_cast<const QWidget*>(watched); modal && widget;
-       widget = widget->parentWidget()) {
+  for (const QWidget* widget = target; modal && widget; widget = widget->parentWidget()) {
     if (widget == modal) return false;
   }
   return true;

@@ -1,3 +1,5 @@
+#include <QLineEdit>
+
 #include "WindowTestKit.h"
 #include "image/HexRows.h"
 
@@ -163,4 +165,26 @@ TEST_F(WindowTest, ProgramThatCannotStartIsNamedFromMenuAndToolbar) {
     EXPECT_NE(box.text.find(program), std::string::npos) << box.text;
     EXPECT_NE(box.text.find("not found"), std::string::npos);
   }
+}
+
+// A dialog's own pop-up without a parent (a file name completion list) takes
+// keys while the command that opened the dialog runs.
+struct DialogWithPopup final : FileDialogs {
+  std::optional<ChosenFile> Run(const FileDialogRequest&) override {
+    QLineEdit popup(nullptr);
+    popup.setWindowFlag(Qt::Popup);
+    popup.show();
+    QTest::keyClicks(&popup, "a.hex");
+    typed = popup.text().toStdString();
+    return std::nullopt;
+  }
+  std::string typed;
+};
+
+TEST_F(WindowTest, PopupOfADialogTakesInputDuringItsCommand) {
+  DialogWithPopup dialog;
+  window =
+      std::make_unique<FrmMain>(g, WindowServices{messages, dialog, launcher, ports, timing, {}});
+  window->findChild<QAction*>("MnuOpen")->trigger();
+  EXPECT_EQ(dialog.typed, "a.hex");
 }
