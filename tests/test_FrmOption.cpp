@@ -71,15 +71,6 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
   }
 }
 
-TEST_F(FrmOptionTest, TextIsIgnoredUnlessItsButtonIsChosen) {
-  FrmOption& options = Open();
-  options.Text_Lpt4->setText("not a number");
-  options.Option_Lpt3->setChecked(true);
-  options.cmdOK->click();
-  EXPECT_EQ(settings.LptBase, 956);
-  EXPECT_TRUE(messages.boxes.empty());
-}
-
 TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
   FrmOption& options = Open();
   options.Slider_Delay->setValue(5000);
@@ -98,4 +89,8 @@ TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
   ASSERT_EQ(messages.boxes.size(), 3u);
   EXPECT_NE(messages.boxes[0].text.find("32765"), std::string::npos);
   EXPECT_EQ(std::tuple(settings.LptBase, settings.IoDelay), std::tuple(888, 100));
+
+  refused.Option_Lpt3->setChecked(true);  // the bad text no longer counts
+  refused.cmdOK->click();
+  EXPECT_EQ(std::tuple(settings.LptBase, settings.IoDelay), std::tuple(956, 0));
 }
