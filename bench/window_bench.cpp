@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <chrono>
 #include <fstream>
@@ -146,6 +148,9 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   const auto start = std::chrono::steady_clock::now();
   QApplication app(argc, argv);
+  // Each window makes its empty default.bin in the current folder: not here.
+  QTemporaryDir scratch;
+  QDir::setCurrent(scratch.path());
   appStartSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   coldWindowSeconds = Shown_Window_Seconds();
   benchmark::Initialize(&argc, argv);

@@ -34,8 +34,8 @@ class HexViewModel final : public QAbstractListModel {
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
-  // The entry text of a row, exactly as specified for its list (bytes
-  // 80h-FFh as Latin-1 characters, control characters unchanged).
+  // The entry text of a row in this list's layout (bytes 80h-FFh as
+  // Latin-1 characters, control characters unchanged).
   QString Entry(int row) const;
 
  private:
