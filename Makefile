@@ -45,6 +45,14 @@ test-fuzz: deps
 bench: build
 	bench/run-all $(BUILD)
 
+# The README's picture: VeskEprom under Xvfb reads a simulated chip holding a
+# recognisable pattern and saves its window. Runs in the build tree, where
+# the start-up's empty default.bin may land.
+screenshot: build
+	mkdir -p docs
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" \
+	  ./VeskEprom --simulate --screenshot=$(CURDIR)/docs/screenshot.png
+
 install: build
 	cmake --install $(BUILD)
 

@@ -1,0 +1,160 @@
+// How fast the window shows big images: selecting the 27080 (65,536 rows in
+// each list), showing a 1 MiB image, and starting up to the first shown
+// window. Offscreen; each time includes the event processing that lays out
+// and paints the result. "vs_target" is the time over its target.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include "mainwindow/FrmMain.h"
+#include "programmer/BoardSimulator.h"
+
+namespace {
+
+constexpr double kViewTargetSeconds = 0.030;
+constexpr double kStartUpTargetSeconds = 0.300;
+double appStartSeconds = 0;    // QApplication's own construction, once per process
+double coldWindowSeconds = 0;  // the process's first window: fonts and styles load here
+
+class QuietMessages final : public Messages {
+ public:
+  void Show(const std::string&, const std::string&, MessageIcon) override {}
+};
+class NoDialogs final : public FileDialogs {
+ public:
+  std::optional<ChosenFile> Run(const FileDialogRequest&) override { return std::nullopt; }
+};
+class NoLaunches final : public Launcher {
+ public:
+  bool Start(const std::string&, const std::vector<std::string>&, std::string&) override {
+    return true;
+  }
+};
+
+struct Services {
+  QuietMessages messages;
+  NoDialogs dialogs;
+  NoLaunches launcher;
+  BoardSimulator simulator{BoardSimulator::kDefaultBase, 1 << 20};
+  SimulatorPortSource ports{simulator};
+  RealTiming timing;
+  MdlGlobal global;
+  std::unique_ptr<FrmMain> Make_Window() {
+    auto window = std::make_unique<FrmMain>(
+        global, WindowServices{messages, dialogs, launcher, ports, timing, {}});
+    window->show();
+    QCoreApplication::processEvents();
+    return window;
+  }
+};
+
+long Resident_Kib() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * 4;
+}
+
+template <typename Body>
+double Seconds(Body&& body) {
+  const auto start = std::chrono::steady_clock::now();
+  body();
+  QCoreApplication::processEvents();  // delayed layout and painting
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Report(benchmark::State& state, double total, double target) {
+  state.counters["vs_target"] =
+      benchmark::Counter(total / target, benchmark::Counter::kAvgIterations);
+}
+
+void BM_Select27080(benchmark::State& state) {
+  Services services;
+  auto window = services.Make_Window();
+  const long before = Resident_Kib();
+  double total = 0;
+  for (auto _ : state) {
+    window->Select_Eprom(kEpromCatalogue[1]);  // from the 2732, as after start-up
+    QCoreApplication::processEvents();
+    const double seconds = Seconds([&] { window->Select_Eprom(kEpromCatalogue.back()); });
+    state.SetIterationTime(seconds);
+    total += seconds;
+  }
+  Report(state, total, kViewTargetSeconds);
+  state.counters["rss_growth_kib"] = static_cast<double>(Resident_Kib() - before);
+}
+BENCHMARK(BM_Select27080)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_ShowImage1MiB(benchmark::State& state) {
+  Services services;
+  auto window = services.Make_Window();
+  window->Select_Eprom(kEpromCatalogue.back());
+  std::mt19937 random(27080);
+  MemoryImage& image = services.global.EpromImage;
+  for (std::int32_t i = 0; i < image.Size(); ++i) image.At(i) = static_cast<std::uint8_t>(random());
+  double total = 0;
+  for (auto _ : state) {
+    const double seconds = Seconds([&] { window->Show_Image(); });
+    state.SetIterationTime(seconds);
+    total += seconds;
+  }
+  Report(state, total, kViewTargetSeconds);
+}
+BENCHMARK(BM_ShowImage1MiB)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// From nothing to a window on the screen, start-up sequence included.
+double Shown_Window_Seconds() {
+  Services services;
+  const auto start = std::chrono::steady_clock::now();
+  auto window = std::make_unique<FrmMain>(services.global, WindowServices{services.messages,
+                                                                          services.dialogs,
+                                                                          services.launcher,
+                                                                          services.ports,
+                                                                          services.timing,
+                                                                          {}});
+  window->show();
+  while (!window->windowHandle() || !window->windowHandle()->isExposed()) {
+    QCoreApplication::processEvents();
+  }
+  QCoreApplication::processEvents();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_StartUpToShownWindow(benchmark::State& state) {
+  double total = 0;
+  for (auto _ : state) {
+    const double seconds = Shown_Window_Seconds();
+    state.SetIterationTime(seconds);
+    total += seconds;
+  }
+  // The figure that counts for a user: application and first window, cold.
+  const double cold = appStartSeconds + coldWindowSeconds;
+  state.counters["cold_ms"] = cold * 1000;
+  state.counters["cold_vs_target"] = cold / kStartUpTargetSeconds;
+  Report(state, total, kStartUpTargetSeconds);
+}
+BENCHMARK(BM_StartUpToShownWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  const auto start = std::chrono::steady_clock::now();
+  QApplication app(argc, argv);
+  // Each window makes its empty default.bin in the current folder: not here.
+  QTemporaryDir scratch;
+  QDir::setCurrent(scratch.path());
+  appStartSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  coldWindowSeconds = Shown_Window_Seconds();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressBar>
+
+#include "programmer/UserInterfaces.h"
+
+// ProgressBar1 for the read and programming loops, which report every byte
+// and keep the thread busy until they end. The bar is redrawn a few times a
+// second, paint events only: the window stays shut to user input meanwhile.
+class BoardProgress final : public Progress {
+ public:
+  static constexpr int kRepaintIntervalMs = 100;
+
+  void SetBar(QProgressBar* bar) { bar_ = bar; }
+
+  void SetVisible(bool visible) override;
+  void SetMaximum(std::int32_t maximum) override;
+  void SetValue(std::int32_t value) override;
+
+ private:
+  void Repaint();
+
+  QPointer<QProgressBar> bar_;
+  QElapsedTimer sinceRepaint_;
+};

@@ -1,0 +1,303 @@
+#include "mainwindow/FrmMain.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+#include <algorithm>
+#include <exception>
+
+#include "image/CheckSum.h"
+#include "mainwindow/CommandGuard.h"
+#include "mainwindow/MainTexts.h"
+
+// The icons live in a static library: their resource must be registered by hand.
+static void Init_Icon_Resource() {
+  Q_INIT_RESOURCE(icons);
+}
+
+namespace {
+
+constexpr int kWindowWidth = 643;
+constexpr int kWindowHeight = 500;
+constexpr int kCompactWindowHeight = 450;
+constexpr int kCompactBelowScreenWidth = 800;
+constexpr int kStatusFrameHeight = 33;
+constexpr int kHexViewTop = 40;  // Label2's top edge, below the status frame
+constexpr int kToolbarGap = 8;
+
+struct ToolbarButton {
+  const char* key;  // empty: a gap between groups
+  const char* tooltip;
+  const char* icon;
+};
+
+constexpr std::array<ToolbarButton, 13> kToolbarButtons{{
+    {"Open", "Open File", ":/icons/open.svg"},
+    {"SaveAs", "Save File  As", ":/icons/saveas.svg"},
+    {"", "", ""},
+    {"Read", "Read Eprom", ":/icons/read.svg"},
+    {"Write", "Write Eprom", ":/icons/write.svg"},
+    {"", "", ""},
+    {"Option", "Option", ":/icons/option.svg"},
+    {"", "", ""},
+    {"Convert", "Convert File", ":/icons/convert.svg"},
+    {"HexEditor", "Hex Editor", ":/icons/hexeditor.svg"},
+    {"CRC32", "Calculate CRC32", ":/icons/crc32.svg"},
+    {"", "", ""},
+    {"Help", "Help", ":/icons/help.svg"},
+}};
+
+}  // namespace
+
+FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
+    : QMainWindow(parent), g_(global), services_(std::move(services)) {
+  Init_Icon_Resource();
+  setObjectName(QStringLiteral("FrmMain"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/veskeprom.svg")));
+  Build_Menus();
+  Build_Toolbar();
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("Central"));
+  setCentralWidget(central);
+  Build_Status_Frame();
+  hexView_ = new HexView(central);
+  progress_.SetBar(hexView_->ProgressBar1);
+
+  // Form_Load: the defaults, then the window's size and caption.
+  Set_Defaults();
+  Arrange(g_.ScreenWidthPx < kCompactBelowScreenWidth);
+  setWindowTitle(QString::fromLatin1(kCaption));
+  hexView_->Lst_Address->setFocus();
+}
+
+FrmMain::~FrmMain() {
+  if (busy_) QApplication::restoreOverrideCursor();
+}
+
+QAction* FrmMain::Add_Menu_Item(QMenu* menu, const char* name, const char* caption,
+                                void (FrmMain::*command)()) {
+  QAction* item = menu->addAction(QString::fromLatin1(caption));
+  item->setObjectName(QString::fromLatin1(name));
+  connect(item, &QAction::triggered, this,
+          [this, command] { Run_Command([this, command] { (this->*command)(); }); });
+  return item;
+}
+
+void FrmMain::Build_Menus() {
+  auto addMenu = [this](QMenu* into, const char* name, const char* caption) {
+    QMenu* menu = into ? into->addMenu(QString::fromLatin1(caption))
+                       : menuBar()->addMenu(QString::fromLatin1(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+  MnuFile = addMenu(nullptr, "MnuFile", "&File");
+  Add_Menu_Item(MnuFile, "MnuOpen", "&Open", &FrmMain::MnuOpen_Click);
+  Add_Menu_Item(MnuFile, "MnuSaveAs", "&Save As", &FrmMain::MnuSaveAs_Click);
+  Add_Menu_Item(MnuFile, "MnuExit", "&Exit", &FrmMain::MnuExit_Click);
+
+  MnuAction = addMenu(nullptr, "MnuAction", "&Action");
+  Add_Menu_Item(MnuAction, "MnuRead", "&Read Eprom", &FrmMain::MnuRead_Click);
+  Add_Menu_Item(MnuAction, "MnuWrite", "&Write Eprom", &FrmMain::MnuWrite_Click);
+  Add_Menu_Item(MnuAction, "MnuFill00", "&Fill All with 00", &FrmMain::MnuFill00_Click);
+
+  MnuConfiguration = addMenu(nullptr, "MnuConfiguration", "&Configuration");
+  MnuSelectEprom = addMenu(MnuConfiguration, "MnuSelectEprom", "&Select Eprom");
+  for (std::size_t i = 0; i < kEpromCatalogue.size(); ++i) {
+    const EpromTypeRow& row = kEpromCatalogue[i];
+    QAction* item = MnuSelectEprom->addAction(QString::fromLatin1(row.caption));
+    item->setObjectName(QString::fromLatin1(row.menuItem));
+    item->setCheckable(true);
+    item->setEnabled(row.selectable);  // the 274001 and 27080 are shown greyed
+    connect(item, &QAction::triggered, this,
+            [this, &row] { Run_Command([this, &row] { Select_Eprom(row); }); });
+    TypeItems[i] = item;
+  }
+  Add_Menu_Item(MnuConfiguration, "MnuOption", "&Options", &FrmMain::MnuOption_Click);
+  Add_Menu_Item(MnuConfiguration, "MnuDiagnostic", "&Diagnostic", &FrmMain::MnuDiagnostic_Click);
+
+  MnuUtility = addMenu(nullptr, "MnuUtility", "&Utility");
+  Add_Menu_Item(MnuUtility, "MnuFileConversion", "&File Conversion",
+                &FrmMain::MnuFileConversion_Click);
+  Add_Menu_Item(MnuUtility, "MnuHexEditor", "&Hex Editor", &FrmMain::MnuHexEditor_Click);
+  Add_Menu_Item(MnuUtility, "MnuCRC32", "&CRC32", &FrmMain::MnuCRC32_Click);
+
+  MnuHelp = addMenu(nullptr, "MnuHelp", "&Help");
+  Add_Menu_Item(MnuHelp, "Mnuabout", "&About", &FrmMain::Mnuabout_Click);
+  Add_Menu_Item(MnuHelp, "MnuWhatsVESK", "&What's VESK?", &FrmMain::MnuWhatsVESK_Click);
+}
+
+void FrmMain::Build_Toolbar() {
+  Toolbar1 = new QToolBar(this);
+  Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+  Toolbar1->setMovable(false);
+  Toolbar1->setFloatable(false);
+  Toolbar1->setIconSize(QSize(32, 32));
+  Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  Toolbar1->toggleViewAction()->setEnabled(false);
+  addToolBar(Qt::TopToolBarArea, Toolbar1);
+  for (const ToolbarButton& button : kToolbarButtons) {
+    if (*button.key == '\0') {
+      auto* gap = new QWidget(Toolbar1);
+      gap->setFixedWidth(kToolbarGap);
+      Toolbar1->addWidget(gap);
+      continue;
+    }
+    QAction* action = Toolbar1->addAction(QIcon(QString::fromLatin1(button.icon)), QString());
+    action->setObjectName(QString::fromLatin1(button.key));
+    action->setData(QString::fromLatin1(button.key));
+    action->setToolTip(QString::fromLatin1(button.tooltip));
+  }
+  connect(Toolbar1, &QToolBar::actionTriggered, this,
+          [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString()); });
+}
+
+void FrmMain::Build_Status_Frame() {
+  Frame2 = new QFrame(centralWidget());
+  Frame2->setObjectName(QStringLiteral("Frame2"));
+  Frame2->setFrameShape(QFrame::StyledPanel);
+  Frame2->setFrameShadow(QFrame::Sunken);
+  QFont bold = font();
+  bold.setBold(true);
+  auto makeLabel = [&](const char* name) {
+    auto* label = new QLabel(Frame2);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(bold);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+  };
+  LblEprom = makeLabel("LblEprom");
+  LblFileName = makeLabel("LblFileName");
+  LblChkSum = makeLabel("LblChkSum");
+}
+
+void FrmMain::Arrange(bool compact) {
+  hexView_->Set_Compact(compact);
+  const int width = hexView_->width();
+  Frame2->setGeometry(0, 0, width, kStatusFrameHeight);
+  const int labelHeight = QFontMetrics(LblEprom->font()).height() + 2;
+  const int labelTop = (kStatusFrameHeight - labelHeight) / 2;
+  // Design positions of the three labels across a 634-pixel frame.
+  LblEprom->setGeometry(8, labelTop, 121, labelHeight);
+  LblFileName->setGeometry(144, labelTop, 305, labelHeight);
+  LblChkSum->setGeometry(464, labelTop, std::max(161, width - 468), labelHeight);
+  hexView_->move(0, kHexViewTop);
+  centralWidget()->setMinimumSize(width, kHexViewTop + hexView_->height() + 2);
+  resize(std::max(kWindowWidth, width + 9), compact ? kCompactWindowHeight : kWindowHeight);
+}
+
+void FrmMain::Set_Defaults() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  g_.ScreenWidthPx = services_.screenWidth ? services_.screenWidth()
+                     : screen              ? screen->geometry().width()
+                                           : kCompactBelowScreenWidth;
+  Select_Eprom(kEpromCatalogue[kStartUpEpromRow]);
+  g_.Port = PortSettings{};
+  g_.CurrentFileName = kDefaultFileName;
+  Create_Default_File_If_Missing();
+  Set_File_Label();
+  LblChkSum->setText(QString::fromLatin1(kStartUpCheckSumText));
+}
+
+void FrmMain::Create_Default_File_If_Missing() {
+  // O_EXCL: an existing file, which may hold an image the user saved, is
+  // never opened for writing. A folder where the file cannot be made does
+  // not stop the start: Open and Save As report their own failures.
+  const int fd = ::open(kDefaultFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) ::close(fd);
+}
+
+void FrmMain::Set_File_Label() {
+  const QString text = QStringLiteral("File: ") + QString::fromStdString(g_.CurrentFileName);
+  LblFileName->setText(text);
+  LblFileName->setToolTip(text);  // a long path does not fit the label
+}
+
+void FrmMain::Toolbar1_ButtonClick(const QString& key) {
+  using Command = void (FrmMain::*)();
+  static constexpr std::array<std::pair<const char*, Command>, 9> kDispatch{{
+      {"Open", &FrmMain::MnuOpen_Click},
+      {"SaveAs", &FrmMain::MnuSaveAs_Click},
+      {"Read", &FrmMain::MnuRead_Click},
+      {"Write", &FrmMain::MnuWrite_Click},
+      {"Option", &FrmMain::MnuOption_Click},
+      {"Convert", &FrmMain::MnuFileConversion_Click},
+      {"HexEditor", &FrmMain::MnuHexEditor_Click},
+      {"CRC32", &FrmMain::MnuCRC32_Click},
+      {"Help", &FrmMain::Mnuabout_Click},
+  }};
+  for (const auto& [name, command] : kDispatch) {
+    if (key == QLatin1String(name)) {
+      Run_Command([this, command = command] { (this->*command)(); });
+      return;
+    }
+  }
+}
+
+void FrmMain::Run_Command(const std::function<void()>& command) {
+  CommandGuard guard(running_);
+  if (!guard.Entered()) return;
+  try {
+    command();
+  } catch (const std::exception& failure) {
+    if (busy_) SetBusy(false);
+    services_.messages.Show("Error", failure.what(), MessageIcon::Critical);
+  }
+  if (busy_) SetBusy(false);
+}
+
+void FrmMain::SetBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  // A read or a programming run cannot be cut short.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+void FrmMain::Uncheck_All_Eproms() {
+  for (QAction* item : TypeItems) item->setChecked(false);
+}
+
+void FrmMain::Select_Eprom(const EpromTypeRow& row) {
+  Uncheck_All_Eproms();
+  const auto position = static_cast<std::size_t>(&row - kEpromCatalogue.data());
+  if (position < TypeItems.size()) TypeItems[position]->setChecked(true);
+  Select_Eprom_State(row, g_.EpromType, g_.EpromSize, g_.EpromImage);
+  LblEprom->setText(QStringLiteral("Eprom: ") + QString::fromLatin1(row.labelSuffix));
+  Reset_Hex_View(g_.EpromSize);
+}
+
+void FrmMain::Reset_Hex_View(std::int32_t size) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  hexView_->Reset_Hex_View(size);
+  LblChkSum->setText(QStringLiteral("CheckSum = 0"));
+  QApplication::restoreOverrideCursor();
+}
+
+void FrmMain::Show_Image() {
+  LblChkSum->setText(
+      QString::fromStdString(CheckSum_Text(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
+  hexView_->Hide_Lists();
+  hexView_->Fill_Data_Rows(g_.EpromImage, g_.EpromSize);
+  hexView_->Show_Lists();
+  HexView::Set_Selected_Row(hexView_->Lst_Address, 0);
+  hexView_->Lst_Address->scrollToTop();
+  hexView_->Align_Selections();
+  repaint();
+}

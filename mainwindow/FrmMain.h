@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QAction>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QToolBar>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "mainwindow/BoardProgress.h"
+#include "mainwindow/FileDialogs.h"
+#include "mainwindow/HexView.h"
+#include "mainwindow/Launcher.h"
+#include "mainwindow/MdlGlobal.h"
+#include "programmer/BoardTiming.h"
+#include "programmer/Commands.h"
+#include "programmer/EpromCatalogue.h"
+#include "programmer/PortSource.h"
+#include "programmer/UserInterfaces.h"
+
+// Everything the window reaches outside itself. Tests hand in recording fakes.
+struct WindowServices {
+  Messages& messages;
+  FileDialogs& dialogs;
+  Launcher& launcher;
+  PortSource& ports;
+  BoardTiming& timing;
+  // Width of the screen in pixels; empty: the primary screen's.
+  std::function<std::int32_t()> screenWidth;
+};
+
+// The main window: menus, Toolbar1, the status labels, the hex view, and the
+// commands they run. Every command runs to its end before the next can start.
+class FrmMain final : public QMainWindow, public CommandWindow {
+  Q_OBJECT
+ public:
+  FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent = nullptr);
+  ~FrmMain() override;
+
+  // Runs the command of a toolbar key; the keys compare exactly, case included,
+  // and a key that matches none does nothing.
+  void Toolbar1_ButtonClick(const QString& key);
+
+  void Select_Eprom(const EpromTypeRow& row);
+  void Reset_Hex_View(std::int32_t size);
+  // After a binary open: checksum, data rows, row 0 selected in all lists.
+  void Show_Image();
+
+  void MnuOpen_Click();
+  void MnuSaveAs_Click();
+  void MnuExit_Click();
+  void MnuRead_Click();
+  void MnuWrite_Click();
+  void MnuFill00_Click();
+  void MnuOption_Click();
+  void MnuDiagnostic_Click();
+  void MnuFileConversion_Click();
+  void MnuHexEditor_Click();
+  void MnuCRC32_Click();
+  void Mnuabout_Click();
+  void MnuWhatsVESK_Click();
+
+  bool Command_Running() const { return running_; }
+  HexView& View() { return *hexView_; }
+
+  // CommandWindow: what the read and write commands need of the window.
+  void SetBusy(bool busy) override;
+  void Show_Read_Image() override;
+  void Align_Lists_And_Repaint() override;
+
+  QMenu* MnuFile;
+  QMenu* MnuAction;
+  QMenu* MnuConfiguration;
+  QMenu* MnuSelectEprom;
+  QMenu* MnuUtility;
+  QMenu* MnuHelp;
+  std::array<QAction*, kEpromCatalogue.size()> TypeItems{};
+  QToolBar* Toolbar1;
+  QFrame* Frame2;
+  QLabel* LblEprom;
+  QLabel* LblFileName;
+  QLabel* LblChkSum;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Build_Menus();
+  void Build_Toolbar();
+  void Build_Status_Frame();
+  void Arrange(bool compact);
+  void Set_Defaults();
+  void Create_Default_File_If_Missing();
+  void Uncheck_All_Eproms();
+  QAction* Add_Menu_Item(QMenu* menu, const char* name, const char* caption,
+                         void (FrmMain::*command)());
+  // Runs a command unless one is running; no command ends with a stray
+  // exception or a wait cursor.
+  void Run_Command(const std::function<void()>& command);
+  void Set_File_Label();
+  // After a confirmed dialog: the current file, its label and the current folder.
+  void Take_Chosen_File(const ChosenFile& chosen);
+  bool Start_Program(const char* program, const std::vector<std::string>& arguments);
+  bool Is_Hex_Title() const;
+
+  MdlGlobal& g_;
+  WindowServices services_;
+  HexView* hexView_;
+  BoardProgress progress_;
+  QPointer<QDialog> options_;  // the open Options window, deleted when it closes
+  bool running_ = false;
+  bool busy_ = false;
+};

@@ -1,0 +1,83 @@
+// The Action, Configuration, Utility and Help commands that need no file dialog.
+#include <QApplication>
+
+#include "image/CheckSum.h"
+#include "mainwindow/FrmMain.h"
+#include "mainwindow/MainTexts.h"
+#include "programmer/FrmOption.h"
+
+void FrmMain::MnuRead_Click() {
+  CommandContext context{services_.ports, services_.timing, services_.messages, progress_, *this};
+  Read_Command(context, g_.Port, g_.EpromType, g_.EpromSize, g_.EpromImage);
+}
+
+void FrmMain::MnuWrite_Click() {
+  CommandContext context{services_.ports, services_.timing, services_.messages, progress_, *this};
+  Write_Command(context, g_.Port, g_.EpromSize, g_.EpromImage);
+}
+
+void FrmMain::Show_Read_Image() {
+  LblChkSum->setText(
+      QString::fromStdString(CheckSum_Text(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
+  hexView_->Hide_Lists();
+  hexView_->Fill_Data_Rows(g_.EpromImage, g_.EpromSize);
+  hexView_->Show_Lists();
+}
+
+void FrmMain::Align_Lists_And_Repaint() {
+  hexView_->Align_Selections();
+  repaint();
+}
+
+void FrmMain::MnuFill00_Click() {
+  g_.EpromImage.Fill_All_00();
+  Reset_Hex_View(g_.EpromSize);
+}
+
+void FrmMain::MnuExit_Click() {
+  close();
+}
+
+void FrmMain::MnuOption_Click() {
+  // One Options window at a time: while it is open, opening it brings it forward.
+  if (options_ && options_->isVisible()) {
+    options_->raise();
+    options_->activateWindow();
+    return;
+  }
+  // Not modal, and no child of this window: it stays usable when the main
+  // window is closed, and the program ends when it is closed too.
+  options_ = new FrmOption(g_.Port, services_.messages);
+  options_->show();
+}
+
+void FrmMain::MnuDiagnostic_Click() {}
+
+bool FrmMain::Start_Program(const char* program, const std::vector<std::string>& arguments) {
+  std::string whyNot;
+  if (services_.launcher.Start(program, arguments, whyNot)) return true;
+  services_.messages.Show(kNotStartedTitle, std::string(kNotStartedLead) + program + "\r" + whyNot,
+                          MessageIcon::Critical);
+  return false;
+}
+
+void FrmMain::MnuHexEditor_Click() {
+  if (g_.CurrentFileTitle.empty()) {
+    services_.messages.Show(kWarningTitle, kSaveBeforeEditing, MessageIcon::Critical);
+    Start_Program(kHexEditorProgram, {});
+    return;
+  }
+  Start_Program(kHexEditorProgram, {g_.CurrentFileTitle});
+}
+
+void FrmMain::MnuCRC32_Click() {
+  Start_Program(kCrc32Program, {});
+}
+
+void FrmMain::Mnuabout_Click() {
+  services_.messages.Show(kAboutTitle, kAboutText, MessageIcon::Information);
+}
+
+void FrmMain::MnuWhatsVESK_Click() {
+  services_.messages.Show(kWhatsVeskTitle, kWhatsVeskText, MessageIcon::Exclamation);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QWidget>
+#include <cstdint>
+
+#include "image/HexViewModel.h"
+#include "image/MemoryImage.h"
+
+// The hex dump: Label2's header over three lists that read as one table
+// (addresses, bytes, characters) and ProgressBar1 below them, all in Frame1.
+// Row n of each list describes chip locations 16n to 16n + 15; the lists
+// are kept on the same selected row and the same top row.
+class HexView final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit HexView(QWidget* parent = nullptr);
+
+  QLabel* Label2;
+  QFrame* Frame1;
+  QListView* Lst_Address;
+  QListView* Lst_Data;
+  QListView* Lst_Asci;
+  QProgressBar* ProgressBar1;
+
+  // Lists 280 pixels high instead of 319 (for screens narrower than 800 pixels).
+  void Set_Compact(bool compact);
+
+  // Placeholder rows for an all-zero image of `size` bytes, row 0 selected.
+  void Reset_Hex_View(std::int32_t size);
+  // Data and character rows from the image; addresses and selections stay.
+  void Fill_Data_Rows(const MemoryImage& image, std::int32_t size);
+  void Hide_Lists();
+  void Show_Lists();
+  // Lst_Data takes Lst_Address's selected row, then Lst_Asci takes Lst_Data's.
+  void Align_Selections();
+
+  // A list's selected row (-1: none) and top row, as the handlers copy them.
+  static int Selected_Row(const QListView* list);
+  static int Top_Row(const QListView* list);
+  static void Set_Selected_Row(QListView* list, int row);
+  static void Set_Top_Row(QListView* list, int row);
+
+  // Selection changed in a list (click, keys, or set by the program).
+  void Lst_Address_Click();
+  void Lst_Data_Click();
+  void Lst_Asci_Click();
+  // A list scrolled by its scroll bar, the wheel or the keys.
+  void Lst_Address_Scroll();
+  void Lst_Data_Scroll();
+  void Lst_Asci_Scroll();
+  // Any mouse button pressed, or the pointer moved, over the address or data list.
+  void Lst_Address_MouseDown();
+  void Lst_Data_MouseDown();
+
+  const HexViewModel& AddressModel() const { return *addressModel_; }
+  const HexViewModel& DataModel() const { return *dataModel_; }
+  const HexViewModel& AsciModel() const { return *asciModel_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QListView* Make_List(const char* name, HexViewModel* model, Qt::ScrollBarPolicy scrollBar);
+  void Arrange();
+  // Copies S's top row and selection to two lists, in the order of a click.
+  void Align_After_Click(QListView* source, QListView* first, QListView* second);
+  void Connect_Handlers(QListView* list, void (HexView::*click)(), void (HexView::*scroll)());
+
+  HexViewModel* addressModel_;
+  HexViewModel* dataModel_;
+  HexViewModel* asciModel_;
+  bool compact_ = false;
+  // While a handler copies values, the changes it makes raise no handler:
+  // they would copy values that are already equal.
+  bool aligning_ = false;
+};

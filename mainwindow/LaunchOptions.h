@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// VeskEprom's command line:
+//   --simulate            the board simulator with a blank chip, instead of the port
+//   --simulate=CHIP.bin   the simulator, its chip kept in CHIP.bin between runs
+//   --screenshot=FILE     (for `make screenshot`) read the simulated chip, save
+//                         the window as a PNG picture, and end
+struct LaunchOptions {
+  bool simulate = false;
+  std::string chipFile;
+  std::string screenshotFile;
+  std::string error;  // not empty: the command line was not understood
+};
+
+// `arguments` without the program name, Qt's own options already removed.
+LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments);
+
+inline constexpr const char* kUsage =
+    "Usage: VeskEprom [--simulate[=CHIP.bin]]\n"
+    "  --simulate           use the board simulator (a blank chip) instead of the parallel port\n"
+    "  --simulate=CHIP.bin  the same, with the chip's contents kept in CHIP.bin\n";

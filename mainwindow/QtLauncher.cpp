@@ -1,0 +1,44 @@
+#include "mainwindow/QtLauncher.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString Find_Program(const QString& program, const QString& besideDir) {
+  QStringList names{program};
+  if (program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
+    names << program.chopped(4);
+  }
+  for (const QString& name : names) {
+    const QFileInfo beside(QDir(besideDir), name);
+    if (beside.isFile() && beside.isExecutable()) return beside.absoluteFilePath();
+  }
+  for (const QString& name : names) {
+    const QString onPath = QStandardPaths::findExecutable(name);
+    if (!onPath.isEmpty()) return onPath;
+  }
+  return {};
+}
+
+bool QtLauncher::Start(const std::string& program, const std::vector<std::string>& arguments,
+                       std::string& whyNot) {
+  const QString name = QString::fromStdString(program);
+  const QString path = Find_Program(name, QCoreApplication::applicationDirPath());
+  if (path.isEmpty()) {
+    whyNot = "It was found neither beside VeskEprom nor on the PATH.";
+    return false;
+  }
+  QStringList qtArguments;
+  for (const std::string& argument : arguments) qtArguments << QString::fromStdString(argument);
+  QProcess process;
+  process.setProgram(path);
+  process.setArguments(qtArguments);
+  if (!process.startDetached()) {
+    whyNot = process.errorString().isEmpty() ? "It could not be started."
+                                             : process.errorString().toStdString();
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,166 @@
+#include "programmer/FrmOption.h"
+
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <charconv>
+
+std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < 1 || value > 32765) return std::nullopt;
+  return static_cast<std::int16_t>(value);
+}
+
+FrmOption::FrmOption(PortSettings& settings, Messages& messages, QWidget* parent)
+    : QDialog(parent), settings_(settings), messages_(messages) {
+  setObjectName(QStringLiteral("FrmOption"));
+  setWindowTitle(QStringLiteral("Options"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  Build();
+  Form_Load();
+}
+
+void FrmOption::Build() {
+  auto named = [](auto* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+  };
+  auto label = [&](const char* name, const char* text) {
+    return named(new QLabel(QString::fromLatin1(text)), name);
+  };
+
+  Frame1 = named(new QGroupBox(QStringLiteral("LPT PORT")), "Frame1");
+  // The option buttons carry no text: the labels beside them do.
+  Option_Lpt1 = named(new QRadioButton, "Option_Lpt1");
+  Option_Lpt2 = named(new QRadioButton, "Option_Lpt2");
+  Option_Lpt3 = named(new QRadioButton, "Option_Lpt3");
+  Option_Lpt4 = named(new QRadioButton, "Option_Lpt4");
+  Label_Lpt1 = label("Label_Lpt1", "LPT1  (378h)");
+  Label_Lpt2 = label("Label_Lpt2", "LPT2  (278h)");
+  Label_Lpt3 = label("Label_Lpt3", "LPT3  (3BCh)");
+  Label1 = label("Label1", "Define Your (Decimal Value)");
+  Text_Lpt4 = named(new QLineEdit, "Text_Lpt4");
+  portGroup_ = new QButtonGroup(this);
+  for (QRadioButton* option : {Option_Lpt1, Option_Lpt2, Option_Lpt3, Option_Lpt4}) {
+    portGroup_->addButton(option);
+  }
+  auto* ports = new QGridLayout(Frame1);
+  ports->addWidget(Option_Lpt1, 0, 0);
+  ports->addWidget(Label_Lpt1, 0, 1);
+  ports->addWidget(Option_Lpt2, 1, 0);
+  ports->addWidget(Label_Lpt2, 1, 1);
+  ports->addWidget(Option_Lpt3, 2, 0);
+  ports->addWidget(Label_Lpt3, 2, 1);
+  ports->addWidget(Label1, 3, 0, 1, 2);
+  ports->addWidget(Option_Lpt4, 4, 0);
+  ports->addWidget(Text_Lpt4, 4, 1);
+  ports->setColumnStretch(1, 1);
+
+  Frame2 = named(new QGroupBox(QStringLiteral("WRITE")), "Frame2");
+  Check1 = named(new QCheckBox, "Check1");
+  Label4 = label("Label4", "Verify Eprom is Empty (All  FF)  before Programming");
+  Label4->setWordWrap(true);
+  Label4->setMinimumWidth(
+      Label4->fontMetrics().horizontalAdvance(QStringLiteral("Verify Eprom is Empty")));
+  Label2 = label("Label2", "Programming Pulse");
+  Slider_Pulse = named(new QSlider(Qt::Horizontal), "Slider_Pulse");
+  Slider_Pulse->setRange(0, 5);
+  Slider_Pulse->setSingleStep(1);
+  Slider_Pulse->setPageStep(1);
+  Slider_Pulse->setTickInterval(1);
+  Slider_Pulse->setTickPosition(QSlider::TicksBelow);
+  auto* write = new QGridLayout(Frame2);
+  write->addWidget(Check1, 0, 0, Qt::AlignTop);
+  write->addWidget(Label4, 0, 1);
+  write->addWidget(Label2, 1, 0, 1, 2);
+  write->addWidget(Slider_Pulse, 2, 0, 1, 2);
+  write->setColumnStretch(1, 1);
+
+  Frame3 = named(new QGroupBox(QStringLiteral(" I/O Delay")), "Frame3");
+  Slider_Delay = named(new QSlider(Qt::Horizontal), "Slider_Delay");
+  Slider_Delay->setRange(0, 5000);
+  Slider_Delay->setSingleStep(250);
+  Slider_Delay->setPageStep(1000);
+  Slider_Delay->setTickInterval(250);
+  Slider_Delay->setTickPosition(QSlider::TicksBelow);
+  (new QVBoxLayout(Frame3))->addWidget(Slider_Delay);
+
+  cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
+  cmdCancel = named(new QPushButton(QStringLiteral("Cancel")), "cmdCancel");
+  cmdOK->setDefault(true);
+  connect(cmdOK, &QPushButton::clicked, this, &FrmOption::cmdOK_Click);
+  connect(cmdCancel, &QPushButton::clicked, this, &FrmOption::cmdCancel_Click);
+
+  auto* frames = new QHBoxLayout;
+  frames->addWidget(Frame1, 1);
+  frames->addWidget(Frame2, 1);  // the two frames are the same size
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(cmdOK);
+  buttons->addStretch(1);
+  buttons->addWidget(cmdCancel);
+  auto* form = new QVBoxLayout(this);
+  form->addLayout(frames);
+  form->addWidget(Frame3);
+  form->addLayout(buttons);
+}
+
+void FrmOption::Form_Load() {
+  switch (settings_.LptBase) {
+    case kLpt1:
+      Option_Lpt1->setChecked(true);
+      break;
+    case kLpt2:
+      Option_Lpt2->setChecked(true);
+      break;
+    case kLpt3:
+      Option_Lpt3->setChecked(true);
+      break;
+    default:
+      Option_Lpt4->setChecked(true);
+      break;  // Text_Lpt4 stays empty all the same
+  }
+  Slider_Delay->setValue(settings_.IoDelay);
+  Slider_Pulse->setValue(settings_.ProgPulse);
+  Check1->setChecked(settings_.VerifyEmpty);
+
+  adjustSize();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
+}
+
+void FrmOption::cmdOK_Click() {
+  std::int16_t base = settings_.LptBase;
+  if (Option_Lpt1->isChecked()) base = kLpt1;
+  if (Option_Lpt2->isChecked()) base = kLpt2;
+  if (Option_Lpt3->isChecked()) base = kLpt3;
+  if (Option_Lpt4->isChecked()) {
+    const std::optional<std::int16_t> typed = Parse_Lpt_Base(Text_Lpt4->text().toStdString());
+    if (!typed) {
+      // Nothing is changed and the window stays open for a better value.
+      messages_.Show("Options", "The port address must be a decimal whole number from 1 to 32765",
+                     MessageIcon::Exclamation);
+      Text_Lpt4->setFocus();
+      return;
+    }
+    base = *typed;
+  }
+  settings_.LptBase = base;
+  settings_.IoDelay = Slider_Delay->value();
+  settings_.ProgPulse = Slider_Pulse->value();
+  settings_.VerifyEmpty = Check1->isChecked();
+  close();
+}
+
+void FrmOption::cmdCancel_Click() {
+  close();
+}
