@@ -17,7 +17,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOW=ON -DVESK_TESTS=ON -DVESK_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
