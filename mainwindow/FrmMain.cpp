@@ -291,13 +291,8 @@ void FrmMain::Reset_Hex_View(std::int32_t size) {
 }
 
 void FrmMain::Show_Image() {
-  LblChkSum->setText(
-      QString::fromStdString(CheckSum_Text(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
-  hexView_->Hide_Lists();
-  hexView_->Fill_Data_Rows(g_.EpromImage, g_.EpromSize);
-  hexView_->Show_Lists();
+  Show_Read_Image();
   HexView::Set_Selected_Row(hexView_->Lst_Address, 0);
   hexView_->Lst_Address->scrollToTop();
-  hexView_->Align_Selections();
-  repaint();
+  Align_Lists_And_Repaint();
 }
