@@ -1,7 +1,8 @@
 #include "image/CheckSum.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "image/HexText.h"
 
 std::uint32_t Calc_CheckSum(const MemoryImage& image, std::int32_t EpromSize) {
   // An image shorter than EpromSize is summed over what it has, never past its end.
@@ -14,7 +15,5 @@ std::uint32_t Calc_CheckSum(const MemoryImage& image, std::int32_t EpromSize) {
 }
 
 std::string CheckSum_Text(std::uint32_t sum) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(sum));
-  return std::string("CheckSum = ") + digits;
+  return "CheckSum = " + Hex_String(sum);
 }

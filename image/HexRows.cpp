@@ -2,21 +2,6 @@
 
 #include "image/HexText.h"
 
-namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-std::string Hex_Without_Leading_Zeros(std::uint32_t value) {
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), kHexDigits[value & 0xFu]);
-    value >>= 4;
-  } while (value != 0);
-  return digits;
-}
-
-}  // namespace
-
 std::string Address_To_Hex_String(std::int32_t address) {
   const char* zeros = "";
   if (address >= 0 && address <= 15) {
@@ -31,7 +16,7 @@ std::string Address_To_Hex_String(std::int32_t address) {
   // Negative values never occur as row addresses; they print as their 32-bit
   // two's complement, as a hex conversion of a signed integer does.
   std::string text(zeros);
-  text += Hex_Without_Leading_Zeros(static_cast<std::uint32_t>(address));
+  text += Hex_String(static_cast<std::uint32_t>(address));
   return text;
 }
 

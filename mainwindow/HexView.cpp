@@ -265,31 +265,24 @@ void HexView::Lst_Asci_Click() {
   Align_After_Click(Lst_Asci, Lst_Data, Lst_Address);
 }
 
+void HexView::Align_After_Scroll(QListView* source, QListView* selection1, QListView* selection2,
+                                 QListView* top1, QListView* top2) {
+  aligning_ = true;
+  Set_Selected_Row(selection1, Selected_Row(source));
+  Set_Selected_Row(selection2, Selected_Row(source));
+  Set_Top_Row(top1, Top_Row(source));
+  Set_Top_Row(top2, Top_Row(source));
+  aligning_ = false;
+}
+
 void HexView::Lst_Address_Scroll() {
-  aligning_ = true;
-  Set_Selected_Row(Lst_Data, Selected_Row(Lst_Address));
-  Set_Selected_Row(Lst_Asci, Selected_Row(Lst_Address));
-  Set_Top_Row(Lst_Data, Top_Row(Lst_Address));
-  Set_Top_Row(Lst_Asci, Top_Row(Lst_Address));
-  aligning_ = false;
+  Align_After_Scroll(Lst_Address, Lst_Data, Lst_Asci, Lst_Data, Lst_Asci);
 }
-
 void HexView::Lst_Data_Scroll() {
-  aligning_ = true;
-  Set_Selected_Row(Lst_Address, Selected_Row(Lst_Data));
-  Set_Selected_Row(Lst_Asci, Selected_Row(Lst_Data));
-  Set_Top_Row(Lst_Address, Top_Row(Lst_Data));
-  Set_Top_Row(Lst_Asci, Top_Row(Lst_Data));
-  aligning_ = false;
+  Align_After_Scroll(Lst_Data, Lst_Address, Lst_Asci, Lst_Address, Lst_Asci);
 }
-
 void HexView::Lst_Asci_Scroll() {
-  aligning_ = true;
-  Set_Selected_Row(Lst_Data, Selected_Row(Lst_Asci));
-  Set_Selected_Row(Lst_Address, Selected_Row(Lst_Asci));
-  Set_Top_Row(Lst_Address, Top_Row(Lst_Asci));
-  Set_Top_Row(Lst_Data, Top_Row(Lst_Asci));
-  aligning_ = false;
+  Align_After_Scroll(Lst_Asci, Lst_Data, Lst_Address, Lst_Address, Lst_Data);
 }
 
 void HexView::Lst_Address_MouseDown() {

@@ -68,6 +68,10 @@ class HexView final : public QWidget {
   void Arrange();
   // Copies S's top row and selection to two lists, in the order of a click.
   void Align_After_Click(QListView* source, QListView* first, QListView* second);
+  // Copies S's selection to two lists, then its top row to two lists, in the
+  // orders of a scroll.
+  void Align_After_Scroll(QListView* source, QListView* selection1, QListView* selection2,
+                          QListView* top1, QListView* top2);
   void Connect_Handlers(QListView* list, void (HexView::*click)(), void (HexView::*scroll)());
 
   HexViewModel* addressModel_;
