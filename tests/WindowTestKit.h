@@ -8,11 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <deque>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 
+#include "TestFiles.h"
 #include "mainwindow/FrmMain.h"
 #include "programmer/BoardSimulator.h"
 
@@ -88,14 +87,6 @@ class WindowTest : public ::testing::Test {
   std::string Folder() const { return folder_.path().toStdString(); }
   std::string Path(const char* name) const { return folder_.filePath(name).toStdString(); }
   ChosenFile Chosen(const char* name) const { return {Path(name), name}; }
-  static void Write_File(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-  }
-  static std::vector<std::uint8_t> Read_File(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   static std::string Label(const QLabel* label) { return label->text().toStdString(); }
   static std::string Entry(const HexViewModel& model, int row) {
     return model.Entry(row).toLatin1().toStdString();

@@ -6,14 +6,12 @@
 // progress value, "max4096", "show", "hide", "busy", "idle", "show-image",
 // "align", "box:Title|Text|I" (icon I, E or C).
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "programmer/Commands.h"
 
 using Events = std::vector<std::string>;
@@ -84,11 +82,3 @@ inline void Then(Events& events, const Events& more) {
 inline Bytes Contents(const MemoryImage& image) {
   return {image.Data(), image.Data() + image.Size()};
 }
-
-// A fresh folder for one test (each runs in a process of its own), removed after it.
-struct TempFolder {
-  TempFolder() { std::filesystem::create_directories(path); }
-  ~TempFolder() { std::filesystem::remove_all(path); }
-  std::filesystem::path path =
-      std::filesystem::temp_directory_path() / Tagged("vesk-test-", ::getpid());
-};

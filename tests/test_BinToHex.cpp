@@ -4,7 +4,7 @@
 
 namespace {
 
-class BinToHexTest : public TempFolder {};
+class BinToHexTest : public FolderTest {};
 
 TEST_F(BinToHexTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
   RecordedMessages messages;

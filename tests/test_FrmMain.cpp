@@ -43,9 +43,9 @@ TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
 }
 
 TEST_F(WindowTest, DefaultFileIsNeverChangedNorNeeded) {
-  Write_File("default.bin", {1, 2, 3});
+  WriteBytes("default.bin", {1, 2, 3});
   Make_Window();
-  EXPECT_EQ(Read_File("default.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadBytes("default.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
 
   QDir().mkdir("gone");  // a current folder that no longer exists
   QDir::setCurrent("gone");

@@ -64,7 +64,7 @@ TEST_F(WindowTest, ReadOfZerosBlanksAndFillAll00) {
 
 TEST_F(WindowTest, WriteBurnsTheImageAndLeavesTheViewAlone) {
   Make_Window();
-  Write_File(Path("image.bin"), std::vector<std::uint8_t>(4096, 0x3C));
+  WriteBytes(Path("image.bin"), std::vector<std::uint8_t>(4096, 0x3C));
   dialogs.answers.push_back(Chosen("image.bin"));
   Action("MnuOpen")->trigger();
   Click_Toolbar("Write");

@@ -28,7 +28,7 @@ TEST_F(WindowTest, OpenBinaryShowsTheFileFittedToTheType) {
                {0, 1, "CheckSum = 0"}};
   Make_Window();
   for (const auto& c : cases) {
-    Write_File(Path("image.bin"), std::vector<std::uint8_t>(c.length, 2));
+    WriteBytes(Path("image.bin"), std::vector<std::uint8_t>(c.length, 2));
     messages.boxes.clear();
     HexView::Set_Selected_Row(window->View().Lst_Data, 9);
     dialogs.answers.push_back(Chosen("image.bin"));
@@ -51,7 +51,7 @@ TEST_F(WindowTest, OpenBinaryShowsTheFileFittedToTheType) {
 TEST_F(WindowTest, OpenTwoCharacterNameLoadsItAsBinary) {
   Make_Window();
   Action("Mnu2716")->trigger();
-  Write_File(Path("ab"), {0x01});
+  WriteBytes(Path("ab"), {0x01});
   dialogs.answers.push_back(Chosen("ab"));
   Action("MnuOpen")->trigger();
   EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 1");
@@ -61,7 +61,7 @@ TEST_F(WindowTest, OpenTwoCharacterNameLoadsItAsBinary) {
 TEST_F(WindowTest, OpenHexHandsTheWholePathToTheConverter) {
   Make_Window();
   QDir().mkdir("my images");
-  Write_File(Path("image.bin"), std::vector<std::uint8_t>(4096, 7));
+  WriteBytes(Path("image.bin"), std::vector<std::uint8_t>(4096, 7));
   dialogs.answers.push_back(Chosen("image.bin"));
   Action("MnuOpen")->trigger();
   messages.boxes.clear();
@@ -83,7 +83,7 @@ TEST_F(WindowTest, OpenHexHandsTheWholePathToTheConverter) {
 
 TEST_F(WindowTest, UnreadableOrUnwritableFileIsReported) {
   Make_Window();
-  Write_File(Path("image.bin"), std::vector<std::uint8_t>(4096, 3));
+  WriteBytes(Path("image.bin"), std::vector<std::uint8_t>(4096, 3));
   dialogs.answers.push_back(Chosen("image.bin"));
   Action("MnuOpen")->trigger();
 
@@ -107,10 +107,10 @@ TEST_F(WindowTest, UnreadableOrUnwritableFileIsReported) {
 TEST_F(WindowTest, SaveAsWritesTheWholeImageOverAnyFile) {
   Make_Window();
   Action("Mnu27512")->trigger();
-  Write_File(Path("out"), std::vector<std::uint8_t>(100000, 9));
+  WriteBytes(Path("out"), std::vector<std::uint8_t>(100000, 9));
   dialogs.answers.push_back(Chosen("out"));
   Action("MnuSaveAs")->trigger();
-  EXPECT_EQ(Read_File(Path("out")), std::vector<std::uint8_t>(65536, 0));
+  EXPECT_EQ(ReadBytes(Path("out")), std::vector<std::uint8_t>(65536, 0));
   EXPECT_TRUE(messages.boxes.empty());
 }
 
@@ -122,7 +122,7 @@ TEST_F(WindowTest, HexEditorGetsTheBareNameOnceAFileWasChosen) {
                 {"Warning !", "You Must Save the File before Editing !", MessageIcon::Critical}}));
   EXPECT_EQ(launcher.launches, (std::vector<Launch>{{"hedit.exe", {}}}));
 
-  Write_File(Path("a.bin"), {});
+  WriteBytes(Path("a.bin"), {});
   dialogs.answers.push_back(Chosen("a.bin"));
   Action("MnuOpen")->trigger();
   messages.boxes.clear();

@@ -7,7 +7,7 @@
 
 namespace {
 
-class HexToBinTest : public TempFolder {
+class HexToBinTest : public FolderTest {
  protected:
   RecordedMessages messages_;
 };

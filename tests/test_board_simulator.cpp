@@ -1,6 +1,5 @@
 // The simulated board and chip, alone and under the real protocols.
 #include <gtest/gtest.h>
-#include <fstream>
 #include <random>
 
 #include "core_fakes.h"
@@ -101,7 +100,7 @@ TEST(BoardSimulator, ChipFileMissingShortTooBigAndRoundTrip) {
   BoardSimulator again(888, 64);
   ASSERT_TRUE(again.LoadChip(path, error)) << error;
   EXPECT_EQ(again.Chip(), sim.Chip());
-  std::ofstream(path, std::ios::trunc) << "AB";
+  WriteFile(path, "AB");
   ASSERT_TRUE(again.LoadChip(path, error));
   EXPECT_EQ(again.Chip()[1], 'B');
   EXPECT_EQ(again.Chip()[2], 0xFF);

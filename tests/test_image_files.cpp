@@ -1,12 +1,8 @@
 // Loading raw images of every size against the chip's, and saving them
 // without ever losing the old file.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fstream>
 
 #include "core_fakes.h"
 #include "programmer/ImageFiles.h"
@@ -24,13 +20,8 @@ Bytes Pattern(std::size_t size) {
 class ImageFilesTest : public ::testing::Test {
  protected:
   std::string Write(const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    WriteBytes(path, bytes);
     return path;
-  }
-  Bytes Read() const {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   long Entries() const { return std::distance(fs::directory_iterator(folder), {}); }
 
@@ -91,22 +82,17 @@ TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
 TEST_F(ImageFilesTest, SaveReplacesTheFileWholeOrLeavesTheOldOneAsItWas) {
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(Write(Pattern(10000)), mode);
-  // Files may not grow past 1 KiB: writing a 4 KiB image fails half-way.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto previous = ::signal(SIGXFSZ, SIG_IGN);
-  const rlimit small{1024, saved.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const FileResult failed = Save_Image_File(path, MemoryImage(4096));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, previous);
+  const FileResult failed = [&] {
+    const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way
+    return Save_Image_File(path, MemoryImage(4096));
+  }();
   EXPECT_EQ(failed.reason, "File too large");
-  EXPECT_EQ(Read(), Pattern(10000));
+  EXPECT_EQ(ReadBytes(path), Pattern(10000));
 
   MemoryImage image(4096);
   image.At(4095) = 0x99;
   ASSERT_TRUE(Save_Image_File(path, image));
-  EXPECT_EQ(Read(), Contents(image));
+  EXPECT_EQ(ReadBytes(path), Contents(image));
   EXPECT_EQ(fs::status(path).permissions(), mode);
   EXPECT_EQ(Entries(), 1);  // no temporary file left behind either time
 }

@@ -6,7 +6,6 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
-#include <fstream>
 #include <map>
 
 #include "core_fakes.h"
@@ -52,7 +51,7 @@ class PpdevTest : public ::testing::Test {
          {std::pair{"parport0", "956\t1980\n"}, std::pair{"parport1", "888\t1912\n"},
           std::pair{"default", "888\n"}, std::pair{"parportx", "888"}}) {
       fs::create_directories(root / "sys/dev/parport" / name);
-      std::ofstream(root / "sys/dev/parport" / name / "base-addr") << text;
+      WriteFile((root / "sys/dev/parport" / name / "base-addr").string(), text);
     }
   }
   std::unique_ptr<PpdevPort> OpenPort() {

@@ -9,7 +9,7 @@
 
 namespace {
 
-class ZezaProgram : public TempFolder {
+class ZezaProgram : public FolderTest {
  protected:
   struct Result {
     int exit_code;
@@ -34,8 +34,8 @@ class ZezaProgram : public TempFolder {
 
   std::set<std::string> Listing() const {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_)) {
-      names.insert(std::filesystem::relative(entry.path(), dir_).string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.path)) {
+      names.insert(std::filesystem::relative(entry.path(), folder_.path).string());
     }
     return names;
   }
