@@ -15,10 +15,15 @@ void BoardProgress::SetMaximum(std::int32_t maximum) {
 
 void BoardProgress::SetValue(std::int32_t value) {
   if (!bar_) return;
-  // Called once per byte: only the clock is read unless it is time to paint.
+  // Called once per byte: a counter, now and then the clock, and a paint
+  // a few times a second.
   if (!bar_->isVisible()) {
     bar_->setValue(value);
-  } else if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
+    return;
+  }
+  if (++valuesSinceCheck_ < kValuesPerClockCheck && sinceRepaint_.isValid()) return;
+  valuesSinceCheck_ = 0;
+  if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
     bar_->setValue(value);
     Repaint();
   }

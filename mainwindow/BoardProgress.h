@@ -12,6 +12,9 @@
 class BoardProgress final : public Progress {
  public:
   static constexpr int kRepaintIntervalMs = 100;
+  // The clock is read once per this many values: a read of a simulated chip
+  // reports a value every few nanoseconds.
+  static constexpr int kValuesPerClockCheck = 64;
 
   void SetBar(QProgressBar* bar) { bar_ = bar; }
 
@@ -24,4 +27,5 @@ class BoardProgress final : public Progress {
 
   QPointer<QProgressBar> bar_;
   QElapsedTimer sinceRepaint_;
+  int valuesSinceCheck_ = 0;
 };
