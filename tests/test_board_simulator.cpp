@@ -30,18 +30,21 @@ struct Rig {
 };
 
 TEST(BoardSimulator, ProgramThenReadGivesTheImageBackAndTheChipIsNoLongerBlank) {
-  Rig rig;
-  rig.sim.MakeWeakCell(5, 3);
-  rig.image.At(5) = 0x00;
-  Write_Eprom(rig.board, 888, kSize, rig.image);
-  EXPECT_EQ(rig.Boxes(), Events{});
-  EXPECT_EQ(rig.sim.Stats().pulses, kSize + 2u);  // the weak cell took three
-  MemoryImage read;
-  Read_Eprom(rig.board, 888, kSize, read);
-  EXPECT_EQ(Contents(read), Contents(rig.image));
-  Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
-  EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
-  EXPECT_EQ(rig.sim.Chip(), Contents(rig.image));
+  for (const std::int32_t ioDelay : {0, 100}) {  // with delays: the timing users run
+    Rig rig;
+    rig.settings.IoDelay = ioDelay;
+    rig.sim.MakeWeakCell(5, 3);
+    rig.image.At(5) = 0x00;
+    Write_Eprom(rig.board, 888, kSize, rig.image);
+    EXPECT_EQ(rig.Boxes(), Events{});
+    EXPECT_EQ(rig.sim.Stats().pulses, kSize + 2u);  // the weak cell took three
+    MemoryImage read;
+    Read_Eprom(rig.board, 888, kSize, read);
+    EXPECT_EQ(Contents(read), Contents(rig.image));
+    Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
+    EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
+    EXPECT_EQ(rig.sim.Chip(), Contents(rig.image));
+  }
 }
 
 TEST(BoardSimulator, DeadCellGivesBadEpromWithEarlierLocationsProgrammedAndTheRestUntouched) {
