@@ -1,4 +1,5 @@
 // zeza: converts raw binary EPROM images to Intel HEX and back.
+#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -23,6 +24,11 @@ std::vector<std::string> ModuleFolders() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit or a reader that went away (zeza x.hex 2>&1 | head)
+  // become failed writes, reported or dropped, instead of killing zeza with
+  // a half-written output.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
   ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", ModuleFolders());
   try {
     std::vector<std::string> arguments;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -29,8 +30,37 @@ class LoggedMessages final : public Messages {
 
 void Report_Failure(const QString& text) {
   std::fprintf(stderr, "VeskEprom: %s\n", qPrintable(text));
-  QMessageBox::critical(nullptr, QStringLiteral("VeskEprom"), text);
+  // Where no screen shows it, nobody could close a box either.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+    QMessageBox::critical(nullptr, QStringLiteral("VeskEprom"), text);
 }
+
+// Qt ends the process with exit(1) when the display goes away (the X server
+// died, the session ended), in the middle of whatever runs, and main() never
+// gets back control: the chip is then written from an exit handler. This
+// pointer is what that handler can reach; it is set only while main() holds
+// the chip file.
+ChipFile* gChipFileAtExit = nullptr;
+
+void Write_Chip_At_Exit() {
+  if (gChipFileAtExit != nullptr) {
+    const FileResult saved = gChipFileAtExit->Save();
+    if (!saved)
+      std::fprintf(stderr, "VeskEprom: %s\n",
+                   ChipNotSavedText(gChipFileAtExit->Path(), saved.reason).c_str());
+  }
+}
+
+class ChipFileAtExit {
+ public:
+  explicit ChipFileAtExit(ChipFile* chipFile) {
+    static const bool registered = std::atexit(Write_Chip_At_Exit) == 0;
+    if (registered) gChipFileAtExit = chipFile;
+  }
+  ~ChipFileAtExit() { gChipFileAtExit = nullptr; }
+  ChipFileAtExit(const ChipFileAtExit&) = delete;
+  ChipFileAtExit& operator=(const ChipFileAtExit&) = delete;
+};
 
 }  // namespace
 
@@ -79,6 +109,7 @@ int main(int argc, char** argv) {
     ports = MakeHardwarePortSource();
   }
 
+  const ChipFileAtExit writtenAtExit(chipFile.get());
   MdlGlobal global;
   QtMessages boxes;
   LoggedMessages logged;

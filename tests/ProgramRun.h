@@ -1,0 +1,85 @@
+#pragma once
+// The built programs, run as a user runs them: in a folder, with an
+// environment and limits of the test's choosing, standard error kept, and
+// waited for with a time limit. Signals the test process ignores are reset
+// in the child, so that the program meets them as it would from a shell.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct ProgramRun {
+  std::vector<std::string> argv;                         // the program first
+  std::vector<std::pair<std::string, std::string>> env;  // added or replaced
+  std::string folder = ".";
+  std::string errorFile = "/dev/null";  // standard error goes here
+  std::optional<rlim_t> fileSizeLimit;  // bytes
+
+  pid_t Start() const {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    for (int number : {SIGXFSZ, SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (fileSizeLimit) {
+      const rlimit limit{*fileSizeLimit, *fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+    const int err = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(err, 2);
+    if (::chdir(folder.c_str()) != 0) ::_exit(126);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+};
+
+// Polls until `done` or the time is up; true when done.
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// The wait status of `pid` once it has ended; -1 (and the process killed)
+// when it does not end in time.
+inline int WaitForExit(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(60)) {
+  int status = -1;
+  const bool ended = WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit);
+  if (ended) return status;
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return -1;
+}
+
+inline std::string DescribeStatus(int status) {
+  if (status == -1) return "did not end in time";
+  if (WIFEXITED(status)) return "exited with " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+  return "status " + std::to_string(status);
+}
+
+inline std::string Exited(int code) {
+  return "exited with " + std::to_string(code);
+}

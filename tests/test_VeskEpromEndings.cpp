@@ -1,0 +1,216 @@
+// The built VeskEprom ended as users end it: by a signal, by a display that
+// goes away, with a chip file it cannot keep or that another program holds.
+// The simulated chip's file must hold the chip through all of these.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "ProgramRun.h"
+#include "TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::seconds;
+
+constexpr std::size_t kChipSize = 1 << 20;
+constexpr std::size_t k2732 = 4096;  // the start-up type: a write programs 4096 bytes of 00
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// An X server of the test's own, on the first free display.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(fds[0]);
+      const int null = ::open("/dev/null", O_RDWR);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      const std::string fd = std::to_string(fds[1]);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    char number[16] = {};
+    const ssize_t got = ::read(fds[0], number, sizeof number - 1);  // written once it is ready
+    ::close(fds[0]);
+    // Built by appending: gcc 12 misreads ":" + string (-Wrestrict).
+    if (got > 0) name_.append(":").append(number, static_cast<std::size_t>(got) - 1);
+  }
+  ~VirtualDisplay() { Stop(); }
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+  const std::string& Name() const { return name_; }
+  void Stop() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  // xdotool on this display; false when it fails or takes more than 30 s.
+  bool Xdo(const std::string& arguments) const {
+    return std::system(
+               ("DISPLAY=" + name_ + " timeout 30 xdotool " + arguments + " >/dev/null 2>&1")
+                   .c_str()) == 0;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+class VeskEpromEndings : public ::testing::Test {
+ protected:
+  ProgramRun Run(const std::string& chipFile) const {
+    ProgramRun run;
+    run.argv = {VESKEPROM_PATH, "--simulate=" + chipFile};
+    run.folder = folder_.path.string();
+    run.errorFile = errors_;
+    run.env = {{"QT_QPA_PLATFORM", "offscreen"}};
+    return run;
+  }
+  ProgramRun RunOn(const VirtualDisplay& display) const {
+    ProgramRun run = Run(chip_);
+    run.env = {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", display.Name()}};
+    return run;
+  }
+  std::string Errors() const { return ReadFile(errors_); }
+  // Names in the folder besides default.bin and standard error's file.
+  std::vector<std::string> OtherFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_.path)) {
+      const std::string name = entry.path().filename().string();
+      if (name != "default.bin" && name != ".errors" && name != "chip.bin") names.push_back(name);
+    }
+    return names;
+  }
+  // True while some program holds the chip file's lock.
+  bool ChipFileLocked() const {
+    const int fd = ::open(chip_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+  }
+  // How many locations from the first hold 00h, and whether all after them
+  // are still blank: a programming run that stopped leaves a clean prefix.
+  std::pair<std::size_t, bool> ProgrammedPrefix() const {
+    const std::vector<std::uint8_t> chip = ReadBytes(chip_);
+    const auto end = std::find_if(chip.begin(), chip.end(), [](auto b) { return b != 0x00; });
+    const bool restBlank =
+        chip.size() == kChipSize && std::all_of(end, chip.end(), [](auto b) { return b == 0xFF; });
+    return {static_cast<std::size_t>(end - chip.begin()), restBlank};
+  }
+  // Action menu, Write Eprom, then OK on the confirmation: a 2732 run of
+  // 4096 locations with 1 ms pulses, more than four seconds.
+  static void StartProgramming(const VirtualDisplay& display) {
+    ASSERT_TRUE(display.Xdo("search --sync --name 'Vesk Eprom' windowfocus --sync %1"));
+    bool confirmation = false;
+    for (int attempt = 0; attempt < 3 && !confirmation; ++attempt) {
+      display.Xdo("key alt+a");
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      display.Xdo("key w");
+      confirmation = display.Xdo("search --sync --name 'Will Write Eprom'");
+    }
+    ASSERT_TRUE(confirmation) << "the Write command could not be started";
+    ASSERT_TRUE(display.Xdo("key Return"));
+  }
+
+  TempFolder folder_;
+  std::string chip_ = folder_.Path("chip.bin");
+  std::string errors_ = folder_.Path(".errors");
+};
+
+TEST_F(VeskEpromEndings, AChipFileThatCannotBeKeptIsRefusedAtStartNamingIt) {
+  ASSERT_EQ(::mkfifo(folder_.Path("fifo").c_str(), 0600), 0);
+  const struct {
+    std::string chipFile, words;
+  } cases[] = {{folder_.Path("no-folder/chip.bin"), "does not exist"},
+               {folder_.Path("fifo"), "it is not a regular file"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DescribeStatus(WaitForExit(Run(c.chipFile).Start(), seconds(30))), Exited(1));
+    EXPECT_TRUE(Has(Errors(), c.chipFile) && Has(Errors(), c.words)) << Errors();
+  }
+
+  // A size limit: the blank chip cannot be written at start. Reported, not a
+  // SIGXFSZ, and nothing is left behind.
+  ProgramRun limited = Run(chip_);
+  limited.fileSizeLimit = 4096;
+  EXPECT_EQ(DescribeStatus(WaitForExit(limited.Start(), seconds(30))), Exited(1));
+  EXPECT_TRUE(Has(Errors(), chip_ + ": File too large")) << Errors();
+  EXPECT_FALSE(fs::exists(chip_));
+  EXPECT_EQ(OtherFiles(), std::vector<std::string>{"fifo"});
+
+  // One program per chip file.
+  ProgramRun firstRun = Run(chip_);
+  firstRun.errorFile = "/dev/null";  // standard error's file is the second one's
+  const pid_t first = firstRun.Start();
+  ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
+  EXPECT_EQ(DescribeStatus(WaitForExit(Run(chip_).Start(), seconds(30))), Exited(1));
+  EXPECT_TRUE(Has(Errors(), chip_ + " is in use")) << Errors();
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(DescribeStatus(WaitForExit(first)), Exited(128 + SIGTERM));
+}
+
+TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFile) {
+  std::vector<std::uint8_t> pattern(65536);
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7);
+  std::vector<std::uint8_t> expected = pattern;
+  expected.resize(kChipSize, 0xFF);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    WriteBytes(chip_, pattern);
+    const pid_t program = Run(chip_).Start();
+    ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
+    ::kill(program, signal);
+    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + signal)) << signal;
+    EXPECT_EQ(ReadBytes(chip_), expected) << signal;
+    EXPECT_FALSE(ChipFileLocked());
+    EXPECT_EQ(OtherFiles(), std::vector<std::string>{});
+  }
+}
+
+TEST_F(VeskEpromEndings, AProgrammingRunIsInTheChipFileBeforeTheProgramEnds) {
+  VirtualDisplay display;
+  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  const pid_t program = RunOn(display).Start();
+  StartProgramming(display);
+  EXPECT_TRUE(WaitFor([&] { return ProgrammedPrefix().first >= k2732; }, seconds(120)));
+  EXPECT_EQ(::waitpid(program, nullptr, WNOHANG), 0) << "still running";
+  ::kill(program, SIGTERM);
+  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM));
+  EXPECT_EQ(ProgrammedPrefix(), std::make_pair(k2732, true));
+}
+
+TEST_F(VeskEpromEndings, ARunEndedByCtrlCOrByALostDisplayKeepsWhatItProgrammed) {
+  for (const bool lostDisplay : {false, true}) {
+    fs::remove(chip_);
+    VirtualDisplay display;
+    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    const pid_t program = RunOn(display).Start();
+    StartProgramming(display);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    if (lostDisplay)
+      display.Stop();
+    else
+      ::kill(program, SIGINT);
+    // The run stops between two locations: every location before the stop
+    // holds its byte, every one after it is still blank.
+    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(lostDisplay ? 1 : 130));
+    const auto [programmed, restBlank] = ProgrammedPrefix();
+    EXPECT_TRUE(restBlank) << lostDisplay;
+    EXPECT_LT(programmed, k2732) << lostDisplay;
+    EXPECT_EQ(OtherFiles(), std::vector<std::string>{});
+  }
+}
+
+}  // namespace
