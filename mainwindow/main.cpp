@@ -1,6 +1,7 @@
 // VeskEprom: the programmer's window, on the parallel port or on the board simulator.
 #include <QApplication>
 #include <QMessageBox>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<PortSource> ports;
   if (options.simulate) {
     simulator = std::make_unique<BoardSimulator>();
+    simulator->SetLatency(std::chrono::microseconds(options.simulatorLatencyUs));
     std::string error;
     if (!options.chipFile.empty() && !simulator->LoadChip(options.chipFile, error)) {
       // Starting with a blank chip would write it over the file at the end.
