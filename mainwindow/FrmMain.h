@@ -18,6 +18,7 @@
 #include "mainwindow/HexView.h"
 #include "mainwindow/Launcher.h"
 #include "mainwindow/MdlGlobal.h"
+#include "mainwindow/WindowMessages.h"
 #include "programmer/BoardTiming.h"
 #include "programmer/Commands.h"
 #include "programmer/EpromCatalogue.h"
@@ -26,7 +27,7 @@
 
 // Everything the window reaches outside itself. Tests hand in recording fakes.
 struct WindowServices {
-  Messages& messages;
+  WindowMessages& messages;
   FileDialogs& dialogs;
   Launcher& launcher;
   PortSource& ports;

@@ -18,9 +18,9 @@
 namespace {
 
 // The screenshot run shows no boxes: it writes them to standard error.
-class LoggedMessages final : public Messages {
+class LoggedMessages final : public WindowMessages {
  public:
-  void Show(const std::string& title, const std::string& text, MessageIcon) override {
+  void showFor(QWidget*, const std::string& title, const std::string& text, MessageIcon) override {
     std::fprintf(stderr, "VeskEprom: %s: %s\n", title.c_str(), text.c_str());
   }
 };
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   QtMessages boxes;
   LoggedMessages logged;
   const bool screenshot = !options.screenshotFile.empty();
-  Messages& messages = screenshot ? static_cast<Messages&>(logged) : boxes;
+  WindowMessages& messages = screenshot ? static_cast<WindowMessages&>(logged) : boxes;
   QtFileDialogs dialogs;
   QtLauncher launcher;
   RealTiming timing;

@@ -5,7 +5,7 @@ target_link_libraries(test_HexRows PRIVATE veskcore)
 find_package(Qt6 REQUIRED COMPONENTS Test)
 # Widget suites: the real window, offscreen, with their own main().
 foreach(suite test_FrmMain test_FrmMainFiles test_FrmMainBoard test_HexView test_FrmOption
-              test_QtLauncher)
+              test_QtLauncher test_QtMessages)
   vesk_add_test(${suite} window ${suite}.cpp window_test_main.cpp)
   target_link_libraries(${suite} PRIVATE veskwindow Qt6::Test)
 endforeach()
