@@ -60,6 +60,10 @@ FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
   Init_Icon_Resource();
   setObjectName(QStringLiteral("FrmMain"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/veskeprom.svg")));
+  // A right click on the toolbar or the menu bar would pop up the toolbar's
+  // show-or-hide item: blank, as the toolbar has no title, and greyed, as
+  // the toolbar always stays.
+  setContextMenuPolicy(Qt::NoContextMenu);
   Build_Menus();
   Build_Toolbar();
   auto* central = new QWidget(this);
