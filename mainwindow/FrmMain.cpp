@@ -168,16 +168,16 @@ void FrmMain::Build_Status_Frame() {
   Frame2->setFrameShadow(QFrame::Sunken);
   QFont bold = font();
   bold.setBold(true);
-  auto makeLabel = [&](const char* name) {
-    auto* label = new QLabel(Frame2);
+  auto makeLabel = [&](auto* label, const char* name) {
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(bold);
     label->setTextFormat(Qt::PlainText);
     return label;
   };
-  LblEprom = makeLabel("LblEprom");
-  LblFileName = makeLabel("LblFileName");
-  LblChkSum = makeLabel("LblChkSum");
+  LblEprom = makeLabel(new QLabel(Frame2), "LblEprom");
+  // A long path is shown with "…" in the middle; the tooltip holds it whole.
+  LblFileName = makeLabel(new ElidedLabel(Frame2), "LblFileName");
+  LblChkSum = makeLabel(new QLabel(Frame2), "LblChkSum");
 }
 
 void FrmMain::Arrange(bool compact) {
@@ -219,7 +219,7 @@ void FrmMain::Create_Default_File_If_Missing() {
 void FrmMain::Set_File_Label() {
   const QString text = QStringLiteral("File: ") + QString::fromStdString(g_.CurrentFileName);
   LblFileName->setText(text);
-  LblFileName->setToolTip(text);  // a long path does not fit the label
+  LblFileName->setToolTip(text);  // a long path is shortened in the label
 }
 
 void FrmMain::Toolbar1_ButtonClick(const QString& key) {

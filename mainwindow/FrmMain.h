@@ -14,6 +14,7 @@
 #include <string>
 
 #include "mainwindow/BoardProgress.h"
+#include "mainwindow/ElidedLabel.h"
 #include "mainwindow/FileDialogs.h"
 #include "mainwindow/HexView.h"
 #include "mainwindow/Launcher.h"
@@ -85,7 +86,7 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   QToolBar* Toolbar1;
   QFrame* Frame2;
   QLabel* LblEprom;
-  QLabel* LblFileName;
+  ElidedLabel* LblFileName;
   QLabel* LblChkSum;
 
  protected:
