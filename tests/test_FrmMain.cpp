@@ -79,9 +79,9 @@ TEST_F(WindowTest, TypeSelectionResetsLabelsRowsAndImage) {
     const char* label;
     int rows;
     const char* lastAddress;
-  } cases[] = {{"Mnu2716", "Eprom:   2716", 128, " 007F0"},
-               {"Mnu27128", "Eprom:  27128", 1024, " 03FF0"},
-               {"Mnu2732", "Eprom:   2732", 256, " 00FF0"}};  // the current type again
+  } cases[] = {{"Mnu2732", "Eprom:   2732", 256, " 00FF0"},  // the current type, chosen again
+               {"Mnu2716", "Eprom:   2716", 128, " 007F0"},
+               {"Mnu27128", "Eprom:  27128", 1024, " 03FF0"}};
   for (const auto& c : cases) {
     Action(c.item)->trigger();
     EXPECT_EQ(Label(window->LblEprom), c.label);
