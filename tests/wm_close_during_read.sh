@@ -77,7 +77,7 @@ cd "$work" || fail "cannot enter $work"
   >"$work/veskeprom.log" 2>&1 &
 vesk=$!
 pids+=("$vesk")
-while_doing="before the read ended"
+while_doing="before the close was asked for"
 
 alive() { kill -0 "$vesk" 2>/dev/null; }
 # The id of the only visible window whose title starts with $1.
