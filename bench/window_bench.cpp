@@ -23,9 +23,9 @@ constexpr double kStartUpTargetSeconds = 0.300;
 double appStartSeconds = 0;    // QApplication's own construction, once per process
 double coldWindowSeconds = 0;  // the process's first window: fonts and styles load here
 
-class QuietMessages final : public Messages {
+class QuietMessages final : public WindowMessages {
  public:
-  void Show(const std::string&, const std::string&, MessageIcon) override {}
+  void showFor(QWidget*, const std::string&, const std::string&, MessageIcon) override {}
 };
 class NoDialogs final : public FileDialogs {
  public:

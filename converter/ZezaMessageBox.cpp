@@ -7,6 +7,7 @@
 #include <string>
 
 #include "converter/MessageBoxModule.h"
+#include "mainwindow/BoxTitle.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ extern "C" void* ZezaBoxOpen(const char* program_name) {
 extern "C" void ZezaBoxShow(void*, const char* title, const char* text) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(title), QString::fromLocal8Bit(text),
                   QMessageBox::Ok);
+  fitBoxToTitle(box);
   box.exec();
 }
 

@@ -6,8 +6,8 @@
 
 namespace {
 
-bool Is_User_Input(QEvent::Type type) {
-  switch (type) {
+bool Is_User_Input(const QEvent& event) {
+  switch (event.type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
@@ -24,6 +24,11 @@ bool Is_User_Input(QEvent::Type type) {
     case QEvent::TabletRelease:
     case QEvent::ContextMenu:
       return true;
+    // The window manager's close (title-bar button, Alt+F4) is queued with the
+    // input and would end the program as soon as the run ends. A command's own
+    // close() (Exit) is not spontaneous and goes through.
+    case QEvent::Close:
+      return event.spontaneous();
     default:
       return false;
   }
@@ -34,7 +39,7 @@ bool Is_User_Input(QEvent::Type type) {
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
   // Input reaches a window first and is then passed on to the widget under
   // the pointer or with the focus: it is stopped at the widget.
-  if (!watched->isWidgetType() || !Is_User_Input(event->type())) return false;
+  if (!watched->isWidgetType() || !Is_User_Input(*event)) return false;
   const auto* target = static_cast<const QWidget*>(watched);
   // Pop-ups (a file name's completion list, say) open only from a window that
   // takes input, and some have no parent: they belong to that window.
@@ -45,6 +50,8 @@ bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
   for (const QWidget* widget = target; modal && widget; widget = widget->parentWidget()) {
     if (widget == modal) return false;
   }
+  // A close event counts as accepted unless refused: the window would close.
+  if (event->type() == QEvent::Close) event->ignore();
   return true;
 }
 

@@ -3,7 +3,8 @@
 #include <QObject>
 
 // Keeps the user's hands off the program while a command runs: mouse, keys,
-// wheel and touch go nowhere, except into a message box the command shows.
+// wheel, touch and the window manager's close go nowhere, except into a
+// message box the command shows.
 // Input that arrived during the command is thrown away at its end, so that a
 // click made during a long read does not start another command afterwards.
 class InputBlocker final : public QObject {

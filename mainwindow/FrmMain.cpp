@@ -60,6 +60,10 @@ FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
   Init_Icon_Resource();
   setObjectName(QStringLiteral("FrmMain"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/veskeprom.svg")));
+  // A right click on the toolbar or the menu bar would pop up the toolbar's
+  // show-or-hide item: blank, as the toolbar has no title, and greyed, as
+  // the toolbar always stays.
+  setContextMenuPolicy(Qt::NoContextMenu);
   Build_Menus();
   Build_Toolbar();
   auto* central = new QWidget(this);
@@ -164,16 +168,16 @@ void FrmMain::Build_Status_Frame() {
   Frame2->setFrameShadow(QFrame::Sunken);
   QFont bold = font();
   bold.setBold(true);
-  auto makeLabel = [&](const char* name) {
-    auto* label = new QLabel(Frame2);
+  auto makeLabel = [&](auto* label, const char* name) {
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(bold);
     label->setTextFormat(Qt::PlainText);
     return label;
   };
-  LblEprom = makeLabel("LblEprom");
-  LblFileName = makeLabel("LblFileName");
-  LblChkSum = makeLabel("LblChkSum");
+  LblEprom = makeLabel(new QLabel(Frame2), "LblEprom");
+  // A long path is shown with "…" in the middle; the tooltip holds it whole.
+  LblFileName = makeLabel(new ElidedLabel(Frame2), "LblFileName");
+  LblChkSum = makeLabel(new QLabel(Frame2), "LblChkSum");
 }
 
 void FrmMain::Arrange(bool compact) {
@@ -215,7 +219,7 @@ void FrmMain::Create_Default_File_If_Missing() {
 void FrmMain::Set_File_Label() {
   const QString text = QStringLiteral("File: ") + QString::fromStdString(g_.CurrentFileName);
   LblFileName->setText(text);
-  LblFileName->setToolTip(text);  // a long path does not fit the label
+  LblFileName->setToolTip(text);  // a long path is shortened in the label
 }
 
 void FrmMain::Toolbar1_ButtonClick(const QString& key) {

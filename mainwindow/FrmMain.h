@@ -14,10 +14,12 @@
 #include <string>
 
 #include "mainwindow/BoardProgress.h"
+#include "mainwindow/ElidedLabel.h"
 #include "mainwindow/FileDialogs.h"
 #include "mainwindow/HexView.h"
 #include "mainwindow/Launcher.h"
 #include "mainwindow/MdlGlobal.h"
+#include "mainwindow/WindowMessages.h"
 #include "programmer/BoardTiming.h"
 #include "programmer/Commands.h"
 #include "programmer/EpromCatalogue.h"
@@ -27,7 +29,7 @@
 
 // Everything the window reaches outside itself. Tests hand in recording fakes.
 struct WindowServices {
-  Messages& messages;
+  WindowMessages& messages;
   FileDialogs& dialogs;
   Launcher& launcher;
   PortSource& ports;
@@ -89,7 +91,7 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   QToolBar* Toolbar1;
   QFrame* Frame2;
   QLabel* LblEprom;
-  QLabel* LblFileName;
+  ElidedLabel* LblFileName;
   QLabel* LblChkSum;
 
  protected:

@@ -1,15 +1,25 @@
 #include "mainwindow/LaunchOptions.h"
 
+#include <charconv>
+
 LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
   LaunchOptions options;
   const std::string simulateWith = "--simulate=";
   const std::string screenshotTo = "--screenshot=";
+  const std::string latencyOf = "--simulate-latency=";
   for (const std::string& argument : arguments) {
     if (argument == "--simulate") {
       options.simulate = true;
     } else if (argument.rfind(simulateWith, 0) == 0 && argument.size() > simulateWith.size()) {
       options.simulate = true;
       options.chipFile = argument.substr(simulateWith.size());
+    } else if (argument.rfind(latencyOf, 0) == 0) {
+      const char* first = argument.data() + latencyOf.size();
+      const char* last = argument.data() + argument.size();
+      const auto [end, error] = std::from_chars(first, last, options.simulatorLatencyUs);
+      if (first == last || error != std::errc() || end != last || options.simulatorLatencyUs < 0) {
+        options.error = "--simulate-latency needs a whole number of microseconds";
+      }
     } else if (argument.rfind(screenshotTo, 0) == 0 && argument.size() > screenshotTo.size()) {
       options.screenshotFile = argument.substr(screenshotTo.size());
     } else {
@@ -18,6 +28,9 @@ LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
   }
   if (!options.screenshotFile.empty() && !options.simulate) {
     options.error = "--screenshot needs --simulate";
+  }
+  if (options.simulatorLatencyUs > 0 && !options.simulate) {
+    options.error = "--simulate-latency needs --simulate";
   }
   return options;
 }

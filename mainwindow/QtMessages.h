@@ -1,17 +1,25 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
-#include "programmer/UserInterfaces.h"
+#include "mainwindow/WindowMessages.h"
 
 // A modal QMessageBox with one OK button; each "\r" of the text is a line break.
-class QtMessages final : public Messages {
+class QtMessages final : public WindowMessages {
  public:
-  void Show(const std::string& title, const std::string& text, MessageIcon icon) override;
-  // The window the boxes are centred on (none: the screen).
+  void showFor(QWidget* owner, const std::string& title, const std::string& text,
+               MessageIcon icon) override;
+  // The main window, which owns the boxes that name no owner (none: the screen).
   void SetParent(QWidget* parent) { parent_ = parent; }
 
  private:
   QPointer<QWidget> parent_;
 };
+
+// The box as it is shown, before it is run: plain text, OK, and wide enough
+// for its whole title in a window manager's title bar.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::string& title,
+                                            const std::string& text, MessageIcon icon);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,9 +22,9 @@
 namespace {
 
 // The screenshot run shows no boxes: it writes them to standard error.
-class LoggedMessages final : public Messages {
+class LoggedMessages final : public WindowMessages {
  public:
-  void Show(const std::string& title, const std::string& text, MessageIcon) override {
+  void showFor(QWidget*, const std::string& title, const std::string& text, MessageIcon) override {
     std::fprintf(stderr, "VeskEprom: %s: %s\n", title.c_str(), text.c_str());
   }
 };
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<PortSource> ports;
   if (options.simulate) {
     simulator = std::make_unique<BoardSimulator>();
+    simulator->SetLatency(std::chrono::microseconds(options.simulatorLatencyUs));
     if (!options.chipFile.empty()) {
       // Refused now, not after the work is done: a folder that is missing or
       // read-only, a special file, a file another program is using.
@@ -114,7 +116,7 @@ int main(int argc, char** argv) {
   QtMessages boxes;
   LoggedMessages logged;
   const bool screenshot = !options.screenshotFile.empty();
-  Messages& messages = screenshot ? static_cast<Messages&>(logged) : boxes;
+  WindowMessages& messages = screenshot ? static_cast<WindowMessages&>(logged) : boxes;
   QtFileDialogs dialogs;
   QtLauncher launcher;
   RealTiming timing;

@@ -18,7 +18,7 @@ std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
   return static_cast<std::int16_t>(value);
 }
 
-FrmOption::FrmOption(PortSettings& settings, Messages& messages, QWidget* parent)
+FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages) {
   setObjectName(QStringLiteral("FrmOption"));
   setWindowTitle(QStringLiteral("Options"));
@@ -146,9 +146,11 @@ void FrmOption::cmdOK_Click() {
   if (Option_Lpt4->isChecked()) {
     const std::optional<std::int16_t> typed = Parse_Lpt_Base(Text_Lpt4->text().toStdString());
     if (!typed) {
-      // Nothing is changed and the window stays open for a better value.
-      messages_.Show("Options", "The port address must be a decimal whole number from 1 to 32765",
-                     MessageIcon::Exclamation);
+      // Nothing is changed and the window stays open for a better value; the
+      // box is this window's, so that this window is on top again after it.
+      messages_.showFor(this, "Options",
+                        "The port address must be a decimal whole number from 1 to 32765",
+                        MessageIcon::Exclamation);
       Text_Lpt4->setFocus();
       return;
     }

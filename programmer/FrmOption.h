@@ -13,8 +13,8 @@
 #include <optional>
 #include <string_view>
 
+#include "mainwindow/WindowMessages.h"
 #include "programmer/PortSettings.h"
-#include "programmer/UserInterfaces.h"
 
 // A base address typed in Text_Lpt4: a decimal whole number from 1 to 32765
 // (the control register at base + 2 must stay a valid port number).
@@ -30,7 +30,7 @@ class FrmOption final : public QDialog {
   static constexpr std::int16_t kLpt2 = 632;  // 278h
   static constexpr std::int16_t kLpt3 = 956;  // 3BCh
 
-  FrmOption(PortSettings& settings, Messages& messages, QWidget* parent = nullptr);
+  FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent = nullptr);
 
   void cmdOK_Click();
   void cmdCancel_Click();
@@ -60,6 +60,6 @@ class FrmOption final : public QDialog {
   void Form_Load();
 
   PortSettings& settings_;
-  Messages& messages_;
+  WindowMessages& messages_;
   QButtonGroup* portGroup_;
 };

@@ -18,12 +18,14 @@
 struct Box {
   std::string title, text;
   MessageIcon icon;
+  const QWidget* owner = nullptr;  // none: the main window
   bool operator==(const Box&) const = default;
 };
 
-struct RecordingMessages final : Messages {
-  void Show(const std::string& title, const std::string& text, MessageIcon icon) override {
-    boxes.push_back({title, text, icon});
+struct RecordingMessages final : WindowMessages {
+  void showFor(QWidget* owner, const std::string& title, const std::string& text,
+               MessageIcon icon) override {
+    boxes.push_back({title, text, icon, owner});
   }
   std::vector<Box> boxes;
 };

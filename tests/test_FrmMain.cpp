@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenuBar>
 
 #include "WindowTestKit.h"
 #include "image/HexRows.h"
@@ -77,9 +79,9 @@ TEST_F(WindowTest, TypeSelectionResetsLabelsRowsAndImage) {
     const char* label;
     int rows;
     const char* lastAddress;
-  } cases[] = {{"Mnu2716", "Eprom:   2716", 128, " 007F0"},
-               {"Mnu27128", "Eprom:  27128", 1024, " 03FF0"},
-               {"Mnu2732", "Eprom:   2732", 256, " 00FF0"}};  // the current type again
+  } cases[] = {{"Mnu2732", "Eprom:   2732", 256, " 00FF0"},  // the current type, chosen again
+               {"Mnu2716", "Eprom:   2716", 128, " 007F0"},
+               {"Mnu27128", "Eprom:  27128", 1024, " 03FF0"}};
   for (const auto& c : cases) {
     Action(c.item)->trigger();
     EXPECT_EQ(Label(window->LblEprom), c.label);
@@ -146,6 +148,19 @@ TEST_F(WindowTest, ToolbarKeysRunTheirCommandsExactly) {
   ASSERT_NE(options, nullptr);
   EXPECT_FALSE(options->isModal());
   options->close();
+}
+
+TEST_F(WindowTest, RightClickOnToolbarOrMenuBarOpensNoPopup) {
+  Make_Window();
+  QWidget* gap = window->Toolbar1->widgetForAction(window->Toolbar1->actions().at(2));
+  for (QWidget* clicked :
+       {static_cast<QWidget*>(window->Toolbar1), gap, static_cast<QWidget*>(window->menuBar())}) {
+    const QPoint inside(2, 2);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inside, clicked->mapToGlobal(inside));
+    QApplication::sendEvent(clicked, &rightClick);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << clicked->metaObject()->className();
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  }
 }
 
 TEST_F(WindowTest, OptionsWindowOutlivesTheClosedMainWindow) {

@@ -1,3 +1,4 @@
+#include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <chrono>
 #include <set>
@@ -100,4 +101,26 @@ TEST_F(WindowTest, ProgressMovesWhileTheWindowTakesNoOtherCommand) {
   EXPECT_FALSE(window->Command_Running());
   Action("MnuFill00")->trigger();  // and afterwards everything works again
   EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 0");
+}
+
+// The window manager's close (title-bar button, Alt+F4) reaches Qt as a queued
+// window-system event, which the run's repaints leave waiting with the input.
+TEST_F(WindowTest, WindowManagerCloseDuringARunIsDroppedLikeInput) {
+  Make_Window();
+  simulator.SetLatency(std::chrono::microseconds(25));
+  std::fill_n(simulator.Chip().begin(), 4096, 0x11);
+  int attempts = 0;
+  timing.onDelay = [&] {
+    if (++attempts == 2000) QWindowSystemInterface::handleCloseEvent(window->windowHandle());
+  };
+  Action("MnuRead")->trigger();
+  timing.onDelay = nullptr;
+  QCoreApplication::processEvents();
+
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 11000");
+  // Idle, the same request closes the window.
+  QWindowSystemInterface::handleCloseEvent(window->windowHandle());
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window->isVisible());
 }

@@ -48,6 +48,35 @@ TEST_F(WindowTest, OpenBinaryShowsTheFileFittedToTheType) {
   EXPECT_EQ(Label(window->LblFileName), "File: " + Path("image.bin"));
 }
 
+TEST_F(WindowTest, LongPathIsShownWithItsMiddleLeftOut) {
+  Make_Window();
+  ElidedLabel* label = window->LblFileName;
+  EXPECT_EQ(label->displayedText(), "File: default.bin");
+
+  const std::string folder = Folder() + "/" + std::string(80, 'd');
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  dialogs.answers.push_back({folder + "/image.bin", "image.bin"});
+  Action("MnuSaveAs")->trigger();
+  const std::string whole = "File: " + folder + "/image.bin";
+  EXPECT_EQ(Label(label), whole);
+  EXPECT_EQ(label->toolTip().toStdString(), whole);
+  const QString shown = label->displayedText();
+  EXPECT_TRUE(shown.startsWith("File: /")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("d/image.bin")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();  // "…"
+  EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+
+  // On screen, the label looks like one that holds the shortened text.
+  QLabel plain(shown);
+  plain.setFont(label->font());
+  plain.setTextFormat(Qt::PlainText);
+  plain.resize(label->size());
+  const auto pixels = [](QWidget* widget) {
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  };
+  EXPECT_EQ(pixels(label), pixels(&plain));
+}
+
 TEST_F(WindowTest, OpenTwoCharacterNameLoadsItAsBinary) {
   Make_Window();
   Action("Mnu2716")->trigger();

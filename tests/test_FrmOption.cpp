@@ -88,6 +88,8 @@ TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
   }
   ASSERT_EQ(messages.boxes.size(), 3u);
   EXPECT_NE(messages.boxes[0].text.find("32765"), std::string::npos);
+  // The refusal is the Options window's box: closing it leaves Options on top.
+  EXPECT_EQ(messages.boxes[2].owner, &refused);
   EXPECT_EQ(std::tuple(settings.LptBase, settings.IoDelay), std::tuple(888, 100));
 
   refused.Option_Lpt3->setChecked(true);  // the bad text no longer counts

@@ -99,6 +99,18 @@ TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
   EXPECT_EQ(ReadFile(Path("x.bin")), "old");
 }
 
+TEST_F(ZezaProgram, MatchesAreConvertedInNameOrder) {
+  // All three want x.hex; capitals sort first, and each takes the first free name.
+  WriteFile(Path("x.bin"), "3");
+  WriteFile(Path("x.BIN"), "1");
+  WriteFile(Path("x.Bin"), "2");
+  const Result result = Run({"*.bin"});
+  EXPECT_EQ(result.created, (std::set<std::string>{"x.hex", "x.hex1", "x.hex2"}));
+  EXPECT_EQ(ReadFile(Path("x.hex")), ":0100000031CE\r\n:00000001FF\r\n");
+  EXPECT_EQ(ReadFile(Path("x.hex1")), ":0100000032CD\r\n:00000001FF\r\n");
+  EXPECT_EQ(ReadFile(Path("x.hex2")), ":0100000033CC\r\n:00000001FF\r\n");
+}
+
 TEST_F(ZezaProgram, PatternConvertsEveryMatchAndRefusesFilesOf4GiB) {
   WriteFile(Path("a.bin"), "1");
   WriteFile(Path("b.BIN"), "2");

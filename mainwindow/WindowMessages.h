@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "programmer/UserInterfaces.h"
+
+class QWidget;
+
+// The window side's message boxes. Each belongs to a window: it is centred on
+// that window and stays above it, and the window has the focus again once
+// the box is closed.
+class WindowMessages : public Messages {
+ public:
+  // A box that belongs to `owner`; nullptr: to the main window.
+  virtual void showFor(QWidget* owner, const std::string& title, const std::string& text,
+                       MessageIcon icon) = 0;
+
+  // The boxes of the commands (read, programming, files) belong to the main window.
+  void Show(const std::string& title, const std::string& text, MessageIcon icon) final {
+    showFor(nullptr, title, text, icon);
+  }
+};
