@@ -340,7 +340,7 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   EXPECT_EQ(Listing(), before);
   EXPECT_EQ(Chip(), Pattern(4096));
 
-  EXPECT_EQ(Run({"--version"}).output, "vesk 1.1\n");
+  EXPECT_EQ(Run({"--version"}).output, "vesk " VESK_VERSION "\n");
   const Result help = Run({"read", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.output.rfind("Usage: vesk COMMAND -t TYPE", 0), 0u);

@@ -4,5 +4,6 @@ target_link_libraries(test_vesk_options PRIVATE veskcli)
 
 vesk_add_test(test_vesk vesk test_vesk.cpp)
 target_link_libraries(test_vesk PRIVATE veskcore)
-target_compile_definitions(test_vesk PRIVATE VESK_PATH="$<TARGET_FILE:vesk>")
+target_compile_definitions(test_vesk PRIVATE VESK_PATH="$<TARGET_FILE:vesk>"
+                                             VESK_VERSION="${PROJECT_VERSION}")
 add_dependencies(test_vesk vesk)

@@ -1,5 +1,19 @@
 #include "vesk/StatusLine.h"
 
+#include <sys/ioctl.h>
+
+namespace {
+
+// Columns of the terminal, 0 when unknown. A status line as wide as the
+// terminal would wrap, and "\r" would no longer bring it back to its start.
+std::size_t Columns(std::FILE* stream) {
+  winsize size{};
+  if (::ioctl(fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+}  // namespace
+
 // Written bytes that cannot reach standard error (a closed pipe) are dropped:
 // the run goes on and its exit status still tells how it ended.
 
@@ -11,13 +25,16 @@ void StatusLine::WriteLine(const std::string& text) {
 }
 
 void StatusLine::Show(const std::string& text) {
-  // Blanks over the rest of a longer old line: no terminal control codes needed.
   std::string line = "\r";
   line += text;
-  if (text.size() < shown_) line.append(shown_ - text.size(), ' ');
+  if (const std::size_t columns = Columns(stream_); columns > 1 && text.size() >= columns)
+    line.resize(columns);  // "\r" and columns - 1 characters
+  // Blanks over the rest of a longer old line: no terminal control codes needed.
+  const std::size_t length = line.size() - 1;
+  if (length < shown_) line.append(shown_ - length, ' ');
   std::fputs(line.c_str(), stream_);
   std::fflush(stream_);
-  shown_ = text.size();
+  shown_ = length;
 }
 
 void StatusLine::Clear() {
