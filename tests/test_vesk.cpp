@@ -50,7 +50,6 @@ class Vesk {
     std::vector<char*> argv;
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
-
     pid_ = launch.terminal ? ::forkpty(&terminal_, nullptr, nullptr, nullptr) : ::fork();
     if (pid_ == 0) Child(argv, folder, launch);
     if (terminal_ >= 0) ::fcntl(terminal_, F_SETFL, O_NONBLOCK);
@@ -65,13 +64,13 @@ class Vesk {
   Vesk(const Vesk&) = delete;
   Vesk& operator=(const Vesk&) = delete;
 
-  // Waits until standard error shows what `seen` looks for; false when the
-  // program ends first or the time runs out.
+  // True once standard error shows what `seen` looks for; false when the
+  // program ends without it or the time runs out.
   bool WaitFor(const std::function<bool(const std::string&)>& seen) {
-    const Clock::time_point end = Clock::now() + kTimeOut;
-    while (Clock::now() < end) {
+    for (const Clock::time_point end = Clock::now() + kTimeOut; Clock::now() < end;) {
+      const bool ended = Ended();
       if (seen(Errors())) return true;
-      if (Ended()) return seen(Errors());
+      if (ended) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
@@ -79,18 +78,19 @@ class Vesk {
 
   void Signal(int signal) const { ::kill(pid_, signal); }
 
-  // The exit status; 256 + N when signal N killed it (vesk itself exits 128 + N
-  // on the signals it handles); -1 when it did not end in time.
+  // The exit status; 256 + N when signal N killed it (vesk itself exits
+  // 128 + N on the signals it handles); -1 when it did not end in time.
   int Wait() {
-    const Clock::time_point end = Clock::now() + kTimeOut;
-    while (!Ended() && Clock::now() < end)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitFor([this](const std::string&) { return status_ != kRunning; });
     return status_ == kRunning ? -1 : status_;
   }
 
   std::string Errors() {
-    Drain();
-    return terminal_ >= 0 ? shown_ : ReadFile(errPath_);
+    if (terminal_ < 0) return ReadFile(errPath_);
+    char bytes[4096];
+    ssize_t got = 0;
+    while ((got = ::read(terminal_, bytes, sizeof bytes)) > 0) shown_.append(bytes, got);
+    return shown_;
   }
   std::string Output() const { return ReadFile(outPath_); }
 
@@ -102,35 +102,24 @@ class Vesk {
     // What the test process ignores must not be ignored for vesk by inheritance.
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
       std::signal(signal, SIG_DFL);
-    const int out = ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(out, STDOUT_FILENO);
+    ::dup2(::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
     if (!launch.terminal) {
-      const int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      ::dup2(err, STDERR_FILENO);
-      const int none = ::open("/dev/null", O_RDONLY);
-      ::dup2(none, STDIN_FILENO);
+      ::dup2(::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+      ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
     }
-    const rlimit limit{launch.fileSizeLimit, RLIM_INFINITY};
-    if (launch.fileSizeLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &limit);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = launch.fileSizeLimit;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     if (::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
     ::_exit(127);
   }
 
-  void Drain() {
-    if (terminal_ < 0) return;
-    char bytes[4096];
-    ssize_t got = 0;
-    while ((got = ::read(terminal_, bytes, sizeof bytes)) > 0) shown_.append(bytes, got);
-  }
-
   bool Ended() {
-    Drain();
-    if (status_ != kRunning) return true;
     int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
-    Drain();
-    return true;
+    if (status_ == kRunning && ::waitpid(pid_, &status, WNOHANG) == pid_)
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
+    return status_ != kRunning;
   }
 
   std::string outPath_;
@@ -153,19 +142,6 @@ Bytes ChipHolding(const Bytes& start) {
   Bytes chip(kChipFileSize, 0xFF);
   std::copy(start.begin(), start.end(), chip.begin());
   return chip;
-}
-
-// "Title: text" for each box, as vesk shows them.
-std::string Lines(const Events& events) {
-  std::string lines;
-  for (const std::string& event : events) {
-    if (event.rfind("box:", 0) != 0) continue;
-    std::string box = event.substr(4, event.size() - 6);  // without "box:" and "|I"
-    box.replace(box.find('|'), 1, ": ");
-    std::replace(box.begin(), box.end(), '\r', '\n');
-    lines += box + "\n";
-  }
-  return lines;
 }
 
 class VeskProgram : public ::testing::Test {
@@ -202,8 +178,12 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
     command.insert(command.begin() + 1, chip2732.begin(), chip2732.end());
     return command;
   };
-  const Bytes image = Pattern(4096);
-  WriteBytes(Path("in.bin"), image);
+  // A file smaller than the chip loads as in the window: the rest is 00.
+  const Bytes half = Pattern(2048);
+  WriteBytes(Path("in.bin"), half);
+  Bytes image = half;
+  image.resize(4096, 0x00);
+  const std::string smaller = "Warning!:  File is Smaller than Eprom Size\n";
 
   // A chip file that is not there yet is a blank chip, kept from now on.
   Result r = Run(with({"blank"}));
@@ -213,15 +193,16 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
 
   r = Run(with({"write", "in.bin"}));
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.errors,
-            "Will Write Eprom: 4096 Byte\nWrite Eprom: 4096 Byte programmed from in.bin\n");
+  EXPECT_EQ(r.errors, smaller +
+                          "Will Write Eprom: 4096 Byte\nWrite Eprom: 4096 Byte programmed from "
+                          "in.bin\n");
   EXPECT_EQ(Chip(), ChipHolding(image));
 
   for (const auto& command : {with({"blank"}), with({"write", "in.bin"})}) {
     r = Run(command);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.errors, (command[0] == "write" ? "Will Write Eprom: 4096 Byte\n" : "") +
-                            std::string("Warning !: The Eprom is not Empty\n"));
+    EXPECT_EQ(r.errors, (command[0] == "write" ? smaller + "Will Write Eprom: 4096 Byte\n" : "") +
+                            "Warning !: The Eprom is not Empty\n");
   }
   EXPECT_EQ(Chip(), ChipHolding(image));
 
@@ -236,7 +217,8 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
   r = Run(with({"verify", "in.bin"}));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.output, "");
-  EXPECT_EQ(r.errors, "Will Read Eprom 2732: 4096 Byte\nVerify: The Eprom matches in.bin\n");
+  EXPECT_EQ(r.errors,
+            smaller + "Will Read Eprom 2732: 4096 Byte\nVerify: The Eprom matches in.bin\n");
 
   Bytes other = image;
   for (std::size_t i = 0x100; i < 0x100 + 20; ++i) other[i] = 0xFF;
@@ -261,7 +243,8 @@ TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   WriteBytes(Path("chip.bin"), programmed);
   WriteBytes(Path("in.bin"), wanted);
 
-  // The window's write command on the same chip, image and settings.
+  // The window's write command on the same chip, image and settings: vesk
+  // must leave the chip file as this leaves the chip.
   BoardSimulator simulator;
   std::copy(programmed.begin(), programmed.end(), simulator.Chip().begin());
   SimulatorPortSource ports(simulator);
@@ -277,29 +260,8 @@ TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   const Result r = Run(
       {"write", "--no-blank-check", "--pulse", "0", "-t", "2732", "--simulate=chip.bin", "in.bin"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.errors, Lines(window.events));
   EXPECT_EQ(r.errors, "Will Write Eprom: 4096 Byte\nWarning !: Bad Eprom\n");
   EXPECT_EQ(Chip(), simulator.Chip());
-}
-
-TEST_F(VeskProgram, ImagesOfAnotherSizeLoadAsInTheWindowWithTheirWarnings) {
-  const Bytes small = Pattern(2048);
-  WriteBytes(Path("small.bin"), small);
-  Result r = Run({"write", "-t", "2732", "--pulse", "0", "--simulate=chip.bin", "small.bin"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.errors.substr(0, r.errors.find('\n') + 1),
-            "Warning!:  File is Smaller than Eprom Size\n");
-  Bytes expected = small;
-  expected.resize(4096, 0x00);  // the rest of the image is 00, and so programmed
-  EXPECT_EQ(Chip(), ChipHolding(expected));
-
-  Bytes big = expected;
-  big.resize(8192, 0x42);
-  WriteBytes(Path("big.bin"), big);
-  r = Run({"verify", "-t", "2732", "--simulate=chip.bin", "big.bin"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.errors.substr(0, r.errors.find('\n') + 1),
-            "Warning! :  File is Bigger than Eprom Size,will be Cutted! \n");
 }
 
 TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
