@@ -111,8 +111,8 @@ CommandOutcome Read_Command(CommandContext& context, const PortSettings& setting
   return outcome;
 }
 
-CommandOutcome Blank_Command(CommandContext& context, const PortSettings& settings,
-                             std::int32_t EpromSize) {
+CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
+                            std::int32_t EpromSize) {
   PortIo* port = AcquirePort(context, settings.LptBase);
   if (port == nullptr) return CommandOutcome::NoPort;
   BusyPointer busy(context.window);

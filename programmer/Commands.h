@@ -64,8 +64,8 @@ CommandOutcome Read_Command(CommandContext& context, const PortSettings& setting
 // The blank check on its own: hourglass, progress, Blank_Check over EpromSize
 // locations. A chip that is not blank gets the same box as a refused write;
 // a blank one none (Done). No confirmation box: nothing is changed.
-CommandOutcome Blank_Command(CommandContext& context, const PortSettings& settings,
-                             std::int32_t EpromSize);
+CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
+                            std::int32_t EpromSize);
 
 // The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom,
 // then a simulated chip is written back to its file (a failed write-back is

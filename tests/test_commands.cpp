@@ -74,11 +74,11 @@ TEST(Read_Command, PortFailingHalfWayKeepsTheOldImageAndRestoresTheWindow) {
   EXPECT_TRUE(rig.ImageUntouched());
 }
 
-TEST(Blank_Command, ChecksWithoutConfirmationAndReportsOnlyAChipThatIsNotBlank) {
+TEST(blankCommand, ChecksWithoutConfirmationAndReportsOnlyAChipThatIsNotBlank) {
   for (const bool blank : {true, false}) {
     Rig rig;
     rig.rec.reads = {0xFF, blank ? std::uint8_t{0xFF} : std::uint8_t{0x7F}};
-    EXPECT_EQ(Blank_Command(rig.context, rig.settings, 2),
+    EXPECT_EQ(blankCommand(rig.context, rig.settings, 2),
               blank ? CommandOutcome::Done : CommandOutcome::NotBlank);
     Events expected{"acquire888", "busy", "show", "max2", "hide", "v0"};
     if (!blank) expected.push_back("box:Warning !|The Eprom is not Empty|I");
@@ -87,7 +87,7 @@ TEST(Blank_Command, ChecksWithoutConfirmationAndReportsOnlyAChipThatIsNotBlank) 
   }
   Rig rig;
   rig.rec.available = false;
-  EXPECT_EQ(Blank_Command(rig.context, rig.settings, 2), CommandOutcome::NoPort);
+  EXPECT_EQ(blankCommand(rig.context, rig.settings, 2), CommandOutcome::NoPort);
   EXPECT_EQ(rig.rec.events.size(), 2u);  // the port asked for, the "No Port Access" box
 }
 

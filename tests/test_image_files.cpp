@@ -62,7 +62,7 @@ TEST_F(ImageFilesTest, MissingNameIsCreatedEmptyAndUnopenableOnesFailUntouched) 
 
 TEST_F(ImageFilesTest, MissingNameRefusedWhenAskedIsNotCreated) {
   MemoryImage image(16);
-  const FileResult result = Load_Image_File(path, 2048, image, boxes, MissingImageFile::Refuse);
+  const FileResult result = Load_Image_File(path, 2048, image, boxes, MissingImageFile::kRefuse);
   EXPECT_EQ(result.reason, "No such file or directory");
   EXPECT_FALSE(fs::exists(path));
   EXPECT_TRUE(boxes.events.empty());

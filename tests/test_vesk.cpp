@@ -51,7 +51,7 @@ class Vesk {
     for (std::string& word : command) argv.push_back(word.data());
     argv.push_back(nullptr);
     pid_ = launch.terminal ? ::forkpty(&terminal_, nullptr, nullptr, nullptr) : ::fork();
-    if (pid_ == 0) Child(argv, folder, launch);
+    if (pid_ == 0) child(argv, folder, launch);
     if (terminal_ >= 0) ::fcntl(terminal_, F_SETFL, O_NONBLOCK);
   }
   ~Vesk() {
@@ -66,38 +66,38 @@ class Vesk {
 
   // True once standard error shows what `seen` looks for; false when the
   // program ends without it or the time runs out.
-  bool WaitFor(const std::function<bool(const std::string&)>& seen) {
+  bool waitFor(const std::function<bool(const std::string&)>& seen) {
     for (const Clock::time_point end = Clock::now() + kTimeOut; Clock::now() < end;) {
-      const bool ended = Ended();
-      if (seen(Errors())) return true;
-      if (ended) return false;
+      const bool over = ended();
+      if (seen(errors())) return true;
+      if (over) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;
   }
 
-  void Signal(int signal) const { ::kill(pid_, signal); }
+  void signal(int number) const { ::kill(pid_, number); }
 
   // The exit status; 256 + N when signal N killed it (vesk itself exits
   // 128 + N on the signals it handles); -1 when it did not end in time.
-  int Wait() {
-    WaitFor([this](const std::string&) { return status_ != kRunning; });
+  int wait() {
+    waitFor([this](const std::string&) { return status_ != kRunning; });
     return status_ == kRunning ? -1 : status_;
   }
 
-  std::string Errors() {
+  std::string errors() {
     if (terminal_ < 0) return ReadFile(errPath_);
     char bytes[4096];
     ssize_t got = 0;
     while ((got = ::read(terminal_, bytes, sizeof bytes)) > 0) shown_.append(bytes, got);
     return shown_;
   }
-  std::string Output() const { return ReadFile(outPath_); }
+  std::string output() const { return ReadFile(outPath_); }
 
  private:
   static constexpr int kRunning = -2;
 
-  [[noreturn]] void Child(const std::vector<char*>& argv, const std::string& folder,
+  [[noreturn]] void child(const std::vector<char*>& argv, const std::string& folder,
                           const Launch& launch) {
     // What the test process ignores must not be ignored for vesk by inheritance.
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
@@ -115,7 +115,7 @@ class Vesk {
     ::_exit(127);
   }
 
-  bool Ended() {
+  bool ended() {
     int status = 0;
     if (status_ == kRunning && ::waitpid(pid_, &status, WNOHANG) == pid_)
       status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
@@ -131,14 +131,14 @@ class Vesk {
 };
 
 // Bytes that are never FFh, so that every one of them changes a blank chip.
-Bytes Pattern(std::size_t size, unsigned seed = 0) {
+Bytes pattern(std::size_t size, unsigned seed = 0) {
   Bytes bytes(size);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) % 255);
   return bytes;
 }
 
 // A 1 MiB chip file holding `start`, blank after it.
-Bytes ChipHolding(const Bytes& start) {
+Bytes chipHolding(const Bytes& start) {
   Bytes chip(kChipFileSize, 0xFF);
   std::copy(start.begin(), start.end(), chip.begin());
   return chip;
@@ -152,24 +152,24 @@ class VeskProgram : public ::testing::Test {
     std::string output;
   };
 
-  Result Run(const std::vector<std::string>& arguments, const Launch& launch = {}) {
-    Vesk vesk(arguments, work.path.string(), logs, launch);
-    const int status = vesk.Wait();
-    return {status, vesk.Errors(), vesk.Output()};
+  Result run(const std::vector<std::string>& arguments, const Launch& launch = {}) {
+    Vesk vesk(arguments, work_.path.string(), logs_, launch);
+    const int status = vesk.wait();
+    return {status, vesk.errors(), vesk.output()};
   }
 
-  std::string Path(const std::string& name) const { return work.Path(name); }
-  Bytes Chip() const { return ReadBytes(Path("chip.bin")); }
+  std::string path(const std::string& name) const { return work_.Path(name); }
+  Bytes chip() const { return ReadBytes(path("chip.bin")); }
 
-  std::set<std::string> Listing() const {
+  std::set<std::string> listing() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(work.path))
+    for (const auto& entry : fs::directory_iterator(work_.path))
       names.insert(entry.path().filename().string());
     return names;
   }
 
-  TempFolder work;
-  TempFolder logs;
+  TempFolder work_;
+  TempFolder logs_;
 };
 
 TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
@@ -179,42 +179,42 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
     return command;
   };
   // A file smaller than the chip loads as in the window: the rest is 00.
-  const Bytes half = Pattern(2048);
-  WriteBytes(Path("in.bin"), half);
+  const Bytes half = pattern(2048);
+  WriteBytes(path("in.bin"), half);
   Bytes image = half;
   image.resize(4096, 0x00);
   const std::string smaller = "Warning!:  File is Smaller than Eprom Size\n";
 
   // A chip file that is not there yet is a blank chip, kept from now on.
-  Result r = Run(with({"blank"}));
+  Result r = run(with({"blank"}));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.errors, "Blank Check: The Eprom is Empty\n");
-  EXPECT_EQ(Chip(), Bytes(kChipFileSize, 0xFF));
+  EXPECT_EQ(chip(), Bytes(kChipFileSize, 0xFF));
 
-  r = Run(with({"write", "in.bin"}));
+  r = run(with({"write", "in.bin"}));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.errors, smaller +
                           "Will Write Eprom: 4096 Byte\nWrite Eprom: 4096 Byte programmed from "
                           "in.bin\n");
-  EXPECT_EQ(Chip(), ChipHolding(image));
+  EXPECT_EQ(chip(), chipHolding(image));
 
   for (const auto& command : {with({"blank"}), with({"write", "in.bin"})}) {
-    r = Run(command);
+    r = run(command);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.errors, (command[0] == "write" ? smaller + "Will Write Eprom: 4096 Byte\n" : "") +
                             "Warning !: The Eprom is not Empty\n");
   }
-  EXPECT_EQ(Chip(), ChipHolding(image));
+  EXPECT_EQ(chip(), chipHolding(image));
 
-  r = Run(with({"read", "out.bin"}));
+  r = run(with({"read", "out.bin"}));
   EXPECT_EQ(r.status, 0);
   MemoryImage read(4096);
   std::copy(image.begin(), image.end(), read.Data());
   EXPECT_EQ(r.errors, "Will Read Eprom 2732: 4096 Byte\nRead Eprom: 4096 Byte saved in out.bin, " +
                           CheckSum_Text(Calc_CheckSum(read, 4096)) + "\n");
-  EXPECT_EQ(ReadBytes(Path("out.bin")), image);
+  EXPECT_EQ(ReadBytes(path("out.bin")), image);
 
-  r = Run(with({"verify", "in.bin"}));
+  r = run(with({"verify", "in.bin"}));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.output, "");
   EXPECT_EQ(r.errors,
@@ -222,8 +222,8 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
 
   Bytes other = image;
   for (std::size_t i = 0x100; i < 0x100 + 20; ++i) other[i] = 0xFF;
-  WriteBytes(Path("other.bin"), other);
-  r = Run(with({"verify", "-q", "other.bin"}));
+  WriteBytes(path("other.bin"), other);
+  r = run(with({"verify", "-q", "other.bin"}));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, "");
   std::string listed = "20 bytes differ (address: chip file), the first 16\n";
@@ -235,13 +235,13 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
 
 TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   // One location holds 10h where 11h is wanted: an EPROM cell cannot get a 1 back.
-  Bytes programmed = Pattern(4096);
+  Bytes programmed = pattern(4096);
   programmed[1000] = 0x10;
   Bytes wanted = programmed;
   wanted[1000] = 0x11;
   std::reverse(wanted.begin() + 1001, wanted.end());  // never reached
-  WriteBytes(Path("chip.bin"), programmed);
-  WriteBytes(Path("in.bin"), wanted);
+  WriteBytes(path("chip.bin"), programmed);
+  WriteBytes(path("in.bin"), wanted);
 
   // The window's write command on the same chip, image and settings: vesk
   // must leave the chip file as this leaves the chip.
@@ -257,17 +257,17 @@ TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   std::copy(wanted.begin(), wanted.end(), image.Data());
   ASSERT_EQ(Write_Command(context, settings, 4096, image), CommandOutcome::BadEprom);
 
-  const Result r = Run(
+  const Result r = run(
       {"write", "--no-blank-check", "--pulse", "0", "-t", "2732", "--simulate=chip.bin", "in.bin"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, "Will Write Eprom: 4096 Byte\nWarning !: Bad Eprom\n");
-  EXPECT_EQ(Chip(), simulator.Chip());
+  EXPECT_EQ(chip(), simulator.Chip());
 }
 
 TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
-  WriteBytes(Path("chip.bin"), Pattern(4096));
-  ASSERT_EQ(::mkfifo(Path("fifo.bin").c_str(), 0644), 0);
-  const std::set<std::string> before = Listing();
+  WriteBytes(path("chip.bin"), pattern(4096));
+  ASSERT_EQ(::mkfifo(path("fifo.bin").c_str(), 0644), 0);
+  const std::set<std::string> before = listing();
   const std::string tryHelp = "Try 'vesk --help'.\n";
   const struct {
     std::vector<std::string> arguments;
@@ -289,7 +289,7 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
        {.unprivileged = true}},
   };
   for (const auto& c : cases) {
-    const Result r = Run(c.arguments, c.launch);
+    const Result r = run(c.arguments, c.launch);
     const std::string shown = testing::PrintToString(c.arguments);
     EXPECT_EQ(r.status, 2) << shown;
     EXPECT_EQ(r.errors.substr(0, c.errors.size()), c.errors) << shown;
@@ -299,38 +299,38 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
                               r.errors.substr(r.errors.size() - tryHelp.size()) == tryHelp;
     EXPECT_EQ(pointsToHelp, c.errors.rfind("vesk: ", 0) == 0) << shown;
   }
-  EXPECT_EQ(Listing(), before);
-  EXPECT_EQ(Chip(), Pattern(4096));
+  EXPECT_EQ(listing(), before);
+  EXPECT_EQ(chip(), pattern(4096));
 
-  EXPECT_EQ(Run({"--version"}).output, "vesk " VESK_VERSION "\n");
-  const Result help = Run({"read", "--help"});
+  EXPECT_EQ(run({"--version"}).output, "vesk " VESK_VERSION "\n");
+  const Result help = run({"read", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.output.rfind("Usage: vesk COMMAND -t TYPE", 0), 0u);
 }
 
 TEST_F(VeskProgram, AChipFileInUseOrSpecialIsRefusedAtOnceAndAFailedWriteBackIsAnError) {
-  WriteBytes(Path("in.bin"), Pattern(2048));
-  WriteBytes(Path("chip.bin"), Bytes(kChipFileSize, 0xFF));
+  WriteBytes(path("in.bin"), pattern(2048));
+  WriteBytes(path("chip.bin"), Bytes(kChipFileSize, 0xFF));
 
   // A slow programming run holds the chip file; a second vesk on it is refused.
   Vesk first({"write", "-t", "2716", "--pulse", "5", "--simulate=chip.bin", "in.bin"},
-             work.path.string(), logs);
-  ASSERT_TRUE(first.WaitFor([](const std::string& shown) {
+             work_.path.string(), logs_);
+  ASSERT_TRUE(first.waitFor([](const std::string& shown) {
     return shown.find("Will Write Eprom") != std::string::npos;
   }));
   TempFolder otherLogs;
-  Vesk second({"read", "-t", "2716", "--simulate=chip.bin", "out.bin"}, work.path.string(),
+  Vesk second({"read", "-t", "2716", "--simulate=chip.bin", "out.bin"}, work_.path.string(),
               otherLogs);
-  EXPECT_EQ(second.Wait(), 2);
-  EXPECT_EQ(second.Errors(),
+  EXPECT_EQ(second.wait(), 2);
+  EXPECT_EQ(second.errors(),
             "vesk: The simulated chip in chip.bin is in use by another VeskEprom or vesk: only "
             "one program at a time may use a chip file.\n");
-  first.Signal(SIGTERM);
-  EXPECT_EQ(first.Wait(), 128 + SIGTERM);
+  first.signal(SIGTERM);
+  EXPECT_EQ(first.wait(), 128 + SIGTERM);
 
-  ASSERT_EQ(::mkfifo(Path("chip.fifo").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(path("chip.fifo").c_str(), 0644), 0);
   const Clock::time_point start = Clock::now();
-  const Result fifo = Run({"blank", "-t", "2716", "--simulate=chip.fifo"});
+  const Result fifo = run({"blank", "-t", "2716", "--simulate=chip.fifo"});
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
   EXPECT_EQ(fifo.status, 2);
   EXPECT_EQ(fifo.errors,
@@ -338,8 +338,8 @@ TEST_F(VeskProgram, AChipFileInUseOrSpecialIsRefusedAtOnceAndAFailedWriteBackIsA
 
   // A file-size limit below the chip's 1 MiB: the programming is done, but
   // the chip file cannot take it. vesk must not be killed by SIGXFSZ.
-  const Bytes chipBefore = Chip();
-  const Result limited = Run(
+  const Bytes chipBefore = chip();
+  const Result limited = run(
       {"write", "-t", "2716", "--no-blank-check", "--pulse", "0", "--simulate=chip.bin", "in.bin"},
       {.fileSizeLimit = 64 * 1024});
   EXPECT_EQ(limited.status, 2);
@@ -347,34 +347,34 @@ TEST_F(VeskProgram, AChipFileInUseOrSpecialIsRefusedAtOnceAndAFailedWriteBackIsA
                                 "File too large\n"),
             std::string::npos)
       << limited.errors;
-  EXPECT_EQ(Chip(), chipBefore);
-  EXPECT_EQ(Listing(), (std::set<std::string>{"chip.bin", "chip.fifo", "in.bin"}));
+  EXPECT_EQ(chip(), chipBefore);
+  EXPECT_EQ(listing(), (std::set<std::string>{"chip.bin", "chip.fifo", "in.bin"}));
 }
 
 TEST_F(VeskProgram, ProgressBarOnlyWhenStandardErrorIsATerminal) {
   const std::vector<std::string> read{"read", "-t", "27512", "--simulate", "out.bin"};
-  const Result onTerminal = Run(read, {.terminal = true});
+  const Result onTerminal = run(read, {.terminal = true});
   EXPECT_EQ(onTerminal.status, 0);
   EXPECT_NE(onTerminal.errors.find("Will Read Eprom27512: 65536 Byte"), std::string::npos);
   EXPECT_NE(onTerminal.errors.find("/65536 locations"), std::string::npos) << onTerminal.errors;
   EXPECT_NE(onTerminal.errors.find("% "), std::string::npos);
   EXPECT_NE(onTerminal.errors.find(" left"), std::string::npos);
 
-  const Result toFile = Run(read);
+  const Result toFile = run(read);
   EXPECT_EQ(toFile.status, 0);
   EXPECT_EQ(toFile.errors.find("locations"), std::string::npos) << toFile.errors;
   EXPECT_EQ(toFile.errors.find('\r'), std::string::npos);
 
   std::vector<std::string> quiet = read;
   quiet.push_back("-q");
-  const Result quietOnTerminal = Run(quiet, {.terminal = true});
+  const Result quietOnTerminal = run(quiet, {.terminal = true});
   EXPECT_EQ(quietOnTerminal.status, 0);
   EXPECT_EQ(quietOnTerminal.errors, "");
-  EXPECT_EQ(ReadBytes(Path("out.bin")), Bytes(65536, 0xFF));
+  EXPECT_EQ(ReadBytes(path("out.bin")), Bytes(65536, 0xFF));
 }
 
 // The number of locations the progress bar showed last, 0 before it shows any.
-long LastLocationShown(const std::string& shown) {
+long lastLocationShown(const std::string& shown) {
   const std::size_t slash = shown.rfind("/2048 locations");
   if (slash == std::string::npos) return 0;
   const std::size_t start = shown.find_last_of(' ', slash) + 1;
@@ -382,31 +382,31 @@ long LastLocationShown(const std::string& shown) {
 }
 
 TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWhatWasDone) {
-  const Bytes image = Pattern(2048);
-  WriteBytes(Path("in.bin"), image);
+  const Bytes image = pattern(2048);
+  WriteBytes(path("in.bin"), image);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    fs::remove(Path("chip.bin"));
+    fs::remove(path("chip.bin"));
     // About 10 s at 5 ms a location: the signal comes in the middle.
     Vesk vesk({"write", "-t", "2716", "--pulse", "5", "--no-blank-check", "--simulate=chip.bin",
                "in.bin"},
-              work.path.string(), logs, {.terminal = true});
-    ASSERT_TRUE(vesk.WaitFor([](const std::string& shown) {
-      return LastLocationShown(shown) >= 20;
-    })) << vesk.Errors();
-    vesk.Signal(signal);
-    EXPECT_EQ(vesk.Wait(), 128 + signal);
-    EXPECT_EQ(vesk.Errors().find("programmed"), std::string::npos);
+              work_.path.string(), logs_, {.terminal = true});
+    ASSERT_TRUE(vesk.waitFor([](const std::string& shown) {
+      return lastLocationShown(shown) >= 20;
+    })) << vesk.errors();
+    vesk.signal(signal);
+    EXPECT_EQ(vesk.wait(), 128 + signal);
+    EXPECT_EQ(vesk.errors().find("programmed"), std::string::npos);
 
     // A clean prefix: every location before the stop programmed, none after it.
-    const Bytes chip = Chip();
-    ASSERT_EQ(chip.size(), kChipFileSize);
-    const auto stop = std::mismatch(image.begin(), image.end(), chip.begin()).first - image.begin();
+    const Bytes held = chip();
+    ASSERT_EQ(held.size(), kChipFileSize);
+    const auto stop = std::mismatch(image.begin(), image.end(), held.begin()).first - image.begin();
     EXPECT_GE(stop, 20) << signal;
     EXPECT_LT(stop, 2048) << signal;
-    EXPECT_TRUE(std::all_of(chip.begin() + stop, chip.end(), [](std::uint8_t b) {
+    EXPECT_TRUE(std::all_of(held.begin() + stop, held.end(), [](std::uint8_t b) {
       return b == 0xFF;
     })) << signal;
-    EXPECT_EQ(Listing(), (std::set<std::string>{"chip.bin", "in.bin"}));  // no temporary file
+    EXPECT_EQ(listing(), (std::set<std::string>{"chip.bin", "in.bin"}));  // no temporary file
   }
 }
 

@@ -27,19 +27,19 @@ TEST(VeskPort, EveryFormGivesTheBaseAndTheRangeIsTheOptionsWindows) {
       {"0x378h", std::nullopt},
       {"FFFFFFFFFFFFh", std::nullopt},
   };
-  for (const auto& [text, base] : cases) EXPECT_EQ(Parse_Port(text), base) << text;
+  for (const auto& [text, base] : cases) EXPECT_EQ(parsePort(text), base) << text;
 }
 
 TEST(VeskArguments, TypesAreTheCataloguesAndTheTwoUnavailableOnesAreRefused) {
   for (const EpromTypeRow& row : kEpromCatalogue) {
-    const VeskArguments parsed = Parse_Vesk_Arguments({"blank", "-t", row.caption});
-    EXPECT_EQ(parsed.ask, row.selectable ? Ask::Run : Ask::Error) << row.caption;
+    const VeskArguments parsed = parseVeskArguments({"blank", "-t", row.caption});
+    EXPECT_EQ(parsed.ask, row.selectable ? Ask::kRun : Ask::kError) << row.caption;
     if (row.selectable) {
       EXPECT_EQ(parsed.options.type, &row);
     }
   }
   for (const char* unknown : {" 2732", "27C256", ""})
-    EXPECT_EQ(Parse_Vesk_Arguments({"blank", "-t", unknown}).ask, Ask::Error) << unknown;
+    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::kError) << unknown;
 }
 
 TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
@@ -51,12 +51,12 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
                                                            {"--io-delay=5000", true},
                                                            {"--io-delay=5001", false},
                                                            {"--port=99999", false}}) {
-    const VeskArguments parsed = Parse_Vesk_Arguments({"write", "-t", "2716", "in.bin", option});
-    EXPECT_EQ(parsed.ask == Ask::Run, accepted) << option;
+    const VeskArguments parsed = parseVeskArguments({"write", "-t", "2716", "in.bin", option});
+    EXPECT_EQ(parsed.ask == Ask::kRun, accepted) << option;
   }
   const VeskOptions options =
-      Parse_Vesk_Arguments({"write", "--pulse", "0", "--io-delay", "0", "--port", "lpt2",
-                            "--no-blank-check", "-t2716", "x.bin"})
+      parseVeskArguments({"write", "--pulse", "0", "--io-delay", "0", "--port", "lpt2",
+                          "--no-blank-check", "-t2716", "x.bin"})
           .options;
   EXPECT_EQ(options.settings.ProgPulse, 0);
   EXPECT_EQ(options.settings.IoDelay, 0);
@@ -66,9 +66,9 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
 
 TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
   const VeskArguments all =
-      Parse_Vesk_Arguments({"-qt", "27512", "verify", "--simulate=chip.bin", "--", "-odd.bin"});
-  ASSERT_EQ(all.ask, Ask::Run) << all.error;
-  EXPECT_EQ(all.options.command, VeskCommand::Verify);
+      parseVeskArguments({"-qt", "27512", "verify", "--simulate=chip.bin", "--", "-odd.bin"});
+  ASSERT_EQ(all.ask, Ask::kRun) << all.error;
+  EXPECT_EQ(all.options.command, VeskCommand::kVerify);
   EXPECT_EQ(all.options.file, "-odd.bin");
   EXPECT_TRUE(all.options.quiet);
   EXPECT_EQ(all.options.chipFile, "chip.bin");
@@ -81,8 +81,8 @@ TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
                                              {"blank", "-t", "2732", "--simulate="},
                                              {"blank", "-t", "2732", "--bogus"},
                                              {"blank", "-t"}})
-    EXPECT_EQ(Parse_Vesk_Arguments(wrong).ask, Ask::Error) << testing::PrintToString(wrong);
-  EXPECT_EQ(Parse_Vesk_Arguments({"read", "--help"}).ask, Ask::Help);
+    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::kError) << testing::PrintToString(wrong);
+  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::kHelp);
 }
 
 }  // namespace

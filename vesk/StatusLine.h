@@ -9,16 +9,16 @@
 class StatusLine {
  public:
   explicit StatusLine(std::FILE* stream) : stream_(stream) {}
-  ~StatusLine() { Clear(); }
+  ~StatusLine() { clear(); }
   StatusLine(const StatusLine&) = delete;
   StatusLine& operator=(const StatusLine&) = delete;
 
   // Writes `text` and a line break, after wiping the status line.
-  void WriteLine(const std::string& text);
+  void writeLine(const std::string& text);
   // Replaces the status line with `text` (no line break).
-  void Show(const std::string& text);
+  void show(const std::string& text);
   // Wipes the status line, leaving the cursor at the start of the line.
-  void Clear();
+  void clear();
 
  private:
   std::FILE* stream_;

@@ -6,7 +6,7 @@
 
 namespace {
 
-bool Announces_Run(const std::string& title, MessageIcon icon) {
+bool announcesRun(const std::string& title, MessageIcon icon) {
   return icon == MessageIcon::Information &&
          (title.rfind(kWillReadTitle, 0) == 0 || title == kWillWriteTitle);
 }
@@ -14,8 +14,8 @@ bool Announces_Run(const std::string& title, MessageIcon icon) {
 }  // namespace
 
 void TerminalMessages::Show(const std::string& title, const std::string& text, MessageIcon icon) {
-  if (quiet_ && Announces_Run(title, icon)) return;
+  if (quiet_ && announcesRun(title, icon)) return;
   std::string lines = title + ": " + text;
   std::replace(lines.begin(), lines.end(), '\r', '\n');
-  line_.WriteLine(lines);
+  line_.writeLine(lines);
 }

@@ -8,7 +8,7 @@ constexpr int kBarWidth = 30;
 // Too early for an estimate that means anything.
 constexpr std::chrono::milliseconds kFirstEstimate{300};
 
-std::string Duration_Text(std::int64_t seconds) {
+std::string durationText(std::int64_t seconds) {
   char text[32];
   if (seconds >= 3600)
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
@@ -21,8 +21,8 @@ std::string Duration_Text(std::int64_t seconds) {
 
 }  // namespace
 
-std::string Progress_Bar_Text(std::int32_t value, std::int32_t maximum,
-                              std::chrono::nanoseconds elapsed) {
+std::string progressBarText(std::int32_t value, std::int32_t maximum,
+                            std::chrono::nanoseconds elapsed) {
   const double done = maximum > 0 ? static_cast<double>(value) / maximum : 0.0;
   const int filled = static_cast<int>(done * kBarWidth);
   std::string text(kBarWidth + 2, '.');
@@ -35,7 +35,7 @@ std::string Progress_Bar_Text(std::int32_t value, std::int32_t maximum,
   text += figures;
   if (value > 0 && elapsed >= kFirstEstimate) {
     const double perLocation = std::chrono::duration<double>(elapsed).count() / value;
-    text += Duration_Text(static_cast<std::int64_t>(perLocation * (maximum - value) + 0.5));
+    text += durationText(static_cast<std::int64_t>(perLocation * (maximum - value) + 0.5));
   } else {
     text += "-:--";
   }
@@ -47,7 +47,7 @@ void TerminalProgress::SetVisible(bool visible) {
   drawn_ = false;
   lastValue_ = 0;
   passStart_ = Clock::now();
-  if (!visible) line_.Clear();
+  if (!visible) line_.clear();
 }
 
 void TerminalProgress::SetMaximum(std::int32_t maximum) {
@@ -64,11 +64,11 @@ void TerminalProgress::SetValue(std::int32_t value) {
   if (drawn_ && ++valuesSinceCheck_ < kValuesPerClockCheck) return;
   valuesSinceCheck_ = 0;
   const Clock::time_point now = Clock::now();
-  if (!drawn_ || now - lastDraw_ >= kRedrawInterval) Draw(value, now);
+  if (!drawn_ || now - lastDraw_ >= kRedrawInterval) draw(value, now);
 }
 
-void TerminalProgress::Draw(std::int32_t value, Clock::time_point now) {
-  line_.Show(Progress_Bar_Text(value, maximum_, now - passStart_));
+void TerminalProgress::draw(std::int32_t value, Clock::time_point now) {
+  line_.show(progressBarText(value, maximum_, now - passStart_));
   lastDraw_ = now;
   drawn_ = true;
 }

@@ -27,7 +27,7 @@ class TerminalProgress final : public Progress {
   void SetValue(std::int32_t value) override;
 
  private:
-  void Draw(std::int32_t value, Clock::time_point now);
+  void draw(std::int32_t value, Clock::time_point now);
 
   StatusLine& line_;
   bool visible_ = false;
@@ -48,5 +48,5 @@ class SilentProgress final : public Progress {
 };
 
 // The bar's text for `value` of `maximum` locations done in `elapsed`.
-std::string Progress_Bar_Text(std::int32_t value, std::int32_t maximum,
-                              std::chrono::nanoseconds elapsed);
+std::string progressBarText(std::int32_t value, std::int32_t maximum,
+                            std::chrono::nanoseconds elapsed);

@@ -18,24 +18,24 @@ class NoWindow final : public CommandWindow {
   void Align_Lists_And_Repaint() override {}
 };
 
-VeskStatus Status_Of(CommandOutcome outcome) {
+VeskStatus statusOf(CommandOutcome outcome) {
   switch (outcome) {
     case CommandOutcome::Done:
-      return VeskStatus::Done;
+      return VeskStatus::kDone;
     case CommandOutcome::NotBlank:
     case CommandOutcome::BadEprom:
-      return VeskStatus::ChipSaidNo;
+      return VeskStatus::kChipSaidNo;
     case CommandOutcome::Stopped:
-      return VeskStatus::Stopped;
+      return VeskStatus::kStopped;
     case CommandOutcome::NoPort:
     case CommandOutcome::PortFailed:
     case CommandOutcome::ChipFileFailed:
       break;
   }
-  return VeskStatus::Failed;
+  return VeskStatus::kFailed;
 }
 
-std::string Byte_Text(std::int32_t count) {
+std::string byteText(std::int32_t count) {
   return std::to_string(count) + " Byte";
 }
 
@@ -48,66 +48,66 @@ class Run {
                  window_,        services.stop,   services.chipFile},
         size_(options.type->size) {}
 
-  VeskStatus Read() {
+  VeskStatus read() {
     MemoryImage image;
     const CommandOutcome outcome =
         Read_Command(context_, options_.settings, options_.type->key, size_, image);
-    if (outcome != CommandOutcome::Done) return Status_Of(outcome);
-    if (Stopping()) return VeskStatus::Stopped;
+    if (outcome != CommandOutcome::Done) return statusOf(outcome);
+    if (stopping()) return VeskStatus::kStopped;
     if (const FileResult saved = Save_Image_File(options_.file, image); !saved) {
-      Failure(kSaveFailedTitle, kSaveFailedLead, saved);
-      return VeskStatus::Failed;
+      reportFailure(kSaveFailedTitle, kSaveFailedLead, saved);
+      return VeskStatus::kFailed;
     }
-    Note("Read Eprom", Byte_Text(size_) + " saved in " + options_.file + ", " +
+    note("Read Eprom", byteText(size_) + " saved in " + options_.file + ", " +
                            CheckSum_Text(Calc_CheckSum(image, size_)));
-    return VeskStatus::Done;
+    return VeskStatus::kDone;
   }
 
-  VeskStatus Blank() {
-    const CommandOutcome outcome = Blank_Command(context_, options_.settings, size_);
-    if (outcome == CommandOutcome::Done) Note("Blank Check", "The Eprom is Empty");
-    return Status_Of(outcome);
+  VeskStatus blank() {
+    const CommandOutcome outcome = blankCommand(context_, options_.settings, size_);
+    if (outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
+    return statusOf(outcome);
   }
 
-  VeskStatus Write() {
+  VeskStatus write() {
     MemoryImage image;
-    if (!Load(image)) return VeskStatus::Failed;
-    if (Stopping()) return VeskStatus::Stopped;
+    if (!load(image)) return VeskStatus::kFailed;
+    if (stopping()) return VeskStatus::kStopped;
     const CommandOutcome outcome = Write_Command(context_, options_.settings, size_, image);
     if (outcome == CommandOutcome::Done)
-      Note("Write Eprom", Byte_Text(size_) + " programmed from " + options_.file);
-    return Status_Of(outcome);
+      note("Write Eprom", byteText(size_) + " programmed from " + options_.file);
+    return statusOf(outcome);
   }
 
-  VeskStatus Verify() {
+  VeskStatus verify() {
     MemoryImage image;
-    if (!Load(image)) return VeskStatus::Failed;
-    if (Stopping()) return VeskStatus::Stopped;
+    if (!load(image)) return VeskStatus::kFailed;
+    if (stopping()) return VeskStatus::kStopped;
     MemoryImage chip;
     const CommandOutcome outcome =
         Read_Command(context_, options_.settings, options_.type->key, size_, chip);
-    if (outcome != CommandOutcome::Done) return Status_Of(outcome);
-    if (Stopping()) return VeskStatus::Stopped;
-    if (!ListDifferences(chip, image)) {
-      Note("Verify", "The Eprom matches " + options_.file);
-      return VeskStatus::Done;
+    if (outcome != CommandOutcome::Done) return statusOf(outcome);
+    if (stopping()) return VeskStatus::kStopped;
+    if (!listDifferences(chip, image)) {
+      note("Verify", "The Eprom matches " + options_.file);
+      return VeskStatus::kDone;
     }
-    return VeskStatus::ChipSaidNo;
+    return VeskStatus::kChipSaidNo;
   }
 
  private:
   // The file as the window's Open loads it, except that a missing file is
   // an error here instead of a new empty image.
-  bool Load(MemoryImage& image) {
+  bool load(MemoryImage& image) {
     const FileResult loaded =
-        Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::Refuse);
-    if (!loaded) Failure(kOpenFailedTitle, kOpenFailedLead, loaded);
+        Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::kRefuse);
+    if (!loaded) reportFailure(kOpenFailedTitle, kOpenFailedLead, loaded);
     return loaded.ok;
   }
 
   // "3 bytes differ (address: chip file)" and the first differences, one a
   // line; nothing when the two are the same. True when they differ.
-  bool ListDifferences(const MemoryImage& chip, const MemoryImage& file) {
+  bool listDifferences(const MemoryImage& chip, const MemoryImage& file) {
     std::int32_t count = 0;
     std::string listed;
     for (std::int32_t location = 0; location < size_; ++location) {
@@ -125,15 +125,15 @@ class Run {
     return true;
   }
 
-  bool Stopping() const { return services_.stop != nullptr && services_.stop->Requested(); }
+  bool stopping() const { return services_.stop != nullptr && services_.stop->Requested(); }
 
-  void Failure(const char* title, const char* lead, const FileResult& result) {
+  void reportFailure(const char* title, const char* lead, const FileResult& result) {
     services_.messages.Show(title, std::string(lead) + options_.file + "\r" + result.reason,
                             MessageIcon::Critical);
   }
 
   // What went well, unless vesk is to be quiet.
-  void Note(const char* title, const std::string& text) {
+  void note(const char* title, const std::string& text) {
     if (!options_.quiet) services_.messages.Show(title, text, MessageIcon::Information);
   }
 
@@ -146,17 +146,17 @@ class Run {
 
 }  // namespace
 
-VeskStatus Run_Vesk_Command(const VeskOptions& options, VeskServices& services) {
+VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services) {
   Run run(options, services);
   switch (options.command) {
-    case VeskCommand::Read:
-      return run.Read();
-    case VeskCommand::Blank:
-      return run.Blank();
-    case VeskCommand::Write:
-      return run.Write();
-    case VeskCommand::Verify:
-      return run.Verify();
+    case VeskCommand::kRead:
+      return run.read();
+    case VeskCommand::kBlank:
+      return run.blank();
+    case VeskCommand::kWrite:
+      return run.write();
+    case VeskCommand::kVerify:
+      return run.verify();
   }
-  return VeskStatus::Failed;
+  return VeskStatus::kFailed;
 }

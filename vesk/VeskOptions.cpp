@@ -6,22 +6,22 @@
 
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
+std::string foldCase(std::string_view text) {
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
+  return folded;
 }
 
 // The whole text as a number in `base`, nothing before or after it.
-std::optional<long> Whole(std::string_view text, int base = 10) {
+std::optional<long> whole(std::string_view text, int base = 10) {
   long value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
   if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
 }
 
-std::string ChoosableTypes() {
+std::string choosableTypes() {
   std::string list;
   for (const EpromTypeRow& row : kEpromCatalogue) {
     if (!row.selectable) continue;
@@ -32,7 +32,7 @@ std::string ChoosableTypes() {
 }
 
 // The catalogue's row for a type as the user writes it ("2732", "27128").
-const EpromTypeRow* TypeRow(std::string_view text, std::string& error) {
+const EpromTypeRow* typeRow(std::string_view text, std::string& error) {
   for (const EpromTypeRow& row : kEpromCatalogue) {
     if (text != row.caption) continue;
     if (row.selectable) return &row;
@@ -40,12 +40,12 @@ const EpromTypeRow* TypeRow(std::string_view text, std::string& error) {
             " cannot be chosen: it is listed, but not available (greyed out in VeskEprom too)";
     return nullptr;
   }
-  error = "unknown type '" + std::string(text) + "'; the types are " + ChoosableTypes();
+  error = "unknown type '" + std::string(text) + "'; the types are " + choosableTypes();
   return nullptr;
 }
 
-std::optional<std::int32_t> InRange(std::string_view text, std::int32_t highest) {
-  const std::optional<long> value = Whole(text);
+std::optional<std::int32_t> inRange(std::string_view text, std::int32_t highest) {
+  const std::optional<long> value = whole(text);
   if (!value || *value < 0 || *value > highest) return std::nullopt;
   return static_cast<std::int32_t>(*value);
 }
@@ -55,7 +55,7 @@ class ArgumentReader {
  public:
   explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
 
-  VeskArguments Read() {
+  VeskArguments read() {
     std::vector<std::string> words;  // the command and its file
     bool optionsEnded = false;
     bool help = false;
@@ -72,20 +72,20 @@ class ArgumentReader {
       } else if (argument == "--version") {
         version = true;
       } else if (argument.rfind("--", 0) == 0) {
-        LongOption(argument, typeGiven);
+        longOption(argument, typeGiven);
       } else {
-        ShortOptions(argument, help, typeGiven);
+        shortOptions(argument, help, typeGiven);
       }
     }
     VeskArguments result;
     if (help) {
-      result.ask = VeskArguments::Ask::Help;
+      result.ask = VeskArguments::Ask::kHelp;
     } else if (version) {
-      result.ask = VeskArguments::Ask::Version;
+      result.ask = VeskArguments::Ask::kVersion;
     } else if (!error_.empty()) {
       result.error = error_;
-    } else if (Words(words) && Type(typeGiven)) {
-      result.ask = VeskArguments::Ask::Run;
+    } else if (takeWords(words) && requireType(typeGiven)) {
+      result.ask = VeskArguments::Ask::kRun;
     } else {
       result.error = error_;
     }
@@ -95,7 +95,7 @@ class ArgumentReader {
 
  private:
   // "--name=value" or "--name value".
-  void LongOption(const std::string& argument, bool& typeGiven) {
+  void longOption(const std::string& argument, bool& typeGiven) {
     const std::size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
     const std::optional<std::string> attached =
@@ -114,13 +114,13 @@ class ArgumentReader {
         options_.settings.VerifyEmpty = false;
       }
     } else if (name == "--type" || name == "--port" || name == "--io-delay" || name == "--pulse") {
-      const std::optional<std::string> value = attached ? attached : Value(name);
+      const std::optional<std::string> value = attached ? attached : nextValue(name);
       if (!value) return;
       if (name == "--type") {
         typeGiven = true;
-        SetType(*value);
+        setType(*value);
       } else {
-        Setting(name, *value);
+        applySetting(name, *value);
       }
     } else {
       error_ = "unknown option " + name;
@@ -128,7 +128,7 @@ class ArgumentReader {
   }
 
   // "-q", "-h", "-t 2732", "-t2732", "-qt 2732".
-  void ShortOptions(const std::string& argument, bool& help, bool& typeGiven) {
+  void shortOptions(const std::string& argument, bool& help, bool& typeGiven) {
     for (std::size_t i = 1; i < argument.size() && error_.empty(); ++i) {
       const char letter = argument[i];
       if (letter == 'q') {
@@ -138,9 +138,9 @@ class ArgumentReader {
       } else if (letter == 't') {
         const std::optional<std::string> value =
             i + 1 < argument.size() ? std::optional<std::string>(argument.substr(i + 1))
-                                    : Value("-t");
+                                    : nextValue("-t");
         typeGiven = true;
-        if (value) SetType(*value);
+        if (value) setType(*value);
         return;
       } else {
         error_ = std::string("unknown option -") + letter;
@@ -148,17 +148,17 @@ class ArgumentReader {
     }
   }
 
-  std::optional<std::string> Value(const std::string& name) {
+  std::optional<std::string> nextValue(const std::string& name) {
     if (next_ < arguments_.size()) return arguments_[next_++];
     error_ = name + " needs a value";
     return std::nullopt;
   }
 
-  void SetType(const std::string& text) { options_.type = TypeRow(text, error_); }
+  void setType(const std::string& text) { options_.type = typeRow(text, error_); }
 
-  void Setting(const std::string& name, const std::string& value) {
+  void applySetting(const std::string& name, const std::string& value) {
     if (name == "--port") {
-      const std::optional<std::int16_t> base = Parse_Port(value);
+      const std::optional<std::int16_t> base = parsePort(value);
       if (base)
         options_.settings.LptBase = *base;
       else
@@ -166,14 +166,14 @@ class ArgumentReader {
                  ": give the base address as 378h, 0x378, 888 (decimal) or lpt1 to lpt3, "
                  "from 1 to 32765";
     } else if (name == "--io-delay") {
-      const std::optional<std::int32_t> delay = InRange(value, kHighestIoDelay);
+      const std::optional<std::int32_t> delay = inRange(value, kHighestIoDelay);
       if (delay)
         options_.settings.IoDelay = *delay;
       else
         error_ = "--io-delay " + value + ": give a whole number from 0 to " +
                  std::to_string(kHighestIoDelay);
     } else {
-      const std::optional<std::int32_t> pulse = InRange(value, kHighestProgPulse);
+      const std::optional<std::int32_t> pulse = inRange(value, kHighestProgPulse);
       if (pulse)
         options_.settings.ProgPulse = *pulse;
       else
@@ -182,7 +182,7 @@ class ArgumentReader {
     }
   }
 
-  bool Words(const std::vector<std::string>& words) {
+  bool takeWords(const std::vector<std::string>& words) {
     if (words.empty()) {
       error_ = "no command given (read, blank, write or verify)";
       return false;
@@ -190,13 +190,13 @@ class ArgumentReader {
     const std::string& command = words[0];
     const std::size_t files = words.size() - 1;
     if (command == "read") {
-      options_.command = VeskCommand::Read;
+      options_.command = VeskCommand::kRead;
     } else if (command == "write") {
-      options_.command = VeskCommand::Write;
+      options_.command = VeskCommand::kWrite;
     } else if (command == "verify") {
-      options_.command = VeskCommand::Verify;
+      options_.command = VeskCommand::kVerify;
     } else if (command == "blank") {
-      options_.command = VeskCommand::Blank;
+      options_.command = VeskCommand::kBlank;
       if (files == 0) return true;
       error_ = "blank takes no file";
       return false;
@@ -212,9 +212,9 @@ class ArgumentReader {
     return true;
   }
 
-  bool Type(bool typeGiven) {
+  bool requireType(bool typeGiven) {
     if (typeGiven) return true;
-    error_ = "the chip type is missing: -t TYPE, one of " + ChoosableTypes();
+    error_ = "the chip type is missing: -t TYPE, one of " + choosableTypes();
     return false;
   }
 
@@ -226,27 +226,27 @@ class ArgumentReader {
 
 }  // namespace
 
-std::optional<std::int16_t> Parse_Port(std::string_view text) {
-  const std::string lower = Lower(text);
-  if (lower == "lpt1") return kLpt1Base;
-  if (lower == "lpt2") return kLpt2Base;
-  if (lower == "lpt3") return kLpt3Base;
+std::optional<std::int16_t> parsePort(std::string_view text) {
+  const std::string folded = foldCase(text);
+  if (folded == "lpt1") return kLpt1Base;
+  if (folded == "lpt2") return kLpt2Base;
+  if (folded == "lpt3") return kLpt3Base;
   std::optional<long> hex;
-  if (lower.size() > 1 && lower.back() == 'h')
-    hex = Whole(std::string_view(lower).substr(0, lower.size() - 1), 16);
-  else if (lower.rfind("0x", 0) == 0)
-    hex = Whole(std::string_view(lower).substr(2), 16);
+  if (folded.size() > 1 && folded.back() == 'h')
+    hex = whole(std::string_view(folded).substr(0, folded.size() - 1), 16);
+  else if (folded.rfind("0x", 0) == 0)
+    hex = whole(std::string_view(folded).substr(2), 16);
   else
     return Parse_Lpt_Base(text);
   if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
   return static_cast<std::int16_t>(*hex);
 }
 
-VeskArguments Parse_Vesk_Arguments(const std::vector<std::string>& arguments) {
-  return ArgumentReader(arguments).Read();
+VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
+  return ArgumentReader(arguments).read();
 }
 
-std::string Vesk_Usage() {
+std::string veskUsage() {
   return "Usage: vesk COMMAND -t TYPE [options] [FILE]\n"
          "Reads, blank-checks, programs and verifies a 27-series EPROM on the programmer\n"
          "board at the parallel port.\n"
@@ -259,7 +259,7 @@ std::string Vesk_Usage() {
          "\n"
          "Options:\n"
          "  -t, --type TYPE      " +
-         ChoosableTypes() +
+         choosableTypes() +
          "\n"
          "      --port PORT      the port's base address: 378h, 0x378, 888 (decimal),\n"
          "                       lpt1, lpt2 or lpt3 (default 378h)\n"

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kUsageError = static_cast<int>(VeskStatus::Failed);
+constexpr int kUsageError = static_cast<int>(VeskStatus::kFailed);
 
 }  // namespace
 
@@ -27,18 +27,18 @@ int main(int argc, char** argv) {
   TerminationSignals termination;
 
   const VeskArguments arguments =
-      Parse_Vesk_Arguments(std::vector<std::string>(argv + 1, argv + argc));
+      parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
   switch (arguments.ask) {
-    case VeskArguments::Ask::Help:
-      std::fputs(Vesk_Usage().c_str(), stdout);
+    case VeskArguments::Ask::kHelp:
+      std::fputs(veskUsage().c_str(), stdout);
       return 0;
-    case VeskArguments::Ask::Version:
+    case VeskArguments::Ask::kVersion:
       std::puts("vesk " VESK_VERSION);
       return 0;
-    case VeskArguments::Ask::Error:
+    case VeskArguments::Ask::kError:
       std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", arguments.error.c_str());
       return kUsageError;
-    case VeskArguments::Ask::Run:
+    case VeskArguments::Ask::kRun:
       break;
   }
   const VeskOptions& options = arguments.options;
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
       std::string whyNot;
       chipFile = ChipFile::Open(options.chipFile, simulator->Chip(), whyNot);
       if (!chipFile) {
-        line.WriteLine("vesk: " + whyNot);
+        line.writeLine("vesk: " + whyNot);
         return kUsageError;
       }
     }
@@ -72,8 +72,8 @@ int main(int argc, char** argv) {
 
   RealTiming timing;
   VeskServices services{*ports, timing, messages, progress, &termination, chipFile.get()};
-  const VeskStatus status = Run_Vesk_Command(options, services);
+  const VeskStatus status = runVeskCommand(options, services);
   // A signal ends the program at the next safe point, whatever that was.
-  if (status == VeskStatus::Stopped || termination.Requested()) return termination.ExitStatus();
+  if (status == VeskStatus::kStopped || termination.Requested()) return termination.ExitStatus();
   return static_cast<int>(status);
 }
