@@ -32,13 +32,10 @@ inline constexpr const char* kSaveBeforeEditing = "You Must Save the File before
 inline constexpr const char* kConversionDoneTitle = "Conversion Done !";
 inline constexpr const char* kConversionDoneText = "The File has been converted";
 
-// A program that cannot be started, a file that cannot be read or written.
+// A program that cannot be started. (A file that cannot be read or written:
+// programmer/ImageFiles.h, shared with vesk.)
 inline constexpr const char* kNotStartedTitle = "Program not started";
 inline constexpr const char* kNotStartedLead = "Cannot start ";
-inline constexpr const char* kOpenFailedTitle = "Open";
-inline constexpr const char* kOpenFailedLead = "Cannot read the file ";
-inline constexpr const char* kSaveFailedTitle = "Save As";
-inline constexpr const char* kSaveFailedLead = "Cannot write the file ";
 
 // The programs started from the window, by the names they are looked for.
 inline constexpr const char* kConverterProgram = "zeza";

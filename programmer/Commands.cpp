@@ -90,7 +90,7 @@ CommandOutcome Read_Command(CommandContext& context, const PortSettings& setting
                             MemoryImage& EpromImage) {
   PortIo* port = AcquirePort(context, settings.LptBase);
   if (port == nullptr) return CommandOutcome::NoPort;
-  context.messages.Show("Will Read Eprom" + EpromType, Byte_Count_Text(EpromSize),
+  context.messages.Show(std::string(kWillReadTitle) + EpromType, Byte_Count_Text(EpromSize),
                         MessageIcon::Information);
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, EpromSize);
@@ -111,13 +111,31 @@ CommandOutcome Read_Command(CommandContext& context, const PortSettings& setting
   return outcome;
 }
 
+CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
+                            std::int32_t EpromSize) {
+  PortIo* port = AcquirePort(context, settings.LptBase);
+  if (port == nullptr) return CommandOutcome::NoPort;
+  BusyPointer busy(context.window);
+  ProgressShown progress(context.progress, EpromSize);
+  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
+  const CommandOutcome outcome =
+      RunOnBoard(context, progress, settings.LptBase, "Checking the Eprom", [&] {
+        return Blank_Check(board, settings.LptBase, EpromSize) ? CommandOutcome::Done
+                                                               : CommandOutcome::NotBlank;
+      });
+  progress.Hide();
+  if (outcome == CommandOutcome::NotBlank)
+    context.messages.Show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
+  return outcome;
+}
+
 CommandOutcome Write_Command(CommandContext& context, const PortSettings& settings,
                              std::int32_t EpromSize, const MemoryImage& EpromImage) {
   PortIo* port = AcquirePort(context, settings.LptBase);
   if (port == nullptr) return CommandOutcome::NoPort;
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, EpromSize);
-  context.messages.Show("Will Write Eprom", Byte_Count_Text(EpromSize), MessageIcon::Information);
+  context.messages.Show(kWillWriteTitle, Byte_Count_Text(EpromSize), MessageIcon::Information);
   Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
   const CommandOutcome outcome =
       RunOnBoard(context, progress, settings.LptBase, "Programming the Eprom", [&] {
@@ -133,7 +151,8 @@ CommandOutcome Write_Command(CommandContext& context, const PortSettings& settin
       });
   progress.Hide();
   // Whatever the run did to a simulated chip is in its file before anything else happens.
-  if (context.chipFile != nullptr && outcome != CommandOutcome::NotBlank)
-    context.chipFile->WriteBack(context.messages);
+  if (context.chipFile != nullptr && outcome != CommandOutcome::NotBlank &&
+      !context.chipFile->WriteBack(context.messages) && outcome == CommandOutcome::Done)
+    return CommandOutcome::ChipFileFailed;
   return outcome;
 }

@@ -40,12 +40,18 @@ struct CommandContext {
 // Stopped: the program is ending.
 enum class CommandOutcome {
   Done,
-  NoPort,      // the port could not be had; nothing happened
-  PortFailed,  // the port stopped answering during the run
-  Stopped,     // the run stopped between two locations (control 00h)
-  NotBlank,    // the blank check refused the chip
-  BadEprom     // a location did not take its byte
+  NoPort,         // the port could not be had; nothing happened
+  PortFailed,     // the port stopped answering during the run
+  Stopped,        // the run stopped between two locations (control 00h)
+  NotBlank,       // the blank check refused the chip
+  BadEprom,       // a location did not take its byte
+  ChipFileFailed  // the chip was programmed, but its file could not be written back
 };
+
+// The titles of the boxes that announce a run: "Will Read Eprom" is followed by
+// the type key (" 2732", "27128").
+inline constexpr const char* kWillReadTitle = "Will Read Eprom";
+inline constexpr const char* kWillWriteTitle = "Will Write Eprom";
 
 // The "&Read Eprom" command: confirmation box, hourglass, progress, Read_Eprom,
 // then the window shows the image. When the port cannot be had, one critical
@@ -55,8 +61,15 @@ CommandOutcome Read_Command(CommandContext& context, const PortSettings& setting
                             const std::string& EpromType, std::int32_t EpromSize,
                             MemoryImage& EpromImage);
 
+// The blank check on its own: hourglass, progress, Blank_Check over EpromSize
+// locations. A chip that is not blank gets the same box as a refused write;
+// a blank one none (Done). No confirmation box: nothing is changed.
+CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
+                            std::int32_t EpromSize);
+
 // The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom,
-// then a simulated chip is written back to its file. The image and the view
-// are never touched.
+// then a simulated chip is written back to its file (a failed write-back is
+// reported, and a run that ended well then ends ChipFileFailed). The image and
+// the view are never touched.
 CommandOutcome Write_Command(CommandContext& context, const PortSettings& settings,
                              std::int32_t EpromSize, const MemoryImage& EpromImage);

@@ -5,18 +5,6 @@
 #include <QHBoxLayout>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <charconv>
-
-std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < 1 || value > 32765) return std::nullopt;
-  return static_cast<std::int16_t>(value);
-}
 
 FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages) {
@@ -72,7 +60,7 @@ void FrmOption::Build() {
       Label4->fontMetrics().horizontalAdvance(QStringLiteral("Verify Eprom is Empty")));
   Label2 = label("Label2", "Programming Pulse");
   Slider_Pulse = named(new QSlider(Qt::Horizontal), "Slider_Pulse");
-  Slider_Pulse->setRange(0, 5);
+  Slider_Pulse->setRange(0, kHighestProgPulse);
   Slider_Pulse->setSingleStep(1);
   Slider_Pulse->setPageStep(1);
   Slider_Pulse->setTickInterval(1);
@@ -86,7 +74,7 @@ void FrmOption::Build() {
 
   Frame3 = named(new QGroupBox(QStringLiteral(" I/O Delay")), "Frame3");
   Slider_Delay = named(new QSlider(Qt::Horizontal), "Slider_Delay");
-  Slider_Delay->setRange(0, 5000);
+  Slider_Delay->setRange(0, kHighestIoDelay);
   Slider_Delay->setSingleStep(250);
   Slider_Delay->setPageStep(1000);
   Slider_Delay->setTickInterval(250);

@@ -16,19 +16,15 @@
 #include "mainwindow/WindowMessages.h"
 #include "programmer/PortSettings.h"
 
-// A base address typed in Text_Lpt4: a decimal whole number from 1 to 32765
-// (the control register at base + 2 must stay a valid port number).
-std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text);
-
 // The Options window: the port, the I/O delay, the programming pulse and the
 // blank check. Not modal, made anew on each opening and deleted when it
 // closes; the settings change only when OK is pressed with valid input.
 class FrmOption final : public QDialog {
   Q_OBJECT
  public:
-  static constexpr std::int16_t kLpt1 = 888;  // 378h
-  static constexpr std::int16_t kLpt2 = 632;  // 278h
-  static constexpr std::int16_t kLpt3 = 956;  // 3BCh
+  static constexpr std::int16_t kLpt1 = kLpt1Base;
+  static constexpr std::int16_t kLpt2 = kLpt2Base;
+  static constexpr std::int16_t kLpt3 = kLpt3Base;
 
   FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent = nullptr);
 

@@ -19,11 +19,11 @@ struct FdCloser {
 }  // namespace
 
 FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
-                           Messages& messages) {
+                           Messages& messages, MissingImageFile missing) {
   // Read-only: a write-protected image loads like any other. Non-blocking: a
   // pipe or a device must not hang the program before it is refused below.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) {
+  if (fd < 0 && errno == ENOENT && missing == MissingImageFile::kCreateEmpty) {
     // A name that does not exist yet is created empty and loads as an empty file.
     fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   }

@@ -46,7 +46,7 @@ bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
 WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
                          const MemoryImage& image) {
   if (board.settings.VerifyEmpty && !Blank_Check(board, base, size)) {
-    board.messages.Show("Warning !", "The Eprom is not Empty", MessageIcon::Information);
+    board.messages.Show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
     return WriteOutcome::NotBlank;
   }
   // Never past the image's end, whatever size the caller passes.

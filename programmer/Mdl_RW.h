@@ -20,6 +20,10 @@ struct Board {
   const StopRequest* stop = nullptr;
 };
 
+// The box of a blank check that finds a location other than FFh.
+inline constexpr const char* kNotEmptyTitle = "Warning !";
+inline constexpr const char* kNotEmptyText = "The Eprom is not Empty";
+
 // How a programming pass ended; the two refusals have shown their box.
 enum class WriteOutcome { Programmed, NotBlank, BadEprom };
 

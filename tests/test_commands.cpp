@@ -113,4 +113,44 @@ TEST(Commands, AStoppedRunEndsQuietlyAndLeavesTheImage) {
   }
 }
 
+TEST(blankCommand, ChecksWithoutConfirmationAndReportsOnlyAChipThatIsNotBlank) {
+  for (const bool blank : {true, false}) {
+    Rig rig;
+    rig.rec.reads = {0xFF, blank ? std::uint8_t{0xFF} : std::uint8_t{0x7F}};
+    EXPECT_EQ(blankCommand(rig.context, rig.settings, 2),
+              blank ? CommandOutcome::Done : CommandOutcome::NotBlank);
+    Events expected{"acquire888", "busy", "show", "max2", "hide", "v0"};
+    if (!blank) expected.push_back("box:Warning !|The Eprom is not Empty|I");
+    expected.push_back("idle");
+    EXPECT_EQ(rig.Framing(), expected);
+  }
+  Rig rig;
+  rig.rec.available = false;
+  EXPECT_EQ(blankCommand(rig.context, rig.settings, 2), CommandOutcome::NoPort);
+  EXPECT_EQ(rig.rec.events.size(), 2u);  // the port asked for, the "No Port Access" box
+}
+
+TEST(Write_Command, AChipFileThatCannotBeWrittenBackTurnsAGoodRunIntoAFailure) {
+  TempFolder temp;
+  const std::string path = temp.Path("chip.bin");
+  std::vector<std::uint8_t> chip(4096, 0xFF);
+  std::string whyNot;
+  const auto chipFile = ChipFile::Open(path, chip, whyNot);
+  ASSERT_TRUE(chipFile) << whyNot;
+  for (const bool good : {true, false}) {
+    Rig rig;
+    rig.context.chipFile = chipFile.get();
+    rig.settings.VerifyEmpty = false;
+    // A good run verifies each location at once; a bad one never does.
+    rig.rec.reads.assign(good ? 16 : 10, good ? 0x00 : 0x55);
+    const FileSizeLimit limit(1024);  // the chip's 4 KiB do not fit
+    EXPECT_EQ(Write_Command(rig.context, rig.settings, 16, MemoryImage(16)),
+              good ? CommandOutcome::ChipFileFailed : CommandOutcome::BadEprom);
+    const Events framing = rig.Framing();
+    ASSERT_GE(framing.size(), 2u);
+    EXPECT_EQ(framing[framing.size() - 2].rfind("box:Simulated Chip|The simulated chip cannot", 0),
+              0u);
+  }
+}
+
 }  // namespace

@@ -61,6 +61,15 @@ TEST_F(ImageFilesTest, MissingNameIsCreatedEmptyAndUnopenableOnesFailUntouched) 
   }
 }
 
+TEST_F(ImageFilesTest, MissingNameRefusedWhenAskedIsNotCreated) {
+  MemoryImage image(16);
+  const FileResult result = Load_Image_File(path, 2048, image, boxes, MissingImageFile::kRefuse);
+  EXPECT_EQ(result.reason, "No such file or directory");
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_TRUE(boxes.events.empty());
+  EXPECT_EQ(image.Size(), 16);
+}
+
 TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
   Write(Pattern(4096));
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);

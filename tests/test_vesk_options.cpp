@@ -1,0 +1,88 @@
+// vesk's command line: the forms users write, and what must be refused
+// before a chip is touched.
+#include <gtest/gtest.h>
+
+#include "vesk/VeskOptions.h"
+
+namespace {
+
+using Ask = VeskArguments::Ask;
+
+TEST(VeskPort, EveryFormGivesTheBaseAndTheRangeIsTheOptionsWindows) {
+  const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+      {"378h", 888},
+      {"0X3bc", 956},
+      {"888", 888},
+      {"378", 378},
+      {"LPT2", 632},
+      {"lpt3", 956},
+      {"7FFDh", 32765},
+      {"0x1", 1},
+      {"7FFEh", std::nullopt},
+      {"32766", std::nullopt},
+      {"0h", std::nullopt},
+      {"0x-5", std::nullopt},
+      {"0x", std::nullopt},
+      {"lpt4", std::nullopt},
+      {"0x378h", std::nullopt},
+      {"FFFFFFFFFFFFh", std::nullopt},
+  };
+  for (const auto& [text, base] : cases) EXPECT_EQ(parsePort(text), base) << text;
+}
+
+TEST(VeskArguments, TypesAreTheCataloguesAndTheTwoUnavailableOnesAreRefused) {
+  for (const EpromTypeRow& row : kEpromCatalogue) {
+    const VeskArguments parsed = parseVeskArguments({"blank", "-t", row.caption});
+    EXPECT_EQ(parsed.ask, row.selectable ? Ask::kRun : Ask::kError) << row.caption;
+    if (row.selectable) {
+      EXPECT_EQ(parsed.options.type, &row);
+    }
+  }
+  for (const char* unknown : {" 2732", "27C256", ""})
+    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::kError) << unknown;
+}
+
+TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
+  for (const auto& [option, accepted] :
+       std::initializer_list<std::pair<const char*, bool>>{{"--pulse=5", true},
+                                                           {"--pulse=6", false},
+                                                           {"--pulse=-1", false},
+                                                           {"--pulse=1.5", false},
+                                                           {"--io-delay=5000", true},
+                                                           {"--io-delay=5001", false},
+                                                           {"--port=99999", false}}) {
+    const VeskArguments parsed = parseVeskArguments({"write", "-t", "2716", "in.bin", option});
+    EXPECT_EQ(parsed.ask == Ask::kRun, accepted) << option;
+  }
+  const VeskOptions options =
+      parseVeskArguments({"write", "--pulse", "0", "--io-delay", "0", "--port", "lpt2",
+                          "--no-blank-check", "-t2716", "x.bin"})
+          .options;
+  EXPECT_EQ(options.settings.ProgPulse, 0);
+  EXPECT_EQ(options.settings.IoDelay, 0);
+  EXPECT_EQ(options.settings.LptBase, 632);
+  EXPECT_FALSE(options.settings.VerifyEmpty);
+}
+
+TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
+  const VeskArguments all =
+      parseVeskArguments({"-qt", "27512", "verify", "--simulate=chip.bin", "--", "-odd.bin"});
+  ASSERT_EQ(all.ask, Ask::kRun) << all.error;
+  EXPECT_EQ(all.options.command, VeskCommand::kVerify);
+  EXPECT_EQ(all.options.file, "-odd.bin");
+  EXPECT_TRUE(all.options.quiet);
+  EXPECT_EQ(all.options.chipFile, "chip.bin");
+
+  for (const std::vector<std::string>& wrong :
+       std::vector<std::vector<std::string>>{{"read", "-t", "2732"},
+                                             {"write", "-t", "2732", "a.bin", "b.bin"},
+                                             {"blank", "-t", "2732", "a.bin"},
+                                             {"erase", "-t", "2732"},
+                                             {"blank", "-t", "2732", "--simulate="},
+                                             {"blank", "-t", "2732", "--bogus"},
+                                             {"blank", "-t"}})
+    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::kError) << testing::PrintToString(wrong);
+  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::kHelp);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "programmer/UserInterfaces.h"
+#include "vesk/StatusLine.h"
+
+// The run's progress as a bar on the status line, for a terminal:
+//   [#########.....................]  30%  1229/4096 locations  0:02 left
+// Drawn at the first location and then a few times a second; wiped when the
+// run ends. A pass that starts again from location 1 (programming after the
+// blank check) starts its own time estimate.
+class TerminalProgress final : public Progress {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kRedrawInterval{100};
+  // The clock is read once per this many locations: a simulated read reports
+  // one every few nanoseconds.
+  static constexpr int kValuesPerClockCheck = 64;
+
+  explicit TerminalProgress(StatusLine& line) : line_(line) {}
+
+  void SetVisible(bool visible) override;
+  void SetMaximum(std::int32_t maximum) override;
+  void SetValue(std::int32_t value) override;
+
+ private:
+  void draw(std::int32_t value, Clock::time_point now);
+
+  StatusLine& line_;
+  bool visible_ = false;
+  std::int32_t maximum_ = 0;
+  std::int32_t lastValue_ = 0;
+  Clock::time_point passStart_;
+  Clock::time_point lastDraw_;
+  bool drawn_ = false;  // drawn at least once in this pass
+  int valuesSinceCheck_ = 0;
+};
+
+// No progress at all: standard error is no terminal, or vesk is quiet.
+class SilentProgress final : public Progress {
+ public:
+  void SetVisible(bool) override {}
+  void SetMaximum(std::int32_t) override {}
+  void SetValue(std::int32_t) override {}
+};
+
+// The bar's text for `value` of `maximum` locations done in `elapsed`.
+std::string progressBarText(std::int32_t value, std::int32_t maximum,
+                            std::chrono::nanoseconds elapsed);

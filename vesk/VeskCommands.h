@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdio>
+
+#include "programmer/BoardTiming.h"
+#include "programmer/ChipFile.h"
+#include "programmer/PortSource.h"
+#include "programmer/RunStop.h"
+#include "programmer/UserInterfaces.h"
+#include "vesk/VeskOptions.h"
+
+// What a vesk command works with; main() makes them, tests may make others.
+struct VeskServices {
+  PortSource& ports;
+  BoardTiming& timing;
+  Messages& messages;
+  Progress& progress;
+  const StopRequest* stop = nullptr;
+  ChipFile* chipFile = nullptr;  // the simulated chip's file, when there is one
+  std::FILE* report = stdout;    // where verify lists the differences
+};
+
+// How a command ended, as vesk's exit status tells it.
+enum class VeskStatus {
+  kDone = 0,        // the chip was read, is blank, was programmed, matches
+  kChipSaidNo = 1,  // not blank, Bad Eprom, differences
+  kFailed = 2,      // a file or the port failed (reported)
+  kStopped = 3      // a termination signal stopped it (the exit status is 128 + the signal)
+};
+
+// The first differences that verify lists.
+inline constexpr int kListedDifferences = 16;
+
+// Runs options.command on the chip, with the window's commands of the core:
+// the same port handling, boxes, progress and chip file.
+VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);

@@ -1,0 +1,79 @@
+// vesk: the programmer on the command line, on the parallel port or on the
+// board simulator. The same core as VeskEprom's window; no Qt.
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "programmer/BoardSimulator.h"
+#include "programmer/ChipFile.h"
+#include "programmer/TerminationSignals.h"
+#include "vesk/StatusLine.h"
+#include "vesk/TerminalMessages.h"
+#include "vesk/TerminalProgress.h"
+#include "vesk/VeskCommands.h"
+#include "vesk/VeskOptions.h"
+
+namespace {
+
+constexpr int kUsageError = static_cast<int>(VeskStatus::kFailed);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  IgnoreWriteSignals();
+  TerminationSignals termination;
+
+  const VeskArguments arguments =
+      parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
+  switch (arguments.ask) {
+    case VeskArguments::Ask::kHelp:
+      std::fputs(veskUsage().c_str(), stdout);
+      return 0;
+    case VeskArguments::Ask::kVersion:
+      std::puts("vesk " VESK_VERSION);
+      return 0;
+    case VeskArguments::Ask::kError:
+      std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", arguments.error.c_str());
+      return kUsageError;
+    case VeskArguments::Ask::kRun:
+      break;
+  }
+  const VeskOptions& options = arguments.options;
+
+  StatusLine line(stderr);
+  TerminalMessages messages(line, options.quiet);
+  TerminalProgress bar(line);
+  SilentProgress silent;
+  const bool showBar = !options.quiet && ::isatty(STDERR_FILENO) == 1;
+  Progress& progress = showBar ? static_cast<Progress&>(bar) : silent;
+
+  std::unique_ptr<BoardSimulator> simulator;
+  std::unique_ptr<ChipFile> chipFile;
+  std::unique_ptr<PortSource> ports;
+  if (options.simulate) {
+    simulator = std::make_unique<BoardSimulator>();
+    if (!options.chipFile.empty()) {
+      // Refused before any work: a folder that is missing or read-only, a
+      // special file, a file another program is using.
+      std::string whyNot;
+      chipFile = ChipFile::Open(options.chipFile, simulator->Chip(), whyNot);
+      if (!chipFile) {
+        line.writeLine("vesk: " + whyNot);
+        return kUsageError;
+      }
+    }
+    ports = std::make_unique<SimulatorPortSource>(*simulator);
+  } else {
+    ports = MakeHardwarePortSource();
+  }
+
+  RealTiming timing;
+  VeskServices services{*ports, timing, messages, progress, &termination, chipFile.get()};
+  const VeskStatus status = runVeskCommand(options, services);
+  // A signal ends the program at the next safe point, whatever that was.
+  if (status == VeskStatus::kStopped || termination.Requested()) return termination.ExitStatus();
+  return static_cast<int>(status);
+}
