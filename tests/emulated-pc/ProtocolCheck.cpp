@@ -136,20 +136,18 @@ bool unseenRead(const TraceEvent& event) {
   return isRead(event, kStatusRegister) || isRead(event, kControlRegister);
 }
 
-class ExpectedBuilder {
- public:
+// The protocol's accesses, each marked with the location and pulse it is at.
+struct ExpectedBuilder {
   void control(std::uint8_t value, const char* step) { add(true, kControlRegister, value, step); }
   void data(std::uint8_t value, const char* step) { add(true, kDataRegister, value, step); }
   void read(const char* step) { add(false, kDataRegister, 0, step); }
+  void add(bool write, std::uint8_t reg, std::uint8_t value, const char* step) {
+    accesses.push_back({write, reg, value, location, pulse, step});
+  }
 
   std::int32_t location = -1;
   std::int32_t pulse = 0;
   std::vector<ExpectedAccess> accesses;
-
- private:
-  void add(bool write, std::uint8_t reg, std::uint8_t value, const char* step) {
-    accesses.push_back({write, reg, value, location, pulse, step});
-  }
 };
 
 void readPass(ExpectedBuilder& run, std::int32_t locations) {

@@ -32,7 +32,7 @@ struct RunPlan {
 struct ExpectedAccess {
   bool write = false;
   std::uint8_t reg = 0;    // 0 data, 2 control
-  std::uint8_t value = 0;  // written
+  std::uint8_t value = 0;  // written; 0 for a read
   std::int32_t location;   // -1 before the first location and after the last
   std::int32_t pulse;      // 1-based pulse at that location, 0 outside the pulses
   const char* step;        // what the access does, e.g. "pulse begins"
