@@ -93,8 +93,8 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
     interfaces = std::min(interfaces, Seconds([&] { Read_Eprom(board, kBase, k27080, image); }));
     generic = std::min(generic, Seconds([&] {
                          image.Recreate(k27080);
-                         board_protocol::ReadLocations(port, timing, progress, settings, kBase,
-                                                       k27080, image.Data());
+                         board_protocol::ReadLocations(port, timing, progress, settings, nullptr,
+                                                       kBase, k27080, image.Data());
                        }));
     benchmark::DoNotOptimize(bytes.data());
     benchmark::DoNotOptimize(image.Data());

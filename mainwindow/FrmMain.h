@@ -22,6 +22,7 @@
 #include "programmer/Commands.h"
 #include "programmer/EpromCatalogue.h"
 #include "programmer/PortSource.h"
+#include "programmer/RunStop.h"
 #include "programmer/UserInterfaces.h"
 
 // Everything the window reaches outside itself. Tests hand in recording fakes.
@@ -33,6 +34,10 @@ struct WindowServices {
   BoardTiming& timing;
   // Width of the screen in pixels; empty: the primary screen's.
   std::function<std::int32_t()> screenWidth;
+  // Asked between two locations of a run: the program is to end.
+  const StopRequest* stop = nullptr;
+  // The simulated chip's file, written back after every programming run.
+  ChipFile* chipFile = nullptr;
 };
 
 // The main window: menus, Toolbar1, the status labels, the hex view, and the
@@ -106,6 +111,8 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void Set_File_Label();
   // After a confirmed dialog: the current file, its label and the current folder.
   void Take_Chosen_File(const ChosenFile& chosen);
+  // What the read and write commands work with.
+  CommandContext Command_Context();
   bool Start_Program(const char* program, const std::vector<std::string>& arguments);
   bool Is_Hex_Title() const;
 

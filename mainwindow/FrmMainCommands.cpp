@@ -6,13 +6,18 @@
 #include "mainwindow/MainTexts.h"
 #include "programmer/FrmOption.h"
 
+CommandContext FrmMain::Command_Context() {
+  return {services_.ports, services_.timing, services_.messages, progress_,
+          *this,           services_.stop,   services_.chipFile};
+}
+
 void FrmMain::MnuRead_Click() {
-  CommandContext context{services_.ports, services_.timing, services_.messages, progress_, *this};
+  CommandContext context = Command_Context();
   Read_Command(context, g_.Port, g_.EpromType, g_.EpromSize, g_.EpromImage);
 }
 
 void FrmMain::MnuWrite_Click() {
-  CommandContext context{services_.ports, services_.timing, services_.messages, progress_, *this};
+  CommandContext context = Command_Context();
   Write_Command(context, g_.Port, g_.EpromSize, g_.EpromImage);
 }
 

@@ -1,6 +1,7 @@
 // VeskEprom: the programmer's window, on the parallel port or on the board simulator.
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -13,6 +14,8 @@
 #include "mainwindow/QtMessages.h"
 #include "mainwindow/Screenshot.h"
 #include "programmer/BoardSimulator.h"
+#include "programmer/ChipFile.h"
+#include "programmer/TerminationSignals.h"
 
 namespace {
 
@@ -39,6 +42,8 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  IgnoreWriteSignals();
+  TerminationSignals termination;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VeskEprom"));
 
@@ -55,16 +60,19 @@ int main(int argc, char** argv) {
   // The dialogs change the current folder: the chip file is kept by its full path.
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
   std::unique_ptr<BoardSimulator> simulator;
+  std::unique_ptr<ChipFile> chipFile;
   std::unique_ptr<PortSource> ports;
   if (options.simulate) {
     simulator = std::make_unique<BoardSimulator>();
-    std::string error;
-    if (!options.chipFile.empty() && !simulator->LoadChip(options.chipFile, error)) {
-      // Starting with a blank chip would write it over the file at the end.
-      Report_Failure(
-          QStringLiteral("The simulated chip cannot be loaded from %1\n%2")
-              .arg(QString::fromStdString(options.chipFile), QString::fromStdString(error)));
-      return 1;
+    if (!options.chipFile.empty()) {
+      // Refused now, not after the work is done: a folder that is missing or
+      // read-only, a special file, a file another program is using.
+      std::string whyNot;
+      chipFile = ChipFile::Open(options.chipFile, simulator->Chip(), whyNot);
+      if (!chipFile) {
+        Report_Failure(QString::fromStdString(whyNot));
+        return 1;
+      }
     }
     ports = std::make_unique<SimulatorPortSource>(*simulator);
   } else {
@@ -79,9 +87,18 @@ int main(int argc, char** argv) {
   QtFileDialogs dialogs;
   QtLauncher launcher;
   RealTiming timing;
-  FrmMain window(global, {messages, dialogs, launcher, *ports, timing, {}});
+  FrmMain window(global,
+                 {messages, dialogs, launcher, *ports, timing, {}, &termination, chipFile.get()});
   boxes.SetParent(&window);
   dialogs.SetParent(&window);
+
+  // A signal ends every event loop, a box's included; a run in progress
+  // stops at its next location by itself.
+  QSocketNotifier signalled(termination.ReadFd(), QSocketNotifier::Read);
+  QObject::connect(&signalled, &QSocketNotifier::activated, [&termination] {
+    termination.Drain();
+    QApplication::exit(termination.ExitStatus());
+  });
   window.show();
 
   int status = 0;
@@ -93,13 +110,15 @@ int main(int argc, char** argv) {
   } else {
     status = QApplication::exec();
   }
+  if (termination.Requested()) status = termination.ExitStatus();
 
-  if (simulator && !options.chipFile.empty()) {
-    std::string error;
-    if (!simulator->SaveChip(options.chipFile, error)) {
-      Report_Failure(
-          QStringLiteral("The simulated chip cannot be saved to %1\n%2")
-              .arg(QString::fromStdString(options.chipFile), QString::fromStdString(error)));
+  // The chip file already holds every programming run; this keeps whatever
+  // else changed the simulated chip.
+  if (chipFile) {
+    const FileResult saved = chipFile->Save();
+    if (!saved) {
+      Report_Failure(QString::fromStdString(ChipNotSavedText(chipFile->Path(), saved.reason))
+                         .replace(QLatin1Char('\r'), QLatin1Char('\n')));
       status = 1;
     }
   }

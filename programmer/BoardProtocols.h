@@ -16,6 +16,7 @@
 
 #include "programmer/BoardControl.h"
 #include "programmer/PortSettings.h"
+#include "programmer/RunStop.h"
 #include "programmer/UserInterfaces.h"
 
 namespace board_protocol {
@@ -36,6 +37,15 @@ inline std::int32_t TripleDelay(std::int32_t ioDelay) {
       std::min<std::int64_t>(triple, std::numeric_limits<std::int32_t>::max()));
 }
 
+// Between two locations: when the program is to end, the board is left idle
+// (control 00h) and the run stops.
+template <class Port>
+void StopIfRequested(Port& port, Registers reg, const StopRequest* stop) {
+  if (stop == nullptr || !stop->Requested()) return;
+  port.out(reg.control, control_value::kOff);
+  throw RunStopped();
+}
+
 // control <- 00h, 22h: the counter restarts at location 0, in read state.
 template <class Port, class Timing>
 void StartReading(Port& port, Timing& timing, Registers reg, std::int32_t delay) {
@@ -48,11 +58,13 @@ void StartReading(Port& port, Timing& timing, Registers reg, std::int32_t delay)
 // Reads `size` locations into `image`, location 0 first. Leaves control at 22h.
 template <class Port, class Timing, class ProgressBar>
 void ReadLocations(Port& port, Timing& timing, ProgressBar& progress, const PortSettings& settings,
-                   std::int16_t base, std::int32_t size, std::uint8_t* image) {
+                   const StopRequest* stop, std::int16_t base, std::int32_t size,
+                   std::uint8_t* image) {
   const Registers reg = RegistersAt(base);
   const std::int32_t delay = settings.IoDelay;
   StartReading(port, timing, reg, delay);
   for (std::int32_t location = 0; location < size; ++location) {
+    StopIfRequested(port, reg, stop);
     progress.SetValue(location + 1);
     timing.Delay(delay);
     image[location] = port.in(reg.data);
@@ -67,11 +79,13 @@ void ReadLocations(Port& port, Timing& timing, ProgressBar& progress, const Port
 // with no further access: control stays at 22h either way.
 template <class Port, class Timing, class ProgressBar>
 bool AllLocationsBlank(Port& port, Timing& timing, ProgressBar& progress,
-                       const PortSettings& settings, std::int16_t base, std::int32_t size) {
+                       const PortSettings& settings, const StopRequest* stop, std::int16_t base,
+                       std::int32_t size) {
   const Registers reg = RegistersAt(base);
   const std::int32_t delay = settings.IoDelay;
   StartReading(port, timing, reg, delay);
   for (std::int32_t location = 0; location < size; ++location) {
+    StopIfRequested(port, reg, stop);
     progress.SetValue(location + 1);
     timing.Delay(delay);
     if (port.in(reg.data) != 0xFF) return false;
@@ -112,18 +126,20 @@ bool BurnLocation(Port& port, Timing& timing, const PortSettings& settings, Regi
 
 // Programs `size` locations from `image`, each verified after every pulse.
 // A location that never verifies is stepped past, reported as "Bad Eprom",
-// and ends the pass. Leaves control at 00h.
+// and ends the pass (false). Leaves control at 00h.
 template <class Port, class Timing, class ProgressBar, class MessageBoxes>
-void BurnLocations(Port& port, Timing& timing, ProgressBar& progress, MessageBoxes& messages,
-                   const PortSettings& settings, std::int16_t base, std::int32_t size,
-                   const std::uint8_t* image) {
+bool BurnLocations(Port& port, Timing& timing, ProgressBar& progress, MessageBoxes& messages,
+                   const PortSettings& settings, const StopRequest* stop, std::int16_t base,
+                   std::int32_t size, const std::uint8_t* image) {
   const Registers reg = RegistersAt(base);
   const std::int32_t delay = settings.IoDelay;
   port.out(reg.control, control_value::kProgStart);
   timing.Delay(delay);
   port.out(reg.control, control_value::kProgIdle);
   timing.Delay(delay);
+  bool allGood = true;
   for (std::int32_t location = 0; location < size; ++location) {
+    StopIfRequested(port, reg, stop);
     progress.SetValue(location + 1);
     timing.Delay(delay);
     const bool good = BurnLocation(port, timing, settings, reg, image[location]);
@@ -133,10 +149,12 @@ void BurnLocations(Port& port, Timing& timing, ProgressBar& progress, MessageBox
     port.out(reg.control, control_value::kProgIdle);
     if (!good) {
       messages.Show("Warning !", "Bad Eprom", MessageIcon::Critical);
+      allGood = false;
       break;
     }
   }
   port.out(reg.control, control_value::kOff);
+  return allGood;
 }
 
 }  // namespace board_protocol

@@ -1,14 +1,8 @@
 #include "programmer/BoardSimulator.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "programmer/BoardControl.h"
-#include "programmer/RawFiles.h"
 
 namespace {
 
@@ -72,7 +66,7 @@ std::uint8_t BoardSimulator::in(std::uint16_t port) {
 void BoardSimulator::WriteControl(std::uint8_t value) {
   const std::uint8_t before = control_;
   control_ = value;
-  if (Pulsing(before) && !Pulsing(value)) EndPulse();
+  if (Pulsing(before) && !Pulsing(value)) EndPulse(before);
   const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (value & bit); };
   if (rose(control_bit::kRun)) {
     ++stats_.restarts;
@@ -84,15 +78,17 @@ void BoardSimulator::WriteControl(std::uint8_t value) {
   }
 }
 
-void BoardSimulator::EndPulse() {
+void BoardSimulator::EndPulse(std::uint8_t during) {
   ++stats_.pulses;
   if (static_cast<std::size_t>(counter_) >= chip_.size() || dead_.contains(counter_)) return;
   if (const auto weak = weakPulsesLeft_.find(counter_); weak != weakPulsesLeft_.end()) {
     if (--weak->second > 0) return;
     weakPulsesLeft_.erase(weak);
   }
-  // The lines carry the latch only while the port drives them (bit 5 clear).
-  const std::uint8_t lines = (control_ & control_bit::kDataInput) ? kFloating : latch_;
+  // What the cell takes is what the lines carried during the pulse: the latch
+  // while the port drove them (bit 5 clear), nothing (FFh) while it did not.
+  // The write that ends the pulse does not count.
+  const std::uint8_t lines = (during & control_bit::kDataInput) ? kFloating : latch_;
   chip_[static_cast<std::size_t>(counter_)] &= lines;
 }
 
@@ -102,41 +98,4 @@ void BoardSimulator::MakeWeakCell(std::int32_t location, int pulsesNeeded) {
 
 void BoardSimulator::MakeDeadCell(std::int32_t location) {
   dead_.insert(location);
-}
-
-bool BoardSimulator::LoadChip(const std::string& path, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) {
-    std::fill(chip_.begin(), chip_.end(), kFloating);  // no file yet: a blank chip
-    return true;
-  }
-  if (fd < 0) {
-    error = FileFailure(errno).reason;
-    return false;
-  }
-  struct stat st {};
-  int failure = ::fstat(fd, &st) != 0 ? errno : 0;
-  if (failure == 0 && S_ISDIR(st.st_mode)) failure = EISDIR;
-  if (failure == 0 && static_cast<std::uint64_t>(st.st_size) > chip_.size()) {
-    ::close(fd);
-    // Cutting it would lose the rest of the file when the chip is saved back.
-    error =
-        "the file is bigger than the simulated chip (" + std::to_string(chip_.size()) + " bytes)";
-    return false;
-  }
-  std::vector<std::uint8_t> loaded(chip_.size(), kFloating);
-  if (failure == 0) failure = ReadFully(fd, loaded.data(), static_cast<std::size_t>(st.st_size));
-  ::close(fd);
-  if (failure != 0) {
-    error = FileFailure(failure).reason;
-    return false;
-  }
-  chip_ = std::move(loaded);
-  return true;
-}
-
-bool BoardSimulator::SaveChip(const std::string& path, std::string& error) const {
-  const FileResult result = ReplaceFile(path, chip_.data(), chip_.size());
-  if (!result) error = result.reason;
-  return result.ok;
 }

@@ -19,8 +19,8 @@
 //   with it clear the last byte written (the port's latch);
 // - a programming pulse lasts while bits 2 and 3 are both set; at its end the
 //   cell at the counter becomes cell AND data lines (the latch while the port
-//   drives them, FFh while bit 5 leaves them floating): an EPROM cell only
-//   ever loses 1s;
+//   drives them during the pulse, FFh while bit 5 left them floating): an
+//   EPROM cell only ever loses 1s;
 // - accesses to any other address do nothing and read FFh, as with no board.
 class BoardSimulator final : public PortIo {
  public:
@@ -54,14 +54,6 @@ class BoardSimulator final : public PortIo {
   std::vector<std::uint8_t>& Chip();
   const std::vector<std::uint8_t>& Chip() const;
 
-  // Chip file of --simulate=CHIP.bin. Loading a missing file gives a blank chip;
-  // a shorter file fills the chip's first locations and leaves the rest blank;
-  // a file bigger than the chip is refused. Both return false with the
-  // system's reason in `error` on failure; saving goes through a temporary
-  // file renamed over the target.
-  bool LoadChip(const std::string& path, std::string& error);
-  bool SaveChip(const std::string& path, std::string& error) const;
-
   // A weak cell takes its value only at the `pulsesNeeded`-th pulse it gets;
   // a dead cell never changes.
   void MakeWeakCell(std::int32_t location, int pulsesNeeded);
@@ -84,7 +76,7 @@ class BoardSimulator final : public PortIo {
 
  private:
   void WriteControl(std::uint8_t value);
-  void EndPulse();
+  void EndPulse(std::uint8_t during);
   void Wait() const;
 
   std::uint16_t base_;

@@ -62,51 +62,78 @@ void ReportPortFailure(CommandContext& context, std::int16_t base, const PortFai
                         MessageIcon::Critical);
 }
 
+// Runs one pass over the chip; a port that fails is reported, a stop is not
+// (the program is ending). The progress bar is hidden before any box.
+template <class Pass>
+CommandOutcome RunOnBoard(CommandContext& context, ProgressShown& progress, std::int16_t base,
+                          const char* what, Pass&& pass) {
+  try {
+    return pass();
+  } catch (const PortFailure& failure) {
+    progress.Hide();
+    ReportPortFailure(context, base, failure, what);
+    return CommandOutcome::PortFailed;
+  } catch (const RunStopped&) {
+    progress.Hide();
+    return CommandOutcome::Stopped;
+  }
+}
+
 std::string Byte_Count_Text(std::int32_t EpromSize) {
   return std::to_string(EpromSize) + " Byte";
 }
 
 }  // namespace
 
-void Read_Command(CommandContext& context, const PortSettings& settings,
-                  const std::string& EpromType, std::int32_t EpromSize, MemoryImage& EpromImage) {
+CommandOutcome Read_Command(CommandContext& context, const PortSettings& settings,
+                            const std::string& EpromType, std::int32_t EpromSize,
+                            MemoryImage& EpromImage) {
   PortIo* port = AcquirePort(context, settings.LptBase);
-  if (port == nullptr) return;
+  if (port == nullptr) return CommandOutcome::NoPort;
   context.messages.Show("Will Read Eprom" + EpromType, Byte_Count_Text(EpromSize),
                         MessageIcon::Information);
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, EpromSize);
-  Board board{*port, context.timing, settings, context.progress, context.messages};
+  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
   // Read into a fresh image and take it only when the read is complete, so a
   // port that fails half-way leaves the old image and the view as they were.
   MemoryImage read;
-  try {
-    Read_Eprom(board, settings.LptBase, EpromSize, read);
-  } catch (const PortFailure& failure) {
-    progress.Hide();
-    ReportPortFailure(context, settings.LptBase, failure, "Reading the Eprom");
-    return;
-  }
+  const CommandOutcome outcome =
+      RunOnBoard(context, progress, settings.LptBase, "Reading the Eprom", [&] {
+        Read_Eprom(board, settings.LptBase, EpromSize, read);
+        return CommandOutcome::Done;
+      });
+  if (outcome != CommandOutcome::Done) return outcome;
   EpromImage = std::move(read);
   context.window.Show_Read_Image();
   progress.Hide();
   context.window.Align_Lists_And_Repaint();
+  return outcome;
 }
 
-void Write_Command(CommandContext& context, const PortSettings& settings, std::int32_t EpromSize,
-                   const MemoryImage& EpromImage) {
+CommandOutcome Write_Command(CommandContext& context, const PortSettings& settings,
+                             std::int32_t EpromSize, const MemoryImage& EpromImage) {
   PortIo* port = AcquirePort(context, settings.LptBase);
-  if (port == nullptr) return;
+  if (port == nullptr) return CommandOutcome::NoPort;
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, EpromSize);
   context.messages.Show("Will Write Eprom", Byte_Count_Text(EpromSize), MessageIcon::Information);
-  Board board{*port, context.timing, settings, context.progress, context.messages};
-  try {
-    Write_Eprom(board, settings.LptBase, EpromSize, EpromImage);
-  } catch (const PortFailure& failure) {
-    progress.Hide();
-    ReportPortFailure(context, settings.LptBase, failure, "Programming the Eprom");
-    return;
-  }
+  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
+  const CommandOutcome outcome =
+      RunOnBoard(context, progress, settings.LptBase, "Programming the Eprom", [&] {
+        switch (Write_Eprom(board, settings.LptBase, EpromSize, EpromImage)) {
+          case WriteOutcome::NotBlank:
+            return CommandOutcome::NotBlank;
+          case WriteOutcome::BadEprom:
+            return CommandOutcome::BadEprom;
+          case WriteOutcome::Programmed:
+            break;
+        }
+        return CommandOutcome::Done;
+      });
   progress.Hide();
+  // Whatever the run did to a simulated chip is in its file before anything else happens.
+  if (context.chipFile != nullptr && outcome != CommandOutcome::NotBlank)
+    context.chipFile->WriteBack(context.messages);
+  return outcome;
 }

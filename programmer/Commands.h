@@ -5,8 +5,10 @@
 
 #include "image/MemoryImage.h"
 #include "programmer/BoardTiming.h"
+#include "programmer/ChipFile.h"
 #include "programmer/PortSettings.h"
 #include "programmer/PortSource.h"
+#include "programmer/RunStop.h"
 #include "programmer/UserInterfaces.h"
 
 // What the read and write commands need of the main window besides its
@@ -28,15 +30,33 @@ struct CommandContext {
   Messages& messages;
   Progress& progress;
   CommandWindow& window;
+  // Asked between two locations: a run stops there when the program is to end.
+  const StopRequest* stop = nullptr;
+  // The simulated chip's file, written back after every programming run.
+  ChipFile* chipFile = nullptr;
+};
+
+// How a command ended. Every end but Done has been reported in a box, except
+// Stopped: the program is ending.
+enum class CommandOutcome {
+  Done,
+  NoPort,      // the port could not be had; nothing happened
+  PortFailed,  // the port stopped answering during the run
+  Stopped,     // the run stopped between two locations (control 00h)
+  NotBlank,    // the blank check refused the chip
+  BadEprom     // a location did not take its byte
 };
 
 // The "&Read Eprom" command: confirmation box, hourglass, progress, Read_Eprom,
 // then the window shows the image. When the port cannot be had, one critical
-// box says why and nothing else happens.
-void Read_Command(CommandContext& context, const PortSettings& settings,
-                  const std::string& EpromType, std::int32_t EpromSize, MemoryImage& EpromImage);
+// box says why and nothing else happens. A run that does not end well leaves
+// the image and the view as they were.
+CommandOutcome Read_Command(CommandContext& context, const PortSettings& settings,
+                            const std::string& EpromType, std::int32_t EpromSize,
+                            MemoryImage& EpromImage);
 
-// The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom.
-// The image and the view are never touched.
-void Write_Command(CommandContext& context, const PortSettings& settings, std::int32_t EpromSize,
-                   const MemoryImage& EpromImage);
+// The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom,
+// then a simulated chip is written back to its file. The image and the view
+// are never touched.
+CommandOutcome Write_Command(CommandContext& context, const PortSettings& settings,
+                             std::int32_t EpromSize, const MemoryImage& EpromImage);

@@ -1,11 +1,19 @@
 #include "programmer/DirectPort.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-
-#include <sys/io.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+
+namespace {
+constexpr const char* kUseTheDrivers =
+    " Load the port drivers (sudo modprobe parport_pc ppdev) so that the port is reached "
+    "through /dev/parportN.";
+}  // namespace
+
+#if defined(__x86_64__) || defined(__i386__)
+
+#include <sys/io.h>
 
 namespace {
 
@@ -38,8 +46,7 @@ class DirectPort final : public PortIo {
 std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t base, std::string& whyNot) {
   const int result = base + kRegisters <= kIopermLimit ? ::ioperm(base, kRegisters, 1) : ::iopl(3);
   if (result != 0) {
-    whyNot =
-        std::string("direct port access was refused (") + std::strerror(errno) + "): it needs root";
+    whyNot = Direct_Refusal_Text(errno, ::geteuid() == 0);
     return nullptr;
   }
   return std::make_unique<DirectPort>(base);
@@ -48,8 +55,20 @@ std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t base, std::string& whyNot) 
 #else
 
 std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t, std::string& whyNot) {
-  whyNot = "this machine has no x86 I/O ports for direct access";
+  whyNot = std::string("this machine has no x86 I/O ports for direct access.") + kUseTheDrivers;
   return nullptr;
 }
 
 #endif
+
+std::string Direct_Refusal_Text(int error, bool root) {
+  const std::string reason = std::string(" (") + std::strerror(error) + ").";
+  if (error == EPERM && !root)
+    return "direct port access needs root" + reason +
+           " Load the port drivers (sudo modprobe parport_pc ppdev) and join the group lp "
+           "(sudo usermod -aG lp $USER, then log in again), or run the program as root.";
+  if (error == EPERM)
+    return "the kernel refuses direct port access even to root" + reason +
+           " It does so under kernel lockdown (Secure Boot)." + kUseTheDrivers;
+  return "direct port access failed" + reason + kUseTheDrivers;
+}

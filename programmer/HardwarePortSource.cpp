@@ -3,6 +3,7 @@
 #include "programmer/BoardSimulator.h"
 #include "programmer/DirectPort.h"
 #include "programmer/PortSettings.h"
+#include "programmer/Ppdev.h"
 
 HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot,
                                        std::string devRoot, DirectOpener openDirect)
@@ -36,9 +37,7 @@ PortIo* HardwarePortSource::Acquire(std::int16_t base, std::string& whyNot) {
     held_ = openDirect_(address, cause);
     if (!held_)
       whyNot = "No /dev/parportN has the base address " + Base_Address_Text(base) + ", and " +
-               cause +
-               ". Load the port drivers (sudo modprobe parport_pc ppdev) and join the group lp, "
-               "run VeskEprom as root, or start VeskEprom with --simulate.";
+               cause + kSimulateHint;
   }
   if (held_) heldBase_ = base;
   return held_.get();

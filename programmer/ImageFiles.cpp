@@ -20,8 +20,9 @@ struct FdCloser {
 
 FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
                            Messages& messages) {
-  // Read-only: a write-protected image loads like any other.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Read-only: a write-protected image loads like any other. Non-blocking: a
+  // pipe or a device must not hang the program before it is refused below.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0 && errno == ENOENT) {
     // A name that does not exist yet is created empty and loads as an empty file.
     fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -31,6 +32,7 @@ FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
   struct stat st {};
   if (::fstat(fd, &st) != 0) return FileFailure(errno);
   if (S_ISDIR(st.st_mode)) return FileFailure(EISDIR);
+  if (!S_ISREG(st.st_mode)) return NotARegularFile();
 
   image.Recreate(size);
   const off_t length = st.st_size;

@@ -31,27 +31,29 @@ auto WithTiming(BoardTiming& timing, std::int32_t ioDelay, Protocol&& protocol) 
 void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image) {
   image.Recreate(size);
   WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
-    board_protocol::ReadLocations(board.port, timing, board.progress, board.settings, base,
-                                  image.Size(), image.Data());
+    board_protocol::ReadLocations(board.port, timing, board.progress, board.settings, board.stop,
+                                  base, image.Size(), image.Data());
   });
 }
 
 bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
   return WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
     return board_protocol::AllLocationsBlank(board.port, timing, board.progress, board.settings,
-                                             base, size);
+                                             board.stop, base, size);
   });
 }
 
-void Write_Eprom(Board& board, std::int16_t base, std::int32_t size, const MemoryImage& image) {
+WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
+                         const MemoryImage& image) {
   if (board.settings.VerifyEmpty && !Blank_Check(board, base, size)) {
     board.messages.Show("Warning !", "The Eprom is not Empty", MessageIcon::Information);
-    return;
+    return WriteOutcome::NotBlank;
   }
   // Never past the image's end, whatever size the caller passes.
   const std::int32_t count = std::min(size, image.Size());
-  WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
-    board_protocol::BurnLocations(board.port, timing, board.progress, board.messages,
-                                  board.settings, base, count, image.Data());
+  const bool programmed = WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
+    return board_protocol::BurnLocations(board.port, timing, board.progress, board.messages,
+                                         board.settings, board.stop, base, count, image.Data());
   });
+  return programmed ? WriteOutcome::Programmed : WriteOutcome::BadEprom;
 }

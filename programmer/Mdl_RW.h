@@ -6,6 +6,7 @@
 #include "programmer/BoardTiming.h"
 #include "programmer/PortIo.h"
 #include "programmer/PortSettings.h"
+#include "programmer/RunStop.h"
 #include "programmer/UserInterfaces.h"
 
 // What the board routines work through.
@@ -15,7 +16,12 @@ struct Board {
   const PortSettings& settings;  // IoDelay, ProgPulse, VerifyEmpty, MaxAttempts
   Progress& progress;
   Messages& messages;
+  // Asked between two locations; a run stopped for it throws RunStopped.
+  const StopRequest* stop = nullptr;
 };
+
+// How a programming pass ended; the two refusals have shown their box.
+enum class WriteOutcome { Programmed, NotBlank, BadEprom };
 
 // Re-creates `image` with `size` bytes and fills it from the chip, location 0 first.
 void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image);
@@ -25,4 +31,5 @@ bool Blank_Check(Board& board, std::int16_t base, std::int32_t size);
 
 // Burns the first `size` bytes of `image` into the chip, each verified after
 // every pulse; blank check first while VerifyEmpty is on.
-void Write_Eprom(Board& board, std::int16_t base, std::int32_t size, const MemoryImage& image);
+WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
+                         const MemoryImage& image);

@@ -30,8 +30,6 @@ class SystemPpdevCalls final : public PpdevCalls {
   }
 };
 
-constexpr const char* kSimulateHint = " Or start VeskEprom with --simulate.";
-
 std::string OpenRefusal(const std::string& device, int error) {
   switch (error) {
     case EACCES:

@@ -20,6 +20,9 @@ class PpdevCalls {
 
 std::unique_ptr<PpdevCalls> MakeSystemPpdevCalls();
 
+// The last words of every "No Port Access" explanation.
+inline constexpr const char* kSimulateHint = " Or try the board simulator: --simulate.";
+
 // N of the parportN under `procRoot`/sys/dev/parport whose base-addr (the
 // first number, decimal) is `base`; the lowest N when several are; -1 when none.
 int FindParportWithBase(const std::string& procRoot, std::uint16_t base);

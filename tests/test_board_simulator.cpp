@@ -30,18 +30,21 @@ struct Rig {
 };
 
 TEST(BoardSimulator, ProgramThenReadGivesTheImageBackAndTheChipIsNoLongerBlank) {
-  Rig rig;
-  rig.sim.MakeWeakCell(5, 3);
-  rig.image.At(5) = 0x00;
-  Write_Eprom(rig.board, 888, kSize, rig.image);
-  EXPECT_EQ(rig.Boxes(), Events{});
-  EXPECT_EQ(rig.sim.Stats().pulses, kSize + 2u);  // the weak cell took three
-  MemoryImage read;
-  Read_Eprom(rig.board, 888, kSize, read);
-  EXPECT_EQ(Contents(read), Contents(rig.image));
-  Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
-  EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
-  EXPECT_EQ(rig.sim.Chip(), Contents(rig.image));
+  for (const std::int32_t ioDelay : {0, 100}) {  // with delays: the timing users run
+    Rig rig;
+    rig.settings.IoDelay = ioDelay;
+    rig.sim.MakeWeakCell(5, 3);
+    rig.image.At(5) = 0x00;
+    Write_Eprom(rig.board, 888, kSize, rig.image);
+    EXPECT_EQ(rig.Boxes(), Events{});
+    EXPECT_EQ(rig.sim.Stats().pulses, kSize + 2u);  // the weak cell took three
+    MemoryImage read;
+    Read_Eprom(rig.board, 888, kSize, read);
+    EXPECT_EQ(Contents(read), Contents(rig.image));
+    Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
+    EXPECT_EQ(rig.Boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
+    EXPECT_EQ(rig.sim.Chip(), Contents(rig.image));
+  }
 }
 
 TEST(BoardSimulator, DeadCellGivesBadEpromWithEarlierLocationsProgrammedAndTheRestUntouched) {
@@ -87,26 +90,25 @@ TEST(BoardSimulator, CounterWrapsDirectionChoosesChipOrLatchAndCellsOnlyLoseOnes
   EXPECT_EQ(sim.Log().size(), 1u + 21u + 7u);
 }
 
-TEST(BoardSimulator, ChipFileMissingShortTooBigAndRoundTrip) {
-  const TempFolder folder;
-  const std::string path = (folder.path / "chip.bin").string();
-  std::string error;
-  BoardSimulator sim(888, 64);
-  sim.Chip()[3] = 0x00;
-  ASSERT_TRUE(sim.LoadChip(path, error)) << error;
-  EXPECT_EQ(sim.Chip(), Bytes(64, 0xFF));
-  sim.Chip()[63] = 0x42;
-  ASSERT_TRUE(sim.SaveChip(path, error)) << error;
-  BoardSimulator again(888, 64);
-  ASSERT_TRUE(again.LoadChip(path, error)) << error;
-  EXPECT_EQ(again.Chip(), sim.Chip());
-  WriteFile(path, "AB");
-  ASSERT_TRUE(again.LoadChip(path, error));
-  EXPECT_EQ(again.Chip()[1], 'B');
-  EXPECT_EQ(again.Chip()[2], 0xFF);
-  BoardSimulator small(888, 1);
-  EXPECT_FALSE(small.LoadChip(path, error));
-  EXPECT_NE(error.find("bigger"), std::string::npos);
+TEST(BoardSimulator, APulseProgramsWhatTheLinesCarriedWhileItLasted) {
+  // The data direction during the pulse counts, not the write that ends it.
+  struct Case {
+    std::uint8_t pulse, end, cell;
+  } const cases[] = {
+      {0x0E, 0x0A, 0x0F},  // the port drives 0Fh: the cell takes it
+      {0x0E, 0x22, 0x0F},  // ended straight into read state: taken all the same
+      {0x2E, 0x0A, 0xFF},  // the lines floated during the pulse: nothing taken
+  };
+  for (const Case& c : cases) {
+    BoardSimulator sim(888, 4);
+    sim.out(890, 0x08);
+    sim.out(890, 0x0A);
+    sim.out(888, 0x0F);
+    sim.out(890, c.pulse);
+    sim.out(890, c.end);
+    EXPECT_EQ(sim.Stats().pulses, 1u);
+    EXPECT_EQ(sim.Chip()[0], c.cell) << std::hex << int{c.pulse} << " " << int{c.end};
+  }
 }
 
 }  // namespace

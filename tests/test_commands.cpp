@@ -74,4 +74,43 @@ TEST(Read_Command, PortFailingHalfWayKeepsTheOldImageAndRestoresTheWindow) {
   EXPECT_TRUE(rig.ImageUntouched());
 }
 
+TEST(Write_Command, PortFailingHalfWayIsReportedAfterTheProgressBarIsHidden) {
+  Rig rig;
+  rig.settings.VerifyEmpty = false;
+  rig.rec.failingRead = 2;  // the second read-back
+  EXPECT_EQ(Write_Command(rig.context, rig.settings, 2048, rig.image), CommandOutcome::PortFailed);
+  const Events framing = rig.Framing();
+  ASSERT_EQ(framing.size(), 9u);
+  EXPECT_EQ(framing[4], "box:Will Write Eprom|2048 Byte|I");
+  EXPECT_EQ(framing[5], "hide");
+  EXPECT_EQ(framing[7].rfind("box:Port Error|Programming the Eprom stopped", 0), 0u) << framing[7];
+  EXPECT_EQ(framing[8], "idle");
+}
+
+struct AlwaysStop final : StopRequest {
+  bool Requested() const override { return true; }
+};
+
+TEST(Commands, AStoppedRunEndsQuietlyAndLeavesTheImage) {
+  const AlwaysStop stop;
+  for (bool read : {true, false}) {
+    Rig rig;
+    rig.context.stop = &stop;
+    const CommandOutcome outcome =
+        read ? Read_Command(rig.context, rig.settings, " 2716", 2048, rig.image)
+             : Write_Command(rig.context, rig.settings, 2048, rig.image);
+    EXPECT_EQ(outcome, CommandOutcome::Stopped);
+    const Events framing = rig.Framing();
+    EXPECT_EQ(std::count_if(framing.begin(), framing.end(),
+                            [](const std::string& e) { return e.starts_with("box:"); }),
+              1);  // the confirmation only
+    EXPECT_EQ(framing.back(), "idle");
+    const auto lastAccess =
+        std::find_if(rig.rec.events.rbegin(), rig.rec.events.rend(),
+                     [](const std::string& e) { return e == "R" || e[0] == 'C' || e[0] == 'D'; });
+    EXPECT_EQ(*lastAccess, "C00");
+    EXPECT_TRUE(rig.ImageUntouched());
+  }
+}
+
 }  // namespace

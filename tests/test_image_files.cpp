@@ -1,6 +1,7 @@
 // Loading raw images of every size against the chip's, and saving them
 // without ever losing the old file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +96,39 @@ TEST_F(ImageFilesTest, SaveReplacesTheFileWholeOrLeavesTheOldOneAsItWas) {
   EXPECT_EQ(ReadBytes(path), Contents(image));
   EXPECT_EQ(fs::status(path).permissions(), mode);
   EXPECT_EQ(Entries(), 1);  // no temporary file left behind either time
+}
+
+TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ::alarm(20);  // opening a FIFO for reading would block: fail rather than hang
+  for (const std::string& special : {fifo, std::string("/dev/null")}) {
+    MemoryImage image(16);
+    const FileResult loaded = Load_Image_File(special, 4096, image, boxes);
+    EXPECT_EQ(loaded.reason, "Not a regular file") << special;
+    EXPECT_EQ(image.Size(), 16);
+    EXPECT_EQ(Save_Image_File(special, MemoryImage(16)).reason, "Not a regular file") << special;
+  }
+  ::alarm(0);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_EQ(Entries(), 1);
+}
+
+TEST_F(ImageFilesTest, LongNamesAndLinksToRegularFilesSave) {
+  // The temporary file's name does not grow with the target's.
+  const std::string longName = (folder / std::string(250, 'n')).string();
+  MemoryImage image(32);
+  image.At(31) = 0x31;
+  ASSERT_TRUE(Save_Image_File(longName, image));
+  EXPECT_EQ(ReadBytes(longName), Contents(image));
+
+  fs::create_symlink(longName, folder / "link.bin");
+  image.At(0) = 0x01;
+  ASSERT_TRUE(Save_Image_File((folder / "link.bin").string(), image));
+  EXPECT_TRUE(fs::is_symlink(folder / "link.bin"));
+  EXPECT_EQ(ReadBytes(longName), Contents(image));
+  EXPECT_EQ(Entries(), 2);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
   image.At(0) = 0xA5;
   image.At(1) = 0x3C;
   image.At(2) = 0x77;
-  Write_Eprom(rig.board, 632, 4, image);
+  EXPECT_EQ(Write_Eprom(rig.board, 632, 4, image), WriteOutcome::BadEprom);
   Events expected{"C08", "d7", "C0A", "d7"};
   Then(expected, BurnLocation(1, 0xA5, 1));
   Then(expected, BurnLocation(2, 0x3C, 3));
@@ -87,11 +87,60 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
 TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
   Rig rig;
   rig.rec.reads = {0xFF, 0x00};
-  Write_Eprom(rig.board, 632, 3, MemoryImage(3));
+  EXPECT_EQ(Write_Eprom(rig.board, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
   Events expected = kStartReading;
   Then(expected, ReadLocation(1));
   Then(expected, {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"});
   EXPECT_EQ(rig.rec.events, expected);
+}
+
+// Says "stop" from its `stopAt`-th question on.
+struct StopAt final : StopRequest {
+  explicit StopAt(int n) : stopAt(n) {}
+  bool Requested() const override { return ++asked >= stopAt; }
+  int stopAt;
+  mutable int asked = 0;
+};
+
+TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
+  // Each routine, told to stop before its second location: the first one is
+  // complete, control goes to 00h, and nothing else happens.
+  const Events stopped{"C00"};
+  {
+    Rig rig;
+    const StopAt stop(2);
+    rig.board.stop = &stop;
+    MemoryImage image;
+    EXPECT_THROW(Read_Eprom(rig.board, 632, 3, image), RunStopped);
+    Events expected = kStartReading;
+    Then(expected, ReadLocation(1));
+    Then(expected, stopped);
+    EXPECT_EQ(rig.rec.events, expected);
+  }
+  {
+    Rig rig;
+    const StopAt stop(2);
+    rig.board.stop = &stop;
+    EXPECT_THROW(Blank_Check(rig.board, 632, 3), RunStopped);
+    Events expected = kStartReading;
+    Then(expected, ReadLocation(1));
+    Then(expected, stopped);
+    EXPECT_EQ(rig.rec.events, expected);
+  }
+  {
+    Rig rig;
+    rig.settings.VerifyEmpty = false;
+    rig.rec.reads = {0x11};
+    const StopAt stop(2);
+    rig.board.stop = &stop;
+    MemoryImage image(3);
+    image.At(0) = 0x11;
+    EXPECT_THROW(Write_Eprom(rig.board, 632, 3, image), RunStopped);
+    Events expected{"C08", "d7", "C0A", "d7"};
+    Then(expected, BurnLocation(1, 0x11, 1));
+    Then(expected, stopped);
+    EXPECT_EQ(rig.rec.events, expected);
+  }
 }
 
 }  // namespace

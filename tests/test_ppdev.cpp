@@ -9,6 +9,7 @@
 #include <map>
 
 #include "core_fakes.h"
+#include "programmer/DirectPort.h"
 #include "programmer/HardwarePortSource.h"
 
 namespace {
@@ -120,7 +121,7 @@ TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
   HardwarePortSource source(std::move(owned), root.string(), "/dev",
                             [&](std::uint16_t base, std::string& cause) -> std::unique_ptr<PortIo> {
                               direct.push_back(base);
-                              cause = "direct port access was refused: it needs root";
+                              cause = Direct_Refusal_Text(EPERM, false);
                               return nullptr;
                             });
   PortIo* first = source.Acquire(888, whyNot);  // parport1, found by its base address
@@ -132,13 +133,30 @@ TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
   EXPECT_EQ(calls[8], "open /dev/parport0");
 
   EXPECT_EQ(source.Acquire(632, whyNot), nullptr);
-  for (const char* part : {"632 (278h)", "needs root", "group lp", "--simulate"})
+  for (const char* part :
+       {"632 (278h), and direct port access needs root", "group lp", "--simulate"})
     EXPECT_NE(whyNot.find(part), std::string::npos) << whyNot;
   for (std::int16_t bad : {0, -888, 32766}) {
     EXPECT_EQ(source.Acquire(bad, whyNot), nullptr);
     EXPECT_NE(whyNot.find("not a usable base address"), std::string::npos);
   }
   EXPECT_EQ(direct, std::vector<int>{632});
+}
+
+TEST(DirectPort, RefusalSaysWhatFailedAndOnlyTellsOrdinaryUsersToBecomeRoot) {
+  const std::string user = Direct_Refusal_Text(EPERM, false);
+  const std::string lockedDown = Direct_Refusal_Text(EPERM, true);
+  const std::string other = Direct_Refusal_Text(EINVAL, true);
+  EXPECT_NE(user.find("needs root (Operation not permitted)"), std::string::npos) << user;
+  EXPECT_NE(user.find("group lp"), std::string::npos) << user;
+  for (const std::string& text : {lockedDown, other}) {
+    EXPECT_EQ(text.find("as root"), std::string::npos) << text;
+    EXPECT_EQ(text.find("needs root"), std::string::npos) << text;
+    EXPECT_NE(text.find("modprobe parport_pc ppdev"), std::string::npos) << text;
+  }
+  EXPECT_NE(lockedDown.find("(Operation not permitted)"), std::string::npos) << lockedDown;
+  EXPECT_NE(lockedDown.find("lockdown"), std::string::npos) << lockedDown;
+  EXPECT_NE(other.find("failed (Invalid argument)"), std::string::npos) << other;
 }
 
 }  // namespace

@@ -1,0 +1,179 @@
+#include "programmer/ChipFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "programmer/RawFiles.h"
+
+namespace {
+
+constexpr std::uint8_t kBlank = 0xFF;
+
+std::string CannotKeep(const std::string& path, const std::string& why) {
+  return "The simulated chip cannot be kept in " + path + ": " + why + ".";
+}
+
+// The folder the file lives in (a link's target's), where the safe
+// replacement creates its temporary file and renames it.
+std::string FolderProblem(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path target = fs::path(path);
+  if (fs::is_symlink(target, error)) target = fs::weakly_canonical(target, error);
+  const fs::path folder = target.parent_path().empty() ? "." : target.parent_path();
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0)
+    return errno == ENOENT ? "the folder " + folder.string() + " does not exist"
+                           : "the folder " + folder.string() + " cannot be reached (" +
+                                 std::strerror(errno) + ")";
+  if (!S_ISDIR(st.st_mode)) return folder.string() + " is not a folder";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    return "the folder " + folder.string() + " cannot be written (" + std::strerror(errno) + ")";
+  return {};
+}
+
+bool SameFile(int fd, const std::string& path) {
+  struct stat byFd {
+  }, byName{};
+  return ::fstat(fd, &byFd) == 0 && ::stat(path.c_str(), &byName) == 0 &&
+         byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
+}
+
+// A missing file: created empty and locked under its name (O_EXCL: of two
+// programs starting at once only one creates it), then given the blank chip,
+// which also proves there is room for it. Returns the locked descriptor,
+// -1 with `why`, or -2 when another program created it first.
+int CreateBlank(const std::string& path, std::size_t size, std::string& why) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return -2;
+    why = std::strerror(errno);
+    return -1;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);  // the other program locked it first; it is that one's file
+    return -2;
+  }
+  const std::vector<std::uint8_t> blank(size, kBlank);
+  std::size_t done = 0;
+  int error = 0;
+  while (done < size && error == 0) {
+    const ssize_t put = ::write(fd, blank.data() + done, size - done);
+    if (put < 0 && errno != EINTR) error = errno;
+    if (put > 0) done += static_cast<std::size_t>(put);
+  }
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(path.c_str());
+    ::close(fd);
+    why = std::strerror(error);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::string ChipNotSavedText(const std::string& path, const std::string& reason) {
+  return "The simulated chip cannot be saved to " + path + "\r" + reason;
+}
+
+std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<std::uint8_t>& chip,
+                                         std::string& whyNot) {
+  if (const std::string problem = FolderProblem(path); !problem.empty()) {
+    whyNot = CannotKeep(path, problem);
+    return nullptr;
+  }
+  // A file replaced by another program between our open and our lock is
+  // opened again: the lock must be on the file that bears the name.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+      std::string why;
+      const int created = CreateBlank(path, chip.size(), why);
+      if (created == -2) continue;  // somebody else's now: look at it again
+      if (created < 0) {
+        whyNot = CannotKeep(path, why);
+        return nullptr;
+      }
+      std::fill(chip.begin(), chip.end(), kBlank);
+      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, created));
+    }
+    if (fd < 0) {
+      whyNot = CannotKeep(path, std::strerror(errno));
+      return nullptr;
+    }
+    struct stat st {};
+    std::string problem;
+    if (::fstat(fd, &st) != 0)
+      problem = std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+      problem = "it is not a regular file";
+    else if (static_cast<std::uint64_t>(st.st_size) > chip.size())
+      // Cutting it would lose the rest of the file at the next write-back.
+      problem =
+          "the file is bigger than the simulated chip (" + std::to_string(chip.size()) + " bytes)";
+    else if (::access(path.c_str(), W_OK) != 0)
+      problem = std::string("the file cannot be written (") + std::strerror(errno) + ")";
+    if (!problem.empty()) {
+      ::close(fd);
+      whyNot = CannotKeep(path, problem);
+      return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      whyNot = "The simulated chip in " + path +
+               " is in use by another VeskEprom or vesk: only one program at a time may "
+               "use a chip file.";
+      return nullptr;
+    }
+    if (!SameFile(fd, path)) {
+      ::close(fd);
+      continue;
+    }
+    std::vector<std::uint8_t> loaded(chip.size(), kBlank);
+    if (const int error = ReadFully(fd, loaded.data(), static_cast<std::size_t>(st.st_size));
+        error != 0) {
+      ::close(fd);
+      whyNot =
+          "The simulated chip cannot be loaded from " + path + ": " + std::strerror(error) + ".";
+      return nullptr;
+    }
+    chip = std::move(loaded);
+    return std::unique_ptr<ChipFile>(new ChipFile(path, chip, fd));
+  }
+  whyNot = CannotKeep(path, "another program keeps replacing it");
+  return nullptr;
+}
+
+ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, int lockFd)
+    : path_(std::move(path)), chip_(chip), lockFd_(lockFd) {}
+
+ChipFile::~ChipFile() {
+  ::close(lockFd_);
+}
+
+FileResult ChipFile::Save() {
+  int newFd = -1;
+  const FileResult result = ReplaceFile(path_, chip_.data(), chip_.size(), &newFd);
+  if (result) {
+    // The new file took the name already locked; the old one goes with its lock.
+    ::close(lockFd_);
+    lockFd_ = newFd;
+  }
+  return result;
+}
+
+bool ChipFile::WriteBack(Messages& messages) {
+  const FileResult result = Save();
+  if (!result)
+    messages.Show(kChipFileTitle, ChipNotSavedText(path_, result.reason), MessageIcon::Critical);
+  return result.ok;
+}

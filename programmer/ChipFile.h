@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "programmer/ImageFiles.h"
+#include "programmer/UserInterfaces.h"
+
+// The file behind --simulate=CHIP.bin, which always holds the simulated chip:
+// it is loaded at start, written back (through the safe replacement) after
+// every programming run and when the program ends. It is locked (flock) for
+// as long as this object lives, so a second program on the same file is
+// refused instead of overwriting the first one's programming.
+class ChipFile {
+ public:
+  // Checks that the file can be kept (its folder exists and may be written;
+  // the file, if there, is a regular file we may write, no bigger than
+  // `chip`), locks it and loads it into `chip`: its bytes at the start, FFh
+  // after them. A missing file is a blank chip, written at once. nullptr,
+  // with `whyNot` one sentence naming the file, when the file cannot be used.
+  static std::unique_ptr<ChipFile> Open(const std::string& path, std::vector<std::uint8_t>& chip,
+                                        std::string& whyNot);
+  ~ChipFile();
+  ChipFile(const ChipFile&) = delete;
+  ChipFile& operator=(const ChipFile&) = delete;
+
+  // Writes the chip to the file; the old contents stay on failure.
+  FileResult Save();
+  // Save(), with a critical box naming the file and the reason when it fails.
+  bool WriteBack(Messages& messages);
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  ChipFile(std::string path, const std::vector<std::uint8_t>& chip, int lockFd);
+
+  std::string path_;
+  const std::vector<std::uint8_t>& chip_;
+  int lockFd_;  // the file as it stands under its name, locked
+};
+
+// Title and lead of the box for a write-back that failed.
+inline constexpr const char* kChipFileTitle = "Simulated Chip";
+std::string ChipNotSavedText(const std::string& path, const std::string& reason);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "programmer/RunStop.h"
+
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) ask the program
+// to end, cleanly: a run stops between two locations, the simulated chip is
+// written back, and the program exits with 128 + the signal's number.
+// The handler only notes the signal and writes one byte into a pipe (the
+// self-pipe): a run asks Requested(), an event loop watches ReadFd().
+// One object per program, made early in main().
+class TerminationSignals final : public StopRequest {
+ public:
+  TerminationSignals();
+  ~TerminationSignals() override;  // the default handling comes back
+  TerminationSignals(const TerminationSignals&) = delete;
+  TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+  bool Requested() const override { return Received() != 0; }
+  // The first of the three signals that arrived; 0 while none has.
+  int Received() const;
+  // Readable once a signal has arrived.
+  int ReadFd() const { return readFd_; }
+  // Empties the pipe, after ReadFd() was seen readable.
+  void Drain() const;
+  // The exit status for the signal received: 128 + its number.
+  int ExitStatus() const { return 128 + Received(); }
+
+ private:
+  int readFd_ = -1;
+};
+
+// File-size limits and closed pipes become write errors that the programs
+// report (EFBIG, EPIPE) instead of signals that kill them half-way.
+void IgnoreWriteSignals();
