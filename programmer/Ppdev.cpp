@@ -131,6 +131,19 @@ PpdevPort::PpdevPort(PpdevCalls& calls, int fd, std::string device, std::uint16_
     : calls_(calls), fd_(fd), device_(std::move(device)), base_(base) {}
 
 PpdevPort::~PpdevPort() {
+  // Every claim of the port, ours or the next program's, starts with the
+  // kernel's control 0Ch: a programming pulse with the data latch on the
+  // lines. Left with the board off and FFh in the latch, such a pulse
+  // programs nothing.
+  if (!failed_) {
+    try {
+      if (lines_ != control_value::kOff || dataInput_)
+        out(static_cast<std::uint16_t>(base_ + 2), control_value::kOff);
+      out(base_, 0xFF);
+    } catch (const PortFailure&) {
+      // The port stopped answering: there is nothing more to tell it.
+    }
+  }
   calls_.Ioctl(fd_, PPRELEASE, nullptr);
   calls_.Close(fd_);
 }
@@ -146,6 +159,7 @@ void PpdevPort::Call(unsigned long request, void* arg, const char* what) {
 void PpdevPort::WriteControlLines(std::uint8_t value) {
   unsigned char lines = value & 0x0F;
   Call(PPWCONTROL, &lines, "Writing the control register");
+  lines_ = lines;
 }
 
 void PpdevPort::SetDataInput(bool input) {

@@ -37,6 +37,7 @@ class PpdevPort final : public PortIo {
   // what is missing and how to get it.
   static std::unique_ptr<PpdevPort> Open(PpdevCalls& calls, const std::string& device,
                                          std::uint16_t base, std::string& whyNot);
+  // Leaves the board off and FFh in the data latch, then releases the port.
   ~PpdevPort() override;
 
   // Data at base, control at base + 2. The kernel keeps only control bits 0-3
@@ -58,5 +59,6 @@ class PpdevPort final : public PortIo {
   std::string device_;
   std::uint16_t base_;
   bool dataInput_ = false;
+  std::uint8_t lines_ = 0x0C;  // control bits 0-3 as last written; a claim leaves 0Ch
   bool failed_ = false;
 };

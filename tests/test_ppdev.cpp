@@ -111,7 +111,23 @@ TEST_F(PpdevTest, ClaimsOnceThenTranslatesControlBitsAndDirectionInASafeOrder) {
   EXPECT_TRUE(port->Failed());
   fake.calls.clear();
   port.reset();
-  EXPECT_EQ(fake.calls, (Events{"RELEASE", "close"}));
+  EXPECT_EQ(fake.calls, (Events{"RELEASE", "close"}));  // a failed port is told nothing more
+}
+
+TEST_F(PpdevTest, ReleaseLeavesTheBoardOffAndTheLatchAtFFh) {
+  // The next claim pulses whatever the latch holds into the chip: FFh programs nothing.
+  for (const auto& [last, release] : std::vector<std::pair<std::uint8_t, Events>>{
+           {0x22, {"WCONTROL 00", "DATADIR 0", "WDATA FF", "RELEASE", "close"}},
+           {0x00, {"WDATA FF", "RELEASE", "close"}}}) {
+    fake.calls.clear();
+    auto port = OpenPort();
+    ASSERT_NE(port, nullptr) << whyNot;
+    port->out(888, 0x12);
+    port->out(890, last);
+    fake.calls.clear();
+    port.reset();
+    EXPECT_EQ(fake.calls, release) << int(last);
+  }
 }
 
 TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
@@ -129,8 +145,8 @@ TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
   EXPECT_EQ(source.Acquire(888, whyNot), first);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "CLAIM"), 1);
   EXPECT_NE(source.Acquire(956, whyNot), nullptr);
-  EXPECT_EQ(calls[6], "RELEASE");  // the old port goes before the new one is opened
-  EXPECT_EQ(calls[8], "open /dev/parport0");
+  EXPECT_EQ(calls[7], "RELEASE");  // the old port goes before the new one is opened
+  EXPECT_EQ(calls[9], "open /dev/parport0");
 
   EXPECT_EQ(source.Acquire(632, whyNot), nullptr);
   for (const char* part :

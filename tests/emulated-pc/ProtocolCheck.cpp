@@ -390,6 +390,12 @@ std::vector<ExpectedAccess> expectedAccesses(const RunPlan& plan) {
   ExpectedBuilder run;
   if (plan.command != BoardCommand::Write || plan.blankCheck) readPass(run, plan.locations);
   if (plan.command == BoardCommand::Write) programPass(run, plan.image, plan.locations);
+  if (plan.driver == PortDriver::Ppdev) {
+    // Before the release: the board off, and FFh in the latch for the next
+    // claim's pulse, which then programs nothing.
+    if (plan.command != BoardCommand::Write) run.control(kOff, "board off before the release");
+    run.data(kChipReads, "latch at FFh before the release");
+  }
   return run.accesses;
 }
 
