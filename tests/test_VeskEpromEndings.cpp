@@ -40,11 +40,13 @@ class VirtualDisplay {
       ::_exit(127);
     }
     ::close(fds[1]);
-    char number[16] = {};
-    const ssize_t got = ::read(fds[0], number, sizeof number - 1);  // written once it is ready
+    // Xvfb writes the display's number and a line feed once it takes clients.
+    std::string number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     ::close(fds[0]);
-    // Built by appending: gcc 12 misreads ":" + string (-Wrestrict).
-    if (got > 0) name_.append(":").append(number, static_cast<std::size_t>(got) - 1);
+    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
+      name_ = ":" + number;
   }
   ~VirtualDisplay() { Stop(); }
   VirtualDisplay(const VirtualDisplay&) = delete;
@@ -112,18 +114,32 @@ class VeskEpromEndings : public ::testing::Test {
     return {static_cast<std::size_t>(end - chip.begin()), restBlank};
   }
   // Action menu, Write Eprom, then OK on the confirmation: a 2732 run of
-  // 4096 locations with 1 ms pulses, more than four seconds.
-  static void StartProgramming(const VirtualDisplay& display) {
-    ASSERT_TRUE(display.Xdo("search --sync --name 'Vesk Eprom' windowfocus --sync %1"));
+  // 4096 locations with 1 ms pulses, more than four seconds. Every step is
+  // polled for: keys that arrive before the window is ready are sent again.
+  void StartProgramming(const VirtualDisplay& display) const {
+    const auto visible = [&](const std::string& title) {
+      return display.Xdo("search --onlyvisible --name '^" + title + "'");
+    };
+    const auto focus = [&](const std::string& title) {
+      return display.Xdo("search --onlyvisible --name '^" + title + "' windowfocus --sync %1");
+    };
+    ASSERT_TRUE(WaitFor([&] { return focus("Vesk Eprom Programmer"); }, seconds(90)))
+        << "the main window did not appear on " << display.Name() << "\n"
+        << Errors();
     bool confirmation = false;
-    for (int attempt = 0; attempt < 3 && !confirmation; ++attempt) {
-      display.Xdo("key alt+a");
-      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-      display.Xdo("key w");
-      confirmation = display.Xdo("search --sync --name 'Will Write Eprom'");
+    for (int attempt = 0; attempt < 10 && !confirmation; ++attempt) {
+      display.Xdo("key --clearmodifiers Escape alt+a w");
+      confirmation = WaitFor([&] { return visible("Will Write Eprom"); }, seconds(5));
     }
-    ASSERT_TRUE(confirmation) << "the Write command could not be started";
-    ASSERT_TRUE(display.Xdo("key Return"));
+    ASSERT_TRUE(confirmation) << "the Write command's confirmation did not appear";
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          focus("Will Write Eprom");
+          display.Xdo("key --clearmodifiers Return");
+          return WaitFor([&] { return !visible("Will Write Eprom"); }, seconds(2));
+        },
+        seconds(90)))
+        << "the confirmation did not close";
   }
 
   TempFolder folder_;
@@ -183,11 +199,11 @@ TEST_F(VeskEpromEndings, AProgrammingRunIsInTheChipFileBeforeTheProgramEnds) {
   VirtualDisplay display;
   ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
   const pid_t program = RunOn(display).Start();
-  StartProgramming(display);
-  EXPECT_TRUE(WaitFor([&] { return ProgrammedPrefix().first >= k2732; }, seconds(120)));
+  ASSERT_NO_FATAL_FAILURE(StartProgramming(display));
+  EXPECT_TRUE(WaitFor([&] { return ProgrammedPrefix().first >= k2732; }, seconds(180)));
   EXPECT_EQ(::waitpid(program, nullptr, WNOHANG), 0) << "still running";
   ::kill(program, SIGTERM);
-  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM));
+  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM)) << Errors();
   EXPECT_EQ(ProgrammedPrefix(), std::make_pair(k2732, true));
 }
 
@@ -197,7 +213,7 @@ TEST_F(VeskEpromEndings, ARunEndedByCtrlCOrByALostDisplayKeepsWhatItProgrammed) 
     VirtualDisplay display;
     ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
     const pid_t program = RunOn(display).Start();
-    StartProgramming(display);
+    ASSERT_NO_FATAL_FAILURE(StartProgramming(display));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     if (lostDisplay)
       display.Stop();
@@ -205,7 +221,7 @@ TEST_F(VeskEpromEndings, ARunEndedByCtrlCOrByALostDisplayKeepsWhatItProgrammed) 
       ::kill(program, SIGINT);
     // The run stops between two locations: every location before the stop
     // holds its byte, every one after it is still blank.
-    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(lostDisplay ? 1 : 130));
+    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(lostDisplay ? 1 : 130)) << Errors();
     const auto [programmed, restBlank] = ProgrammedPrefix();
     EXPECT_TRUE(restBlank) << lostDisplay;
     EXPECT_LT(programmed, k2732) << lostDisplay;

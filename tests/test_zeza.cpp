@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ConverterTestSupport.h"
+#include "ProgramRun.h"
 
 namespace {
 
@@ -123,6 +124,33 @@ TEST_F(ZezaProgram, PatternConvertsEveryMatchAndRefusesFilesOf4GiB) {
   EXPECT_EQ(result.created, (std::set<std::string>{"a.hex", "b.hex"}));
   EXPECT_EQ(ReadFile(Path("b.hex")), ":0100000032CD\r\n:00000001FF\r\n");
   EXPECT_EQ(result.errors, kBanner + "File is too large!!! (big.bin)\n");
+}
+
+TEST_F(ZezaProgram, AFileSizeLimitIsAWriteErrorThatIsReportedNotADeath) {
+  WriteFile(Path("big.bin"), RandomBytes(65536, 1));
+  ProgramRun run;
+  run.argv = {ZEZA_PATH, "big.bin"};
+  run.folder = Path(".");
+  run.errorFile = Path(".stderr");
+  run.env = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+  run.fileSizeLimit = 4096;
+  EXPECT_EQ(DescribeStatus(WaitForExit(run.Start())), Exited(0));
+  EXPECT_EQ(ReadFile(Path(".stderr")), kBanner + "Error Reading File " +
+                                           std::filesystem::canonical(Path("big.bin")).string() +
+                                           "\n");
+  EXPECT_LE(std::filesystem::file_size(Path("big.hex")), 4096u);
+}
+
+TEST_F(ZezaProgram, AReaderThatGoesAwayLosesTheMessagesNotTheConversion) {
+  // 300 records with bad checksums: 300 messages for a reader that reads one line.
+  std::string hex;
+  for (int i = 0; i < 300; ++i) hex += ":0100000041BF\r\n";
+  WriteFile(Path("bad.hex"), hex + ":00000001FF\r\n");
+  const std::string command = "cd '" + Path(".") + "' && (env -u DISPLAY -u WAYLAND_DISPLAY " +
+                              ZEZA_PATH + " bad.hex 2>&1; echo $? >status) | head -n 1 >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(Path("status")), "0\n");
+  EXPECT_EQ(ReadFile(Path("bad.bin")), std::string(300, 'A'));
 }
 
 }  // namespace
