@@ -37,11 +37,19 @@ TerminationSignals::TerminationSignals() {
   action.sa_handler = NoteSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (const int signal : kSignals) ::sigaction(signal, &action, nullptr);
+  for (const int signal : kSignals) {
+    // A signal ignored from the start stays ignored: nohup's SIGHUP, the
+    // SIGINT of a job a shell started in the background.
+    struct sigaction before {};
+    ::sigaction(signal, nullptr, &before);
+    if (before.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &action, nullptr);
+    handled_.push_back(signal);
+  }
 }
 
 TerminationSignals::~TerminationSignals() {
-  for (const int signal : kSignals) std::signal(signal, SIG_DFL);
+  for (const int signal : handled_) std::signal(signal, SIG_DFL);
   if (gWriteFd >= 0) ::close(gWriteFd);
   if (readFd_ >= 0) ::close(readFd_);
   gWriteFd = -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "programmer/RunStop.h"
 
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) ask the program
@@ -7,6 +9,7 @@
 // written back, and the program exits with 128 + the signal's number.
 // The handler only notes the signal and writes one byte into a pipe (the
 // self-pipe): a run asks Requested(), an event loop watches ReadFd().
+// A signal that was ignored when the program started (nohup) stays ignored.
 // One object per program, made early in main().
 class TerminationSignals final : public StopRequest {
  public:
@@ -27,6 +30,7 @@ class TerminationSignals final : public StopRequest {
 
  private:
   int readFd_ = -1;
+  std::vector<int> handled_;  // the signals whose handler this object installed
 };
 
 // File-size limits and closed pipes become write errors that the programs

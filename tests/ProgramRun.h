@@ -25,11 +25,13 @@ struct ProgramRun {
   std::string folder = ".";
   std::string errorFile = "/dev/null";  // standard error goes here
   std::optional<rlim_t> fileSizeLimit;  // bytes
+  std::vector<int> ignoredSignals;      // ignored from the start, as nohup does
 
   pid_t Start() const {
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     for (int number : {SIGXFSZ, SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
+    for (int number : ignoredSignals) std::signal(number, SIG_IGN);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -193,6 +193,17 @@ TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFile) {
     EXPECT_FALSE(ChipFileLocked());
     EXPECT_EQ(OtherFiles(), std::vector<std::string>{});
   }
+
+  // Started under nohup, the closed terminal's SIGHUP does not end it.
+  ProgramRun nohup = Run(chip_);
+  nohup.ignoredSignals = {SIGHUP};
+  const pid_t program = nohup.Start();
+  ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
+  ::kill(program, SIGHUP);
+  EXPECT_FALSE(
+      WaitFor([&] { return ::waitpid(program, nullptr, WNOHANG) == program; }, seconds(1)));
+  ::kill(program, SIGTERM);
+  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM));
 }
 
 TEST_F(VeskEpromEndings, AProgrammingRunIsInTheChipFileBeforeTheProgramEnds) {
