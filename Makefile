@@ -17,7 +17,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOW=ON -DVESK_TESTS=ON -DVESK_BENCH=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=ON -DVESK_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -29,8 +29,7 @@ test-plain: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON \
-	      -DVESK_WINDOW=OFF -DVESK_BENCH=OFF
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON -DVESK_BENCH=OFF
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
@@ -45,13 +44,13 @@ test-fuzz: deps
 bench: build
 	bench/run-all $(BUILD)
 
-# The README's picture: VeskEprom under Xvfb reads a simulated chip holding a
-# recognisable pattern and saves its window. Runs in the build tree, where
-# the start-up's empty default.bin may land.
+# The README's picture: VeskEprom's window under Xvfb after reading a simulated
+# chip that holds a recognisable pattern. Runs in the build tree, where the
+# start-up's empty default.bin may land.
 screenshot: build
 	mkdir -p docs
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" \
-	  ./VeskEprom --simulate --screenshot=$(CURDIR)/docs/screenshot.png
+	  tools/screenshot $(CURDIR)/docs/screenshot.png
 
 install: build
 	cmake --install $(BUILD)

@@ -10,13 +10,13 @@
 #include <random>
 #include <string>
 
-#include "image/CheckSum.h"
-#include "programmer/BoardControl.h"
-#include "programmer/BoardProtocols.h"
-#include "programmer/BoardSimulator.h"
-#include "programmer/BoardTiming.h"
-#include "programmer/DelayLoop.h"
-#include "programmer/Mdl_RW.h"
+#include "BoardControl.h"
+#include "BoardProtocols.h"
+#include "BoardRoutines.h"
+#include "BoardSimulator.h"
+#include "BoardTiming.h"
+#include "CheckSum.h"
+#include "DelayLoop.h"
 
 namespace {
 

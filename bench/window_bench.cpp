@@ -13,8 +13,8 @@
 #include <memory>
 #include <random>
 
-#include "mainwindow/FrmMain.h"
-#include "programmer/BoardSimulator.h"
+#include "BoardSimulator.h"
+#include "FrmMain.h"
 
 namespace {
 

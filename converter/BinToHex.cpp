@@ -1,12 +1,12 @@
-#include "converter/BinToHex.h"
+#include "BinToHex.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
-#include "converter/FileAccess.h"
-#include "converter/HexRecords.h"
-#include "converter/MessageTexts.h"
+#include "FileAccess.h"
+#include "HexRecords.h"
+#include "MessageTexts.h"
 
 namespace {
 
@@ -24,7 +24,6 @@ int BinToHex(const std::string& input_path, const std::string& output_target, st
   if (!output) return 0;
 
   const InputBuffer image = ReadWhole(input.get(), size);
-  input.Close();
   const std::unique_ptr<char[]> text(
       image ? new (std::nothrow) char[HexTextBound(kChunkBytes) + kEndOfFileRecordLength]
             : nullptr);
@@ -41,7 +40,7 @@ int BinToHex(const std::string& input_path, const std::string& output_target, st
       std::memcpy(text.get() + length, kEndOfFileRecord, kEndOfFileRecordLength);
       length += kEndOfFileRecordLength;
     }
-    if (!WriteAll(output.get(), text.get(), length)) {
+    if (writeAll(output.get(), text.get(), length) != 0) {
       messages.ShowMessage(ErrorReadingFile(input_path));
       return 0;
     }
@@ -49,7 +48,7 @@ int BinToHex(const std::string& input_path, const std::string& output_target, st
   } while (begin < size);
 
   // A write that fails late (a full disk on a network file system) shows up here.
-  if (!output.Close()) {
+  if (output.close() != 0) {
     messages.ShowMessage(ErrorReadingFile(input_path));
     return 0;
   }

@@ -1,4 +1,4 @@
-#include "converter/FileAccess.h"
+#include "FileAccess.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -8,31 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "converter/FileNames.h"
-
-FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
-  if (this != &other) {
-    Close();
-    fd_ = other.Release();
-  }
-  return *this;
-}
-
-FileDescriptor::~FileDescriptor() {
-  Close();
-}
-
-int FileDescriptor::Release() {
-  const int fd = fd_;
-  fd_ = -1;
-  return fd;
-}
-
-bool FileDescriptor::Close() {
-  if (fd_ < 0) return true;
-  const int fd = Release();
-  return ::close(fd) == 0;
-}
+#include "FileNames.h"
 
 FileDescriptor OpenInput(const std::string& path) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -89,25 +65,8 @@ InputBuffer ReadWhole(int fd, std::uint64_t size) {
   if (whole_pages > 0) ::madvise(buffer.data_, whole_pages, MADV_HUGEPAGE);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  // One read as far as the system allows; it hands out at most about 2 GiB at a time.
-  std::uint64_t done = 0;
-  while (done < size) {
-    const ssize_t got = ::read(fd, buffer.data_ + done, size - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return {};
-    done += static_cast<std::uint64_t>(got);
-  }
+  std::size_t got = 0;
+  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) != 0 || got != size)
+    return {};
   return buffer;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  while (size > 0) {
-    const ssize_t put = ::write(fd, bytes, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
 }

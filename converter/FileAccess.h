@@ -4,25 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// A file descriptor that is closed when it goes out of scope.
-class FileDescriptor {
- public:
-  FileDescriptor() = default;
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
-  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
-  ~FileDescriptor();
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  int Release();
-  // Closes now; false when the system reports an error, which for an output
-  // can be a write that failed late.
-  bool Close();
-
- private:
-  int fd_ = -1;
-};
+#include "FileDescriptor.h"
 
 // Opens an existing regular file for reading. Folders, devices and pipes
 // count as files that cannot be opened: zeza converts files only, and must
@@ -56,6 +38,3 @@ class InputBuffer {
 // Exactly `size` bytes read from the start of `fd` into a buffer of that
 // size; empty when the read fails, falls short, or the memory is not there.
 InputBuffer ReadWhole(int fd, std::uint64_t size);
-
-// Writes all of `data`; false on any error.
-bool WriteAll(int fd, const void* data, std::size_t size);

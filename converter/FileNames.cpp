@@ -1,14 +1,14 @@
-#include "converter/FileNames.h"
+#include "FileNames.h"
 
 #include <sys/stat.h>
+
+#include "AsciiCase.h"
 
 SplitName SplitExtension(const std::string& name) {
   const auto dot = name.rfind('.');
   if (dot == std::string::npos) return {name, ""};
   SplitName split{name.substr(0, dot), name.substr(dot + 1)};
-  for (char& c : split.extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  split.extension = asciiLower(split.extension);
   return split;
 }
 

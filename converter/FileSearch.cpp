@@ -1,4 +1,4 @@
-#include "converter/FileSearch.h"
+#include "FileSearch.h"
 
 #include <sys/stat.h>
 
@@ -6,13 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace {
-
-char FoldCase(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
+#include "AsciiCase.h"
 
 bool MatchesWildcard(const std::string& pattern, const std::string& name) {
   // Greedy scan that goes back to the last "*" on a mismatch: linear in
@@ -24,7 +18,7 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name) {
       star = p++;
       star_n = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+               (pattern[p] == '?' || asciiLower(pattern[p]) == asciiLower(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string::npos) {

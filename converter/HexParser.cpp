@@ -1,11 +1,11 @@
-#include "converter/HexParser.h"
+#include "HexParser.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 
-#include "converter/MessageTexts.h"
+#include "MessageTexts.h"
 
 namespace {
 

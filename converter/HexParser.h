@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "converter/Messages.h"
+#include "Messages.h"
 
 // Where the data bytes of a HEX file go: the output file in zeza, memory in
 // tests and in the fuzzer.

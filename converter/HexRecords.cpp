@@ -1,22 +1,11 @@
-#include "converter/HexRecords.h"
+#include "HexRecords.h"
 
-#include <array>
-#include <cstring>
+#include "HexDigits.h"
 
 namespace {
 
-// The two upper-case digits of every byte value, looked up rather than computed.
-constexpr std::array<std::array<char, 2>, 256> MakeDigitPairs() {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  std::array<std::array<char, 2>, 256> pairs{};
-  for (unsigned v = 0; v < 256; ++v) pairs[v] = {kDigits[v >> 4], kDigits[v & 0xF]};
-  return pairs;
-}
-constexpr auto kDigitPairs = MakeDigitPairs();
-
 inline char* PutByte(char* out, unsigned value) {
-  std::memcpy(out, kDigitPairs[value & 0xFF].data(), 2);
-  return out + 2;
+  return putHexByte(out, static_cast<std::uint8_t>(value));
 }
 
 // Header, data and checksum of one record; the checksum makes the sum of all

@@ -1,8 +1,8 @@
-#include "converter/HexToBin.h"
+#include "HexToBin.h"
 
-#include "converter/FileAccess.h"
-#include "converter/HexParser.h"
-#include "converter/MessageTexts.h"
+#include "FileAccess.h"
+#include "HexParser.h"
+#include "MessageTexts.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ class FileSink : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
   bool Write(const std::uint8_t* data, std::size_t size) override {
-    return WriteAll(fd_, data, size);
+    return writeAll(fd_, data, size) == 0;
   }
 
  private:
@@ -27,7 +27,6 @@ int HexToBin(const std::string& input_path, const std::string& output_target, st
   if (!output) return 0;
 
   const InputBuffer text = ReadWhole(input.get(), size);
-  input.Close();
   if (!text) {
     messages.ShowMessage(ErrorReadingFile(input_path));
     return 0;
@@ -36,7 +35,7 @@ int HexToBin(const std::string& input_path, const std::string& output_target, st
   FileSink sink(output.get());
   const HexReadEnd end = ReadHexRecords(text.data(), size, sink, messages);
   // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (!output.Close() || end == HexReadEnd::WriteFailed) {
+  if (output.close() != 0 || end == HexReadEnd::WriteFailed) {
     messages.ShowMessage(ErrorReadingFile(input_path));
     return 0;
   }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/Messages.h"
+#include "Messages.h"
 
 // Turns the Intel HEX file `input_path` of `size` bytes into a raw binary
 // file, created as a new file under the first free one of `output_target`,

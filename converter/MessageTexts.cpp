@@ -1,26 +1,14 @@
-#include "converter/MessageTexts.h"
+#include "MessageTexts.h"
 
-namespace {
-
-std::string HexWithoutLeadingZeros(unsigned value) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  do {
-    text.insert(text.begin(), kDigits[value & 0xF]);
-    value >>= 4;
-  } while (value != 0);
-  return text;
-}
-
-}  // namespace
+#include "HexDigits.h"
 
 std::string ErrorReadingFile(const std::string& input_path) {
   return "Error Reading File " + input_path;
 }
 
 std::string BadChecksum(std::uint8_t found, std::uint8_t calculated) {
-  return "Bad checksum!! Hex = " + HexWithoutLeadingZeros(found) +
-         " - Calculated = " + HexWithoutLeadingZeros(calculated);
+  return "Bad checksum!! Hex = " + hexWithoutLeadingZeros(found) +
+         " - Calculated = " + hexWithoutLeadingZeros(calculated);
 }
 
 std::string CantFindFile(const std::string& argument) {

@@ -1,12 +1,12 @@
-#include "converter/Zeza.h"
+#include "Zeza.h"
 
 #include <cstdint>
 
-#include "converter/BinToHex.h"
-#include "converter/FileNames.h"
-#include "converter/FileSearch.h"
-#include "converter/HexToBin.h"
-#include "converter/MessageTexts.h"
+#include "BinToHex.h"
+#include "FileNames.h"
+#include "FileSearch.h"
+#include "HexToBin.h"
+#include "MessageTexts.h"
 
 void RunZeza(const std::vector<std::string>& arguments, ConverterMessages& messages) {
   if (arguments.size() != 1) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/Messages.h"
+#include "Messages.h"
 
 // One run of zeza: `arguments` are its command-line arguments without the
 // program's name. Exactly one is expected, a file name or a pattern with "*"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "converter/MessageBoxModule.h"
-#include "mainwindow/BoxTitle.h"
+#include "BoxTitle.h"
+#include "MessageBoxModule.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "converter/ZezaMessageOutput.h"
+#include "ZezaMessageOutput.h"
 
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "converter/MessageBoxModule.h"
+#include "MessageBoxModule.h"
 
 namespace {
 

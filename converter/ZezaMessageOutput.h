@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/Messages.h"
+#include "Messages.h"
 
 // zeza's messages for a person: a modal box captioned with the banner when a
 // display can be reached, otherwise the banner and then each message on

@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "converter/Zeza.h"
-#include "converter/ZezaMessageOutput.h"
+#include "Zeza.h"
+#include "ZezaMessageOutput.h"
 
 namespace {
 

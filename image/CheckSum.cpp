@@ -1,8 +1,8 @@
-#include "image/CheckSum.h"
+#include "CheckSum.h"
 
 #include <algorithm>
 
-#include "image/HexText.h"
+#include "HexText.h"
 
 std::uint32_t Calc_CheckSum(const MemoryImage& image, std::int32_t EpromSize) {
   // An image shorter than EpromSize is summed over what it has, never past its end.

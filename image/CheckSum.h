@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/MemoryImage.h"
+#include "MemoryImage.h"
 
 // The label text shown once at start-up (two blanks before the 0).
 inline constexpr const char* kStartUpCheckSumText = "CheckSum =  0";

@@ -1,6 +1,6 @@
-#include "image/HexRows.h"
+#include "HexRows.h"
 
-#include "image/HexText.h"
+#include "HexText.h"
 
 std::string Address_To_Hex_String(std::int32_t address) {
   const char* zeros = "";

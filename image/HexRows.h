@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/MemoryImage.h"
+#include "MemoryImage.h"
 
 // The texts of the hex view's rows: one row per 16 bytes, row n describing
 // chip locations 16n to 16n + 15. All columns are meant for a fixed-pitch font.

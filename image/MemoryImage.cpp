@@ -1,4 +1,4 @@
-#include "image/MemoryImage.h"
+#include "MemoryImage.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/BoardProgress.h"
+#include "BoardProgress.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QProgressBar>
 
-#include "programmer/UserInterfaces.h"
+#include "UserInterfaces.h"
 
 // ProgressBar1 for the read and programming loops, which report every byte
 // and keep the thread busy until they end. The bar is redrawn a few times a

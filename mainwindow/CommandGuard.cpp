@@ -1,4 +1,4 @@
-#include "mainwindow/CommandGuard.h"
+#include "CommandGuard.h"
 
 #include <QApplication>
 #include <QEvent>

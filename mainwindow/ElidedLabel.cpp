@@ -1,4 +1,4 @@
-#include "mainwindow/ElidedLabel.h"
+#include "ElidedLabel.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,7 +1,6 @@
-#include "mainwindow/FrmMain.h"
+#include "FrmMain.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,9 +11,10 @@
 #include <algorithm>
 #include <exception>
 
-#include "image/CheckSum.h"
-#include "mainwindow/CommandGuard.h"
-#include "mainwindow/MainTexts.h"
+#include "CheckSum.h"
+#include "CommandGuard.h"
+#include "FileDescriptor.h"
+#include "MainTexts.h"
 
 // The icons live in a static library: their resource must be registered by hand.
 static void Init_Icon_Resource() {
@@ -212,8 +212,8 @@ void FrmMain::Create_Default_File_If_Missing() {
   // O_EXCL: an existing file, which may hold an image the user saved, is
   // never opened for writing. A folder where the file cannot be made does
   // not stop the start: Open and Save As report their own failures.
-  const int fd = ::open(kDefaultFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd >= 0) ::close(fd);
+  const FileDescriptor created(
+      ::open(kDefaultFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
 }
 
 void FrmMain::Set_File_Label() {
@@ -290,7 +290,7 @@ void FrmMain::Select_Eprom(const EpromTypeRow& row) {
 void FrmMain::Reset_Hex_View(std::int32_t size) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   hexView_->Reset_Hex_View(size);
-  LblChkSum->setText(QStringLiteral("CheckSum = 0"));
+  LblChkSum->setText(QString::fromStdString(CheckSum_Text(0)));
   QApplication::restoreOverrideCursor();
 }
 

@@ -13,19 +13,19 @@
 #include <functional>
 #include <string>
 
-#include "mainwindow/BoardProgress.h"
-#include "mainwindow/ElidedLabel.h"
-#include "mainwindow/FileDialogs.h"
-#include "mainwindow/HexView.h"
-#include "mainwindow/Launcher.h"
-#include "mainwindow/MdlGlobal.h"
-#include "mainwindow/WindowMessages.h"
-#include "programmer/BoardTiming.h"
-#include "programmer/Commands.h"
-#include "programmer/EpromCatalogue.h"
-#include "programmer/PortSource.h"
-#include "programmer/RunStop.h"
-#include "programmer/UserInterfaces.h"
+#include "BoardProgress.h"
+#include "BoardTiming.h"
+#include "Commands.h"
+#include "ElidedLabel.h"
+#include "EpromCatalogue.h"
+#include "FileDialogs.h"
+#include "HexView.h"
+#include "Launcher.h"
+#include "MdlGlobal.h"
+#include "PortSource.h"
+#include "RunStop.h"
+#include "UserInterfaces.h"
+#include "WindowMessages.h"
 
 // Everything the window reaches outside itself. Tests hand in recording fakes.
 struct WindowServices {

@@ -1,10 +1,10 @@
 // The Action, Configuration, Utility and Help commands that need no file dialog.
 #include <QApplication>
 
-#include "image/CheckSum.h"
-#include "mainwindow/FrmMain.h"
-#include "mainwindow/MainTexts.h"
-#include "programmer/FrmOption.h"
+#include "CheckSum.h"
+#include "FrmMain.h"
+#include "FrmOption.h"
+#include "MainTexts.h"
 
 CommandContext FrmMain::Command_Context() {
   return {services_.ports, services_.timing, services_.messages, progress_,

@@ -2,12 +2,11 @@
 // the commands that run a file dialog.
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
-#include <cctype>
 
-#include "mainwindow/FrmMain.h"
-#include "mainwindow/MainTexts.h"
-#include "programmer/ImageFiles.h"
+#include "AsciiCase.h"
+#include "FrmMain.h"
+#include "ImageFiles.h"
+#include "MainTexts.h"
 
 namespace {
 
@@ -55,10 +54,7 @@ void FrmMain::Take_Chosen_File(const ChosenFile& chosen) {
 bool FrmMain::Is_Hex_Title() const {
   const std::string& title = g_.CurrentFileTitle;
   if (title.size() < 3) return false;
-  std::string last = title.substr(title.size() - 3);
-  std::transform(last.begin(), last.end(), last.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return last == "hex";
+  return asciiLower(std::string_view(title).substr(title.size() - 3)) == "hex";
 }
 
 void FrmMain::MnuOpen_Click() {

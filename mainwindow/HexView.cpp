@@ -1,4 +1,4 @@
-#include "mainwindow/HexView.h"
+#include "HexView.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -8,7 +8,7 @@
 #include <QtMath>
 #include <algorithm>
 
-#include "image/HexRows.h"
+#include "HexRows.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "image/HexViewModel.h"
-#include "image/MemoryImage.h"
+#include "HexViewModel.h"
+#include "MemoryImage.h"
 
 // The hex dump: Label2's header over three lists that read as one table
 // (addresses, bytes, characters) and ProgressBar1 below them, all in Frame1.

@@ -1,11 +1,10 @@
-#include "mainwindow/LaunchOptions.h"
+#include "LaunchOptions.h"
 
 #include <charconv>
 
 LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
   LaunchOptions options;
   const std::string simulateWith = "--simulate=";
-  const std::string screenshotTo = "--screenshot=";
   const std::string latencyOf = "--simulate-latency=";
   for (const std::string& argument : arguments) {
     if (argument == "--simulate") {
@@ -20,14 +19,9 @@ LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
       if (first == last || error != std::errc() || end != last || options.simulatorLatencyUs < 0) {
         options.error = "--simulate-latency needs a whole number of microseconds";
       }
-    } else if (argument.rfind(screenshotTo, 0) == 0 && argument.size() > screenshotTo.size()) {
-      options.screenshotFile = argument.substr(screenshotTo.size());
     } else {
       options.error = "unknown argument: " + argument;
     }
-  }
-  if (!options.screenshotFile.empty() && !options.simulate) {
-    options.error = "--screenshot needs --simulate";
   }
   if (options.simulatorLatencyUs > 0 && !options.simulate) {
     options.error = "--simulate-latency needs --simulate";

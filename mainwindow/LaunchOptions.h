@@ -7,15 +7,12 @@
 // VeskEprom's command line:
 //   --simulate            the board simulator with a blank chip, instead of the port
 //   --simulate=CHIP.bin   the simulator, its chip kept in CHIP.bin between runs
-//   --screenshot=FILE     (for `make screenshot`) read the simulated chip, save
-//                         the window as a PNG picture, and end
 //   --simulate-latency=US (for the tests of the built program) each access to
 //                         the simulated board takes US microseconds, so that a
 //                         read lasts long enough to act on the window during it
 struct LaunchOptions {
   bool simulate = false;
   std::string chipFile;
-  std::string screenshotFile;
   std::int32_t simulatorLatencyUs = 0;
   std::string error;  // not empty: the command line was not understood
 };

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "image/MemoryImage.h"
-#include "programmer/PortSettings.h"
+#include "MemoryImage.h"
+#include "PortSettings.h"
 
 // The run's state: one instance, made in main() and passed by reference, so
 // that every test gets a fresh one. Nothing of it is saved between runs.

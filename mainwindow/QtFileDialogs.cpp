@@ -1,4 +1,4 @@
-#include "mainwindow/QtFileDialogs.h"
+#include "QtFileDialogs.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "mainwindow/FileDialogs.h"
+#include "FileDialogs.h"
 
 // Qt's own file dialog (not the desktop's), so that the type list reads as
 // given and its patterns match without regard to case.

@@ -1,4 +1,4 @@
-#include "mainwindow/QtLauncher.h"
+#include "QtLauncher.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "mainwindow/Launcher.h"
+#include "Launcher.h"
 
 // Finds `program` beside VeskEprom's executable first, then on the PATH; a
 // name ending in ".exe" is also looked for without it. Empty when not found.

@@ -1,8 +1,8 @@
-#include "mainwindow/QtMessages.h"
+#include "QtMessages.h"
 
 #include <QApplication>
 
-#include "mainwindow/BoxTitle.h"
+#include "BoxTitle.h"
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, const std::string& title,
                                             const std::string& text, MessageIcon icon) {

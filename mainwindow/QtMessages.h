@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "mainwindow/WindowMessages.h"
+#include "WindowMessages.h"
 
 // A modal QMessageBox with one OK button; each "\r" of the text is a line break.
 class QtMessages final : public WindowMessages {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "programmer/UserInterfaces.h"
+#include "UserInterfaces.h"
 
 class QWidget;
 

@@ -9,25 +9,17 @@
 #include <memory>
 #include <string_view>
 
-#include "mainwindow/FrmMain.h"
-#include "mainwindow/LaunchOptions.h"
-#include "mainwindow/QtFileDialogs.h"
-#include "mainwindow/QtLauncher.h"
-#include "mainwindow/QtMessages.h"
-#include "mainwindow/Screenshot.h"
-#include "programmer/BoardSimulator.h"
-#include "programmer/ChipFile.h"
-#include "programmer/TerminationSignals.h"
+#include "BoardSimulator.h"
+#include "ChipFile.h"
+#include "FrmMain.h"
+#include "HardwarePortSource.h"
+#include "LaunchOptions.h"
+#include "QtFileDialogs.h"
+#include "QtLauncher.h"
+#include "QtMessages.h"
+#include "TerminationSignals.h"
 
 namespace {
-
-// The screenshot run shows no boxes: it writes them to standard error.
-class LoggedMessages final : public WindowMessages {
- public:
-  void showFor(QWidget*, const std::string& title, const std::string& text, MessageIcon) override {
-    std::fprintf(stderr, "VeskEprom: %s: %s\n", title.c_str(), text.c_str());
-  }
-};
 
 void Report_Failure(const QString& text) {
   std::fprintf(stderr, "VeskEprom: %s\n", qPrintable(text));
@@ -114,14 +106,11 @@ int main(int argc, char** argv) {
   const ChipFileAtExit writtenAtExit(chipFile.get());
   MdlGlobal global;
   QtMessages boxes;
-  LoggedMessages logged;
-  const bool screenshot = !options.screenshotFile.empty();
-  WindowMessages& messages = screenshot ? static_cast<WindowMessages&>(logged) : boxes;
   QtFileDialogs dialogs;
   QtLauncher launcher;
   RealTiming timing;
   FrmMain window(global,
-                 {messages, dialogs, launcher, *ports, timing, {}, &termination, chipFile.get()});
+                 {boxes, dialogs, launcher, *ports, timing, {}, &termination, chipFile.get()});
   boxes.SetParent(&window);
   dialogs.SetParent(&window);
 
@@ -134,15 +123,7 @@ int main(int argc, char** argv) {
   });
   window.show();
 
-  int status = 0;
-  if (screenshot) {
-    if (!Take_Screenshot(window, *simulator, QString::fromStdString(options.screenshotFile))) {
-      std::fprintf(stderr, "VeskEprom: cannot write %s\n", options.screenshotFile.c_str());
-      status = 1;
-    }
-  } else {
-    status = QApplication::exec();
-  }
+  int status = QApplication::exec();
   if (termination.Requested()) status = termination.ExitStatus();
 
   // The chip file already holds every programming run; this keeps whatever

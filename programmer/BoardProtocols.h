@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "programmer/BoardControl.h"
-#include "programmer/PortSettings.h"
-#include "programmer/RunStop.h"
-#include "programmer/UserInterfaces.h"
+#include "BoardControl.h"
+#include "PortSettings.h"
+#include "RunStop.h"
+#include "UserInterfaces.h"
 
 namespace board_protocol {
 

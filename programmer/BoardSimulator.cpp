@@ -1,8 +1,8 @@
-#include "programmer/BoardSimulator.h"
+#include "BoardSimulator.h"
 
 #include <algorithm>
 
-#include "programmer/BoardControl.h"
+#include "BoardControl.h"
 
 namespace {
 

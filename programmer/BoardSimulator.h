@@ -8,8 +8,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "programmer/PortIo.h"
-#include "programmer/PortSource.h"
+#include "PortIo.h"
+#include "PortSource.h"
 
 // The programmer board and a chip in software, at one base address:
 // - the address counter restarts at 0 on a control write with bit 1 set that
@@ -102,6 +102,3 @@ class SimulatorPortSource final : public PortSource {
  private:
   BoardSimulator& simulator_;
 };
-
-// ppdev for the /dev/parportN whose base address is LptBase, else direct x86 I/O (root).
-std::unique_ptr<PortSource> MakeHardwarePortSource();

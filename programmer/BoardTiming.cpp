@@ -1,4 +1,4 @@
-#include "programmer/BoardTiming.h"
+#include "BoardTiming.h"
 
 #include <sys/prctl.h>
 #include <time.h>

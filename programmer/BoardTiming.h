@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "programmer/DelayLoop.h"
+#include "DelayLoop.h"
 
 // The two waits of the board protocols, behind an interface so that tests can
 // record them in order with the port accesses.

@@ -1,4 +1,4 @@
-#include "programmer/ChipFile.h"
+#include "ChipFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "programmer/RawFiles.h"
+#include "RawFiles.h"
 
 namespace {
 
@@ -48,35 +48,28 @@ bool SameFile(int fd, const std::string& path) {
 
 // A missing file: created empty and locked under its name (O_EXCL: of two
 // programs starting at once only one creates it), then given the blank chip,
-// which also proves there is room for it. Returns the locked descriptor,
-// -1 with `why`, or -2 when another program created it first.
-int CreateBlank(const std::string& path, std::size_t size, std::string& why) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    if (errno == EEXIST) return -2;
+// which also proves there is room for it. An empty descriptor with `why`, or
+// with `taken` set when another program created it first.
+FileDescriptor CreateBlank(const std::string& path, std::size_t size, std::string& why,
+                           bool& taken) {
+  FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  taken = !file && errno == EEXIST;
+  if (!file) {
     why = std::strerror(errno);
-    return -1;
+    return {};
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);  // the other program locked it first; it is that one's file
-    return -2;
-  }
+  // Locked first by the other program, it is that one's file.
+  taken = ::flock(file.get(), LOCK_EX | LOCK_NB) != 0;
+  if (taken) return {};
   const std::vector<std::uint8_t> blank(size, kBlank);
-  std::size_t done = 0;
-  int error = 0;
-  while (done < size && error == 0) {
-    const ssize_t put = ::write(fd, blank.data() + done, size - done);
-    if (put < 0 && errno != EINTR) error = errno;
-    if (put > 0) done += static_cast<std::size_t>(put);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  int error = writeAll(file.get(), blank.data(), blank.size());
+  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
   if (error != 0) {
     ::unlink(path.c_str());
-    ::close(fd);
     why = std::strerror(error);
-    return -1;
+    return {};
   }
-  return fd;
+  return file;
 }
 
 }  // namespace
@@ -94,25 +87,26 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
   // A file replaced by another program between our open and our lock is
   // opened again: the lock must be on the file that bears the name.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file && errno == ENOENT) {
       std::string why;
-      const int created = CreateBlank(path, chip.size(), why);
-      if (created == -2) continue;  // somebody else's now: look at it again
-      if (created < 0) {
+      bool taken = false;
+      FileDescriptor created = CreateBlank(path, chip.size(), why, taken);
+      if (taken) continue;  // somebody else's now: look at it again
+      if (!created) {
         whyNot = CannotKeep(path, why);
         return nullptr;
       }
       std::fill(chip.begin(), chip.end(), kBlank);
-      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, created));
+      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(created)));
     }
-    if (fd < 0) {
+    if (!file) {
       whyNot = CannotKeep(path, std::strerror(errno));
       return nullptr;
     }
     struct stat st {};
     std::string problem;
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(file.get(), &st) != 0)
       problem = std::strerror(errno);
     else if (!S_ISREG(st.st_mode))
       problem = "it is not a regular file";
@@ -123,52 +117,36 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
     else if (::access(path.c_str(), W_OK) != 0)
       problem = std::string("the file cannot be written (") + std::strerror(errno) + ")";
     if (!problem.empty()) {
-      ::close(fd);
       whyNot = CannotKeep(path, problem);
       return nullptr;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd);
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
       whyNot = "The simulated chip in " + path +
                " is in use by another VeskEprom or vesk: only one program at a time may "
                "use a chip file.";
       return nullptr;
     }
-    if (!SameFile(fd, path)) {
-      ::close(fd);
-      continue;
-    }
+    if (!SameFile(file.get(), path)) continue;
     std::vector<std::uint8_t> loaded(chip.size(), kBlank);
-    if (const int error = ReadFully(fd, loaded.data(), static_cast<std::size_t>(st.st_size));
+    if (const int error = readUpTo(file.get(), loaded.data(), static_cast<std::size_t>(st.st_size));
         error != 0) {
-      ::close(fd);
       whyNot =
           "The simulated chip cannot be loaded from " + path + ": " + std::strerror(error) + ".";
       return nullptr;
     }
     chip = std::move(loaded);
-    return std::unique_ptr<ChipFile>(new ChipFile(path, chip, fd));
+    return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(file)));
   }
   whyNot = CannotKeep(path, "another program keeps replacing it");
   return nullptr;
 }
 
-ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, int lockFd)
-    : path_(std::move(path)), chip_(chip), lockFd_(lockFd) {}
-
-ChipFile::~ChipFile() {
-  ::close(lockFd_);
-}
+ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, FileDescriptor lock)
+    : path_(std::move(path)), chip_(chip), lock_(std::move(lock)) {}
 
 FileResult ChipFile::Save() {
-  int newFd = -1;
-  const FileResult result = ReplaceFile(path_, chip_.data(), chip_.size(), &newFd);
-  if (result) {
-    // The new file took the name already locked; the old one goes with its lock.
-    ::close(lockFd_);
-    lockFd_ = newFd;
-  }
-  return result;
+  // The new file takes the name already locked; the old one goes with its lock.
+  return ReplaceFile(path_, chip_.data(), chip_.size(), &lock_);
 }
 
 bool ChipFile::WriteBack(Messages& messages) {

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "programmer/ImageFiles.h"
-#include "programmer/UserInterfaces.h"
+#include "FileDescriptor.h"
+#include "FileResult.h"
+#include "UserInterfaces.h"
 
 // The file behind --simulate=CHIP.bin, which always holds the simulated chip:
 // it is loaded at start, written back (through the safe replacement) after
@@ -22,7 +23,6 @@ class ChipFile {
   // with `whyNot` one sentence naming the file, when the file cannot be used.
   static std::unique_ptr<ChipFile> Open(const std::string& path, std::vector<std::uint8_t>& chip,
                                         std::string& whyNot);
-  ~ChipFile();
   ChipFile(const ChipFile&) = delete;
   ChipFile& operator=(const ChipFile&) = delete;
 
@@ -34,11 +34,11 @@ class ChipFile {
   const std::string& Path() const { return path_; }
 
  private:
-  ChipFile(std::string path, const std::vector<std::uint8_t>& chip, int lockFd);
+  ChipFile(std::string path, const std::vector<std::uint8_t>& chip, FileDescriptor lock);
 
   std::string path_;
   const std::vector<std::uint8_t>& chip_;
-  int lockFd_;  // the file as it stands under its name, locked
+  FileDescriptor lock_;  // the file as it stands under its name, locked
 };
 
 // Title and lead of the box for a write-back that failed.

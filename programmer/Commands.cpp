@@ -1,8 +1,8 @@
-#include "programmer/Commands.h"
+#include "Commands.h"
 
 #include <utility>
 
-#include "programmer/Mdl_RW.h"
+#include "BoardRoutines.h"
 
 namespace {
 

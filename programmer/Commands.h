@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <string>
 
-#include "image/MemoryImage.h"
-#include "programmer/BoardTiming.h"
-#include "programmer/ChipFile.h"
-#include "programmer/PortSettings.h"
-#include "programmer/PortSource.h"
-#include "programmer/RunStop.h"
-#include "programmer/UserInterfaces.h"
+#include "BoardTiming.h"
+#include "ChipFile.h"
+#include "MemoryImage.h"
+#include "PortSettings.h"
+#include "PortSource.h"
+#include "RunStop.h"
+#include "UserInterfaces.h"
 
 // What the read and write commands need of the main window besides its
 // message boxes and progress bar.

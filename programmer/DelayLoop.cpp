@@ -1,4 +1,4 @@
-#include "programmer/DelayLoop.h"
+#include "DelayLoop.h"
 
 void Delay_Loop(std::int32_t n) {
   for (std::int32_t i = 0; i < n; ++i) {

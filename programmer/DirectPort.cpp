@@ -1,4 +1,4 @@
-#include "programmer/DirectPort.h"
+#include "DirectPort.h"
 
 #include <unistd.h>
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "programmer/PortIo.h"
+#include "PortIo.h"
 
 // Direct x86 port I/O (ioperm or iopl, then inb/outb) on the three registers
 // at `base`, for a port that no ppdev device stands for. Needs root. nullptr

@@ -1,4 +1,4 @@
-#include "programmer/EpromCatalogue.h"
+#include "EpromCatalogue.h"
 
 std::int32_t Get_Eprom_Size(std::string_view key) {
   for (const EpromTypeRow& row : kEpromCatalogue)

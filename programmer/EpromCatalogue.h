@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/MemoryImage.h"
+#include "MemoryImage.h"
 
 // One EPROM type. No type carries a protocol parameter: the board steps its
 // own address counter, so the type decides only how many locations a pass walks.

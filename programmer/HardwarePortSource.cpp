@@ -1,9 +1,9 @@
-#include "programmer/HardwarePortSource.h"
+#include "HardwarePortSource.h"
 
-#include "programmer/BoardSimulator.h"
-#include "programmer/DirectPort.h"
-#include "programmer/PortSettings.h"
-#include "programmer/Ppdev.h"
+#include "BoardSimulator.h"
+#include "DirectPort.h"
+#include "PortSettings.h"
+#include "Ppdev.h"
 
 HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot,
                                        std::string devRoot, DirectOpener openDirect)

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "programmer/PortIo.h"
-#include "programmer/PortSource.h"
-#include "programmer/Ppdev.h"
+#include "PortIo.h"
+#include "PortSource.h"
+#include "Ppdev.h"
 
 // The real parallel port for a base address: the /dev/parportN whose base
 // address it is, else direct x86 I/O. The port is opened once and held until
@@ -32,3 +32,6 @@ class HardwarePortSource final : public PortSource {
   PpdevPort* heldPpdev_ = nullptr;  // held_, when it is a ppdev port
   std::int16_t heldBase_ = 0;
 };
+
+// ppdev for the /dev/parportN whose base address is LptBase, else direct x86 I/O (root).
+std::unique_ptr<PortSource> MakeHardwarePortSource();

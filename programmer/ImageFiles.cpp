@@ -1,4 +1,4 @@
-#include "programmer/ImageFiles.h"
+#include "ImageFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,30 +7,21 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "programmer/RawFiles.h"
-
-namespace {
-
-struct FdCloser {
-  int fd;
-  ~FdCloser() { ::close(fd); }
-};
-
-}  // namespace
+#include "FileDescriptor.h"
+#include "RawFiles.h"
 
 FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
                            Messages& messages, MissingImageFile missing) {
   // Read-only: a write-protected image loads like any other. Non-blocking: a
   // pipe or a device must not hang the program before it is refused below.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT && missing == MissingImageFile::kCreateEmpty) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file && errno == ENOENT && missing == MissingImageFile::kCreateEmpty) {
     // A name that does not exist yet is created empty and loads as an empty file.
-    fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    file = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   }
-  if (fd < 0) return FileFailure(errno);
-  const FdCloser closer{fd};
+  if (!file) return FileFailure(errno);
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return FileFailure(errno);
+  if (::fstat(file.get(), &st) != 0) return FileFailure(errno);
   if (S_ISDIR(st.st_mode)) return FileFailure(EISDIR);
   if (!S_ISREG(st.st_mode)) return NotARegularFile();
 
@@ -46,7 +37,8 @@ FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
     messages.Show("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ",
                   MessageIcon::Exclamation);
   const auto count = static_cast<std::size_t>(std::min<off_t>(length, image.Size()));
-  if (const int error = ReadFully(fd, image.Data(), count); error != 0) return FileFailure(error);
+  if (const int error = readUpTo(file.get(), image.Data(), count); error != 0)
+    return FileFailure(error);
   return {};
 }
 

@@ -3,15 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "image/MemoryImage.h"
-#include "programmer/UserInterfaces.h"
-
-// The outcome of a file operation: ok, or the system's reason (strerror text).
-struct FileResult {
-  bool ok = true;
-  std::string reason;
-  explicit operator bool() const { return ok; }
-};
+#include "FileResult.h"
+#include "MemoryImage.h"
+#include "UserInterfaces.h"
 
 // What loading does with a name that no file bears yet: the window's Open
 // creates it empty; a program told to burn or compare a named file refuses it.

@@ -1,4 +1,4 @@
-#include "programmer/PortSettings.h"
+#include "PortSettings.h"
 
 #include <charconv>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "programmer/PortIo.h"
+#include "PortIo.h"
 
 // Hands out port access for a base address. A hardware source opens and
 // claims the port once and holds it until the base address changes or the

@@ -1,4 +1,4 @@
-#include "programmer/Ppdev.h"
+#include "Ppdev.h"
 
 #include <fcntl.h>
 #include <linux/parport.h>
@@ -14,7 +14,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "programmer/BoardControl.h"
+#include "BoardControl.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "programmer/PortIo.h"
+#include "PortIo.h"
 
 // The system calls the ppdev back-end makes, behind an interface so that the
 // tests run it against a fake port.

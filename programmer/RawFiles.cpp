@@ -1,4 +1,4 @@
-#include "programmer/RawFiles.h"
+#include "RawFiles.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,19 +13,6 @@
 #include <random>
 
 namespace {
-
-int WriteFully(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
 
 // The file a symbolic link points to, so that replacing it keeps the link.
 std::string ResolveLink(const std::string& path) {
@@ -62,10 +49,9 @@ int CreateTemporary(const std::filesystem::path& target, std::string& tempPath) 
 void SyncFolder(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // the rename has happened; only its durability is at stake
-  ::fsync(fd);
-  ::close(fd);
+  const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Without it the rename has happened all the same; only its durability is at stake.
+  if (directory) ::fsync(directory.get());
 }
 
 }  // namespace
@@ -74,26 +60,12 @@ FileResult FileFailure(int error) {
   return {false, std::strerror(error)};
 }
 
-int ReadFully(int fd, std::uint8_t* dest, std::size_t count) {
-  while (count > 0) {
-    const ssize_t got = ::read(fd, dest, count);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (got == 0) break;
-    dest += got;
-    count -= static_cast<std::size_t>(got);
-  }
-  return 0;
-}
-
 FileResult NotARegularFile() {
   return {false, kNotARegularFile};
 }
 
 FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
-                       int* lockedFd) {
+                       FileDescriptor* locked) {
   const std::filesystem::path target = ResolveLink(path);
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -105,32 +77,26 @@ FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::s
   if (exists && ::access(target.c_str(), W_OK) != 0) return FileFailure(errno);
 
   std::string tempPath;
-  const int fd = CreateTemporary(target, tempPath);
-  if (fd < 0) return FileFailure(errno);
+  FileDescriptor file(CreateTemporary(target, tempPath));
+  if (!file) return FileFailure(errno);
   if (exists) {
     // Best effort: an ordinary user cannot give a file away, and need not.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
     }
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+    if (::fchmod(file.get(), old.st_mode & 07777) != 0) {
     }
   }
-  int error = WriteFully(fd, data, size);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  int error = writeAll(file.get(), data, size);
+  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
   // Locked before it takes the name: nobody can lock it first.
-  const bool keep = lockedFd != nullptr;
-  if (error == 0 && keep && ::flock(fd, LOCK_EX | LOCK_NB) != 0) error = errno;
-  bool open = true;
-  if (!keep || error != 0) {
-    open = false;
-    if (::close(fd) != 0 && error == 0) error = errno;
-  }
+  if (error == 0 && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) error = errno;
+  if (error == 0 && locked == nullptr) error = file.close();
   if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
-    if (open) ::close(fd);
     ::unlink(tempPath.c_str());
     return FileFailure(error);
   }
-  if (keep) *lockedFd = fd;
+  if (locked != nullptr) *locked = std::move(file);
   SyncFolder(target);
   return {};
 }

@@ -1,4 +1,4 @@
-#include "programmer/TerminationSignals.h"
+#include "TerminationSignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "programmer/RunStop.h"
+#include "RunStop.h"
 
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) ask the program
 // to end, cleanly: a run stops between two locations, the simulated chip is

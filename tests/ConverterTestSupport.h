@@ -4,8 +4,8 @@
 
 #include <random>
 
+#include "Messages.h"
 #include "TestFiles.h"
-#include "converter/Messages.h"
 
 struct RecordedMessages : ConverterMessages {
   std::vector<std::string> shown;

@@ -11,9 +11,9 @@
 #include <functional>
 #include <memory>
 
+#include "BoardSimulator.h"
+#include "FrmMain.h"
 #include "TestFiles.h"
-#include "mainwindow/FrmMain.h"
-#include "programmer/BoardSimulator.h"
 
 struct Box {
   std::string title, text;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
 #include "TestFiles.h"
-#include "programmer/Commands.h"
 
 using Events = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;

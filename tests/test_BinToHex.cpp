@@ -1,4 +1,4 @@
-#include "converter/BinToHex.h"
+#include "BinToHex.h"
 
 #include "ConverterTestSupport.h"
 

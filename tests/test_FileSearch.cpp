@@ -1,4 +1,4 @@
-#include "converter/FileSearch.h"
+#include "FileSearch.h"
 
 #include <gtest/gtest.h>
 

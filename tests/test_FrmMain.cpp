@@ -3,9 +3,9 @@
 #include <QFileInfo>
 #include <QMenuBar>
 
+#include "FrmOption.h"
+#include "HexRows.h"
 #include "WindowTestKit.h"
-#include "image/HexRows.h"
-#include "programmer/FrmOption.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <set>
 
+#include "HexRows.h"
 #include "WindowTestKit.h"
-#include "image/HexRows.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <QLineEdit>
 
+#include "HexRows.h"
 #include "WindowTestKit.h"
-#include "image/HexRows.h"
 
 TEST_F(WindowTest, CancelledDialogsChangeNothing) {
   Make_Window();

@@ -2,8 +2,8 @@
 
 #include <QPointer>
 
+#include "FrmOption.h"
 #include "WindowTestKit.h"
-#include "programmer/FrmOption.h"
 
 TEST(ParseLptBase, AcceptsOnlyDecimalPortNumbersTheRegistersFitIn) {
   const std::pair<const char*, std::optional<std::int16_t>> cases[] = {

@@ -1,4 +1,4 @@
-#include "converter/HexParser.h"
+#include "HexParser.h"
 
 #include "ConverterTestSupport.h"
 

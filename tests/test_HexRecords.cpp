@@ -1,4 +1,4 @@
-#include "converter/HexRecords.h"
+#include "HexRecords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "image/HexRows.h"
+#include "HexRows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "converter/HexToBin.h"
+#include "HexToBin.h"
 
 #include <cstdlib>
 
+#include "BinToHex.h"
 #include "ConverterTestSupport.h"
-#include "converter/BinToHex.h"
 
 namespace {
 

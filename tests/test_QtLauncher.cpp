@@ -1,4 +1,4 @@
-#include "mainwindow/QtLauncher.h"
+#include "QtLauncher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "mainwindow/QtMessages.h"
+#include "QtMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 
-#include "converter/Messages.h"
-#include "mainwindow/BoxTitle.h"
+#include "BoxTitle.h"
+#include "Messages.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "BoardRoutines.h"
+#include "BoardSimulator.h"
 #include "core_fakes.h"
-#include "programmer/BoardSimulator.h"
-#include "programmer/Mdl_RW.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "programmer/BoardTiming.h"
+#include "BoardTiming.h"
 
 TEST(RealTiming, PulseIsNeverShorterThanAsked) {
   RealTiming timing;

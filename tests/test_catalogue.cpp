@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "programmer/EpromCatalogue.h"
+#include "EpromCatalogue.h"
 
 TEST(Get_Eprom_Size, MatchesTheKeyExactlyBlanksIncluded) {
   EXPECT_EQ(Get_Eprom_Size(" 2716"), 2048);

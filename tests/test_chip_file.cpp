@@ -5,9 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "BoardSimulator.h"
+#include "ChipFile.h"
 #include "core_fakes.h"
-#include "programmer/BoardSimulator.h"
-#include "programmer/ChipFile.h"
 
 namespace {
 

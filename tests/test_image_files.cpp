@@ -5,8 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ImageFiles.h"
 #include "core_fakes.h"
-#include "programmer/ImageFiles.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <map>
 
+#include "DirectPort.h"
+#include "HardwarePortSource.h"
 #include "core_fakes.h"
-#include "programmer/DirectPort.h"
-#include "programmer/HardwarePortSource.h"
 
 namespace {
 

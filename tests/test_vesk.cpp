@@ -15,10 +15,10 @@
 #include <set>
 #include <thread>
 
+#include "BoardSimulator.h"
+#include "CheckSum.h"
+#include "HexText.h"
 #include "core_fakes.h"
-#include "image/CheckSum.h"
-#include "image/HexText.h"
-#include "programmer/BoardSimulator.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // before a chip is touched.
 #include <gtest/gtest.h>
 
-#include "vesk/VeskOptions.h"
+#include "VeskOptions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vesk/StatusLine.h"
+#include "StatusLine.h"
 
 #include <sys/ioctl.h>
 

@@ -1,8 +1,8 @@
-#include "vesk/TerminalMessages.h"
+#include "TerminalMessages.h"
 
 #include <algorithm>
 
-#include "programmer/Commands.h"
+#include "Commands.h"
 
 namespace {
 

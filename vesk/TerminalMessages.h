@@ -1,7 +1,7 @@
 #pragma once
 
-#include "programmer/UserInterfaces.h"
-#include "vesk/StatusLine.h"
+#include "StatusLine.h"
+#include "UserInterfaces.h"
 
 // The message boxes of the core as lines on standard error: "title: text",
 // each "\r" of the text a line break. Quiet drops the boxes that only

@@ -1,4 +1,4 @@
-#include "vesk/TerminalProgress.h"
+#include "TerminalProgress.h"
 
 #include <cstdio>
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "programmer/UserInterfaces.h"
-#include "vesk/StatusLine.h"
+#include "StatusLine.h"
+#include "UserInterfaces.h"
 
 // The run's progress as a bar on the status line, for a terminal:
 //   [#########.....................]  30%  1229/4096 locations  0:02 left

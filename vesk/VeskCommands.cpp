@@ -1,12 +1,12 @@
-#include "vesk/VeskCommands.h"
+#include "VeskCommands.h"
 
 #include <string>
 
-#include "image/CheckSum.h"
-#include "image/HexRows.h"
-#include "image/HexText.h"
-#include "programmer/Commands.h"
-#include "programmer/ImageFiles.h"
+#include "CheckSum.h"
+#include "Commands.h"
+#include "HexRows.h"
+#include "HexText.h"
+#include "ImageFiles.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "programmer/BoardTiming.h"
-#include "programmer/ChipFile.h"
-#include "programmer/PortSource.h"
-#include "programmer/RunStop.h"
-#include "programmer/UserInterfaces.h"
-#include "vesk/VeskOptions.h"
+#include "BoardTiming.h"
+#include "ChipFile.h"
+#include "PortSource.h"
+#include "RunStop.h"
+#include "UserInterfaces.h"
+#include "VeskOptions.h"
 
 // What a vesk command works with; main() makes them, tests may make others.
 struct VeskServices {

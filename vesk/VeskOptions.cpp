@@ -1,17 +1,12 @@
-#include "vesk/VeskOptions.h"
+#include "VeskOptions.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
-namespace {
+#include "AsciiCase.h"
 
-std::string foldCase(std::string_view text) {
-  std::string folded(text);
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return folded;
-}
+namespace {
 
 // The whole text as a number in `base`, nothing before or after it.
 std::optional<long> whole(std::string_view text, int base = 10) {
@@ -227,7 +222,7 @@ class ArgumentReader {
 }  // namespace
 
 std::optional<std::int16_t> parsePort(std::string_view text) {
-  const std::string folded = foldCase(text);
+  const std::string folded = asciiLower(text);
   if (folded == "lpt1") return kLpt1Base;
   if (folded == "lpt2") return kLpt2Base;
   if (folded == "lpt3") return kLpt3Base;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "programmer/EpromCatalogue.h"
-#include "programmer/PortSettings.h"
+#include "EpromCatalogue.h"
+#include "PortSettings.h"
 
 // vesk's command line: one command, its options and at most one file.
 enum class VeskCommand { kRead, kBlank, kWrite, kVerify };

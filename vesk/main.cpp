@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "programmer/BoardSimulator.h"
-#include "programmer/ChipFile.h"
-#include "programmer/TerminationSignals.h"
-#include "vesk/StatusLine.h"
-#include "vesk/TerminalMessages.h"
-#include "vesk/TerminalProgress.h"
-#include "vesk/VeskCommands.h"
-#include "vesk/VeskOptions.h"
+#include "BoardSimulator.h"
+#include "ChipFile.h"
+#include "HardwarePortSource.h"
+#include "StatusLine.h"
+#include "TerminalMessages.h"
+#include "TerminalProgress.h"
+#include "TerminationSignals.h"
+#include "VeskCommands.h"
+#include "VeskOptions.h"
 
 namespace {
 

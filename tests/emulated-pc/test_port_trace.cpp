@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <sstream>
 
+#include "BoardRoutines.h"
 #include "PortTrace.h"
+#include "Ppdev.h"
 #include "ProtocolCheck.h"
-#include "programmer/Mdl_RW.h"
-#include "programmer/Ppdev.h"
 
 namespace {
 

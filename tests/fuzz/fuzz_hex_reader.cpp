@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "converter/HexParser.h"
+#include "HexParser.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "image/MemoryImage.h"
+#include "MemoryImage.h"
 
 // One list of the hex view as a Qt model. Rows hold no objects and no texts:
 // a row's text is made from the bytes only when a view draws it (or asks for

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-#include "image/MemoryImage.h"
-#include "programmer/BoardTiming.h"
-#include "programmer/PortIo.h"
-#include "programmer/PortSettings.h"
-#include "programmer/RunStop.h"
-#include "programmer/UserInterfaces.h"
+#include "BoardTiming.h"
+#include "MemoryImage.h"
+#include "PortIo.h"
+#include "PortSettings.h"
+#include "RunStop.h"
+#include "UserInterfaces.h"
 
 // What the board routines work through.
 struct Board {

@@ -1,9 +1,9 @@
-#include "programmer/Mdl_RW.h"
+#include "BoardRoutines.h"
 
 #include <algorithm>
 #include <typeinfo>
 
-#include "programmer/BoardProtocols.h"
+#include "BoardProtocols.h"
 
 namespace {
 

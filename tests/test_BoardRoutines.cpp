@@ -2,8 +2,8 @@
 // LPT2 (data 632, control 634), IoDelay 7, ProgPulse 3.
 #include <gtest/gtest.h>
 
+#include "BoardRoutines.h"
 #include "core_fakes.h"
-#include "programmer/Mdl_RW.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/BoxTitle.h"
+#include "BoxTitle.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,9 +1,9 @@
-#include "image/HexViewModel.h"
+#include "HexViewModel.h"
 
 #include <algorithm>
 #include <string>
 
-#include "image/HexRows.h"
+#include "HexRows.h"
 
 HexViewModel::HexViewModel(Column column, QObject* parent)
     : QAbstractListModel(parent), column_(column) {}

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string_view>
 
-#include "mainwindow/WindowMessages.h"
-#include "programmer/PortSettings.h"
+#include "PortSettings.h"
+#include "WindowMessages.h"
 
 // The Options window: the port, the I/O delay, the programming pulse and the
 // blank check. Not modal, made anew on each opening and deleted when it

@@ -1,4 +1,4 @@
-#include "programmer/FrmOption.h"
+#include "FrmOption.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>
