@@ -11,7 +11,6 @@
 #include <string>
 
 #include "BoardControl.h"
-#include "BoardProtocols.h"
 #include "BoardRoutines.h"
 #include "BoardSimulator.h"
 #include "BoardTiming.h"
@@ -67,10 +66,9 @@ double Seconds(Read&& read) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A 27080 read on the simulator with IoDelay 0, three ways, interleaved so
-// that the machine's other load hits all alike; the fastest round of each
-// counts: the bare access loop, Read_Eprom through the interfaces, and the
-// protocol loop handed the concrete progress bar.
+// A 27080 read on the simulator with IoDelay 0, two ways, interleaved so
+// that the machine's other load hits both alike; the fastest round of each
+// counts: the bare access loop, and Read_Eprom as the program runs it.
 void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   BoardSimulator simulator(kBase, k27080);
   simulator.Chip() = RandomBytes(k27080);
@@ -87,15 +85,10 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   Board board{port, timing, settings, progress, messages};
   MemoryImage image;
   std::vector<std::uint8_t> bytes(k27080);
-  double bare = 1e9, interfaces = 1e9, generic = 1e9;
+  double bare = 1e9, interfaces = 1e9;
   for (auto _ : state) {
     bare = std::min(bare, Seconds([&] { BareReadLoop(port, bytes.data()); }));
     interfaces = std::min(interfaces, Seconds([&] { Read_Eprom(board, kBase, k27080, image); }));
-    generic = std::min(generic, Seconds([&] {
-                         image.Recreate(k27080);
-                         board_protocol::ReadLocations(port, timing, progress, settings, nullptr,
-                                                       kBase, k27080, image.Data());
-                       }));
     benchmark::DoNotOptimize(bytes.data());
     benchmark::DoNotOptimize(image.Data());
   }
@@ -103,7 +96,6 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
     state.SkipWithError("the reads differ");
   state.counters["bare_ns"] = bare / k27080 * 1e9;
   state.counters["read_ns"] = interfaces / k27080 * 1e9;
-  state.counters["generic_ns"] = generic / k27080 * 1e9;
 }
 
 void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
@@ -182,15 +174,12 @@ class SummaryReporter final : public benchmark::ConsoleReporter {
 void PrintSummary(const SummaryReporter& results) {
   const double bare = results.Counter("bare_ns");
   const double read = results.Counter("read_ns");
-  const double generic = results.Counter("generic_ns");
   const double write = results.Best("BM_Write_Eprom_2732_Pulse1") * 1e3;
   const double delay = results.Best("BM_Delay_Loop") / kDelayLoopIterations * 1e9;
   const double checksum = results.Best("BM_Calc_CheckSum_1MiB") * 1e6;
   std::printf("\nSummary (best repetition of each)\n");
   std::printf("  Read of a 27080, IoDelay 0, against the bare access loop (%.2f ns/location):\n",
               bare);
-  std::printf("    protocol loop, concrete progress: %.2f ns/location, ratio %.3f (limit 1.10)\n",
-              generic, generic / bare);
   std::printf("    Read_Eprom through the interfaces: %.2f ns/location, ratio %.3f (limit 1.10)\n",
               read, read / bare);
   std::printf(

@@ -1,46 +1,124 @@
+// The board protocols: reading, blank check and programming, access by access.
+// The board steps its own address counter, so no address is ever sent: a
+// control write with Auto Feed clear then set restarts it at location 0, and
+// each rising edge of Strobe moves it on by one.
 #include "BoardRoutines.h"
 
 #include <algorithm>
-#include <typeinfo>
+#include <limits>
 
-#include "BoardProtocols.h"
+#include "BoardControl.h"
 
 namespace {
 
-// RealTiming with IoDelay 0: its delays do nothing at all, so none is made.
-struct RealTimingNoDelay {
-  RealTiming& real;
-  void Delay(std::int32_t) {}
-  void PulseWait(std::int32_t milliseconds) { real.PulseWait(milliseconds); }
+// One pass over the chip, from location 0 on: the port's two registers, the
+// waits between accesses, the progress bar and the check for a stop.
+class Pass {
+ public:
+  Pass(Board& board, std::int16_t base)
+      : board_(board),
+        port_(board.port),
+        data_(static_cast<std::uint16_t>(base + kDataRegister)),
+        control_(static_cast<std::uint16_t>(base + kControlRegister)),
+        delay_(board.settings.IoDelay) {}
+
+  void control(std::uint8_t value) { port_.out(control_, value); }
+  void data(std::uint8_t value) { port_.out(data_, value); }
+  std::uint8_t readData() { return port_.in(data_); }
+  // Delay_Loop of IoDelay, or of three times it; none at all for 0.
+  void delay() { wait(delay_); }
+  void tripleDelay() {
+    const std::int64_t triple = 3 * static_cast<std::int64_t>(delay_);
+    wait(static_cast<std::int32_t>(
+        std::min<std::int64_t>(triple, std::numeric_limits<std::int32_t>::max())));
+  }
+  void pulseWait() { board_.timing.PulseWait(board_.settings.ProgPulse); }
+
+  // The start of each location: when the program is to end, the board is
+  // left idle (control 00h) and the run stops here, between two locations.
+  void beginLocation(std::int32_t location) {
+    if (board_.stop != nullptr && board_.stop->Requested()) {
+      control(control_value::kOff);
+      throw RunStopped();
+    }
+    board_.progress.SetValue(location + 1);
+    delay();
+  }
+
+  // control <- 00h, 22h: the counter restarts at location 0, in read state.
+  void startReading() {
+    control(control_value::kOff);
+    delay();
+    control(control_value::kRead);
+    delay();
+  }
+  // The byte of the current location, as a read and a blank check take it.
+  std::uint8_t readLocation(std::int32_t location) {
+    beginLocation(location);
+    return readData();
+  }
+  // After a location's byte has been read: on to the next, back in read state.
+  void stepAfterReading() {
+    delay();
+    control(control_value::kReadStep);
+    delay();
+    control(control_value::kRead);
+  }
+
+ private:
+  void wait(std::int32_t iterations) {
+    if (iterations > 0) board_.timing.Delay(iterations);
+  }
+
+  Board& board_;
+  PortIo& port_;  // held apart: the read loop reaches it three times a location
+  std::uint16_t data_;
+  std::uint16_t control_;
+  std::int32_t delay_;
 };
 
-// Hands the protocol RealTiming itself when that is the timing in use, so its
-// delays are inline (and gone with IoDelay 0); any other timing (the tests'
-// recorder) is called for every delay, zero ones included.
-template <class Protocol>
-auto WithTiming(BoardTiming& timing, std::int32_t ioDelay, Protocol&& protocol) {
-  if (typeid(timing) != typeid(RealTiming)) return protocol(timing);
-  auto& real = static_cast<RealTiming&>(timing);
-  if (ioDelay != 0) return protocol(real);
-  RealTimingNoDelay none{real};
-  return protocol(none);
+// Pulses the current location until it reads back `wanted` or MaxAttempts
+// pulses are spent; every location gets at least one pulse. False when bad.
+bool burnLocation(Pass& pass, std::uint8_t wanted) {
+  for (std::int16_t attempts = 1;; ++attempts) {
+    pass.data(wanted);
+    pass.control(control_value::kProgPulse);
+    pass.pulseWait();
+    pass.control(control_value::kProgIdle);
+    pass.delay();
+    pass.control(control_value::kRead);  // read-back: the chip drives the lines
+    pass.tripleDelay();
+    const std::uint8_t readBack = pass.readData();
+    pass.control(control_value::kProgIdle);
+    if (readBack == wanted) return true;
+    if (attempts == PortSettings::MaxAttempts) return false;
+  }
 }
 
 }  // namespace
 
 void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image) {
   image.Recreate(size);
-  WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
-    board_protocol::ReadLocations(board.port, timing, board.progress, board.settings, board.stop,
-                                  base, image.Size(), image.Data());
-  });
+  std::uint8_t* const bytes = image.Data();
+  const std::int32_t count = image.Size();
+  Pass pass(board, base);
+  pass.startReading();
+  for (std::int32_t location = 0; location < count; ++location) {
+    bytes[location] = pass.readLocation(location);
+    pass.stepAfterReading();
+  }
+  // Control stays at 22h.
 }
 
 bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
-  return WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
-    return board_protocol::AllLocationsBlank(board.port, timing, board.progress, board.settings,
-                                             board.stop, base, size);
-  });
+  Pass pass(board, base);
+  pass.startReading();
+  for (std::int32_t location = 0; location < size; ++location) {
+    // The first location that is not FFh ends the check, with no further access.
+    if (pass.readLocation(location) != 0xFF) return false;
+    pass.stepAfterReading();
+  }
+  return true;  // control stays at 22h either way
 }
 
 WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
@@ -49,11 +127,27 @@ WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
     board.messages.Show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
     return WriteOutcome::NotBlank;
   }
+  Pass pass(board, base);
+  pass.control(control_value::kProgStart);
+  pass.delay();
+  pass.control(control_value::kProgIdle);
+  pass.delay();
   // Never past the image's end, whatever size the caller passes.
   const std::int32_t count = std::min(size, image.Size());
-  const bool programmed = WithTiming(board.timing, board.settings.IoDelay, [&](auto& timing) {
-    return board_protocol::BurnLocations(board.port, timing, board.progress, board.messages,
-                                         board.settings, board.stop, base, count, image.Data());
-  });
-  return programmed ? WriteOutcome::Programmed : WriteOutcome::BadEprom;
+  for (std::int32_t location = 0; location < count; ++location) {
+    pass.beginLocation(location);
+    const bool good = burnLocation(pass, image.At(location));
+    // The step to the next location is made for a failing one too, before the box.
+    pass.delay();
+    pass.control(control_value::kProgStep);
+    pass.delay();
+    pass.control(control_value::kProgIdle);
+    if (!good) {
+      board.messages.Show("Warning !", "Bad Eprom", MessageIcon::Critical);
+      pass.control(control_value::kOff);
+      return WriteOutcome::BadEprom;
+    }
+  }
+  pass.control(control_value::kOff);
+  return WriteOutcome::Programmed;
 }
