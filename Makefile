@@ -1,7 +1,7 @@
 # Two commands do all the set-up on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
 #   make test   the same set-up, then every test (plain, sanitized, and the HEX reader's fuzzer)
-# and `make bench` runs the benchmarks.
+# and `make bench` runs the benchmarks, `make package` builds the Debian package.
 
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
@@ -9,7 +9,7 @@ FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-plain test-sanitize test-fuzz bench screenshot install clean
+.PHONY: all deps build run test test-plain test-sanitize test-fuzz bench screenshot package install clean
 
 all: build
 
@@ -52,6 +52,10 @@ screenshot: build
 	mkdir -p docs
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" \
 	  tools/screenshot $(CURDIR)/docs/screenshot.png
+
+# veskeprom_<version>-<release>_<arch>.deb in $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
 
 install: build
 	cmake --install $(BUILD)
