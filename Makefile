@@ -1,7 +1,8 @@
 # Two commands do all the set-up on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
 #   make test   the same set-up, then every test (plain, sanitized, and the HEX reader's fuzzer)
-# and `make bench` runs the benchmarks, `make package` builds the Debian package.
+# and `make bench` runs the benchmarks, `make package` builds the Debian package,
+# and `sudo make install` installs what `make` built.
 
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
@@ -57,7 +58,22 @@ screenshot: build
 package: build
 	cmake --build $(BUILD) --target package
 
-install: build
+# Installs what `make` built and builds nothing, so that `sudo make install`
+# never builds as root (and leaves no files in the build tree that only root
+# can change).
+BUILT = $(addprefix $(BUILD)/,VeskEprom zeza vesk zeza-messagebox.so \
+                               man/VeskEprom.1.gz man/zeza.1.gz man/vesk.1.gz)
+install:
+	@if [ ! -f $(BUILD)/cmake_install.cmake ]; then \
+	  echo "make install: nothing is built in $(BUILD)/: run make first (as yourself), then sudo make install." >&2; \
+	  exit 1; \
+	fi
+	@for f in $(BUILT); do \
+	  if [ ! -e "$$f" ]; then \
+	    echo "make install: $$f is not built: run make first (as yourself), then sudo make install." >&2; \
+	    exit 1; \
+	  fi; \
+	done
 	cmake --install $(BUILD)
 
 clean:
