@@ -75,6 +75,11 @@ install:
 	  fi; \
 	done
 	cmake --install $(BUILD)
+	@# cmake --install leaves its list of the installed files in the build tree:
+	@# it stays the build's owner's, for the next package build rewrites it.
+	@if [ "$$(id -u)" -eq 0 ] && [ -f $(BUILD)/install_manifest.txt ]; then \
+	  chown --reference=$(BUILD)/CMakeCache.txt $(BUILD)/install_manifest.txt; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
