@@ -1,7 +1,8 @@
 # Two commands do all the set-up on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
 #   make test   the same set-up, then every test (plain, sanitized, and the HEX reader's fuzzer)
-# and `make bench` runs the benchmarks.
+# and `make bench` runs the benchmarks, `make package` builds the Debian package,
+# and `sudo make install` installs what `make` built.
 
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
@@ -9,7 +10,7 @@ FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-plain test-sanitize test-fuzz bench screenshot install clean
+.PHONY: all deps build run test test-plain test-sanitize test-fuzz bench screenshot package install clean
 
 all: build
 
@@ -53,8 +54,32 @@ screenshot: build
 	cd $(BUILD) && xvfb-run -a -s "-screen 0 1024x768x24" \
 	  tools/screenshot $(CURDIR)/docs/screenshot.png
 
-install: build
+# veskeprom_<version>-<release>_<arch>.deb in $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
+
+# Installs what `make` built and builds nothing, so that `sudo make install`
+# never builds as root (and leaves no files in the build tree that only root
+# can change).
+BUILT = $(addprefix $(BUILD)/,VeskEprom zeza vesk zeza-messagebox.so \
+                               man/VeskEprom.1.gz man/zeza.1.gz man/vesk.1.gz)
+install:
+	@if [ ! -f $(BUILD)/cmake_install.cmake ]; then \
+	  echo "make install: nothing is built in $(BUILD)/: run make first (as yourself), then sudo make install." >&2; \
+	  exit 1; \
+	fi
+	@for f in $(BUILT); do \
+	  if [ ! -e "$$f" ]; then \
+	    echo "make install: $$f is not built: run make first (as yourself), then sudo make install." >&2; \
+	    exit 1; \
+	  fi; \
+	done
 	cmake --install $(BUILD)
+	@# cmake --install leaves its list of the installed files in the build tree:
+	@# it stays the build's owner's, for the next package build rewrites it.
+	@if [ "$$(id -u)" -eq 0 ] && [ -f $(BUILD)/install_manifest.txt ]; then \
+	  chown --reference=$(BUILD)/CMakeCache.txt $(BUILD)/install_manifest.txt; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
