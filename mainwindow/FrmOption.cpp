@@ -12,11 +12,11 @@ FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* 
   setWindowTitle(QStringLiteral("Options"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  Build();
-  Form_Load();
+  build();
+  formLoad();
 }
 
-void FrmOption::Build() {
+void FrmOption::build() {
   auto named = [](auto* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -100,7 +100,7 @@ void FrmOption::Build() {
   form->addLayout(buttons);
 }
 
-void FrmOption::Form_Load() {
+void FrmOption::formLoad() {
   switch (settings_.LptBase) {
     case kLpt1:
       Option_Lpt1->setChecked(true);
@@ -132,7 +132,7 @@ void FrmOption::cmdOK_Click() {
   if (Option_Lpt2->isChecked()) base = kLpt2;
   if (Option_Lpt3->isChecked()) base = kLpt3;
   if (Option_Lpt4->isChecked()) {
-    const std::optional<std::int16_t> typed = Parse_Lpt_Base(Text_Lpt4->text().toStdString());
+    const std::optional<std::int16_t> typed = parseLptBase(Text_Lpt4->text().toStdString());
     if (!typed) {
       // Nothing is changed and the window stays open for a better value; the
       // box is this window's, so that this window is on top again after it.

@@ -52,8 +52,8 @@ class FrmOption final : public QDialog {
   QPushButton* cmdCancel;
 
  private:
-  void Build();
-  void Form_Load();
+  void build();
+  void formLoad();
 
   PortSettings& settings_;
   WindowMessages& messages_;

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
+LaunchOptions parseLaunchOptions(const std::vector<std::string>& arguments) {
   LaunchOptions options;
   const std::string simulateWith = "--simulate=";
   const std::string latencyOf = "--simulate-latency=";

@@ -18,7 +18,7 @@ struct LaunchOptions {
 };
 
 // `arguments` without the program name, Qt's own options already removed.
-LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments);
+LaunchOptions parseLaunchOptions(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
     "Usage: VeskEprom [--simulate[=CHIP.bin]]\n"

@@ -9,6 +9,6 @@ class Launcher {
  public:
   virtual ~Launcher() = default;
   // False, with the reason in `whyNot`, when the program cannot be started.
-  virtual bool Start(const std::string& program, const std::vector<std::string>& arguments,
+  virtual bool start(const std::string& program, const std::vector<std::string>& arguments,
                      std::string& whyNot) = 0;
 };

@@ -10,8 +10,8 @@
 // given and its patterns match without regard to case.
 class QtFileDialogs final : public FileDialogs {
  public:
-  std::optional<ChosenFile> Run(const FileDialogRequest& request) override;
-  void SetParent(QWidget* parent) { parent_ = parent; }
+  std::optional<ChosenFile> run(const FileDialogRequest& request) override;
+  void setParent(QWidget* parent) { parent_ = parent; }
 
  private:
   QPointer<QWidget> parent_;
@@ -19,4 +19,4 @@ class QtFileDialogs final : public FileDialogs {
 
 // "*.Bin" -> "*.[bB][iI][nN]"; "*.*" -> "*" (every file, as on the system the
 // patterns come from, where "*.*" also lists names without a dot).
-QString Case_Blind_Pattern(const std::string& pattern);
+QString caseBlindPattern(const std::string& pattern);

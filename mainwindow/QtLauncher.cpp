@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-QString Find_Program(const QString& program, const QString& besideDir) {
+QString findProgram(const QString& program, const QString& besideDir) {
   QStringList names{program};
   if (program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
     names << program.chopped(4);
@@ -22,10 +22,10 @@ QString Find_Program(const QString& program, const QString& besideDir) {
   return {};
 }
 
-bool QtLauncher::Start(const std::string& program, const std::vector<std::string>& arguments,
+bool QtLauncher::start(const std::string& program, const std::vector<std::string>& arguments,
                        std::string& whyNot) {
   const QString name = QString::fromStdString(program);
-  const QString path = Find_Program(name, QCoreApplication::applicationDirPath());
+  const QString path = findProgram(name, QCoreApplication::applicationDirPath());
   if (path.isEmpty()) {
     whyNot = "It was found neither beside VeskEprom nor on the PATH.";
     return false;

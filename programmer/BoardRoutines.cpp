@@ -32,16 +32,16 @@ class Pass {
     wait(static_cast<std::int32_t>(
         std::min<std::int64_t>(triple, std::numeric_limits<std::int32_t>::max())));
   }
-  void pulseWait() { board_.timing.PulseWait(board_.settings.ProgPulse); }
+  void pulseWait() { board_.timing.pulseWait(board_.settings.ProgPulse); }
 
   // The start of each location: when the program is to end, the board is
   // left idle (control 00h) and the run stops here, between two locations.
   void beginLocation(std::int32_t location) {
-    if (board_.stop != nullptr && board_.stop->Requested()) {
+    if (board_.stop != nullptr && board_.stop->requested()) {
       control(control_value::kOff);
       throw RunStopped();
     }
-    board_.progress.SetValue(location + 1);
+    board_.progress.setValue(location + 1);
     delay();
   }
 
@@ -67,7 +67,7 @@ class Pass {
 
  private:
   void wait(std::int32_t iterations) {
-    if (iterations > 0) board_.timing.Delay(iterations);
+    if (iterations > 0) board_.timing.delay(iterations);
   }
 
   Board& board_;
@@ -98,9 +98,9 @@ bool burnLocation(Pass& pass, std::uint8_t wanted) {
 }  // namespace
 
 void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image) {
-  image.Recreate(size);
-  std::uint8_t* const bytes = image.Data();
-  const std::int32_t count = image.Size();
+  image.recreate(size);
+  std::uint8_t* const bytes = image.data();
+  const std::int32_t count = image.size();
   Pass pass(board, base);
   pass.startReading();
   for (std::int32_t location = 0; location < count; ++location) {
@@ -124,7 +124,7 @@ bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
 WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
                          const MemoryImage& image) {
   if (board.settings.VerifyEmpty && !Blank_Check(board, base, size)) {
-    board.messages.Show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
+    board.messages.show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
     return WriteOutcome::NotBlank;
   }
   Pass pass(board, base);
@@ -133,17 +133,17 @@ WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
   pass.control(control_value::kProgIdle);
   pass.delay();
   // Never past the image's end, whatever size the caller passes.
-  const std::int32_t count = std::min(size, image.Size());
+  const std::int32_t count = std::min(size, image.size());
   for (std::int32_t location = 0; location < count; ++location) {
     pass.beginLocation(location);
-    const bool good = burnLocation(pass, image.At(location));
+    const bool good = burnLocation(pass, image.at(location));
     // The step to the next location is made for a failing one too, before the box.
     pass.delay();
     pass.control(control_value::kProgStep);
     pass.delay();
     pass.control(control_value::kProgIdle);
     if (!good) {
-      board.messages.Show("Warning !", "Bad Eprom", MessageIcon::Critical);
+      board.messages.show("Warning !", "Bad Eprom", MessageIcon::Critical);
       pass.control(control_value::kOff);
       return WriteOutcome::BadEprom;
     }

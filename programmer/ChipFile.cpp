@@ -16,13 +16,13 @@ namespace {
 
 constexpr std::uint8_t kBlank = 0xFF;
 
-std::string CannotKeep(const std::string& path, const std::string& why) {
+std::string cannotKeep(const std::string& path, const std::string& why) {
   return "The simulated chip cannot be kept in " + path + ": " + why + ".";
 }
 
 // The folder the file lives in (a link's target's), where the safe
 // replacement creates its temporary file and renames it.
-std::string FolderProblem(const std::string& path) {
+std::string folderProblem(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::path target = fs::path(path);
@@ -39,7 +39,7 @@ std::string FolderProblem(const std::string& path) {
   return {};
 }
 
-bool SameFile(int fd, const std::string& path) {
+bool sameFile(int fd, const std::string& path) {
   struct stat byFd {
   }, byName{};
   return ::fstat(fd, &byFd) == 0 && ::stat(path.c_str(), &byName) == 0 &&
@@ -50,7 +50,7 @@ bool SameFile(int fd, const std::string& path) {
 // programs starting at once only one creates it), then given the blank chip,
 // which also proves there is room for it. An empty descriptor with `why`, or
 // with `taken` set when another program created it first.
-FileDescriptor CreateBlank(const std::string& path, std::size_t size, std::string& why,
+FileDescriptor createBlank(const std::string& path, std::size_t size, std::string& why,
                            bool& taken) {
   FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   taken = !file && errno == EEXIST;
@@ -74,14 +74,14 @@ FileDescriptor CreateBlank(const std::string& path, std::size_t size, std::strin
 
 }  // namespace
 
-std::string ChipNotSavedText(const std::string& path, const std::string& reason) {
+std::string chipNotSavedText(const std::string& path, const std::string& reason) {
   return "The simulated chip cannot be saved to " + path + "\r" + reason;
 }
 
-std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<std::uint8_t>& chip,
+std::unique_ptr<ChipFile> ChipFile::open(const std::string& path, std::vector<std::uint8_t>& chip,
                                          std::string& whyNot) {
-  if (const std::string problem = FolderProblem(path); !problem.empty()) {
-    whyNot = CannotKeep(path, problem);
+  if (const std::string problem = folderProblem(path); !problem.empty()) {
+    whyNot = cannotKeep(path, problem);
     return nullptr;
   }
   // A file replaced by another program between our open and our lock is
@@ -91,17 +91,17 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
     if (!file && errno == ENOENT) {
       std::string why;
       bool taken = false;
-      FileDescriptor created = CreateBlank(path, chip.size(), why, taken);
+      FileDescriptor created = createBlank(path, chip.size(), why, taken);
       if (taken) continue;  // somebody else's now: look at it again
       if (!created) {
-        whyNot = CannotKeep(path, why);
+        whyNot = cannotKeep(path, why);
         return nullptr;
       }
       std::fill(chip.begin(), chip.end(), kBlank);
       return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(created)));
     }
     if (!file) {
-      whyNot = CannotKeep(path, std::strerror(errno));
+      whyNot = cannotKeep(path, std::strerror(errno));
       return nullptr;
     }
     struct stat st {};
@@ -117,7 +117,7 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
     else if (::access(path.c_str(), W_OK) != 0)
       problem = std::string("the file cannot be written (") + std::strerror(errno) + ")";
     if (!problem.empty()) {
-      whyNot = CannotKeep(path, problem);
+      whyNot = cannotKeep(path, problem);
       return nullptr;
     }
     if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
@@ -126,7 +126,7 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
                "use a chip file.";
       return nullptr;
     }
-    if (!SameFile(file.get(), path)) continue;
+    if (!sameFile(file.get(), path)) continue;
     std::vector<std::uint8_t> loaded(chip.size(), kBlank);
     if (const int error = readUpTo(file.get(), loaded.data(), static_cast<std::size_t>(st.st_size));
         error != 0) {
@@ -137,21 +137,21 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
     chip = std::move(loaded);
     return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(file)));
   }
-  whyNot = CannotKeep(path, "another program keeps replacing it");
+  whyNot = cannotKeep(path, "another program keeps replacing it");
   return nullptr;
 }
 
 ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, FileDescriptor lock)
     : path_(std::move(path)), chip_(chip), lock_(std::move(lock)) {}
 
-FileResult ChipFile::Save() {
+FileResult ChipFile::save() {
   // The new file takes the name already locked; the old one goes with its lock.
-  return ReplaceFile(path_, chip_.data(), chip_.size(), &lock_);
+  return replaceFile(path_, chip_.data(), chip_.size(), &lock_);
 }
 
-bool ChipFile::WriteBack(Messages& messages) {
-  const FileResult result = Save();
+bool ChipFile::writeBack(Messages& messages) {
+  const FileResult result = save();
   if (!result)
-    messages.Show(kChipFileTitle, ChipNotSavedText(path_, result.reason), MessageIcon::Critical);
+    messages.show(kChipFileTitle, chipNotSavedText(path_, result.reason), MessageIcon::Critical);
   return result.ok;
 }

@@ -9,9 +9,9 @@
 // Direct x86 port I/O (ioperm or iopl, then inb/outb) on the three registers
 // at `base`, for a port that no ppdev device stands for. Needs root. nullptr
 // with `whyNot` saying what failed and what the user can do about it.
-std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t base, std::string& whyNot);
+std::unique_ptr<PortIo> openDirectPort(std::uint16_t base, std::string& whyNot);
 
 // Why direct access was refused, as the system said it (`error`, an errno of
 // ioperm / iopl), and what to do: only a user who is not root is told to
 // become root; root refused (kernel lockdown, say) is told to use the drivers.
-std::string Direct_Refusal_Text(int error, bool root);
+std::string directRefusalText(int error, bool root);

@@ -10,9 +10,9 @@ struct [[nodiscard]] FileResult {
 };
 
 // A failed FileResult with the system's text for `error` (an errno value).
-FileResult FileFailure(int error);
+FileResult fileFailure(int error);
 
 // Image files, chip files and save targets are regular files or missing names:
 // anything else (a pipe, a device, a socket) is refused with this reason.
 inline constexpr const char* kNotARegularFile = "Not a regular file";
-FileResult NotARegularFile();
+FileResult notARegularFile();

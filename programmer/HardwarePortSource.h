@@ -21,7 +21,7 @@ class HardwarePortSource final : public PortSource {
   HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot, std::string devRoot,
                      DirectOpener openDirect);
 
-  PortIo* Acquire(std::int16_t base, std::string& whyNot) override;
+  PortIo* acquire(std::int16_t base, std::string& whyNot) override;
 
  private:
   std::unique_ptr<PpdevCalls> ppdev_;
@@ -34,4 +34,4 @@ class HardwarePortSource final : public PortSource {
 };
 
 // ppdev for the /dev/parportN whose base address is LptBase, else direct x86 I/O (root).
-std::unique_ptr<PortSource> MakeHardwarePortSource();
+std::unique_ptr<PortSource> makeHardwarePortSource();

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
+std::optional<std::int16_t> parseLptBase(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return std::nullopt;
   text = text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -14,7 +14,7 @@ std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
   return static_cast<std::int16_t>(value);
 }
 
-std::string Base_Address_Text(std::int16_t base) {
+std::string baseAddressText(std::int16_t base) {
   char text[32];
   std::snprintf(text, sizeof text, "%d (%Xh)", base, static_cast<unsigned>(base) & 0xFFFFu);
   return text;

@@ -34,7 +34,7 @@ inline constexpr std::int32_t kHighestProgPulse = 5;
 
 // A base address typed in decimal: a whole number from kLowestLptBase to
 // kHighestLptBase, blanks around it allowed.
-std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text);
+std::optional<std::int16_t> parseLptBase(std::string_view text);
 
 // "888 (378h)": how messages name a base address.
-std::string Base_Address_Text(std::int16_t base);
+std::string baseAddressText(std::int16_t base);

@@ -13,5 +13,5 @@ class PortSource {
   virtual ~PortSource() = default;
   // The port for `base`, or nullptr with `whyNot` saying what is missing and
   // how to get it (group lp, root, or --simulate).
-  virtual PortIo* Acquire(std::int16_t base, std::string& whyNot) = 0;
+  virtual PortIo* acquire(std::int16_t base, std::string& whyNot) = 0;
 };

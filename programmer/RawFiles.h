@@ -15,5 +15,5 @@
 // over; a symbolic link stays a link to the replaced file.
 // With `locked`, the new file is locked (flock) before it takes the name and
 // stays open in *locked.
-FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+FileResult replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                        FileDescriptor* locked = nullptr);

@@ -33,13 +33,13 @@ TEST(VeskPort, EveryFormGivesTheBaseAndTheRangeIsTheOptionsWindows) {
 TEST(VeskArguments, TypesAreTheCataloguesAndTheTwoUnavailableOnesAreRefused) {
   for (const EpromTypeRow& row : kEpromCatalogue) {
     const VeskArguments parsed = parseVeskArguments({"blank", "-t", row.caption});
-    EXPECT_EQ(parsed.ask, row.selectable ? Ask::kRun : Ask::kError) << row.caption;
+    EXPECT_EQ(parsed.ask, row.selectable ? Ask::Run : Ask::Error) << row.caption;
     if (row.selectable) {
       EXPECT_EQ(parsed.options.type, &row);
     }
   }
   for (const char* unknown : {" 2732", "27C256", ""})
-    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::kError) << unknown;
+    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::Error) << unknown;
 }
 
 TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
@@ -52,7 +52,7 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
                                                            {"--io-delay=5001", false},
                                                            {"--port=99999", false}}) {
     const VeskArguments parsed = parseVeskArguments({"write", "-t", "2716", "in.bin", option});
-    EXPECT_EQ(parsed.ask == Ask::kRun, accepted) << option;
+    EXPECT_EQ(parsed.ask == Ask::Run, accepted) << option;
   }
   const VeskOptions options =
       parseVeskArguments({"write", "--pulse", "0", "--io-delay", "0", "--port", "lpt2",
@@ -67,8 +67,8 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
 TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
   const VeskArguments all =
       parseVeskArguments({"-qt", "27512", "verify", "--simulate=chip.bin", "--", "-odd.bin"});
-  ASSERT_EQ(all.ask, Ask::kRun) << all.error;
-  EXPECT_EQ(all.options.command, VeskCommand::kVerify);
+  ASSERT_EQ(all.ask, Ask::Run) << all.error;
+  EXPECT_EQ(all.options.command, VeskCommand::Verify);
   EXPECT_EQ(all.options.file, "-odd.bin");
   EXPECT_TRUE(all.options.quiet);
   EXPECT_EQ(all.options.chipFile, "chip.bin");
@@ -81,8 +81,8 @@ TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
                                              {"blank", "-t", "2732", "--simulate="},
                                              {"blank", "-t", "2732", "--bogus"},
                                              {"blank", "-t"}})
-    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::kError) << testing::PrintToString(wrong);
-  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::kHelp);
+    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::Error) << testing::PrintToString(wrong);
+  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::Help);
 }
 
 }  // namespace

@@ -74,13 +74,13 @@ class ArgumentReader {
     }
     VeskArguments result;
     if (help) {
-      result.ask = VeskArguments::Ask::kHelp;
+      result.ask = VeskArguments::Ask::Help;
     } else if (version) {
-      result.ask = VeskArguments::Ask::kVersion;
+      result.ask = VeskArguments::Ask::Version;
     } else if (!error_.empty()) {
       result.error = error_;
     } else if (takeWords(words) && requireType(typeGiven)) {
-      result.ask = VeskArguments::Ask::kRun;
+      result.ask = VeskArguments::Ask::Run;
     } else {
       result.error = error_;
     }
@@ -185,13 +185,13 @@ class ArgumentReader {
     const std::string& command = words[0];
     const std::size_t files = words.size() - 1;
     if (command == "read") {
-      options_.command = VeskCommand::kRead;
+      options_.command = VeskCommand::Read;
     } else if (command == "write") {
-      options_.command = VeskCommand::kWrite;
+      options_.command = VeskCommand::Write;
     } else if (command == "verify") {
-      options_.command = VeskCommand::kVerify;
+      options_.command = VeskCommand::Verify;
     } else if (command == "blank") {
-      options_.command = VeskCommand::kBlank;
+      options_.command = VeskCommand::Blank;
       if (files == 0) return true;
       error_ = "blank takes no file";
       return false;
@@ -232,7 +232,7 @@ std::optional<std::int16_t> parsePort(std::string_view text) {
   else if (folded.rfind("0x", 0) == 0)
     hex = whole(std::string_view(folded).substr(2), 16);
   else
-    return Parse_Lpt_Base(text);
+    return parseLptBase(text);
   if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
   return static_cast<std::int16_t>(*hex);
 }

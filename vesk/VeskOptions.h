@@ -10,10 +10,10 @@
 #include "PortSettings.h"
 
 // vesk's command line: one command, its options and at most one file.
-enum class VeskCommand { kRead, kBlank, kWrite, kVerify };
+enum class VeskCommand { Read, Blank, Write, Verify };
 
 struct VeskOptions {
-  VeskCommand command = VeskCommand::kRead;
+  VeskCommand command = VeskCommand::Read;
   const EpromTypeRow* type = nullptr;  // the catalogue's row, never an unavailable one
   PortSettings settings;               // the window's defaults, changed by the options
   bool simulate = false;
@@ -25,7 +25,7 @@ struct VeskOptions {
 // What the command line asks for: a run, the help, the version, or nothing
 // (`error` says why, in one sentence).
 struct VeskArguments {
-  enum class Ask { kRun, kHelp, kVersion, kError } ask = Ask::kError;
+  enum class Ask { Run, Help, Version, Error } ask = Ask::Error;
   VeskOptions options;
   std::string error;
 };

@@ -70,9 +70,9 @@ class DirectIo final : public PortIo {
 class FakeKernel final : public PpdevCalls {
  public:
   explicit FakeKernel(TraceWriter& trace) : trace_(trace) {}
-  int Open(const std::string&) override { return 3; }
-  void Close(int) override {}
-  int Ioctl(int, unsigned long request, void* arg) override {
+  int open(const std::string&) override { return 3; }
+  void close(int) override {}
+  int ioctl(int, unsigned long request, void* arg) override {
     auto* byte = static_cast<unsigned char*>(arg);
     switch (request) {
       case PPGETMODES:
@@ -116,18 +116,18 @@ class FakeKernel final : public PpdevCalls {
 class PulseTiming final : public BoardTiming {
  public:
   explicit PulseTiming(TraceWriter& trace) : trace_(trace) {}
-  void Delay(std::int32_t) override {}
-  void PulseWait(std::int32_t ms) override { trace_.wait(ms * 1000 + 40); }
+  void delay(std::int32_t) override {}
+  void pulseWait(std::int32_t ms) override { trace_.wait(ms * 1000 + 40); }
 
  private:
   TraceWriter& trace_;
 };
 
 struct Quiet final : Progress, Messages {
-  void SetVisible(bool) override {}
-  void SetMaximum(std::int32_t) override {}
-  void SetValue(std::int32_t) override {}
-  void Show(const std::string&, const std::string&, MessageIcon) override {}
+  void setVisible(bool) override {}
+  void setMaximum(std::int32_t) override {}
+  void setValue(std::int32_t) override {}
+  void show(const std::string&, const std::string&, MessageIcon) override {}
 };
 
 // A blank chip except the byte at `badAt`, which it never takes.
@@ -152,7 +152,7 @@ std::vector<TraceEvent> traceOf(const RunPlan& plan) {
     FakeKernel kernel(trace);
     std::string whyNot;
     std::unique_ptr<PpdevPort> ppdev;
-    if (plan.driver == PortDriver::Ppdev) ppdev = PpdevPort::Open(kernel, "p", kBase, whyNot);
+    if (plan.driver == PortDriver::Ppdev) ppdev = PpdevPort::open(kernel, "p", kBase, whyNot);
     PortIo& port = ppdev ? static_cast<PortIo&>(*ppdev) : direct;
     PulseTiming timing(trace);
     Quiet quiet;
@@ -160,7 +160,7 @@ std::vector<TraceEvent> traceOf(const RunPlan& plan) {
     settings.VerifyEmpty = plan.blankCheck;
     Board board{port, timing, settings, quiet, quiet};
     MemoryImage image(kLocations);
-    std::copy(plan.image.begin(), plan.image.end(), image.Data());
+    std::copy(plan.image.begin(), plan.image.end(), image.data());
     if (plan.command == BoardCommand::Read) Read_Eprom(board, kBase, kLocations, image);
     if (plan.command == BoardCommand::Blank) Blank_Check(board, kBase, kLocations);
     if (plan.command == BoardCommand::Write) Write_Eprom(board, kBase, kLocations, image);
