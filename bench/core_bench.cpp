@@ -82,14 +82,14 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   settings.IoDelay = 0;
   StoredProgress progress;
   NoMessages messages;
-  Board board{port, timing, settings, progress, messages};
+  RoutineServices services{port, timing, settings, progress, messages};
   MemoryImage image;
   std::vector<std::uint8_t> bytes(k27080);
   double bare = 1e9, interfaces = 1e9;
   for (auto _ : state) {
     bare = std::min(bare, secondsTaken([&] { bareReadLoop(port, bytes.data()); }));
     interfaces =
-        std::min(interfaces, secondsTaken([&] { Read_Eprom(board, kBase, k27080, image); }));
+        std::min(interfaces, secondsTaken([&] { Read_Eprom(services, kBase, k27080, image); }));
     benchmark::DoNotOptimize(bytes.data());
     benchmark::DoNotOptimize(image.data());
   }
@@ -107,7 +107,7 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
   settings.ProgPulse = 1;
   StoredProgress progress;
   NoMessages messages;
-  Board board{simulator, timing, settings, progress, messages};
+  RoutineServices services{simulator, timing, settings, progress, messages};
   MemoryImage image(k2732);
   const auto bytes = randomBytes(k2732);
   std::copy(bytes.begin(), bytes.end(), image.data());
@@ -115,7 +115,7 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
     state.PauseTiming();
     std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);  // a fresh blank chip
     state.ResumeTiming();
-    Write_Eprom(board, kBase, k2732, image);
+    Write_Eprom(services, kBase, k2732, image);
   }
   if (!std::equal(simulator.chip().begin(), simulator.chip().end(), image.data()))
     state.SkipWithError("the chip does not hold the image");

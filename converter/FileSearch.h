@@ -6,7 +6,7 @@
 
 // True when `name` matches `pattern`, where "*" stands for any run of
 // characters (none included) and "?" for exactly one; letters match
-// regardless of case (ASCII), as file names do where zeza comes from.
+// regardless of case (ASCII letters only): "*.bin" finds A.BIN too.
 bool matchesWildcard(const std::string& pattern, const std::string& name);
 
 struct FileMatch {

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// The texts of zeza's messages, word for word as users and scripts know them.
+// The texts of zeza's messages, fixed to the byte (spelling, blanks and line
+// ends included): scripts may read them on standard error.
 
 // A failed read of the input or a failed write of the output; names the input.
 std::string errorReadingFile(const std::string& inputPath);

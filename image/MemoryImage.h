@@ -4,8 +4,8 @@
 #include <vector>
 
 // The in-memory copy of one chip. The buffer is indexed by chip location,
-// 0 to size - 1; the classic 1-based element k is location k - 1 (Element()).
-// Every re-creation leaves all bytes 00.
+// 0 to size - 1; element() counts from 1 instead. Every re-creation leaves
+// all bytes 00.
 class MemoryImage {
  public:
   MemoryImage() = default;
@@ -24,7 +24,7 @@ class MemoryImage {
   std::uint8_t at(std::int32_t location) const {
     return bytes_[static_cast<std::size_t>(location)];
   }
-  // 1-based element k, as the image is numbered in the hex view's rules.
+  // Element k, counting from 1: location k - 1.
   std::uint8_t element(std::int32_t k) const { return at(k - 1); }
 
   std::uint8_t* data() { return bytes_.data(); }

@@ -73,7 +73,7 @@ FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
   hexView_ = new HexView(central);
   progress_.setBar(hexView_->ProgressBar1);
 
-  // Form_Load: the defaults, then the window's size and caption.
+  // Start-up: the defaults, then the window's size and caption.
   Set_Defaults();
   arrange(g_.ScreenWidthPx < kCompactBelowScreenWidth);
   setWindowTitle(QString::fromLatin1(kCaption));

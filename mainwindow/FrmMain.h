@@ -88,8 +88,8 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   QMenu* MnuUtility;
   QMenu* MnuHelp;
   std::array<QAction*, kEpromCatalogue.size()> typeItems{};
-  QToolBar* Toolbar1;
-  QFrame* Frame2;
+  QToolBar* Toolbar1;  // the keyed buttons under the menu bar
+  QFrame* Frame2;      // the status frame around the three labels
   QLabel* LblEprom;
   ElidedLabel* LblFileName;
   QLabel* LblChkSum;

@@ -13,7 +13,9 @@ FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* 
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
   build();
-  formLoad();
+  showSettings();
+  adjustSize();
+  centreOnScreen();
 }
 
 void FrmOption::build() {
@@ -100,7 +102,7 @@ void FrmOption::build() {
   form->addLayout(buttons);
 }
 
-void FrmOption::formLoad() {
+void FrmOption::showSettings() {
   switch (settings_.LptBase) {
     case kLpt1:
       Option_Lpt1->setChecked(true);
@@ -118,8 +120,9 @@ void FrmOption::formLoad() {
   Slider_Delay->setValue(settings_.IoDelay);
   Slider_Pulse->setValue(settings_.ProgPulse);
   Check1->setChecked(settings_.VerifyEmpty);
+}
 
-  adjustSize();
+void FrmOption::centreOnScreen() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);

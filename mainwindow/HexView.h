@@ -19,8 +19,8 @@ class HexView final : public QWidget {
  public:
   explicit HexView(QWidget* parent = nullptr);
 
-  QLabel* Label2;
-  QFrame* Frame1;
+  QLabel* Label2;  // the column header over the lists
+  QFrame* Frame1;  // around the lists and the progress bar
   QListView* Lst_Address;
   QListView* Lst_Data;
   QListView* Lst_Asci;

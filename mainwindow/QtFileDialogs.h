@@ -17,6 +17,6 @@ class QtFileDialogs final : public FileDialogs {
   QPointer<QWidget> parent_;
 };
 
-// "*.Bin" -> "*.[bB][iI][nN]"; "*.*" -> "*" (every file, as on the system the
-// patterns come from, where "*.*" also lists names without a dot).
+// "*.Bin" -> "*.[bB][iI][nN]"; "*.*" -> "*", so that the list of all files
+// shows names without a dot too.
 QString caseBlindPattern(const std::string& pattern);

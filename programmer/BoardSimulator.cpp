@@ -68,7 +68,7 @@ void BoardSimulator::writeControl(std::uint8_t value) {
   control_ = value;
   if (pulsing(before) && !pulsing(value)) endPulse(before);
   const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (value & bit); };
-  if (rose(control_bit::kRun)) {
+  if (rose(control_bit::kRestartCounter)) {
     ++stats_.restarts;
     counter_ = 0;
   }

@@ -94,13 +94,14 @@ CommandOutcome readCommand(CommandContext& context, const PortSettings& settings
                         MessageIcon::Information);
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, epromSize);
-  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
+  RoutineServices services{
+      *port, context.timing, settings, context.progress, context.messages, context.stop};
   // Read into a fresh image and take it only when the read is complete, so a
   // port that fails half-way leaves the old image and the view as they were.
   MemoryImage read;
   const CommandOutcome outcome =
       runOnBoard(context, progress, settings.LptBase, "Reading the Eprom", [&] {
-        Read_Eprom(board, settings.LptBase, epromSize, read);
+        Read_Eprom(services, settings.LptBase, epromSize, read);
         return CommandOutcome::Done;
       });
   if (outcome != CommandOutcome::Done) return outcome;
@@ -117,11 +118,12 @@ CommandOutcome blankCommand(CommandContext& context, const PortSettings& setting
   if (port == nullptr) return CommandOutcome::NoPort;
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, epromSize);
-  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
+  RoutineServices services{
+      *port, context.timing, settings, context.progress, context.messages, context.stop};
   const CommandOutcome outcome =
       runOnBoard(context, progress, settings.LptBase, "Checking the Eprom", [&] {
-        return Blank_Check(board, settings.LptBase, epromSize) ? CommandOutcome::Done
-                                                               : CommandOutcome::NotBlank;
+        return Blank_Check(services, settings.LptBase, epromSize) ? CommandOutcome::Done
+                                                                  : CommandOutcome::NotBlank;
       });
   progress.hide();
   if (outcome == CommandOutcome::NotBlank)
@@ -136,10 +138,11 @@ CommandOutcome writeCommand(CommandContext& context, const PortSettings& setting
   BusyPointer busy(context.window);
   ProgressShown progress(context.progress, epromSize);
   context.messages.show(kWillWriteTitle, byteCountText(epromSize), MessageIcon::Information);
-  Board board{*port, context.timing, settings, context.progress, context.messages, context.stop};
+  RoutineServices services{
+      *port, context.timing, settings, context.progress, context.messages, context.stop};
   const CommandOutcome outcome =
       runOnBoard(context, progress, settings.LptBase, "Programming the Eprom", [&] {
-        switch (Write_Eprom(board, settings.LptBase, epromSize, epromImage)) {
+        switch (Write_Eprom(services, settings.LptBase, epromSize, epromImage)) {
           case WriteOutcome::NotBlank:
             return CommandOutcome::NotBlank;
           case WriteOutcome::BadEprom:

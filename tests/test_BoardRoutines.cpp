@@ -10,7 +10,7 @@ namespace {
 struct Rig {
   Recorder rec{632};
   PortSettings settings{632, 7, 3, true};
-  Board board{rec, rec, settings, rec, rec};
+  RoutineServices services{rec, rec, settings, rec, rec};
 };
 
 const Events kStartReading{"C00", "d7", "C22", "d7"};
@@ -31,7 +31,7 @@ TEST(Read_Eprom, ReadsEveryLocationWithItsDelaysAndLeavesControlAt22h) {
   Rig rig;
   rig.rec.reads = {0x12, 0x34, 0x56};
   MemoryImage image(8);
-  Read_Eprom(rig.board, 632, 3, image);
+  Read_Eprom(rig.services, 632, 3, image);
   Events expected = kStartReading;
   for (int i = 1; i <= 3; ++i) then(expected, readLocation(i));
   EXPECT_EQ(rig.rec.events, expected);
@@ -43,7 +43,7 @@ TEST(Read_Eprom, ReadsEveryLocationWithItsDelaysAndLeavesControlAt22h) {
 TEST(Blank_Check, StopsAtTheFirstLocationThatIsNotFFh) {
   Rig rig;
   rig.rec.reads = {0xFF, 0xFF, 0xFE, 0xFF};
-  EXPECT_FALSE(Blank_Check(rig.board, 632, 4));
+  EXPECT_FALSE(Blank_Check(rig.services, 632, 4));
   Events expected = kStartReading;
   then(expected, readLocation(1));
   then(expected, readLocation(2));
@@ -56,7 +56,7 @@ TEST(Write_Eprom, BlankCheckFirstThenEveryLocationPulsedAtLeastOnce) {
   rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 2, then the read-backs
   MemoryImage image(2);
   image.at(0) = 0xFF;  // what the blank chip holds already: still one pulse
-  Write_Eprom(rig.board, 632, 2, image);
+  Write_Eprom(rig.services, 632, 2, image);
   Events expected = kStartReading;
   then(expected, readLocation(1));
   then(expected, readLocation(2));
@@ -75,7 +75,7 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
   image.at(0) = 0xA5;
   image.at(1) = 0x3C;
   image.at(2) = 0x77;
-  EXPECT_EQ(Write_Eprom(rig.board, 632, 4, image), WriteOutcome::BadEprom);
+  EXPECT_EQ(Write_Eprom(rig.services, 632, 4, image), WriteOutcome::BadEprom);
   Events expected{"C08", "d7", "C0A", "d7"};
   then(expected, burnLocation(1, 0xA5, 1));
   then(expected, burnLocation(2, 0x3C, 3));
@@ -87,7 +87,7 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
 TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
   Rig rig;
   rig.rec.reads = {0xFF, 0x00};
-  EXPECT_EQ(Write_Eprom(rig.board, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
+  EXPECT_EQ(Write_Eprom(rig.services, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
   Events expected = kStartReading;
   then(expected, readLocation(1));
   then(expected, {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"});
@@ -109,9 +109,9 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
   {
     Rig rig;
     const StopAt stop(2);
-    rig.board.stop = &stop;
+    rig.services.stop = &stop;
     MemoryImage image;
-    EXPECT_THROW(Read_Eprom(rig.board, 632, 3, image), RunStopped);
+    EXPECT_THROW(Read_Eprom(rig.services, 632, 3, image), RunStopped);
     Events expected = kStartReading;
     then(expected, readLocation(1));
     then(expected, stopped);
@@ -120,8 +120,8 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
   {
     Rig rig;
     const StopAt stop(2);
-    rig.board.stop = &stop;
-    EXPECT_THROW(Blank_Check(rig.board, 632, 3), RunStopped);
+    rig.services.stop = &stop;
+    EXPECT_THROW(Blank_Check(rig.services, 632, 3), RunStopped);
     Events expected = kStartReading;
     then(expected, readLocation(1));
     then(expected, stopped);
@@ -132,10 +132,10 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
     rig.settings.VerifyEmpty = false;
     rig.rec.reads = {0x11};
     const StopAt stop(2);
-    rig.board.stop = &stop;
+    rig.services.stop = &stop;
     MemoryImage image(3);
     image.at(0) = 0x11;
-    EXPECT_THROW(Write_Eprom(rig.board, 632, 3, image), RunStopped);
+    EXPECT_THROW(Write_Eprom(rig.services, 632, 3, image), RunStopped);
     Events expected{"C08", "d7", "C0A", "d7"};
     then(expected, burnLocation(1, 0x11, 1));
     then(expected, stopped);

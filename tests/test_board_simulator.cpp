@@ -15,7 +15,7 @@ struct Rig {
   RealTiming timing;
   Recorder rec;  // progress and message boxes
   PortSettings settings{888, 0, 0, true};
-  Board board{sim, timing, settings, rec, rec};
+  RoutineServices services{sim, timing, settings, rec, rec};
   MemoryImage image{kSize};
   Rig() {
     std::mt19937 random(7);
@@ -35,13 +35,13 @@ TEST(BoardSimulator, ProgramThenReadGivesTheImageBackAndTheChipIsNoLongerBlank) 
     rig.settings.IoDelay = ioDelay;
     rig.sim.makeWeakCell(5, 3);
     rig.image.at(5) = 0x00;
-    Write_Eprom(rig.board, 888, kSize, rig.image);
+    Write_Eprom(rig.services, 888, kSize, rig.image);
     EXPECT_EQ(rig.boxes(), Events{});
     EXPECT_EQ(rig.sim.stats().pulses, kSize + 2u);  // the weak cell took three
     MemoryImage read;
-    Read_Eprom(rig.board, 888, kSize, read);
+    Read_Eprom(rig.services, 888, kSize, read);
     EXPECT_EQ(contents(read), contents(rig.image));
-    Write_Eprom(rig.board, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
+    Write_Eprom(rig.services, 888, kSize, MemoryImage(kSize));  // no longer blank: refused
     EXPECT_EQ(rig.boxes(), Events{"box:Warning !|The Eprom is not Empty|I"});
     EXPECT_EQ(rig.sim.chip(), contents(rig.image));
   }
@@ -50,7 +50,7 @@ TEST(BoardSimulator, ProgramThenReadGivesTheImageBackAndTheChipIsNoLongerBlank) 
 TEST(BoardSimulator, DeadCellGivesBadEpromWithEarlierLocationsProgrammedAndTheRestUntouched) {
   Rig rig;
   rig.sim.makeDeadCell(10);
-  Write_Eprom(rig.board, 888, kSize, rig.image);
+  Write_Eprom(rig.services, 888, kSize, rig.image);
   EXPECT_EQ(rig.boxes(), Events{"box:Warning !|Bad Eprom|C"});
   auto expected = contents(rig.image);
   std::fill(expected.begin() + 10, expected.end(), 0xFF);
@@ -63,9 +63,9 @@ TEST(BoardSimulator, AtAWrongBaseAddressItBehavesAsAMissingBoard) {
   Rig rig;
   std::fill(rig.sim.chip().begin(), rig.sim.chip().end(), 0x00);
   MemoryImage read;
-  Read_Eprom(rig.board, 632, kSize, read);
+  Read_Eprom(rig.services, 632, kSize, read);
   EXPECT_EQ(std::count(read.data(), read.data() + kSize, 0xFF), kSize);
-  Write_Eprom(rig.board, 632, kSize, rig.image);  // the blank check passes on floating lines
+  Write_Eprom(rig.services, 632, kSize, rig.image);  // the blank check passes on floating lines
   EXPECT_EQ(rig.boxes(), Events{"box:Warning !|Bad Eprom|C"});
   EXPECT_EQ(rig.sim.chip(), Bytes(kSize, 0x00));
 }

@@ -158,12 +158,12 @@ std::vector<TraceEvent> traceOf(const RunPlan& plan) {
     Quiet quiet;
     PortSettings settings;
     settings.VerifyEmpty = plan.blankCheck;
-    Board board{port, timing, settings, quiet, quiet};
+    RoutineServices services{port, timing, settings, quiet, quiet};
     MemoryImage image(kLocations);
     std::copy(plan.image.begin(), plan.image.end(), image.data());
-    if (plan.command == BoardCommand::Read) Read_Eprom(board, kBase, kLocations, image);
-    if (plan.command == BoardCommand::Blank) Blank_Check(board, kBase, kLocations);
-    if (plan.command == BoardCommand::Write) Write_Eprom(board, kBase, kLocations, image);
+    if (plan.command == BoardCommand::Read) Read_Eprom(services, kBase, kLocations, image);
+    if (plan.command == BoardCommand::Blank) Blank_Check(services, kBase, kLocations);
+    if (plan.command == BoardCommand::Write) Write_Eprom(services, kBase, kLocations, image);
   }
   trace.marker(kEnd);
   std::istringstream in(trace.text());
