@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr std::int16_t kBase = 888;
+constexpr std::int16_t kBase = kLpt1Base;
 constexpr std::int32_t k27080 = 1 << 20;
 constexpr std::int32_t k2732 = 4096;
 constexpr std::int64_t kDelayLoopIterations = 10'000'000;

@@ -22,10 +22,6 @@
 class FrmOption final : public QDialog {
   Q_OBJECT
  public:
-  static constexpr std::int16_t kLpt1 = kLpt1Base;
-  static constexpr std::int16_t kLpt2 = kLpt2Base;
-  static constexpr std::int16_t kLpt3 = kLpt3Base;
-
   FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent = nullptr);
 
   void cmdOK_Click();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PortIo.h"
+#include "PortSettings.h"
 #include "PortSource.h"
 
 // The programmer board and a chip in software, at one base address:
@@ -24,7 +25,7 @@
 // - accesses to any other address do nothing and read FFh, as with no board.
 class BoardSimulator final : public PortIo {
  public:
-  static constexpr std::uint16_t kDefaultBase = 888;
+  static constexpr auto kDefaultBase = static_cast<std::uint16_t>(kLpt1Base);
   static constexpr std::int32_t kDefaultChipSize = 1 << 20;  // a blank 27080-sized socket
 
   struct Statistics {

@@ -1,6 +1,7 @@
 #include "HardwarePortSource.h"
 
-#include "BoardSimulator.h"
+#include <limits>
+
 #include "DirectPort.h"
 #include "PortSettings.h"
 #include "Ppdev.h"
@@ -16,7 +17,9 @@ PortIo* HardwarePortSource::acquire(std::int16_t base, std::string& whyNot) {
   if (base < kLowestLptBase || base > kHighestLptBase) {
     whyNot =
         "This is not a usable base address (the control register at base + 2 must stay "
-        "below 32768): set one from 1 to 32765 in Options.";
+        "below " +
+        std::to_string(std::numeric_limits<std::int16_t>::max() + 1) + "): set one from " +
+        lptBaseRangeText() + " in Options.";
     return nullptr;
   }
   const bool broken = heldPpdev_ != nullptr && heldPpdev_->failed();

@@ -32,7 +32,7 @@ class Recorder final : public PortSource,
                        public Messages,
                        public CommandWindow {
  public:
-  explicit Recorder(std::uint16_t base = 888) : base_(base) {}
+  explicit Recorder(std::uint16_t base = kLpt1Base) : base_(base) {}
 
   Events events;
   std::deque<std::uint8_t> reads;  // what the data reads return, in order; FFh when used up

@@ -51,6 +51,19 @@ TEST_F(FrmOptionTest, OpensOnTheCurrentSettings) {
   EXPECT_TRUE(options.Check1->isChecked());
 }
 
+// The captions and the refusal are put together from the port constants.
+TEST_F(FrmOptionTest, CaptionsAndRefusalNameTheAddressesExactly) {
+  FrmOption& options = open();
+  EXPECT_EQ(options.Label_Lpt1->text(), "LPT1  (378h)");
+  EXPECT_EQ(options.Label_Lpt2->text(), "LPT2  (278h)");
+  EXPECT_EQ(options.Label_Lpt3->text(), "LPT3  (3BCh)");
+  options.Option_Lpt4->setChecked(true);
+  options.cmdOK->click();
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text,
+            "The port address must be a decimal whole number from 1 to 32765");
+}
+
 TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
   for (const auto& [typed, reopened] : {std::pair{"632", "Option_Lpt2"}, {"4000", "Option_Lpt4"}}) {
     FrmOption& options = open();

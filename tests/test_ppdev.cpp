@@ -156,6 +156,9 @@ TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
     EXPECT_EQ(source.acquire(bad, whyNot_), nullptr);
     EXPECT_NE(whyNot_.find("not a usable base address"), std::string::npos);
   }
+  EXPECT_EQ(whyNot_,
+            "This is not a usable base address (the control register at base + 2 must stay below "
+            "32768): set one from 1 to 32765 in Options.");
   EXPECT_EQ(direct, std::vector<int>{632});
 }
 

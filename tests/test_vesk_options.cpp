@@ -28,6 +28,14 @@ TEST(VeskPort, EveryFormGivesTheBaseAndTheRangeIsTheOptionsWindows) {
       {"FFFFFFFFFFFFh", std::nullopt},
   };
   for (const auto& [text, base] : cases) EXPECT_EQ(parsePort(text), base) << text;
+  // The texts that name the forms and the range are put together from the port constants.
+  EXPECT_EQ(parseVeskArguments({"blank", "-t", "2732", "--port", "lpt4"}).error,
+            "--port lpt4: give the base address as 378h, 0x378, 888 (decimal) or lpt1 to lpt3, "
+            "from 1 to 32765");
+  EXPECT_NE(
+      veskUsage().find("      --port PORT      the port's base address: 378h, 0x378, 888 "
+                       "(decimal),\n                       lpt1, lpt2 or lpt3 (default 378h)\n"),
+      std::string::npos);
 }
 
 TEST(VeskArguments, TypesAreTheCataloguesAndTheTwoUnavailableOnesAreRefused) {

@@ -45,6 +45,13 @@ std::optional<std::int32_t> inRange(std::string_view text, std::int32_t highest)
   return static_cast<std::int32_t>(*value);
 }
 
+// "378h, 0x378, 888 (decimal)": the forms of a base address, LPT1's as the example.
+std::string portForms() {
+  const std::string hex = baseAddressHex(kLpt1Base);
+  return hex + ", 0x" + hex.substr(0, hex.size() - 1) + ", " + std::to_string(kLpt1Base) +
+         " (decimal)";
+}
+
 // Reads the command line one argument at a time.
 class ArgumentReader {
  public:
@@ -157,9 +164,8 @@ class ArgumentReader {
       if (base)
         options_.settings.LptBase = *base;
       else
-        error_ = "--port " + value +
-                 ": give the base address as 378h, 0x378, 888 (decimal) or lpt1 to lpt3, "
-                 "from 1 to 32765";
+        error_ = "--port " + value + ": give the base address as " + portForms() +
+                 " or lpt1 to lpt3, from " + lptBaseRangeText();
     } else if (name == "--io-delay") {
       const std::optional<std::int32_t> delay = inRange(value, kHighestIoDelay);
       if (delay)
@@ -256,8 +262,12 @@ std::string veskUsage() {
          "  -t, --type TYPE      " +
          choosableTypes() +
          "\n"
-         "      --port PORT      the port's base address: 378h, 0x378, 888 (decimal),\n"
-         "                       lpt1, lpt2 or lpt3 (default 378h)\n"
+         "      --port PORT      the port's base address: " +
+         portForms() +
+         ",\n"
+         "                       lpt1, lpt2 or lpt3 (default " +
+         baseAddressHex(PortSettings{}.LptBase) +
+         ")\n"
          "      --io-delay N     delay loop iterations between port accesses, 0 to " +
          std::to_string(kHighestIoDelay) +
          " (default 100)\n"

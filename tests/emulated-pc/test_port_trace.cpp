@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::uint16_t kBase = 888;
+constexpr std::uint16_t kBase = kLpt1Base;
 constexpr std::int32_t kLocations = 16;
 constexpr std::uint8_t kStart = 0x61;
 constexpr std::uint8_t kEnd = 0xC1;
