@@ -31,26 +31,30 @@ constexpr int kStatusFrameHeight = 33;
 constexpr int kHexViewTop = 40;  // Label2's top edge, below the status frame
 constexpr int kToolbarGap = 8;
 
+// One button of Toolbar1: its key, what it shows, and the command it runs.
 struct ToolbarButton {
   const char* key;  // empty: a gap between groups
   const char* tooltip;
   const char* icon;
+  void (FrmMain::*command)();
 };
 
+constexpr ToolbarButton kGap{"", "", "", nullptr};
+
 constexpr std::array<ToolbarButton, 13> kToolbarButtons{{
-    {"Open", "Open File", ":/icons/open.svg"},
-    {"SaveAs", "Save File  As", ":/icons/saveas.svg"},
-    {"", "", ""},
-    {"Read", "Read Eprom", ":/icons/read.svg"},
-    {"Write", "Write Eprom", ":/icons/write.svg"},
-    {"", "", ""},
-    {"Option", "Option", ":/icons/option.svg"},
-    {"", "", ""},
-    {"Convert", "Convert File", ":/icons/convert.svg"},
-    {"HexEditor", "Hex Editor", ":/icons/hexeditor.svg"},
-    {"CRC32", "Calculate CRC32", ":/icons/crc32.svg"},
-    {"", "", ""},
-    {"Help", "Help", ":/icons/help.svg"},
+    {"Open", "Open File", ":/icons/open.svg", &FrmMain::MnuOpen_Click},
+    {"SaveAs", "Save File  As", ":/icons/saveas.svg", &FrmMain::MnuSaveAs_Click},
+    kGap,
+    {"Read", "Read Eprom", ":/icons/read.svg", &FrmMain::MnuRead_Click},
+    {"Write", "Write Eprom", ":/icons/write.svg", &FrmMain::MnuWrite_Click},
+    kGap,
+    {"Option", "Option", ":/icons/option.svg", &FrmMain::MnuOption_Click},
+    kGap,
+    {"Convert", "Convert File", ":/icons/convert.svg", &FrmMain::MnuFileConversion_Click},
+    {"HexEditor", "Hex Editor", ":/icons/hexeditor.svg", &FrmMain::MnuHexEditor_Click},
+    {"CRC32", "Calculate CRC32", ":/icons/crc32.svg", &FrmMain::MnuCRC32_Click},
+    kGap,
+    {"Help", "Help", ":/icons/help.svg", &FrmMain::Mnuabout_Click},
 }};
 
 }  // namespace
@@ -146,7 +150,7 @@ void FrmMain::buildToolbar() {
   Toolbar1->toggleViewAction()->setEnabled(false);
   addToolBar(Qt::TopToolBarArea, Toolbar1);
   for (const ToolbarButton& button : kToolbarButtons) {
-    if (*button.key == '\0') {
+    if (button.command == nullptr) {
       auto* gap = new QWidget(Toolbar1);
       gap->setFixedWidth(kToolbarGap);
       Toolbar1->addWidget(gap);
@@ -223,21 +227,9 @@ void FrmMain::setFileLabel() {
 }
 
 void FrmMain::Toolbar1_ButtonClick(const QString& key) {
-  using Command = void (FrmMain::*)();
-  static constexpr std::array<std::pair<const char*, Command>, 9> kDispatch{{
-      {"Open", &FrmMain::MnuOpen_Click},
-      {"SaveAs", &FrmMain::MnuSaveAs_Click},
-      {"Read", &FrmMain::MnuRead_Click},
-      {"Write", &FrmMain::MnuWrite_Click},
-      {"Option", &FrmMain::MnuOption_Click},
-      {"Convert", &FrmMain::MnuFileConversion_Click},
-      {"HexEditor", &FrmMain::MnuHexEditor_Click},
-      {"CRC32", &FrmMain::MnuCRC32_Click},
-      {"Help", &FrmMain::Mnuabout_Click},
-  }};
-  for (const auto& [name, command] : kDispatch) {
-    if (key == QLatin1String(name)) {
-      runCommand([this, command = command] { (this->*command)(); });
+  for (const ToolbarButton& button : kToolbarButtons) {
+    if (button.command != nullptr && key == QLatin1String(button.key)) {
+      runCommand([this, command = button.command] { (this->*command)(); });
       return;
     }
   }
