@@ -33,9 +33,7 @@ class NoDialogs final : public FileDialogs {
 };
 class NoLaunches final : public Launcher {
  public:
-  bool start(const std::string&, const std::vector<std::string>&, std::string&) override {
-    return true;
-  }
+  Expected<> start(const std::string&, const std::vector<std::string>&) override { return {}; }
 };
 
 struct Services {

@@ -40,7 +40,7 @@ int BinToHex(const std::string& inputPath, const std::string& outputTarget, std:
       std::memcpy(text.get() + length, kEndOfFileRecord, kEndOfFileRecordLength);
       length += kEndOfFileRecordLength;
     }
-    if (writeAll(output.get(), text.get(), length) != 0) {
+    if (writeAll(output.get(), text.get(), length)) {
       messages.ShowMessage(errorReadingFile(inputPath));
       return 0;
     }
@@ -48,7 +48,7 @@ int BinToHex(const std::string& inputPath, const std::string& outputTarget, std:
   } while (begin < size);
 
   // A write that fails late (a full disk on a network file system) shows up here.
-  if (output.close() != 0) {
+  if (output.close()) {
     messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }

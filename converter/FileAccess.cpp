@@ -66,7 +66,6 @@ InputBuffer readWhole(int fd, std::uint64_t size) {
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
   std::size_t got = 0;
-  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) != 0 || got != size)
-    return {};
+  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) || got != size) return {};
   return buffer;
 }

@@ -10,7 +10,7 @@ class FileSink : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
   bool write(const std::uint8_t* data, std::size_t size) override {
-    return writeAll(fd_, data, size) == 0;
+    return !writeAll(fd_, data, size);
   }
 
  private:
@@ -35,7 +35,7 @@ int HexToBin(const std::string& inputPath, const std::string& outputTarget, std:
   FileSink sink(output.get());
   const HexReadEnd end = readHexRecords(text.data(), size, sink, messages);
   // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (output.close() != 0 || end == HexReadEnd::WriteFailed) {
+  if (output.close() || end == HexReadEnd::WriteFailed) {
     messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }

@@ -59,9 +59,10 @@ void FrmMain::MnuOption_Click() {
 void FrmMain::MnuDiagnostic_Click() {}
 
 bool FrmMain::startProgram(const char* program, const std::vector<std::string>& arguments) {
-  std::string whyNot;
-  if (services_.launcher.start(program, arguments, whyNot)) return true;
-  services_.messages.show(kNotStartedTitle, std::string(kNotStartedLead) + program + "\r" + whyNot,
+  const Expected<> started = services_.launcher.start(program, arguments);
+  if (started) return true;
+  services_.messages.show(kNotStartedTitle,
+                          std::string(kNotStartedLead) + program + "\r" + started.error(),
                           MessageIcon::Critical);
   return false;
 }

@@ -71,7 +71,7 @@ void FrmMain::MnuOpen_Click() {
     // Loaded aside and taken whole: a file that fails half-way leaves the
     // image and the view as they were.
     MemoryImage loadedImage;
-    const FileResult loaded =
+    const Expected<> loaded =
         Load_Image_File(g_.CurrentFileName, g_.EpromSize, loadedImage, services_.messages);
     if (loaded) {
       g_.EpromImage = std::move(loadedImage);
@@ -79,7 +79,7 @@ void FrmMain::MnuOpen_Click() {
     } else {
       setBusy(false);
       services_.messages.show(kOpenFailedTitle,
-                              kOpenFailedLead + g_.CurrentFileName + "\r" + loaded.reason,
+                              kOpenFailedLead + g_.CurrentFileName + "\r" + loaded.error(),
                               MessageIcon::Critical);
     }
   }
@@ -91,11 +91,11 @@ void FrmMain::MnuSaveAs_Click() {
   if (!chosen) return;
   takeChosenFile(*chosen);
   setBusy(true);
-  const FileResult saved = Save_Image_File(g_.CurrentFileName, g_.EpromImage);
+  const Expected<> saved = Save_Image_File(g_.CurrentFileName, g_.EpromImage);
   setBusy(false);
   if (!saved) {
     services_.messages.show(kSaveFailedTitle,
-                            kSaveFailedLead + g_.CurrentFileName + "\r" + saved.reason,
+                            kSaveFailedLead + g_.CurrentFileName + "\r" + saved.error(),
                             MessageIcon::Critical);
   }
 }

@@ -11,6 +11,5 @@ QString findProgram(const QString& program, const QString& besideDir);
 // QProcess::startDetached: no shell, so a file name with blanks stays one argument.
 class QtLauncher final : public Launcher {
  public:
-  bool start(const std::string& program, const std::vector<std::string>& arguments,
-             std::string& whyNot) override;
+  Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override;
 };

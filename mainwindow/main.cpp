@@ -37,10 +37,10 @@ ChipFile* gChipFileAtExit = nullptr;
 
 void writeChipAtExit() {
   if (gChipFileAtExit != nullptr) {
-    const FileResult saved = gChipFileAtExit->save();
+    const Expected<> saved = gChipFileAtExit->save();
     if (!saved)
       std::fprintf(stderr, "VeskEprom: %s\n",
-                   chipNotSavedText(gChipFileAtExit->path(), saved.reason).c_str());
+                   chipNotSavedText(gChipFileAtExit->path(), saved.error()).c_str());
   }
 }
 
@@ -74,11 +74,12 @@ int main(int argc, char** argv) {
   for (const QString& argument : QApplication::arguments().mid(1)) {
     arguments.push_back(argument.toStdString());
   }
-  LaunchOptions options = parseLaunchOptions(arguments);
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "VeskEprom: %s\n%s", options.error.c_str(), kUsage);
+  Expected<LaunchOptions> parsed = parseLaunchOptions(arguments);
+  if (!parsed) {
+    std::fprintf(stderr, "VeskEprom: %s\n%s", parsed.error().c_str(), kUsage);
     return 2;
   }
+  LaunchOptions& options = *parsed;
 
   // The dialogs change the current folder: the chip file is kept by its full path.
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
@@ -91,12 +92,13 @@ int main(int argc, char** argv) {
     if (!options.chipFile.empty()) {
       // Refused now, not after the work is done: a folder that is missing or
       // read-only, a special file, a file another program is using.
-      std::string whyNot;
-      chipFile = ChipFile::open(options.chipFile, simulator->chip(), whyNot);
-      if (!chipFile) {
-        reportFailure(QString::fromStdString(whyNot));
+      Expected<std::unique_ptr<ChipFile>> opened =
+          ChipFile::open(options.chipFile, simulator->chip());
+      if (!opened) {
+        reportFailure(QString::fromStdString(opened.error()));
         return 1;
       }
+      chipFile = std::move(*opened);
     }
     ports = std::make_unique<SimulatorPortSource>(*simulator);
   } else {
@@ -129,9 +131,9 @@ int main(int argc, char** argv) {
   // The chip file already holds every programming run; this keeps whatever
   // else changed the simulated chip.
   if (chipFile) {
-    const FileResult saved = chipFile->save();
+    const Expected<> saved = chipFile->save();
     if (!saved) {
-      reportFailure(QString::fromStdString(chipNotSavedText(chipFile->path(), saved.reason))
+      reportFailure(QString::fromStdString(chipNotSavedText(chipFile->path(), saved.error()))
                         .replace(QLatin1Char('\r'), QLatin1Char('\n')));
       status = 1;
     }

@@ -98,7 +98,7 @@ class BoardSimulator final : public PortIo {
 class SimulatorPortSource final : public PortSource {
  public:
   explicit SimulatorPortSource(BoardSimulator& simulator) : simulator_(simulator) {}
-  PortIo* acquire(std::int16_t, std::string&) override { return &simulator_; }
+  Expected<PortIo*> acquire(std::int16_t) override { return &simulator_; }
 
  private:
   BoardSimulator& simulator_;

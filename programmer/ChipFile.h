@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Expected.h"
 #include "FileDescriptor.h"
-#include "FileResult.h"
 #include "UserInterfaces.h"
 
 // The file behind --simulate=CHIP.bin, which always holds the simulated chip:
@@ -19,15 +19,15 @@ class ChipFile {
   // Checks that the file can be kept (its folder exists and may be written;
   // the file, if there, is a regular file we may write, no bigger than
   // `chip`), locks it and loads it into `chip`: its bytes at the start, FFh
-  // after them. A missing file is a blank chip, written at once. nullptr,
-  // with `whyNot` one sentence naming the file, when the file cannot be used.
-  static std::unique_ptr<ChipFile> open(const std::string& path, std::vector<std::uint8_t>& chip,
-                                        std::string& whyNot);
+  // after them. A missing file is a blank chip, written at once. When the
+  // file cannot be used, one sentence that names it says why.
+  static Expected<std::unique_ptr<ChipFile>> open(const std::string& path,
+                                                  std::vector<std::uint8_t>& chip);
   ChipFile(const ChipFile&) = delete;
   ChipFile& operator=(const ChipFile&) = delete;
 
   // Writes the chip to the file; the old contents stay on failure.
-  FileResult save();
+  Expected<> save();
   // save(), with a critical box naming the file and the reason when it fails.
   bool writeBack(Messages& messages);
 

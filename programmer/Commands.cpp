@@ -44,14 +44,13 @@ class ProgressShown {
 // The port comes first: when it cannot be had, one box says why and the
 // command ends before the image or the view is touched.
 PortIo* acquirePort(CommandContext& context, std::int16_t base) {
-  std::string whyNot;
-  PortIo* port = context.ports.acquire(base, whyNot);
-  if (port == nullptr)
-    context.messages.show("No Port Access",
-                          "The programmer board at base address " + baseAddressText(base) +
-                              " cannot be reached.\r" + whyNot,
-                          MessageIcon::Critical);
-  return port;
+  const Expected<PortIo*> port = context.ports.acquire(base);
+  if (port) return *port;
+  context.messages.show("No Port Access",
+                        "The programmer board at base address " + baseAddressText(base) +
+                            " cannot be reached.\r" + port.error(),
+                        MessageIcon::Critical);
+  return nullptr;
 }
 
 void reportPortFailure(CommandContext& context, std::int16_t base, const PortFailure& failure,

@@ -43,20 +43,20 @@ class DirectPort final : public PortIo {
 
 }  // namespace
 
-std::unique_ptr<PortIo> openDirectPort(std::uint16_t base, std::string& whyNot) {
+Expected<std::unique_ptr<PortIo>> openDirectPort(std::uint16_t base) {
   const int result = base + kRegisters <= kIopermLimit ? ::ioperm(base, kRegisters, 1) : ::iopl(3);
   if (result != 0) {
-    whyNot = directRefusalText(errno, ::geteuid() == 0);
-    return nullptr;
+    const int error = errno;
+    return Failure{directRefusalText(error, ::geteuid() == 0)};
   }
-  return std::make_unique<DirectPort>(base);
+  return std::unique_ptr<PortIo>(std::make_unique<DirectPort>(base));
 }
 
 #else
 
-std::unique_ptr<PortIo> openDirectPort(std::uint16_t, std::string& whyNot) {
-  whyNot = std::string("this machine has no x86 I/O ports for direct access.") + kUseTheDrivers;
-  return nullptr;
+Expected<std::unique_ptr<PortIo>> openDirectPort(std::uint16_t) {
+  return Failure{std::string("this machine has no x86 I/O ports for direct access.") +
+                 kUseTheDrivers};
 }
 
 #endif

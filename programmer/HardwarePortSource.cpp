@@ -13,14 +13,13 @@ HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::s
       devRoot_(std::move(devRoot)),
       openDirect_(std::move(openDirect)) {}
 
-PortIo* HardwarePortSource::acquire(std::int16_t base, std::string& whyNot) {
+Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
   if (base < kLowestLptBase || base > kHighestLptBase) {
-    whyNot =
+    return Failure{
         "This is not a usable base address (the control register at base + 2 must stay "
         "below " +
         std::to_string(std::numeric_limits<std::int16_t>::max() + 1) + "): set one from " +
-        lptBaseRangeText() + " in Options.";
-    return nullptr;
+        lptBaseRangeText() + " in Options."};
   }
   const bool broken = heldPpdev_ != nullptr && heldPpdev_->failed();
   if (held_ && heldBase_ == base && !broken) return held_.get();
@@ -31,18 +30,20 @@ PortIo* HardwarePortSource::acquire(std::int16_t base, std::string& whyNot) {
   const auto address = static_cast<std::uint16_t>(base);
   const int parport = findParportWithBase(procRoot_, address);
   if (parport >= 0) {
-    auto port =
-        PpdevPort::open(*ppdev_, devRoot_ + "/parport" + std::to_string(parport), address, whyNot);
-    heldPpdev_ = port.get();
-    held_ = std::move(port);
+    Expected<std::unique_ptr<PpdevPort>> port =
+        PpdevPort::open(*ppdev_, devRoot_ + "/parport" + std::to_string(parport), address);
+    if (!port) return Failure{port.error()};
+    heldPpdev_ = port->get();
+    held_ = std::move(*port);
   } else {
-    std::string cause;
-    held_ = openDirect_(address, cause);
-    if (!held_)
-      whyNot = "No /dev/parportN has the base address " + baseAddressText(base) + ", and " + cause +
-               kSimulateHint;
+    Expected<std::unique_ptr<PortIo>> direct = openDirect_(address);
+    if (!direct) {
+      return Failure{"No /dev/parportN has the base address " + baseAddressText(base) + ", and " +
+                     direct.error() + kSimulateHint};
+    }
+    held_ = std::move(*direct);
   }
-  if (held_) heldBase_ = base;
+  heldBase_ = base;
   return held_.get();
 }
 

@@ -10,7 +10,7 @@
 #include "FileDescriptor.h"
 #include "RawFiles.h"
 
-FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
+Expected<> Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
                            Messages& messages, MissingImageFile missing) {
   // Read-only: a write-protected image loads like any other. Non-blocking: a
   // pipe or a device must not hang the program before it is refused below.
@@ -19,10 +19,10 @@ FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
     // A name that does not exist yet is created empty and loads as an empty file.
     file = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   }
-  if (!file) return fileFailure(errno);
+  if (!file) return systemFailure(errno);
   struct stat st {};
-  if (::fstat(file.get(), &st) != 0) return fileFailure(errno);
-  if (S_ISDIR(st.st_mode)) return fileFailure(EISDIR);
+  if (::fstat(file.get(), &st) != 0) return systemFailure(errno);
+  if (S_ISDIR(st.st_mode)) return systemFailure(EISDIR);
   if (!S_ISREG(st.st_mode)) return notARegularFile();
 
   image.recreate(size);
@@ -37,11 +37,11 @@ FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
     messages.show("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ",
                   MessageIcon::Exclamation);
   const auto count = static_cast<std::size_t>(std::min<off_t>(length, image.size()));
-  if (const int error = readUpTo(file.get(), image.data(), count); error != 0)
-    return fileFailure(error);
+  if (const std::error_code error = readUpTo(file.get(), image.data(), count))
+    return systemFailure(error);
   return {};
 }
 
-FileResult Save_Image_File(const std::string& path, const MemoryImage& image) {
+Expected<> Save_Image_File(const std::string& path, const MemoryImage& image) {
   return replaceFile(path, image.data(), static_cast<std::size_t>(image.size()));
 }

@@ -36,7 +36,7 @@ inline constexpr std::int32_t kHighestProgPulse = 5;
 
 // A base address typed in decimal: a whole number from kLowestLptBase to
 // kHighestLptBase, blanks around it allowed.
-std::optional<std::int16_t> parseLptBase(std::string_view text);
+[[nodiscard]] std::optional<std::int16_t> parseLptBase(std::string_view text);
 
 // "378h": a base address in upper-case hex, as the ports' names show it.
 std::string baseAddressHex(std::int16_t base);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "BoardControl.h"
@@ -20,18 +21,19 @@ namespace {
 
 class SystemPpdevCalls final : public PpdevCalls {
  public:
-  int open(const std::string& path) override {
+  int open(const std::string& path, std::error_code& error) override {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    return fd >= 0 ? fd : -errno;
+    if (fd < 0) error = lastSystemError();
+    return fd;
   }
   void close(int fd) override { ::close(fd); }
-  int ioctl(int fd, unsigned long request, void* arg) override {
-    return ::ioctl(fd, request, arg) == 0 ? 0 : -errno;
+  std::error_code ioctl(int fd, unsigned long request, void* arg) override {
+    return ::ioctl(fd, request, arg) == 0 ? std::error_code() : lastSystemError();
   }
 };
 
-std::string openRefusal(const std::string& device, int error) {
-  switch (error) {
+std::string openRefusal(const std::string& device, std::error_code error) {
+  switch (error.value()) {
     case EACCES:
     case EPERM:
       return "You may not use " + device +
@@ -42,18 +44,21 @@ std::string openRefusal(const std::string& device, int error) {
     case ENXIO:
       return device + " is missing: load the ppdev module (sudo modprobe ppdev)." + kSimulateHint;
     default:
-      return device + " cannot be opened (" + std::strerror(error) + ")." + kSimulateHint;
+      return device + " cannot be opened (" + error.message() + ")." + kSimulateHint;
   }
 }
 
-// The first whole number of a base-addr file ("888\t1912").
-bool readBaseAddress(const std::filesystem::path& file, long& base) {
+// The first whole number of a base-addr file ("888\t1912"); none when the
+// file cannot be read or holds none.
+std::optional<long> readBaseAddress(const std::filesystem::path& file) {
   std::ifstream in(file);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const char* begin = text.data();
   const char* end = begin + text.size();
   while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
-  return std::from_chars(begin, end, base).ec == std::errc{};
+  long base = 0;
+  if (std::from_chars(begin, end, base).ec != std::errc{}) return std::nullopt;
+  return base;
 }
 
 }  // namespace
@@ -75,45 +80,39 @@ int findParportWithBase(const std::string& procRoot, std::uint16_t base) {
     const char* end = name.data() + name.size();
     const auto parsed = std::from_chars(digits, end, number);
     if (digits == end || parsed.ec != std::errc{} || parsed.ptr != end) continue;
-    long portBase = -1;
-    if (readBaseAddress(entry.path() / "base-addr", portBase) && portBase == base &&
-        (found < 0 || number < found))
+    if (readBaseAddress(entry.path() / "base-addr") == base && (found < 0 || number < found))
       found = number;
   }
   return found;
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::open(PpdevCalls& calls, const std::string& device,
-                                           std::uint16_t base, std::string& whyNot) {
-  const int fd = calls.open(device);
-  if (fd < 0) {
-    whyNot = openRefusal(device, -fd);
-    return nullptr;
-  }
+Expected<std::unique_ptr<PpdevPort>> PpdevPort::open(PpdevCalls& calls, const std::string& device,
+                                                     std::uint16_t base) {
+  std::error_code error;
+  const int fd = calls.open(device, error);
+  if (fd < 0) return Failure{openRefusal(device, error)};
   // Asked before the claim, so that a refused port never sees the claim's pulse.
   unsigned int modes = 0;
-  if (const int error = calls.ioctl(fd, PPGETMODES, &modes); error != 0) {
-    whyNot = "The modes of " + device + " cannot be read (" + std::strerror(-error) + ")." +
-             kSimulateHint;
+  if ((error = calls.ioctl(fd, PPGETMODES, &modes))) {
     calls.close(fd);
-    return nullptr;
+    return Failure{"The modes of " + device + " cannot be read (" + error.message() + ")." +
+                   kSimulateHint};
   }
   if (!(modes & PARPORT_MODE_TRISTATE)) {
-    whyNot = "The port " + device +
-             " cannot switch its data lines to input, so it cannot read a chip. Set the port "
-             "to bidirectional (PS/2, EPP or ECP) in the BIOS set-up." +
-             kSimulateHint;
     calls.close(fd);
-    return nullptr;
+    return Failure{"The port " + device +
+                   " cannot switch its data lines to input, so it cannot read a chip. Set the "
+                   "port to bidirectional (PS/2, EPP or ECP) in the BIOS set-up." +
+                   kSimulateHint};
   }
-  int error = calls.ioctl(fd, PPEXCL, nullptr);
-  if (error == 0) error = calls.ioctl(fd, PPCLAIM, nullptr);
-  if (error != 0) {
-    whyNot = device + " cannot be claimed for this program alone (" + std::strerror(-error) +
-             "): another driver may hold the port, such as the printer driver (sudo rmmod lp)." +
-             kSimulateHint;
+  error = calls.ioctl(fd, PPEXCL, nullptr);
+  if (!error) error = calls.ioctl(fd, PPCLAIM, nullptr);
+  if (error) {
     calls.close(fd);
-    return nullptr;
+    return Failure{device + " cannot be claimed for this program alone (" + error.message() +
+                   "): another driver may hold the port, such as the printer driver "
+                   "(sudo rmmod lp)." +
+                   kSimulateHint};
   }
   std::unique_ptr<PpdevPort> port(new PpdevPort(calls, fd, device, base));
   try {
@@ -121,8 +120,7 @@ std::unique_ptr<PpdevPort> PpdevPort::open(PpdevCalls& calls, const std::string&
     port->writeControlLines(control_value::kOff);
     port->setDataInput(false);
   } catch (const PortFailure& failure) {
-    whyNot = std::string(failure.what()) + "." + kSimulateHint;
-    return nullptr;
+    return Failure{std::string(failure.what()) + "." + kSimulateHint};
   }
   return port;
 }
@@ -144,15 +142,15 @@ PpdevPort::~PpdevPort() {
       // The port stopped answering: there is nothing more to tell it.
     }
   }
-  calls_.ioctl(fd_, PPRELEASE, nullptr);
+  // A port that cannot be released is closed all the same, which releases it.
+  [[maybe_unused]] const std::error_code released = calls_.ioctl(fd_, PPRELEASE, nullptr);
   calls_.close(fd_);
 }
 
 void PpdevPort::call(unsigned long request, void* arg, const char* what) {
-  if (const int error = calls_.ioctl(fd_, request, arg); error != 0) {
+  if (const std::error_code error = calls_.ioctl(fd_, request, arg)) {
     failed_ = true;
-    throw PortFailure(std::string(what) + " on " + device_ + " failed (" + std::strerror(-error) +
-                      ")");
+    throw PortFailure(std::string(what) + " on " + device_ + " failed (" + error.message() + ")");
   }
 }
 

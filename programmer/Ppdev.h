@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 
+#include "Expected.h"
 #include "PortIo.h"
 
 // The system calls the ppdev back-end makes, behind an interface so that the
@@ -11,11 +13,10 @@
 class PpdevCalls {
  public:
   virtual ~PpdevCalls() = default;
-  // The new descriptor, or -errno.
-  virtual int open(const std::string& path) = 0;
+  // The new descriptor; -1, with `error` set, when it cannot be opened.
+  virtual int open(const std::string& path, std::error_code& error) = 0;
   virtual void close(int fd) = 0;
-  // 0, or -errno.
-  virtual int ioctl(int fd, unsigned long request, void* arg) = 0;
+  [[nodiscard]] virtual std::error_code ioctl(int fd, unsigned long request, void* arg) = 0;
 };
 
 std::unique_ptr<PpdevCalls> makeSystemPpdevCalls();
@@ -33,10 +34,10 @@ int findParportWithBase(const std::string& procRoot, std::uint16_t base);
 class PpdevPort final : public PortIo {
  public:
   // Opens `device` and claims it, then writes control 00h. Refuses a port
-  // that cannot switch its data lines to input. nullptr with `whyNot` saying
-  // what is missing and how to get it.
-  static std::unique_ptr<PpdevPort> open(PpdevCalls& calls, const std::string& device,
-                                         std::uint16_t base, std::string& whyNot);
+  // that cannot switch its data lines to input. When it fails: what is
+  // missing and how to get it.
+  static Expected<std::unique_ptr<PpdevPort>> open(PpdevCalls& calls, const std::string& device,
+                                                   std::uint16_t base);
   // Leaves the board off and FFh in the data latch, then releases the port.
   ~PpdevPort() override;
 

@@ -56,29 +56,21 @@ void syncFolder(const std::filesystem::path& target) {
 
 }  // namespace
 
-FileResult fileFailure(int error) {
-  return {false, std::strerror(error)};
-}
-
-FileResult notARegularFile() {
-  return {false, kNotARegularFile};
-}
-
-FileResult replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                        FileDescriptor* locked) {
   const std::filesystem::path target = resolveLink(path);
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && S_ISDIR(old.st_mode)) return fileFailure(EISDIR);
+  if (exists && S_ISDIR(old.st_mode)) return systemFailure(EISDIR);
   // A device, a pipe or a socket is never replaced by a file, even by root.
   if (exists && !S_ISREG(old.st_mode)) return notARegularFile();
   // The rename needs only the folder's permission: a write-protected file is
   // refused here as writing it in place would be.
-  if (exists && ::access(target.c_str(), W_OK) != 0) return fileFailure(errno);
+  if (exists && ::access(target.c_str(), W_OK) != 0) return systemFailure(errno);
 
   std::string tempPath;
   FileDescriptor file(createTemporary(target, tempPath));
-  if (!file) return fileFailure(errno);
+  if (!file) return systemFailure(errno);
   if (exists) {
     // Best effort: an ordinary user cannot give a file away, and need not.
     if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
@@ -86,15 +78,16 @@ FileResult replaceFile(const std::string& path, const std::uint8_t* data, std::s
     if (::fchmod(file.get(), old.st_mode & 07777) != 0) {
     }
   }
-  int error = writeAll(file.get(), data, size);
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+  std::error_code error = writeAll(file.get(), data, size);
+  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
   // Locked before it takes the name: nobody can lock it first.
-  if (error == 0 && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) error = errno;
-  if (error == 0 && locked == nullptr) error = file.close();
-  if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
+  if (!error && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+    error = lastSystemError();
+  if (!error && locked == nullptr) error = file.close();
+  if (!error && ::rename(tempPath.c_str(), target.c_str()) != 0) error = lastSystemError();
+  if (error) {
     ::unlink(tempPath.c_str());
-    return fileFailure(error);
+    return systemFailure(error);
   }
   if (locked != nullptr) *locked = std::move(file);
   syncFolder(target);

@@ -50,11 +50,10 @@ struct Launch {
 };
 
 struct RecordingLauncher final : Launcher {
-  bool start(const std::string& program, const std::vector<std::string>& arguments,
-             std::string& whyNot) override {
+  Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override {
     launches.push_back({program, arguments});
-    if (fails) whyNot = "not found";
-    return !fails;
+    if (fails) return Failure{"not found"};
+    return {};
   }
   std::vector<Launch> launches;
   bool fails = false;

@@ -39,10 +39,10 @@ class Recorder final : public PortSource,
   bool available = true;           // acquire() hands out the recorder, else "Join group lp."
   std::size_t failingRead = 0;     // the data read (counted from 1) that throws PortFailure
 
-  PortIo* acquire(std::int16_t base, std::string& whyNot) override {
+  Expected<PortIo*> acquire(std::int16_t base) override {
     events.push_back(tagged("acquire", base));
-    whyNot = "Join group lp.";
-    return available ? this : nullptr;
+    if (!available) return Failure{"Join group lp."};
+    return static_cast<PortIo*>(this);
   }
 
   void out(std::uint16_t port, std::uint8_t value) override {

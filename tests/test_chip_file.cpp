@@ -17,12 +17,16 @@ bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// ChipFile::open's file, or nullptr with `whyNot` saying why there is none.
+std::unique_ptr<ChipFile> openChip(const std::string& path, Bytes& chip, std::string& whyNot) {
+  Expected<std::unique_ptr<ChipFile>> opened = ChipFile::open(path, chip);
+  whyNot = opened.error();
+  return opened ? std::move(*opened) : nullptr;
+}
+
 class ChipFileTest : public ::testing::Test {
  protected:
-  std::unique_ptr<ChipFile> open(const std::string& file) {
-    whyNot_.clear();
-    return ChipFile::open(file, chip_, whyNot_);
-  }
+  std::unique_ptr<ChipFile> open(const std::string& file) { return openChip(file, chip_, whyNot_); }
   long entries() const { return std::distance(fs::directory_iterator(temp_.path), {}); }
 
   TempFolder temp_;
@@ -55,13 +59,13 @@ TEST_F(ChipFileTest, OneProgramAtATimeAlsoAfterEveryWriteBack) {
   ASSERT_NE(first, nullptr) << whyNot_;
   Bytes other(64);
   std::string why;
-  EXPECT_EQ(ChipFile::open(path_, other, why), nullptr);
+  EXPECT_EQ(openChip(path_, other, why), nullptr);
   EXPECT_TRUE(has(why, path_ + " is in use")) << why;
   // The write-back puts a new file under the name: it is locked before it gets there.
   ASSERT_TRUE(first->save());
-  EXPECT_EQ(ChipFile::open(path_, other, why), nullptr);
+  EXPECT_EQ(openChip(path_, other, why), nullptr);
   first.reset();
-  EXPECT_NE(ChipFile::open(path_, other, why), nullptr) << why;
+  EXPECT_NE(openChip(path_, other, why), nullptr) << why;
 }
 
 TEST_F(ChipFileTest, UnusableFilesAreRefusedAtStartNamingThemAndNothingHangs) {
@@ -130,7 +134,7 @@ TEST_F(ChipFileTest, FullDiskAtStartOrAtAWriteBackIsReportedAndLeavesNothingBehi
 
 TEST_F(ChipFileTest, EveryProgrammingRunIsInTheFileAtOnceWhateverItsEnd) {
   BoardSimulator sim(888, 64);
-  auto file = ChipFile::open(path_, sim.chip(), whyNot_);
+  auto file = openChip(path_, sim.chip(), whyNot_);
   ASSERT_NE(file, nullptr) << whyNot_;
   sim.makeDeadCell(40);
   SimulatorPortSource ports(sim);

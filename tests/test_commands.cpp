@@ -134,12 +134,11 @@ TEST(WriteCommand, AChipFileThatCannotBeWrittenBackTurnsAGoodRunIntoAFailure) {
   TempFolder temp;
   const std::string path = temp.filePath("chip.bin");
   std::vector<std::uint8_t> chip(4096, 0xFF);
-  std::string whyNot;
-  const auto chipFile = ChipFile::open(path, chip, whyNot);
-  ASSERT_TRUE(chipFile) << whyNot;
+  const Expected<std::unique_ptr<ChipFile>> chipFile = ChipFile::open(path, chip);
+  ASSERT_TRUE(chipFile) << chipFile.error();
   for (const bool good : {true, false}) {
     Rig rig;
-    rig.context.chipFile = chipFile.get();
+    rig.context.chipFile = chipFile->get();
     rig.settings.VerifyEmpty = false;
     // A good run verifies each location at once; a bad one never does.
     rig.rec.reads.assign(good ? 16 : 10, good ? 0x00 : 0x55);

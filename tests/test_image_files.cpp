@@ -55,16 +55,16 @@ TEST_F(ImageFilesTest, MissingNameIsCreatedEmptyAndUnopenableOnesFailUntouched) 
   EXPECT_TRUE(fs::exists(path_));
   EXPECT_EQ(boxes_.events, Events{"box:Warning!| You've Selected an Empty File|E"});
   for (const fs::path& bad : {folder_ / "no-folder" / "x.bin", folder_}) {
-    const FileResult result = Load_Image_File(bad.string(), 4096, image, boxes_);
-    EXPECT_FALSE(result.ok || result.reason.empty());
+    const Expected<> result = Load_Image_File(bad.string(), 4096, image, boxes_);
+    EXPECT_FALSE(result.hasValue() || result.error().empty());
     EXPECT_EQ(image.size(), 2048);
   }
 }
 
 TEST_F(ImageFilesTest, MissingNameRefusedWhenAskedIsNotCreated) {
   MemoryImage image(16);
-  const FileResult result = Load_Image_File(path_, 2048, image, boxes_, MissingImageFile::Refuse);
-  EXPECT_EQ(result.reason, "No such file or directory");
+  const Expected<> result = Load_Image_File(path_, 2048, image, boxes_, MissingImageFile::Refuse);
+  EXPECT_EQ(result.error(), "No such file or directory");
   EXPECT_FALSE(fs::exists(path_));
   EXPECT_TRUE(boxes_.events.empty());
   EXPECT_EQ(image.size(), 16);
@@ -81,7 +81,7 @@ TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
     MemoryImage image;
     Recorder quiet;
     const bool ok =
-        Load_Image_File(path_, 4096, image, quiet).ok && contents(image) == pattern(4096);
+        Load_Image_File(path_, 4096, image, quiet).hasValue() && contents(image) == pattern(4096);
     ::_exit(ok ? 0 : 1);
   }
   int status = -1;
@@ -92,11 +92,11 @@ TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
 TEST_F(ImageFilesTest, SaveReplacesTheFileWholeOrLeavesTheOldOneAsItWas) {
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(write(pattern(10000)), mode);
-  const FileResult failed = [&] {
+  const Expected<> failed = [&] {
     const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way
     return Save_Image_File(path_, MemoryImage(4096));
   }();
-  EXPECT_EQ(failed.reason, "File too large");
+  EXPECT_EQ(failed.error(), "File too large");
   EXPECT_EQ(readBytes(path_), pattern(10000));
 
   MemoryImage image(4096);
@@ -113,10 +113,10 @@ TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
   ::alarm(20);  // opening a FIFO for reading would block: fail rather than hang
   for (const std::string& special : {fifo, std::string("/dev/null")}) {
     MemoryImage image(16);
-    const FileResult loaded = Load_Image_File(special, 4096, image, boxes_);
-    EXPECT_EQ(loaded.reason, "Not a regular file") << special;
+    const Expected<> loaded = Load_Image_File(special, 4096, image, boxes_);
+    EXPECT_EQ(loaded.error(), "Not a regular file") << special;
     EXPECT_EQ(image.size(), 16);
-    EXPECT_EQ(Save_Image_File(special, MemoryImage(16)).reason, "Not a regular file") << special;
+    EXPECT_EQ(Save_Image_File(special, MemoryImage(16)).error(), "Not a regular file") << special;
   }
   ::alarm(0);
   EXPECT_TRUE(fs::is_fifo(fifo));

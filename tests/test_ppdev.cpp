@@ -23,12 +23,14 @@ class FakePpdev final : public PpdevCalls {
   int openError = 0;
   unsigned long failing = 0;  // the request that fails with EIO
 
-  int open(const std::string& path) override {
+  int open(const std::string& path, std::error_code& error) override {
     calls.push_back("open " + path);
-    return openError != 0 ? -openError : 3;
+    if (openError == 0) return 3;
+    error = {openError, std::generic_category()};
+    return -1;
   }
   void close(int) override { calls.push_back("close"); }
-  int ioctl(int, unsigned long request, void* arg) override {
+  std::error_code ioctl(int, unsigned long request, void* arg) override {
     static const std::map<unsigned long, const char*> kNames{
         {PPGETMODES, "GETMODES"},  {PPEXCL, "EXCL"},       {PPCLAIM, "CLAIM"},
         {PPRELEASE, "RELEASE"},    {PPRDATA, "RDATA"},     {PPWDATA, "WDATA "},
@@ -40,7 +42,7 @@ class FakePpdev final : public PpdevCalls {
       call = tagged(call.c_str(), *static_cast<unsigned char*>(arg), true);
     if (request == PPDATADIR) call = tagged(call.c_str(), *static_cast<int*>(arg));
     calls.push_back(call);
-    return request == failing ? -EIO : 0;
+    return request == failing ? std::make_error_code(std::errc::io_error) : std::error_code();
   }
 };
 
@@ -55,8 +57,16 @@ class PpdevTest : public ::testing::Test {
       writeFile((root_ / "sys/dev/parport" / name / "base-addr").string(), text);
     }
   }
+  // The port, or nullptr with whyNot_ saying why there is none.
   std::unique_ptr<PpdevPort> openPort() {
-    return PpdevPort::open(fake_, "/dev/parport1", 888, whyNot_);
+    Expected<std::unique_ptr<PpdevPort>> port = PpdevPort::open(fake_, "/dev/parport1", 888);
+    whyNot_ = port.error();
+    return port ? std::move(*port) : nullptr;
+  }
+  PortIo* acquire(HardwarePortSource& source, std::int16_t base) {
+    const Expected<PortIo*> port = source.acquire(base);
+    whyNot_ = port.error();
+    return port ? *port : nullptr;
   }
 
   TempFolder temp_;
@@ -135,25 +145,24 @@ TEST_F(PpdevTest, SourceHoldsOnePortPerBaseAndFallsBackToDirectAccess) {
   const Events& calls = owned->calls;
   std::vector<int> direct;
   HardwarePortSource source(std::move(owned), root_.string(), "/dev",
-                            [&](std::uint16_t base, std::string& cause) -> std::unique_ptr<PortIo> {
+                            [&](std::uint16_t base) -> Expected<std::unique_ptr<PortIo>> {
                               direct.push_back(base);
-                              cause = directRefusalText(EPERM, false);
-                              return nullptr;
+                              return Failure{directRefusalText(EPERM, false)};
                             });
-  PortIo* first = source.acquire(888, whyNot_);  // parport1, found by its base address
+  PortIo* first = acquire(source, 888);  // parport1, found by its base address
   ASSERT_NE(first, nullptr) << whyNot_;
-  EXPECT_EQ(source.acquire(888, whyNot_), first);
+  EXPECT_EQ(acquire(source, 888), first);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "CLAIM"), 1);
-  EXPECT_NE(source.acquire(956, whyNot_), nullptr);
+  EXPECT_NE(acquire(source, 956), nullptr);
   EXPECT_EQ(calls[7], "RELEASE");  // the old port goes before the new one is opened
   EXPECT_EQ(calls[9], "open /dev/parport0");
 
-  EXPECT_EQ(source.acquire(632, whyNot_), nullptr);
+  EXPECT_EQ(acquire(source, 632), nullptr);
   for (const char* part :
        {"632 (278h), and direct port access needs root", "group lp", "--simulate"})
     EXPECT_NE(whyNot_.find(part), std::string::npos) << whyNot_;
   for (std::int16_t bad : {0, -888, 32766}) {
-    EXPECT_EQ(source.acquire(bad, whyNot_), nullptr);
+    EXPECT_EQ(acquire(source, bad), nullptr);
     EXPECT_NE(whyNot_.find("not a usable base address"), std::string::npos);
   }
   EXPECT_EQ(whyNot_,

@@ -38,9 +38,8 @@ struct NoDialogs final : FileDialogs {
   std::optional<ChosenFile> run(const FileDialogRequest&) override { return std::nullopt; }
 };
 struct NoLaunches final : Launcher {
-  bool start(const std::string&, const std::vector<std::string>&, std::string& whyNot) override {
-    whyNot = "no programs are started while the picture is taken";
-    return false;
+  Expected<> start(const std::string&, const std::vector<std::string>&) override {
+    return Failure{"no programs are started while the picture is taken"};
   }
 };
 

@@ -54,7 +54,7 @@ class Run {
         readCommand(context_, options_.settings, options_.type->key, size_, image);
     if (outcome != CommandOutcome::Done) return statusOf(outcome);
     if (stopping()) return VeskStatus::Stopped;
-    if (const FileResult saved = Save_Image_File(options_.file, image); !saved) {
+    if (const Expected<> saved = Save_Image_File(options_.file, image); !saved) {
       reportFailure(kSaveFailedTitle, kSaveFailedLead, saved);
       return VeskStatus::Failed;
     }
@@ -99,10 +99,10 @@ class Run {
   // The file as the window's Open loads it, except that a missing file is
   // an error here instead of a new empty image.
   bool load(MemoryImage& image) {
-    const FileResult loaded =
+    const Expected<> loaded =
         Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::Refuse);
     if (!loaded) reportFailure(kOpenFailedTitle, kOpenFailedLead, loaded);
-    return loaded.ok;
+    return loaded.hasValue();
   }
 
   // "3 bytes differ (address: chip file)" and the first differences, one a
@@ -127,8 +127,8 @@ class Run {
 
   bool stopping() const { return services_.stop != nullptr && services_.stop->requested(); }
 
-  void reportFailure(const char* title, const char* lead, const FileResult& result) {
-    services_.messages.show(title, std::string(lead) + options_.file + "\r" + result.reason,
+  void reportFailure(const char* title, const char* lead, const Expected<>& result) {
+    services_.messages.show(title, std::string(lead) + options_.file + "\r" + result.error(),
                             MessageIcon::Critical);
   }
 

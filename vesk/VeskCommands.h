@@ -33,4 +33,4 @@ inline constexpr int kListedDifferences = 16;
 
 // Runs options.command on the chip, with the window's commands of the core:
 // the same port handling, boxes, progress and chip file.
-VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);
+[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);

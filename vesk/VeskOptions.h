@@ -32,11 +32,11 @@ struct VeskArguments {
 
 // `arguments` without the program name. Options may stand before or after the
 // command; "--" ends them.
-VeskArguments parseVeskArguments(const std::vector<std::string>& arguments);
+[[nodiscard]] VeskArguments parseVeskArguments(const std::vector<std::string>& arguments);
 
 // A base address as the user writes it: "378h", "0x378", decimal "888", or
 // "lpt1" to "lpt3"; the same range as the Options window (1 to 32765).
-std::optional<std::int16_t> parsePort(std::string_view text);
+[[nodiscard]] std::optional<std::int16_t> parsePort(std::string_view text);
 
 // The help text, its list of types taken from the catalogue.
 std::string veskUsage();

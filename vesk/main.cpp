@@ -59,12 +59,13 @@ int main(int argc, char** argv) {
     if (!options.chipFile.empty()) {
       // Refused before any work: a folder that is missing or read-only, a
       // special file, a file another program is using.
-      std::string whyNot;
-      chipFile = ChipFile::open(options.chipFile, simulator->chip(), whyNot);
-      if (!chipFile) {
-        line.writeLine("vesk: " + whyNot);
+      Expected<std::unique_ptr<ChipFile>> opened =
+          ChipFile::open(options.chipFile, simulator->chip());
+      if (!opened) {
+        line.writeLine("vesk: " + opened.error());
         return kUsageError;
       }
+      chipFile = std::move(*opened);
     }
     ports = std::make_unique<SimulatorPortSource>(*simulator);
   } else {
