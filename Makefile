@@ -1,6 +1,7 @@
 # Two commands do all the set-up on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
-#   make test   the same set-up, then every test (plain, sanitized, and the HEX reader's fuzzer)
+#   make test   the same set-up, then the lint step and every test (plain, sanitized, and
+#               the HEX reader's fuzzer)
 # and `make bench` runs the benchmarks, `make package` builds the Debian package,
 # and `sudo make install` installs what `make` built.
 
@@ -9,35 +10,54 @@ SAN_BUILD   ?= build-sanitize
 FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# CI (CI=true, as .ci/run sets it) builds with warnings as errors. A user's
+# build does not, so that a newer compiler's new warnings never stop `make run`;
+# `make test WERROR=ON` is CI's build at home.
+ifeq ($(CI),true)
+WERROR      ?= ON
+else
+WERROR      ?= OFF
+endif
 
-.PHONY: all deps build run test test-plain test-sanitize test-fuzz bench screenshot package install clean
+.PHONY: all deps configure build run lint test test-plain test-sanitize test-fuzz bench screenshot \
+        package install clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=ON -DVESK_BENCH=ON
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=ON -DVESK_BENCH=ON \
+	  -DVESK_WERROR=$(WERROR)
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	./$(BUILD)/VeskEprom --simulate
 
-test: test-plain test-sanitize test-fuzz
+test: lint test-plain test-sanitize test-fuzz
+
+# clang-format over every C++ file, and the naming rule (.clang-tidy) over our
+# sources with the build's compile_commands.json.
+lint: configure
+	scripts/lint $(BUILD) $(JOBS)
 
 test-plain: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON -DVESK_BENCH=OFF
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON -DVESK_BENCH=OFF \
+	  -DVESK_WERROR=$(WERROR)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
 
 test-fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON \
+	  -DVESK_WERROR=$(WERROR)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz_hex_reader -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr std::int16_t kBase = 888;
+constexpr std::int16_t kBase = kLpt1Base;
 constexpr std::int32_t k27080 = 1 << 20;
 constexpr std::int32_t k2732 = 4096;
 constexpr std::int64_t kDelayLoopIterations = 10'000'000;
@@ -27,18 +27,18 @@ constexpr std::int64_t kDelayLoopIterations = 10'000'000;
 // As cheap as the window's progress bar between repaints: the value is stored.
 class StoredProgress final : public Progress {
  public:
-  void SetVisible(bool) override {}
-  void SetMaximum(std::int32_t) override {}
-  void SetValue(std::int32_t value) override { value_ = value; }
-  std::int32_t value_ = 0;
+  void setVisible(bool) override {}
+  void setMaximum(std::int32_t) override {}
+  void setValue(std::int32_t value) override { last = value; }
+  std::int32_t last = 0;
 };
 
 class NoMessages final : public Messages {
  public:
-  void Show(const std::string&, const std::string&, MessageIcon) override {}
+  void show(const std::string&, const std::string&, MessageIcon) override {}
 };
 
-std::vector<std::uint8_t> RandomBytes(std::size_t count) {
+std::vector<std::uint8_t> randomBytes(std::size_t count) {
   std::mt19937 random(27);
   std::vector<std::uint8_t> bytes(count);
   for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
@@ -47,7 +47,7 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count) {
 
 // The same simulated accesses as a read, through the same PortIo, and nothing
 // else: no delays, no progress.
-void BareReadLoop(PortIo& port, std::uint8_t* bytes) {
+void bareReadLoop(PortIo& port, std::uint8_t* bytes) {
   const std::uint16_t data = kBase;
   const std::uint16_t control = kBase + 2;
   port.out(control, control_value::kOff);
@@ -60,7 +60,7 @@ void BareReadLoop(PortIo& port, std::uint8_t* bytes) {
 }
 
 template <class Read>
-double Seconds(Read&& read) {
+double secondsTaken(Read&& read) {
   const auto start = std::chrono::steady_clock::now();
   read();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -71,7 +71,7 @@ double Seconds(Read&& read) {
 // counts: the bare access loop, and Read_Eprom as the program runs it.
 void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   BoardSimulator simulator(kBase, k27080);
-  simulator.Chip() = RandomBytes(k27080);
+  simulator.chip() = randomBytes(k27080);
   // Hidden from the optimiser, so that every variant calls through PortIo as
   // the program does, none of them straight into the simulator.
   PortIo* opaque = &simulator;
@@ -82,17 +82,18 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   settings.IoDelay = 0;
   StoredProgress progress;
   NoMessages messages;
-  Board board{port, timing, settings, progress, messages};
+  RoutineServices services{port, timing, settings, progress, messages};
   MemoryImage image;
   std::vector<std::uint8_t> bytes(k27080);
   double bare = 1e9, interfaces = 1e9;
   for (auto _ : state) {
-    bare = std::min(bare, Seconds([&] { BareReadLoop(port, bytes.data()); }));
-    interfaces = std::min(interfaces, Seconds([&] { Read_Eprom(board, kBase, k27080, image); }));
+    bare = std::min(bare, secondsTaken([&] { bareReadLoop(port, bytes.data()); }));
+    interfaces =
+        std::min(interfaces, secondsTaken([&] { Read_Eprom(services, kBase, k27080, image); }));
     benchmark::DoNotOptimize(bytes.data());
-    benchmark::DoNotOptimize(image.Data());
+    benchmark::DoNotOptimize(image.data());
   }
-  if (!std::equal(bytes.begin(), bytes.end(), image.Data()))
+  if (!std::equal(bytes.begin(), bytes.end(), image.data()))
     state.SkipWithError("the reads differ");
   state.counters["bare_ns"] = bare / k27080 * 1e9;
   state.counters["read_ns"] = interfaces / k27080 * 1e9;
@@ -106,17 +107,17 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
   settings.ProgPulse = 1;
   StoredProgress progress;
   NoMessages messages;
-  Board board{simulator, timing, settings, progress, messages};
+  RoutineServices services{simulator, timing, settings, progress, messages};
   MemoryImage image(k2732);
-  const auto bytes = RandomBytes(k2732);
-  std::copy(bytes.begin(), bytes.end(), image.Data());
+  const auto bytes = randomBytes(k2732);
+  std::copy(bytes.begin(), bytes.end(), image.data());
   for (auto _ : state) {
     state.PauseTiming();
-    std::fill(simulator.Chip().begin(), simulator.Chip().end(), 0xFF);  // a fresh blank chip
+    std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);  // a fresh blank chip
     state.ResumeTiming();
-    Write_Eprom(board, kBase, k2732, image);
+    Write_Eprom(services, kBase, k2732, image);
   }
-  if (!std::equal(simulator.Chip().begin(), simulator.Chip().end(), image.Data()))
+  if (!std::equal(simulator.chip().begin(), simulator.chip().end(), image.data()))
     state.SkipWithError("the chip does not hold the image");
 }
 
@@ -126,8 +127,8 @@ void BM_Delay_Loop(benchmark::State& state) {
 
 void BM_Calc_CheckSum_1MiB(benchmark::State& state) {
   MemoryImage image(k27080);
-  const auto bytes = RandomBytes(k27080);
-  std::copy(bytes.begin(), bytes.end(), image.Data());
+  const auto bytes = randomBytes(k27080);
+  std::copy(bytes.begin(), bytes.end(), image.data());
   for (auto _ : state) benchmark::DoNotOptimize(Calc_CheckSum(image, k27080));
 }
 
@@ -156,12 +157,12 @@ class SummaryReporter final : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
-  double Counter(const std::string& name) const {
+  double counter(const std::string& name) const {
     const auto found = counters_.find(name);
     return found == counters_.end() ? std::numeric_limits<double>::quiet_NaN() : found->second;
   }
 
-  double Best(const std::string& name) const {
+  double best(const std::string& name) const {
     const auto found = best_.find(name);
     return found == best_.end() ? std::numeric_limits<double>::quiet_NaN() : found->second;
   }
@@ -171,12 +172,12 @@ class SummaryReporter final : public benchmark::ConsoleReporter {
   std::map<std::string, double> counters_;
 };
 
-void PrintSummary(const SummaryReporter& results) {
-  const double bare = results.Counter("bare_ns");
-  const double read = results.Counter("read_ns");
-  const double write = results.Best("BM_Write_Eprom_2732_Pulse1") * 1e3;
-  const double delay = results.Best("BM_Delay_Loop") / kDelayLoopIterations * 1e9;
-  const double checksum = results.Best("BM_Calc_CheckSum_1MiB") * 1e6;
+void printSummary(const SummaryReporter& results) {
+  const double bare = results.counter("bare_ns");
+  const double read = results.counter("read_ns");
+  const double write = results.best("BM_Write_Eprom_2732_Pulse1") * 1e3;
+  const double delay = results.best("BM_Delay_Loop") / kDelayLoopIterations * 1e9;
+  const double checksum = results.best("BM_Calc_CheckSum_1MiB") * 1e6;
   std::printf("\nSummary (best repetition of each)\n");
   std::printf("  Read of a 27080, IoDelay 0, against the bare access loop (%.2f ns/location):\n",
               bare);
@@ -199,6 +200,6 @@ int main(int argc, char** argv) {
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  PrintSummary(reporter);
+  printSummary(reporter);
   return 0;
 }

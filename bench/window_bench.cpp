@@ -29,13 +29,11 @@ class QuietMessages final : public WindowMessages {
 };
 class NoDialogs final : public FileDialogs {
  public:
-  std::optional<ChosenFile> Run(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<ChosenFile> run(const FileDialogRequest&) override { return std::nullopt; }
 };
 class NoLaunches final : public Launcher {
  public:
-  bool Start(const std::string&, const std::vector<std::string>&, std::string&) override {
-    return true;
-  }
+  Expected<> start(const std::string&, const std::vector<std::string>&) override { return {}; }
 };
 
 struct Services {
@@ -46,7 +44,7 @@ struct Services {
   SimulatorPortSource ports{simulator};
   RealTiming timing;
   MdlGlobal global;
-  std::unique_ptr<FrmMain> Make_Window() {
+  std::unique_ptr<FrmMain> makeWindow() {
     auto window = std::make_unique<FrmMain>(
         global, WindowServices{messages, dialogs, launcher, ports, timing, {}});
     window->show();
@@ -55,7 +53,7 @@ struct Services {
   }
 };
 
-long Resident_Kib() {
+long residentKib() {
   std::ifstream statm("/proc/self/statm");
   long pages = 0, resident = 0;
   statm >> pages >> resident;
@@ -63,54 +61,54 @@ long Resident_Kib() {
 }
 
 template <typename Body>
-double Seconds(Body&& body) {
+double secondsTaken(Body&& body) {
   const auto start = std::chrono::steady_clock::now();
   body();
   QCoreApplication::processEvents();  // delayed layout and painting
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void Report(benchmark::State& state, double total, double target) {
+void report(benchmark::State& state, double total, double target) {
   state.counters["vs_target"] =
       benchmark::Counter(total / target, benchmark::Counter::kAvgIterations);
 }
 
 void BM_Select27080(benchmark::State& state) {
   Services services;
-  auto window = services.Make_Window();
-  const long before = Resident_Kib();
+  auto window = services.makeWindow();
+  const long before = residentKib();
   double total = 0;
   for (auto _ : state) {
     window->Select_Eprom(kEpromCatalogue[1]);  // from the 2732, as after start-up
     QCoreApplication::processEvents();
-    const double seconds = Seconds([&] { window->Select_Eprom(kEpromCatalogue.back()); });
+    const double seconds = secondsTaken([&] { window->Select_Eprom(kEpromCatalogue.back()); });
     state.SetIterationTime(seconds);
     total += seconds;
   }
-  Report(state, total, kViewTargetSeconds);
-  state.counters["rss_growth_kib"] = static_cast<double>(Resident_Kib() - before);
+  report(state, total, kViewTargetSeconds);
+  state.counters["rss_growth_kib"] = static_cast<double>(residentKib() - before);
 }
 BENCHMARK(BM_Select27080)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_ShowImage1MiB(benchmark::State& state) {
   Services services;
-  auto window = services.Make_Window();
+  auto window = services.makeWindow();
   window->Select_Eprom(kEpromCatalogue.back());
   std::mt19937 random(27080);
   MemoryImage& image = services.global.EpromImage;
-  for (std::int32_t i = 0; i < image.Size(); ++i) image.At(i) = static_cast<std::uint8_t>(random());
+  for (std::int32_t i = 0; i < image.size(); ++i) image.at(i) = static_cast<std::uint8_t>(random());
   double total = 0;
   for (auto _ : state) {
-    const double seconds = Seconds([&] { window->Show_Image(); });
+    const double seconds = secondsTaken([&] { window->Show_Image(); });
     state.SetIterationTime(seconds);
     total += seconds;
   }
-  Report(state, total, kViewTargetSeconds);
+  report(state, total, kViewTargetSeconds);
 }
 BENCHMARK(BM_ShowImage1MiB)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // From nothing to a window on the screen, start-up sequence included.
-double Shown_Window_Seconds() {
+double shownWindowSeconds() {
   Services services;
   const auto start = std::chrono::steady_clock::now();
   auto window = std::make_unique<FrmMain>(services.global, WindowServices{services.messages,
@@ -130,7 +128,7 @@ double Shown_Window_Seconds() {
 void BM_StartUpToShownWindow(benchmark::State& state) {
   double total = 0;
   for (auto _ : state) {
-    const double seconds = Shown_Window_Seconds();
+    const double seconds = shownWindowSeconds();
     state.SetIterationTime(seconds);
     total += seconds;
   }
@@ -138,7 +136,7 @@ void BM_StartUpToShownWindow(benchmark::State& state) {
   const double cold = appStartSeconds + coldWindowSeconds;
   state.counters["cold_ms"] = cold * 1000;
   state.counters["cold_vs_target"] = cold / kStartUpTargetSeconds;
-  Report(state, total, kStartUpTargetSeconds);
+  report(state, total, kStartUpTargetSeconds);
 }
 BENCHMARK(BM_StartUpToShownWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -152,7 +150,7 @@ int main(int argc, char** argv) {
   QTemporaryDir scratch;
   QDir::setCurrent(scratch.path());
   appStartSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  coldWindowSeconds = Shown_Window_Seconds();
+  coldWindowSeconds = shownWindowSeconds();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

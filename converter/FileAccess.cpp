@@ -10,14 +10,14 @@
 
 #include "FileNames.h"
 
-FileDescriptor OpenInput(const std::string& path) {
+FileDescriptor openInput(const std::string& path) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat info;
   if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
   return file;
 }
 
-FileDescriptor CreateNewOutput(const std::string& target, std::string* chosen) {
+FileDescriptor createNewOutput(const std::string& target, std::string* chosen) {
   for (std::uint64_t counter = 0;; ++counter) {
     std::string name = MakeUniqueName(target, counter);
     FileDescriptor file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
@@ -45,7 +45,7 @@ InputBuffer::~InputBuffer() {
   if (mapping_ != nullptr) ::munmap(mapping_, mapped_);
 }
 
-InputBuffer ReadWhole(int fd, std::uint64_t size) {
+InputBuffer readWhole(int fd, std::uint64_t size) {
   // Memory of our own rather than the file mapped: a file cut short by
   // someone else then gives a short read, not a crash. Large pages spare
   // the system a fault per 4 KiB, most of the cost of a plain read here;
@@ -61,12 +61,11 @@ InputBuffer ReadWhole(int fd, std::uint64_t size) {
   buffer.mapped_ = length;
   const auto address = reinterpret_cast<std::uintptr_t>(memory);
   buffer.data_ = reinterpret_cast<std::uint8_t*>((address + kLargePage - 1) & ~(kLargePage - 1));
-  const std::size_t whole_pages = static_cast<std::size_t>(size) / kLargePage * kLargePage;
-  if (whole_pages > 0) ::madvise(buffer.data_, whole_pages, MADV_HUGEPAGE);
+  const std::size_t wholePages = static_cast<std::size_t>(size) / kLargePage * kLargePage;
+  if (wholePages > 0) ::madvise(buffer.data_, wholePages, MADV_HUGEPAGE);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
   std::size_t got = 0;
-  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) != 0 || got != size)
-    return {};
+  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) || got != size) return {};
   return buffer;
 }

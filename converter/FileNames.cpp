@@ -14,7 +14,7 @@ SplitName SplitExtension(const std::string& name) {
 
 namespace {
 
-bool NameIsTaken(const std::string& path) {
+bool nameIsTaken(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;  // a dangling link takes the name too
 }
@@ -24,7 +24,7 @@ bool NameIsTaken(const std::string& path) {
 std::string MakeUniqueName(const std::string& target, std::uint64_t& counter) {
   for (;; ++counter) {
     std::string candidate = counter == 0 ? target : target + std::to_string(counter);
-    if (!NameIsTaken(candidate)) return candidate;
+    if (!nameIsTaken(candidate)) return candidate;
   }
 }
 

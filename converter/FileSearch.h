@@ -6,8 +6,8 @@
 
 // True when `name` matches `pattern`, where "*" stands for any run of
 // characters (none included) and "?" for exactly one; letters match
-// regardless of case (ASCII), as file names do where zeza comes from.
-bool MatchesWildcard(const std::string& pattern, const std::string& name);
+// regardless of case (ASCII letters only): "*.bin" finds A.BIN too.
+bool matchesWildcard(const std::string& pattern, const std::string& name);
 
 struct FileMatch {
   std::string name;    // without folder
@@ -23,4 +23,4 @@ struct FileSearch {
 // its last component, in name order. The folder is the argument resolved
 // against the current folder with its last component cut off. A folder that
 // cannot be listed has no matches.
-FileSearch FindFiles(const std::string& argument);
+FileSearch findFiles(const std::string& argument);

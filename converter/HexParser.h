@@ -11,7 +11,7 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   // False when the bytes could not be stored; reading then stops.
-  virtual bool Write(const std::uint8_t* data, std::size_t size) = 0;
+  [[nodiscard]] virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
 };
 
 enum class HexReadEnd {
@@ -29,5 +29,5 @@ enum class HexReadEnd {
 //
 // The sink is written in large blocks, but always before a message is shown,
 // so messages and a failed write come in the order of the records.
-HexReadEnd ReadHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& sink,
-                          ConverterMessages& messages);
+[[nodiscard]] HexReadEnd readHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& sink,
+                                        ConverterMessages& messages);

@@ -16,20 +16,20 @@ inline constexpr std::size_t kEndOfFileRecordLength = sizeof(kEndOfFileRecord) -
 
 // One data record of `count` bytes (1 to 255) at the 16-bit `address`;
 // returns the number of characters written (11 + 2 * count + 2).
-std::size_t FormatDataRecord(char* out, std::uint16_t address, const std::uint8_t* data,
+std::size_t formatDataRecord(char* out, std::uint16_t address, const std::uint8_t* data,
                              std::size_t count);
 
 // The type-04 record that makes `upper` the high 16 bits of the addresses after it.
-std::size_t FormatExtendedLinearAddress(char* out, std::uint16_t upper);
+std::size_t formatExtendedLinearAddress(char* out, std::uint16_t upper);
 
 // The records for bytes [begin, end) of `image`; `begin` must be a multiple of
 // 16 and only the last chunk of an image may end elsewhere. Returns the
-// characters written; `out` needs HexTextBound(end - begin) of room.
-std::size_t FormatRecords(const std::uint8_t* image, std::uint64_t begin, std::uint64_t end,
+// characters written; `out` needs hexTextBound(end - begin) of room.
+std::size_t formatRecords(const std::uint8_t* image, std::uint64_t begin, std::uint64_t end,
                           char* out);
 
 // Room enough for the records of `bytes` input bytes starting on a record boundary.
-constexpr std::size_t HexTextBound(std::size_t bytes) {
+constexpr std::size_t hexTextBound(std::size_t bytes) {
   return (bytes / kBytesPerRecord + 1) * kFullRecordLength +
          (bytes / 65536 + 1) * kAddressRecordLength;
 }

@@ -9,8 +9,8 @@ namespace {
 class FileSink : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
-  bool Write(const std::uint8_t* data, std::size_t size) override {
-    return writeAll(fd_, data, size) == 0;
+  bool write(const std::uint8_t* data, std::size_t size) override {
+    return !writeAll(fd_, data, size);
   }
 
  private:
@@ -19,24 +19,24 @@ class FileSink : public ByteSink {
 
 }  // namespace
 
-int HexToBin(const std::string& input_path, const std::string& output_target, std::uint32_t size,
+int HexToBin(const std::string& inputPath, const std::string& outputTarget, std::uint32_t size,
              ConverterMessages& messages) {
-  FileDescriptor input = OpenInput(input_path);
+  FileDescriptor input = openInput(inputPath);
   if (!input) return 0;
-  FileDescriptor output = CreateNewOutput(output_target);
+  FileDescriptor output = createNewOutput(outputTarget);
   if (!output) return 0;
 
-  const InputBuffer text = ReadWhole(input.get(), size);
+  const InputBuffer text = readWhole(input.get(), size);
   if (!text) {
-    messages.ShowMessage(ErrorReadingFile(input_path));
+    messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }
 
   FileSink sink(output.get());
-  const HexReadEnd end = ReadHexRecords(text.data(), size, sink, messages);
+  const HexReadEnd end = readHexRecords(text.data(), size, sink, messages);
   // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (output.close() != 0 || end == HexReadEnd::WriteFailed) {
-    messages.ShowMessage(ErrorReadingFile(input_path));
+  if (output.close() || end == HexReadEnd::WriteFailed) {
+    messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }
   return 1;

@@ -5,9 +5,9 @@
 // every run some 14 MiB of memory and a good part of its start-up time.
 extern "C" {
 
-// Starts Qt for `program_name` and returns its handle, or null when no
+// Starts Qt for `programName` and returns its handle, or null when no
 // display can be reached (none set, or one that does not answer).
-void* ZezaBoxOpen(const char* program_name);
+void* ZezaBoxOpen(const char* programName);
 
 // A modal box with one OK button; returns when the user has pressed it.
 void ZezaBoxShow(void* handle, const char* title, const char* text);

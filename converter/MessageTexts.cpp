@@ -2,20 +2,20 @@
 
 #include "HexDigits.h"
 
-std::string ErrorReadingFile(const std::string& input_path) {
-  return "Error Reading File " + input_path;
+std::string errorReadingFile(const std::string& inputPath) {
+  return "Error Reading File " + inputPath;
 }
 
-std::string BadChecksum(std::uint8_t found, std::uint8_t calculated) {
+std::string badChecksum(std::uint8_t found, std::uint8_t calculated) {
   return "Bad checksum!! Hex = " + hexWithoutLeadingZeros(found) +
          " - Calculated = " + hexWithoutLeadingZeros(calculated);
 }
 
-std::string CantFindFile(const std::string& argument) {
+std::string cantFindFile(const std::string& argument) {
   return "Can't find file " + argument;
 }
 
-std::string FileTooLarge(const std::string& name) {
+std::string fileTooLarge(const std::string& name) {
   return "File is too large!!! (" + name + ")";
 }
 

@@ -8,21 +8,21 @@
 #include "HexToBin.h"
 #include "MessageTexts.h"
 
-void RunZeza(const std::vector<std::string>& arguments, ConverterMessages& messages) {
+void runZeza(const std::vector<std::string>& arguments, ConverterMessages& messages) {
   if (arguments.size() != 1) {
     messages.ShowMessage(kUsageText);
     return;
   }
   const std::string& argument = arguments.front();
-  const FileSearch search = FindFiles(argument);
+  const FileSearch search = findFiles(argument);
   if (search.matches.empty()) {
-    messages.ShowMessage(CantFindFile(argument));
+    messages.ShowMessage(cantFindFile(argument));
     return;
   }
 
   for (const FileMatch& match : search.matches) {
     if (match.size > UINT32_MAX) {
-      messages.ShowMessage(FileTooLarge(match.name));
+      messages.ShowMessage(fileTooLarge(match.name));
       continue;
     }
     const auto size = static_cast<std::uint32_t>(match.size);

@@ -10,4 +10,4 @@
 // and "?"; every match ending in .bin becomes a .hex file and every match
 // ending in .hex a .bin file, beside it and never over an existing file.
 // Everything the user is told goes through `messages`.
-void RunZeza(const std::vector<std::string>& arguments, ConverterMessages& messages);
+void runZeza(const std::vector<std::string>& arguments, ConverterMessages& messages);

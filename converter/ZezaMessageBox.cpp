@@ -11,30 +11,30 @@
 
 namespace {
 
-bool IsSet(const char* name) {
+bool isSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
 
 // Qt's own warnings ("could not connect to display", "XDG_RUNTIME_DIR not
 // set") would only clutter zeza's output; its messages are the boxes.
-void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+void dropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 struct QtSession {
-  std::string program_name;
+  std::string programName;
   std::string platforms;
   char* argv[4] = {};
   int argc = 0;
   QApplication* app = nullptr;
-  QtMessageHandler previous_handler = nullptr;
+  QtMessageHandler previousHandler = nullptr;
 };
 
 }  // namespace
 
-extern "C" void* ZezaBoxOpen(const char* program_name) {
-  if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) return nullptr;
+extern "C" void* ZezaBoxOpen(const char* programName) {
+  if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) return nullptr;
   auto* session = new QtSession;
-  session->program_name = program_name;
+  session->programName = programName;
 
   // Qt aborts the process when none of its platforms can start, and an
   // unreachable display is no reason to crash: the list ends with
@@ -43,17 +43,17 @@ extern "C" void* ZezaBoxOpen(const char* program_name) {
   if (chosen != nullptr && *chosen != '\0') {
     session->platforms = std::string(chosen) + ";";
   } else {
-    if (IsSet("WAYLAND_DISPLAY")) session->platforms += "wayland;";
-    if (IsSet("DISPLAY")) session->platforms += "xcb;";
+    if (isSet("WAYLAND_DISPLAY")) session->platforms += "wayland;";
+    if (isSet("DISPLAY")) session->platforms += "xcb;";
   }
   session->platforms += "offscreen";
   // Qt sees only these arguments, never the user's file name.
-  session->argv[0] = session->program_name.data();
+  session->argv[0] = session->programName.data();
   session->argv[1] = const_cast<char*>("-platform");
   session->argv[2] = session->platforms.data();
   session->argc = 3;
 
-  session->previous_handler = qInstallMessageHandler(DropQtMessages);
+  session->previousHandler = qInstallMessageHandler(dropQtMessages);
   session->app = new QApplication(session->argc, session->argv);
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
     // Nobody would see a box there, and nobody could close it.
@@ -74,6 +74,6 @@ extern "C" void ZezaBoxClose(void* handle) {
   auto* session = static_cast<QtSession*>(handle);
   if (session == nullptr) return;
   delete session->app;
-  qInstallMessageHandler(session->previous_handler);
+  qInstallMessageHandler(session->previousHandler);
   delete session;
 }

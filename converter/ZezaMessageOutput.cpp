@@ -9,13 +9,13 @@
 
 namespace {
 
-bool IsSet(const char* name) {
+bool isSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
 
 // CR LF and lone CR end lines in zeza's texts; a box wants LF.
-std::string WithLineFeeds(const std::string& text) {
+std::string withLineFeeds(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -30,20 +30,20 @@ std::string WithLineFeeds(const std::string& text) {
 
 }  // namespace
 
-ZezaMessageOutput::ZezaMessageOutput(std::string program_name,
-                                     std::vector<std::string> module_folders)
-    : program_name_(std::move(program_name)), module_folders_(std::move(module_folders)) {}
+ZezaMessageOutput::ZezaMessageOutput(std::string programName,
+                                     std::vector<std::string> moduleFolders)
+    : programName_(std::move(programName)), moduleFolders_(std::move(moduleFolders)) {}
 
 ZezaMessageOutput::~ZezaMessageOutput() {
   if (boxes_ != nullptr) close_(boxes_);
   // The module stays loaded: Qt does not expect to be unloaded before exit.
 }
 
-bool ZezaMessageOutput::OpenBoxes() {
-  if (tried_boxes_) return boxes_ != nullptr;
-  tried_boxes_ = true;
-  if (!IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) return false;
-  for (const std::string& folder : module_folders_) {
+bool ZezaMessageOutput::openBoxes() {
+  if (triedBoxes_) return boxes_ != nullptr;
+  triedBoxes_ = true;
+  if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) return false;
+  for (const std::string& folder : moduleFolders_) {
     module_ = ::dlopen((folder + "/" + kZezaBoxModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module_ != nullptr) break;
   }
@@ -52,22 +52,22 @@ bool ZezaMessageOutput::OpenBoxes() {
   show_ = reinterpret_cast<decltype(show_)>(::dlsym(module_, "ZezaBoxShow"));
   close_ = reinterpret_cast<decltype(close_)>(::dlsym(module_, "ZezaBoxClose"));
   if (open == nullptr || show_ == nullptr || close_ == nullptr) return false;
-  boxes_ = open(program_name_.c_str());
+  boxes_ = open(programName_.c_str());
   return boxes_ != nullptr;
 }
 
 void ZezaMessageOutput::ShowMessage(const std::string& text) {
-  if (OpenBoxes()) {
-    show_(boxes_, kZezaBanner, WithLineFeeds(text).c_str());
+  if (openBoxes()) {
+    show_(boxes_, kZezaBanner, withLineFeeds(text).c_str());
     return;
   }
-  Print(text);
+  print(text);
 }
 
-void ZezaMessageOutput::Print(const std::string& text) {
-  if (!banner_printed_) {
+void ZezaMessageOutput::print(const std::string& text) {
+  if (!bannerPrinted_) {
     std::fprintf(stderr, "%s\n", kZezaBanner);
-    banner_printed_ = true;
+    bannerPrinted_ = true;
   }
   // The text exactly as a box would get it, CR LF line ends included.
   std::fputs(text.c_str(), stderr);

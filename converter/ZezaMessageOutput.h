@@ -11,8 +11,8 @@
 // message (see MessageBoxModule.h); without the module, zeza prints.
 class ZezaMessageOutput : public ConverterMessages {
  public:
-  // `module_folders`: where to look for the module, tried in order.
-  ZezaMessageOutput(std::string program_name, std::vector<std::string> module_folders);
+  // `moduleFolders`: where to look for the module, tried in order.
+  ZezaMessageOutput(std::string programName, std::vector<std::string> moduleFolders);
   ~ZezaMessageOutput() override;
   ZezaMessageOutput(const ZezaMessageOutput&) = delete;
   ZezaMessageOutput& operator=(const ZezaMessageOutput&) = delete;
@@ -20,15 +20,15 @@ class ZezaMessageOutput : public ConverterMessages {
   void ShowMessage(const std::string& text) override;
 
  private:
-  bool OpenBoxes();
-  void Print(const std::string& text);
+  bool openBoxes();
+  void print(const std::string& text);
 
-  std::string program_name_;
-  std::vector<std::string> module_folders_;
-  bool tried_boxes_ = false;
+  std::string programName_;
+  std::vector<std::string> moduleFolders_;
+  bool triedBoxes_ = false;
   void* module_ = nullptr;
   void* boxes_ = nullptr;
   void (*show_)(void*, const char*, const char*) = nullptr;
   void (*close_)(void*) = nullptr;
-  bool banner_printed_ = false;
+  bool bannerPrinted_ = false;
 };

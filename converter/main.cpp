@@ -13,7 +13,7 @@ namespace {
 
 // The message-box module lies beside zeza in the build tree, and in the
 // library folder of the installation.
-std::vector<std::string> ModuleFolders() {
+std::vector<std::string> moduleFolders() {
   std::error_code error;
   const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return {};
@@ -29,11 +29,11 @@ int main(int argc, char** argv) {
   // a half-written output.
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
-  ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", ModuleFolders());
+  ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", moduleFolders());
   try {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-    RunZeza(arguments, messages);
+    runZeza(arguments, messages);
   } catch (const std::exception& error) {
     // Out of memory while putting paths together, or the like: say so
     // rather than die, and keep the promised exit code.

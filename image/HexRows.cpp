@@ -16,17 +16,17 @@ std::string Address_To_Hex_String(std::int32_t address) {
   // Negative values never occur as row addresses; they print as their 32-bit
   // two's complement, as a hex conversion of a signed integer does.
   std::string text(zeros);
-  text += Hex_String(static_cast<std::uint32_t>(address));
+  text += hexString(static_cast<std::uint32_t>(address));
   return text;
 }
 
-std::string Address_Entry(std::int32_t row) {
+std::string addressEntry(std::int32_t row) {
   std::string entry(1, ' ');
   entry += Address_To_Hex_String(row * kBytesPerRow);
   return entry;
 }
 
-std::string Data_Entry(const std::uint8_t* rowBytes) {
+std::string dataEntry(const std::uint8_t* rowBytes) {
   std::string entry;
   entry.reserve(kDataEntryLength);
   for (int j = 0; j < kBytesPerRow; ++j) {
@@ -36,7 +36,7 @@ std::string Data_Entry(const std::uint8_t* rowBytes) {
   return entry;
 }
 
-std::string Asci_Entry(const std::uint8_t* rowBytes) {
+std::string asciEntry(const std::uint8_t* rowBytes) {
   std::string entry(2, ' ');
   entry.append(reinterpret_cast<const char*>(rowBytes), kBytesPerRow);
   return entry;

@@ -28,16 +28,16 @@ inline constexpr int kAsciEntryLength = 18;
 std::string Address_To_Hex_String(std::int32_t address);
 
 // Number of rows for an image of `size` bytes.
-constexpr std::int32_t Row_Count(std::int32_t size) {
+constexpr std::int32_t hexRowCount(std::int32_t size) {
   return size / kBytesPerRow;
 }
 
 // " 00010" for row 1.
-std::string Address_Entry(std::int32_t row);
+std::string addressEntry(std::int32_t row);
 
 // " 41 42 ... 50": a blank and two digits per byte.
-std::string Data_Entry(const std::uint8_t* rowBytes);
+std::string dataEntry(const std::uint8_t* rowBytes);
 
 // Two blanks and the sixteen bytes unchanged, each one character of the
 // single-byte character set; no byte is replaced, control characters included.
-std::string Asci_Entry(const std::uint8_t* rowBytes);
+std::string asciEntry(const std::uint8_t* rowBytes);

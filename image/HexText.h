@@ -7,4 +7,4 @@
 std::string Byte_To_Hex_String(std::uint8_t value);
 
 // Upper-case hex without leading zeros: 0 -> "0", 4095 -> "FFF".
-std::string Hex_String(std::uint32_t value);
+std::string hexString(std::uint32_t value);

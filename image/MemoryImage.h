@@ -4,31 +4,31 @@
 #include <vector>
 
 // The in-memory copy of one chip. The buffer is indexed by chip location,
-// 0 to size - 1; the classic 1-based element k is location k - 1 (Element()).
-// Every re-creation leaves all bytes 00.
+// 0 to size - 1; element() counts from 1 instead. Every re-creation leaves
+// all bytes 00.
 class MemoryImage {
  public:
   MemoryImage() = default;
-  explicit MemoryImage(std::int32_t size) { Recreate(size); }
+  explicit MemoryImage(std::int32_t size) { recreate(size); }
 
   // Drops the contents and makes `size` bytes of 00.
-  void Recreate(std::int32_t size) {
+  void recreate(std::int32_t size) {
     bytes_.assign(static_cast<std::size_t>(size > 0 ? size : 0), 0);
   }
   // Sets every byte to 00, keeping the size.
   void Fill_All_00();
 
-  std::int32_t Size() const { return static_cast<std::int32_t>(bytes_.size()); }
+  std::int32_t size() const { return static_cast<std::int32_t>(bytes_.size()); }
 
-  std::uint8_t& At(std::int32_t location) { return bytes_[static_cast<std::size_t>(location)]; }
-  std::uint8_t At(std::int32_t location) const {
+  std::uint8_t& at(std::int32_t location) { return bytes_[static_cast<std::size_t>(location)]; }
+  std::uint8_t at(std::int32_t location) const {
     return bytes_[static_cast<std::size_t>(location)];
   }
-  // 1-based element k, as the image is numbered in the hex view's rules.
-  std::uint8_t Element(std::int32_t k) const { return At(k - 1); }
+  // Element k, counting from 1: location k - 1.
+  std::uint8_t element(std::int32_t k) const { return at(k - 1); }
 
-  std::uint8_t* Data() { return bytes_.data(); }
-  const std::uint8_t* Data() const { return bytes_.data(); }
+  std::uint8_t* data() { return bytes_.data(); }
+  const std::uint8_t* data() const { return bytes_.data(); }
 
  private:
   std::vector<std::uint8_t> bytes_;

@@ -2,18 +2,18 @@
 
 #include <QCoreApplication>
 
-void BoardProgress::SetVisible(bool visible) {
+void BoardProgress::setVisible(bool visible) {
   if (!bar_) return;
   bar_->setVisible(visible);
-  if (visible) Repaint();
+  if (visible) repaint();
 }
 
-void BoardProgress::SetMaximum(std::int32_t maximum) {
+void BoardProgress::setMaximum(std::int32_t maximum) {
   if (!bar_) return;
   bar_->setMaximum(maximum);
 }
 
-void BoardProgress::SetValue(std::int32_t value) {
+void BoardProgress::setValue(std::int32_t value) {
   if (!bar_) return;
   // Called once per byte: a counter, now and then the clock, and a paint
   // a few times a second.
@@ -25,11 +25,11 @@ void BoardProgress::SetValue(std::int32_t value) {
   valuesSinceCheck_ = 0;
   if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
     bar_->setValue(value);
-    Repaint();
+    repaint();
   }
 }
 
-void BoardProgress::Repaint() {
+void BoardProgress::repaint() {
   bar_->repaint();
   // Lets the window system's own requests through (uncovering the window,
   // "are you alive" pings); mouse and keys wait, and are dropped when the

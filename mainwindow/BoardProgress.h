@@ -16,14 +16,14 @@ class BoardProgress final : public Progress {
   // reports a value every few nanoseconds.
   static constexpr int kValuesPerClockCheck = 64;
 
-  void SetBar(QProgressBar* bar) { bar_ = bar; }
+  void setBar(QProgressBar* bar) { bar_ = bar; }
 
-  void SetVisible(bool visible) override;
-  void SetMaximum(std::int32_t maximum) override;
-  void SetValue(std::int32_t value) override;
+  void setVisible(bool visible) override;
+  void setMaximum(std::int32_t maximum) override;
+  void setValue(std::int32_t value) override;
 
  private:
-  void Repaint();
+  void repaint();
 
   QPointer<QProgressBar> bar_;
   QElapsedTimer sinceRepaint_;

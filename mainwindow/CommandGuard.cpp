@@ -6,7 +6,7 @@
 
 namespace {
 
-bool Is_User_Input(const QEvent& event) {
+bool isUserInput(const QEvent& event) {
   switch (event.type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -39,7 +39,7 @@ bool Is_User_Input(const QEvent& event) {
 bool InputBlocker::eventFilter(QObject* watched, QEvent* event) {
   // Input reaches a window first and is then passed on to the widget under
   // the pointer or with the focus: it is stopped at the widget.
-  if (!watched->isWidgetType() || !Is_User_Input(*event)) return false;
+  if (!watched->isWidgetType() || !isUserInput(*event)) return false;
   const auto* target = static_cast<const QWidget*>(watched);
   // Pop-ups (a file name's completion list, say) open only from a window that
   // takes input, and some have no parent: they belong to that window.

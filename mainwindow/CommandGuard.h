@@ -12,7 +12,8 @@ class InputBlocker final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// One command at a time: Enter() refuses a second command while one runs.
+// One command at a time: a guard made while another command runs is not
+// entered(), and its command does not start.
 class CommandGuard {
  public:
   explicit CommandGuard(bool& running);
@@ -20,7 +21,7 @@ class CommandGuard {
   CommandGuard(const CommandGuard&) = delete;
   CommandGuard& operator=(const CommandGuard&) = delete;
 
-  bool Entered() const { return entered_; }
+  bool entered() const { return entered_; }
 
  private:
   bool& running_;

@@ -30,5 +30,5 @@ struct ChosenFile {
 class FileDialogs {
  public:
   virtual ~FileDialogs() = default;
-  virtual std::optional<ChosenFile> Run(const FileDialogRequest& request) = 0;
+  virtual std::optional<ChosenFile> run(const FileDialogRequest& request) = 0;
 };

@@ -17,7 +17,7 @@
 #include "MainTexts.h"
 
 // The icons live in a static library: their resource must be registered by hand.
-static void Init_Icon_Resource() {
+static void initIconResource() {
   Q_INIT_RESOURCE(icons);
 }
 
@@ -31,51 +31,55 @@ constexpr int kStatusFrameHeight = 33;
 constexpr int kHexViewTop = 40;  // Label2's top edge, below the status frame
 constexpr int kToolbarGap = 8;
 
+// One button of Toolbar1: its key, what it shows, and the command it runs.
 struct ToolbarButton {
   const char* key;  // empty: a gap between groups
   const char* tooltip;
   const char* icon;
+  void (FrmMain::*command)();
 };
 
+constexpr ToolbarButton kGap{"", "", "", nullptr};
+
 constexpr std::array<ToolbarButton, 13> kToolbarButtons{{
-    {"Open", "Open File", ":/icons/open.svg"},
-    {"SaveAs", "Save File  As", ":/icons/saveas.svg"},
-    {"", "", ""},
-    {"Read", "Read Eprom", ":/icons/read.svg"},
-    {"Write", "Write Eprom", ":/icons/write.svg"},
-    {"", "", ""},
-    {"Option", "Option", ":/icons/option.svg"},
-    {"", "", ""},
-    {"Convert", "Convert File", ":/icons/convert.svg"},
-    {"HexEditor", "Hex Editor", ":/icons/hexeditor.svg"},
-    {"CRC32", "Calculate CRC32", ":/icons/crc32.svg"},
-    {"", "", ""},
-    {"Help", "Help", ":/icons/help.svg"},
+    {"Open", "Open File", ":/icons/open.svg", &FrmMain::MnuOpen_Click},
+    {"SaveAs", "Save File  As", ":/icons/saveas.svg", &FrmMain::MnuSaveAs_Click},
+    kGap,
+    {"Read", "Read Eprom", ":/icons/read.svg", &FrmMain::MnuRead_Click},
+    {"Write", "Write Eprom", ":/icons/write.svg", &FrmMain::MnuWrite_Click},
+    kGap,
+    {"Option", "Option", ":/icons/option.svg", &FrmMain::MnuOption_Click},
+    kGap,
+    {"Convert", "Convert File", ":/icons/convert.svg", &FrmMain::MnuFileConversion_Click},
+    {"HexEditor", "Hex Editor", ":/icons/hexeditor.svg", &FrmMain::MnuHexEditor_Click},
+    {"CRC32", "Calculate CRC32", ":/icons/crc32.svg", &FrmMain::MnuCRC32_Click},
+    kGap,
+    {"Help", "Help", ":/icons/help.svg", &FrmMain::Mnuabout_Click},
 }};
 
 }  // namespace
 
 FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
     : QMainWindow(parent), g_(global), services_(std::move(services)) {
-  Init_Icon_Resource();
+  initIconResource();
   setObjectName(QStringLiteral("FrmMain"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/veskeprom.svg")));
   // A right click on the toolbar or the menu bar would pop up the toolbar's
   // show-or-hide item: blank, as the toolbar has no title, and greyed, as
   // the toolbar always stays.
   setContextMenuPolicy(Qt::NoContextMenu);
-  Build_Menus();
-  Build_Toolbar();
+  buildMenus();
+  buildToolbar();
   auto* central = new QWidget(this);
   central->setObjectName(QStringLiteral("Central"));
   setCentralWidget(central);
-  Build_Status_Frame();
+  buildStatusFrame();
   hexView_ = new HexView(central);
-  progress_.SetBar(hexView_->ProgressBar1);
+  progress_.setBar(hexView_->ProgressBar1);
 
-  // Form_Load: the defaults, then the window's size and caption.
+  // Start-up: the defaults, then the window's size and caption.
   Set_Defaults();
-  Arrange(g_.ScreenWidthPx < kCompactBelowScreenWidth);
+  arrange(g_.ScreenWidthPx < kCompactBelowScreenWidth);
   setWindowTitle(QString::fromLatin1(kCaption));
   hexView_->Lst_Address->setFocus();
 }
@@ -84,16 +88,16 @@ FrmMain::~FrmMain() {
   if (busy_) QApplication::restoreOverrideCursor();
 }
 
-QAction* FrmMain::Add_Menu_Item(QMenu* menu, const char* name, const char* caption,
-                                void (FrmMain::*command)()) {
+QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const char* caption,
+                              void (FrmMain::*command)()) {
   QAction* item = menu->addAction(QString::fromLatin1(caption));
   item->setObjectName(QString::fromLatin1(name));
   connect(item, &QAction::triggered, this,
-          [this, command] { Run_Command([this, command] { (this->*command)(); }); });
+          [this, command] { runCommand([this, command] { (this->*command)(); }); });
   return item;
 }
 
-void FrmMain::Build_Menus() {
+void FrmMain::buildMenus() {
   auto addMenu = [this](QMenu* into, const char* name, const char* caption) {
     QMenu* menu = into ? into->addMenu(QString::fromLatin1(caption))
                        : menuBar()->addMenu(QString::fromLatin1(caption));
@@ -101,14 +105,14 @@ void FrmMain::Build_Menus() {
     return menu;
   };
   MnuFile = addMenu(nullptr, "MnuFile", "&File");
-  Add_Menu_Item(MnuFile, "MnuOpen", "&Open", &FrmMain::MnuOpen_Click);
-  Add_Menu_Item(MnuFile, "MnuSaveAs", "&Save As", &FrmMain::MnuSaveAs_Click);
-  Add_Menu_Item(MnuFile, "MnuExit", "&Exit", &FrmMain::MnuExit_Click);
+  addMenuItem(MnuFile, "MnuOpen", "&Open", &FrmMain::MnuOpen_Click);
+  addMenuItem(MnuFile, "MnuSaveAs", "&Save As", &FrmMain::MnuSaveAs_Click);
+  addMenuItem(MnuFile, "MnuExit", "&Exit", &FrmMain::MnuExit_Click);
 
   MnuAction = addMenu(nullptr, "MnuAction", "&Action");
-  Add_Menu_Item(MnuAction, "MnuRead", "&Read Eprom", &FrmMain::MnuRead_Click);
-  Add_Menu_Item(MnuAction, "MnuWrite", "&Write Eprom", &FrmMain::MnuWrite_Click);
-  Add_Menu_Item(MnuAction, "MnuFill00", "&Fill All with 00", &FrmMain::MnuFill00_Click);
+  addMenuItem(MnuAction, "MnuRead", "&Read Eprom", &FrmMain::MnuRead_Click);
+  addMenuItem(MnuAction, "MnuWrite", "&Write Eprom", &FrmMain::MnuWrite_Click);
+  addMenuItem(MnuAction, "MnuFill00", "&Fill All with 00", &FrmMain::MnuFill00_Click);
 
   MnuConfiguration = addMenu(nullptr, "MnuConfiguration", "&Configuration");
   MnuSelectEprom = addMenu(MnuConfiguration, "MnuSelectEprom", "&Select Eprom");
@@ -119,24 +123,24 @@ void FrmMain::Build_Menus() {
     item->setCheckable(true);
     item->setEnabled(row.selectable);  // the 274001 and 27080 are shown greyed
     connect(item, &QAction::triggered, this,
-            [this, &row] { Run_Command([this, &row] { Select_Eprom(row); }); });
-    TypeItems[i] = item;
+            [this, &row] { runCommand([this, &row] { Select_Eprom(row); }); });
+    typeItems[i] = item;
   }
-  Add_Menu_Item(MnuConfiguration, "MnuOption", "&Options", &FrmMain::MnuOption_Click);
-  Add_Menu_Item(MnuConfiguration, "MnuDiagnostic", "&Diagnostic", &FrmMain::MnuDiagnostic_Click);
+  addMenuItem(MnuConfiguration, "MnuOption", "&Options", &FrmMain::MnuOption_Click);
+  addMenuItem(MnuConfiguration, "MnuDiagnostic", "&Diagnostic", &FrmMain::MnuDiagnostic_Click);
 
   MnuUtility = addMenu(nullptr, "MnuUtility", "&Utility");
-  Add_Menu_Item(MnuUtility, "MnuFileConversion", "&File Conversion",
-                &FrmMain::MnuFileConversion_Click);
-  Add_Menu_Item(MnuUtility, "MnuHexEditor", "&Hex Editor", &FrmMain::MnuHexEditor_Click);
-  Add_Menu_Item(MnuUtility, "MnuCRC32", "&CRC32", &FrmMain::MnuCRC32_Click);
+  addMenuItem(MnuUtility, "MnuFileConversion", "&File Conversion",
+              &FrmMain::MnuFileConversion_Click);
+  addMenuItem(MnuUtility, "MnuHexEditor", "&Hex Editor", &FrmMain::MnuHexEditor_Click);
+  addMenuItem(MnuUtility, "MnuCRC32", "&CRC32", &FrmMain::MnuCRC32_Click);
 
   MnuHelp = addMenu(nullptr, "MnuHelp", "&Help");
-  Add_Menu_Item(MnuHelp, "Mnuabout", "&About", &FrmMain::Mnuabout_Click);
-  Add_Menu_Item(MnuHelp, "MnuWhatsVESK", "&What's VESK?", &FrmMain::MnuWhatsVESK_Click);
+  addMenuItem(MnuHelp, "Mnuabout", "&About", &FrmMain::Mnuabout_Click);
+  addMenuItem(MnuHelp, "MnuWhatsVESK", "&What's VESK?", &FrmMain::MnuWhatsVESK_Click);
 }
 
-void FrmMain::Build_Toolbar() {
+void FrmMain::buildToolbar() {
   Toolbar1 = new QToolBar(this);
   Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
   Toolbar1->setMovable(false);
@@ -146,7 +150,7 @@ void FrmMain::Build_Toolbar() {
   Toolbar1->toggleViewAction()->setEnabled(false);
   addToolBar(Qt::TopToolBarArea, Toolbar1);
   for (const ToolbarButton& button : kToolbarButtons) {
-    if (*button.key == '\0') {
+    if (button.command == nullptr) {
       auto* gap = new QWidget(Toolbar1);
       gap->setFixedWidth(kToolbarGap);
       Toolbar1->addWidget(gap);
@@ -161,7 +165,7 @@ void FrmMain::Build_Toolbar() {
           [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString()); });
 }
 
-void FrmMain::Build_Status_Frame() {
+void FrmMain::buildStatusFrame() {
   Frame2 = new QFrame(centralWidget());
   Frame2->setObjectName(QStringLiteral("Frame2"));
   Frame2->setFrameShape(QFrame::StyledPanel);
@@ -180,8 +184,8 @@ void FrmMain::Build_Status_Frame() {
   LblChkSum = makeLabel(new QLabel(Frame2), "LblChkSum");
 }
 
-void FrmMain::Arrange(bool compact) {
-  hexView_->Set_Compact(compact);
+void FrmMain::arrange(bool compact) {
+  hexView_->setCompact(compact);
   const int width = hexView_->width();
   Frame2->setGeometry(0, 0, width, kStatusFrameHeight);
   const int labelHeight = QFontMetrics(LblEprom->font()).height() + 2;
@@ -201,14 +205,14 @@ void FrmMain::Set_Defaults() {
                      : screen              ? screen->geometry().width()
                                            : kCompactBelowScreenWidth;
   Select_Eprom(kEpromCatalogue[kStartUpEpromRow]);
-  g_.Port = PortSettings{};
+  g_.port = PortSettings{};
   g_.CurrentFileName = kDefaultFileName;
-  Create_Default_File_If_Missing();
-  Set_File_Label();
+  createDefaultFileIfMissing();
+  setFileLabel();
   LblChkSum->setText(QString::fromLatin1(kStartUpCheckSumText));
 }
 
-void FrmMain::Create_Default_File_If_Missing() {
+void FrmMain::createDefaultFileIfMissing() {
   // O_EXCL: an existing file, which may hold an image the user saved, is
   // never opened for writing. A folder where the file cannot be made does
   // not stop the start: Open and Save As report their own failures.
@@ -216,46 +220,34 @@ void FrmMain::Create_Default_File_If_Missing() {
       ::open(kDefaultFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
 }
 
-void FrmMain::Set_File_Label() {
+void FrmMain::setFileLabel() {
   const QString text = QStringLiteral("File: ") + QString::fromStdString(g_.CurrentFileName);
   LblFileName->setText(text);
   LblFileName->setToolTip(text);  // a long path is shortened in the label
 }
 
 void FrmMain::Toolbar1_ButtonClick(const QString& key) {
-  using Command = void (FrmMain::*)();
-  static constexpr std::array<std::pair<const char*, Command>, 9> kDispatch{{
-      {"Open", &FrmMain::MnuOpen_Click},
-      {"SaveAs", &FrmMain::MnuSaveAs_Click},
-      {"Read", &FrmMain::MnuRead_Click},
-      {"Write", &FrmMain::MnuWrite_Click},
-      {"Option", &FrmMain::MnuOption_Click},
-      {"Convert", &FrmMain::MnuFileConversion_Click},
-      {"HexEditor", &FrmMain::MnuHexEditor_Click},
-      {"CRC32", &FrmMain::MnuCRC32_Click},
-      {"Help", &FrmMain::Mnuabout_Click},
-  }};
-  for (const auto& [name, command] : kDispatch) {
-    if (key == QLatin1String(name)) {
-      Run_Command([this, command = command] { (this->*command)(); });
+  for (const ToolbarButton& button : kToolbarButtons) {
+    if (button.command != nullptr && key == QLatin1String(button.key)) {
+      runCommand([this, command = button.command] { (this->*command)(); });
       return;
     }
   }
 }
 
-void FrmMain::Run_Command(const std::function<void()>& command) {
+void FrmMain::runCommand(const std::function<void()>& command) {
   CommandGuard guard(running_);
-  if (!guard.Entered()) return;
+  if (!guard.entered()) return;
   try {
     command();
   } catch (const std::exception& failure) {
-    if (busy_) SetBusy(false);
-    services_.messages.Show("Error", failure.what(), MessageIcon::Critical);
+    if (busy_) setBusy(false);
+    services_.messages.show("Error", failure.what(), MessageIcon::Critical);
   }
-  if (busy_) SetBusy(false);
+  if (busy_) setBusy(false);
 }
 
-void FrmMain::SetBusy(bool busy) {
+void FrmMain::setBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   if (busy) {
@@ -275,14 +267,14 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void FrmMain::Uncheck_All_Eproms() {
-  for (QAction* item : TypeItems) item->setChecked(false);
+  for (QAction* item : typeItems) item->setChecked(false);
 }
 
 void FrmMain::Select_Eprom(const EpromTypeRow& row) {
   Uncheck_All_Eproms();
   const auto position = static_cast<std::size_t>(&row - kEpromCatalogue.data());
-  if (position < TypeItems.size()) TypeItems[position]->setChecked(true);
-  Select_Eprom_State(row, g_.EpromType, g_.EpromSize, g_.EpromImage);
+  if (position < typeItems.size()) typeItems[position]->setChecked(true);
+  selectEpromState(row, g_.EpromType, g_.EpromSize, g_.EpromImage);
   LblEprom->setText(QStringLiteral("Eprom: ") + QString::fromLatin1(row.labelSuffix));
   Reset_Hex_View(g_.EpromSize);
 }
@@ -290,13 +282,13 @@ void FrmMain::Select_Eprom(const EpromTypeRow& row) {
 void FrmMain::Reset_Hex_View(std::int32_t size) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   hexView_->Reset_Hex_View(size);
-  LblChkSum->setText(QString::fromStdString(CheckSum_Text(0)));
+  LblChkSum->setText(QString::fromStdString(checkSumText(0)));
   QApplication::restoreOverrideCursor();
 }
 
 void FrmMain::Show_Image() {
-  Show_Read_Image();
-  HexView::Set_Selected_Row(hexView_->Lst_Address, 0);
+  showReadImage();
+  HexView::setSelectedRow(hexView_->Lst_Address, 0);
   hexView_->Lst_Address->scrollToTop();
-  Align_Lists_And_Repaint();
+  alignListsAndRepaint();
 }

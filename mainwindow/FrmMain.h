@@ -73,13 +73,13 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void Mnuabout_Click();
   void MnuWhatsVESK_Click();
 
-  bool Command_Running() const { return running_; }
-  HexView& View() { return *hexView_; }
+  bool commandRunning() const { return running_; }
+  HexView& view() { return *hexView_; }
 
   // CommandWindow: what the read and write commands need of the window.
-  void SetBusy(bool busy) override;
-  void Show_Read_Image() override;
-  void Align_Lists_And_Repaint() override;
+  void setBusy(bool busy) override;
+  void showReadImage() override;
+  void alignListsAndRepaint() override;
 
   QMenu* MnuFile;
   QMenu* MnuAction;
@@ -87,9 +87,9 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   QMenu* MnuSelectEprom;
   QMenu* MnuUtility;
   QMenu* MnuHelp;
-  std::array<QAction*, kEpromCatalogue.size()> TypeItems{};
-  QToolBar* Toolbar1;
-  QFrame* Frame2;
+  std::array<QAction*, kEpromCatalogue.size()> typeItems{};
+  QToolBar* Toolbar1;  // the keyed buttons under the menu bar
+  QFrame* Frame2;      // the status frame around the three labels
   QLabel* LblEprom;
   ElidedLabel* LblFileName;
   QLabel* LblChkSum;
@@ -98,25 +98,25 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void Build_Menus();
-  void Build_Toolbar();
-  void Build_Status_Frame();
-  void Arrange(bool compact);
+  void buildMenus();
+  void buildToolbar();
+  void buildStatusFrame();
+  void arrange(bool compact);
   void Set_Defaults();
-  void Create_Default_File_If_Missing();
+  void createDefaultFileIfMissing();
   void Uncheck_All_Eproms();
-  QAction* Add_Menu_Item(QMenu* menu, const char* name, const char* caption,
-                         void (FrmMain::*command)());
+  QAction* addMenuItem(QMenu* menu, const char* name, const char* caption,
+                       void (FrmMain::*command)());
   // Runs a command unless one is running; no command ends with a stray
   // exception or a wait cursor.
-  void Run_Command(const std::function<void()>& command);
-  void Set_File_Label();
+  void runCommand(const std::function<void()>& command);
+  void setFileLabel();
   // After a confirmed dialog: the current file, its label and the current folder.
-  void Take_Chosen_File(const ChosenFile& chosen);
+  void takeChosenFile(const ChosenFile& chosen);
   // What the read and write commands work with.
-  CommandContext Command_Context();
-  bool Start_Program(const char* program, const std::vector<std::string>& arguments);
-  bool Is_Hex_Title() const;
+  CommandContext commandContext();
+  bool startProgram(const char* program, const std::vector<std::string>& arguments);
+  bool isHexTitle() const;
 
   MdlGlobal& g_;
   WindowServices services_;

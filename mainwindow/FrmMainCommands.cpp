@@ -6,31 +6,31 @@
 #include "FrmOption.h"
 #include "MainTexts.h"
 
-CommandContext FrmMain::Command_Context() {
+CommandContext FrmMain::commandContext() {
   return {services_.ports, services_.timing, services_.messages, progress_,
           *this,           services_.stop,   services_.chipFile};
 }
 
 void FrmMain::MnuRead_Click() {
-  CommandContext context = Command_Context();
-  Read_Command(context, g_.Port, g_.EpromType, g_.EpromSize, g_.EpromImage);
+  CommandContext context = commandContext();
+  readCommand(context, g_.port, g_.EpromType, g_.EpromSize, g_.EpromImage);
 }
 
 void FrmMain::MnuWrite_Click() {
-  CommandContext context = Command_Context();
-  Write_Command(context, g_.Port, g_.EpromSize, g_.EpromImage);
+  CommandContext context = commandContext();
+  writeCommand(context, g_.port, g_.EpromSize, g_.EpromImage);
 }
 
-void FrmMain::Show_Read_Image() {
+void FrmMain::showReadImage() {
   LblChkSum->setText(
-      QString::fromStdString(CheckSum_Text(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
-  hexView_->Hide_Lists();
+      QString::fromStdString(checkSumText(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
+  hexView_->hideLists();
   hexView_->Fill_Data_Rows(g_.EpromImage, g_.EpromSize);
-  hexView_->Show_Lists();
+  hexView_->showLists();
 }
 
-void FrmMain::Align_Lists_And_Repaint() {
-  hexView_->Align_Selections();
+void FrmMain::alignListsAndRepaint() {
+  hexView_->alignSelections();
   repaint();
 }
 
@@ -52,37 +52,38 @@ void FrmMain::MnuOption_Click() {
   }
   // Not modal, and no child of this window: it stays usable when the main
   // window is closed, and the program ends when it is closed too.
-  options_ = new FrmOption(g_.Port, services_.messages);
+  options_ = new FrmOption(g_.port, services_.messages);
   options_->show();
 }
 
 void FrmMain::MnuDiagnostic_Click() {}
 
-bool FrmMain::Start_Program(const char* program, const std::vector<std::string>& arguments) {
-  std::string whyNot;
-  if (services_.launcher.Start(program, arguments, whyNot)) return true;
-  services_.messages.Show(kNotStartedTitle, std::string(kNotStartedLead) + program + "\r" + whyNot,
+bool FrmMain::startProgram(const char* program, const std::vector<std::string>& arguments) {
+  const Expected<> started = services_.launcher.start(program, arguments);
+  if (started) return true;
+  services_.messages.show(kNotStartedTitle,
+                          std::string(kNotStartedLead) + program + "\r" + started.error(),
                           MessageIcon::Critical);
   return false;
 }
 
 void FrmMain::MnuHexEditor_Click() {
   if (g_.CurrentFileTitle.empty()) {
-    services_.messages.Show(kWarningTitle, kSaveBeforeEditing, MessageIcon::Critical);
-    Start_Program(kHexEditorProgram, {});
+    services_.messages.show(kWarningTitle, kSaveBeforeEditing, MessageIcon::Critical);
+    startProgram(kHexEditorProgram, {});
     return;
   }
-  Start_Program(kHexEditorProgram, {g_.CurrentFileTitle});
+  startProgram(kHexEditorProgram, {g_.CurrentFileTitle});
 }
 
 void FrmMain::MnuCRC32_Click() {
-  Start_Program(kCrc32Program, {});
+  startProgram(kCrc32Program, {});
 }
 
 void FrmMain::Mnuabout_Click() {
-  services_.messages.Show(kAboutTitle, kAboutText, MessageIcon::Information);
+  services_.messages.show(kAboutTitle, kAboutText, MessageIcon::Information);
 }
 
 void FrmMain::MnuWhatsVESK_Click() {
-  services_.messages.Show(kWhatsVeskTitle, kWhatsVeskText, MessageIcon::Exclamation);
+  services_.messages.show(kWhatsVeskTitle, kWhatsVeskText, MessageIcon::Exclamation);
 }

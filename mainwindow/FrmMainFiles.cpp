@@ -10,7 +10,7 @@
 
 namespace {
 
-FileDialogRequest Open_Request() {
+FileDialogRequest openRequest() {
   return {FileDialogRequest::Kind::Open,
           "Open",
           kDefaultFileName,
@@ -19,14 +19,14 @@ FileDialogRequest Open_Request() {
            {"All File         (*.*)", "*.*"}}};
 }
 
-FileDialogRequest Save_Request() {
+FileDialogRequest saveRequest() {
   return {FileDialogRequest::Kind::Save,
           "Save As",
           kDefaultFileName,
           {{"Binary File (*.bin)", "*.bin"}}};
 }
 
-FileDialogRequest Conversion_Request() {
+FileDialogRequest conversionRequest() {
   return {FileDialogRequest::Kind::Open,
           "File Conversion ",
           kDefaultFileName,
@@ -36,75 +36,75 @@ FileDialogRequest Conversion_Request() {
 
 // The chosen file's folder becomes the current folder: the next dialog opens
 // there, and the hex editor finds the file by its bare name.
-void Enter_Folder_Of(const std::string& fullPath) {
+void enterFolderOf(const std::string& fullPath) {
   QDir::setCurrent(QFileInfo(QString::fromStdString(fullPath)).absolutePath());
 }
 
 }  // namespace
 
-void FrmMain::Take_Chosen_File(const ChosenFile& chosen) {
+void FrmMain::takeChosenFile(const ChosenFile& chosen) {
   g_.CurrentFileName = chosen.fullPath;
   g_.CurrentFileTitle = chosen.title;
-  Enter_Folder_Of(chosen.fullPath);
-  Set_File_Label();
+  enterFolderOf(chosen.fullPath);
+  setFileLabel();
 }
 
 // Only the last three characters count, folded to lower case: "a.HEX" and
 // "myhex" are Intel HEX files, "a.hex.bin" is not. A shorter name is binary.
-bool FrmMain::Is_Hex_Title() const {
+bool FrmMain::isHexTitle() const {
   const std::string& title = g_.CurrentFileTitle;
   if (title.size() < 3) return false;
   return asciiLower(std::string_view(title).substr(title.size() - 3)) == "hex";
 }
 
 void FrmMain::MnuOpen_Click() {
-  const std::optional<ChosenFile> chosen = services_.dialogs.Run(Open_Request());
+  const std::optional<ChosenFile> chosen = services_.dialogs.run(openRequest());
   if (!chosen) return;
-  Take_Chosen_File(*chosen);
-  SetBusy(true);
-  if (Is_Hex_Title()) {
+  takeChosenFile(*chosen);
+  setBusy(true);
+  if (isHexTitle()) {
     // Intel HEX is not loaded here: the converter writes a binary file
     // beside it, which the user opens next. Image and view stay as they are.
-    services_.messages.Show(kWarningTitle, kHexFileWarning, MessageIcon::Exclamation);
-    Start_Program(kConverterProgram, {g_.CurrentFileName});
+    services_.messages.show(kWarningTitle, kHexFileWarning, MessageIcon::Exclamation);
+    startProgram(kConverterProgram, {g_.CurrentFileName});
   } else {
     // Loaded aside and taken whole: a file that fails half-way leaves the
     // image and the view as they were.
     MemoryImage loadedImage;
-    const FileResult loaded =
+    const Expected<> loaded =
         Load_Image_File(g_.CurrentFileName, g_.EpromSize, loadedImage, services_.messages);
     if (loaded) {
       g_.EpromImage = std::move(loadedImage);
       Show_Image();
     } else {
-      SetBusy(false);
-      services_.messages.Show(kOpenFailedTitle,
-                              kOpenFailedLead + g_.CurrentFileName + "\r" + loaded.reason,
+      setBusy(false);
+      services_.messages.show(kOpenFailedTitle,
+                              kOpenFailedLead + g_.CurrentFileName + "\r" + loaded.error(),
                               MessageIcon::Critical);
     }
   }
-  SetBusy(false);
+  setBusy(false);
 }
 
 void FrmMain::MnuSaveAs_Click() {
-  const std::optional<ChosenFile> chosen = services_.dialogs.Run(Save_Request());
+  const std::optional<ChosenFile> chosen = services_.dialogs.run(saveRequest());
   if (!chosen) return;
-  Take_Chosen_File(*chosen);
-  SetBusy(true);
-  const FileResult saved = Save_Image_File(g_.CurrentFileName, g_.EpromImage);
-  SetBusy(false);
+  takeChosenFile(*chosen);
+  setBusy(true);
+  const Expected<> saved = Save_Image_File(g_.CurrentFileName, g_.EpromImage);
+  setBusy(false);
   if (!saved) {
-    services_.messages.Show(kSaveFailedTitle,
-                            kSaveFailedLead + g_.CurrentFileName + "\r" + saved.reason,
+    services_.messages.show(kSaveFailedTitle,
+                            kSaveFailedLead + g_.CurrentFileName + "\r" + saved.error(),
                             MessageIcon::Critical);
   }
 }
 
 void FrmMain::MnuFileConversion_Click() {
-  const std::optional<ChosenFile> chosen = services_.dialogs.Run(Conversion_Request());
+  const std::optional<ChosenFile> chosen = services_.dialogs.run(conversionRequest());
   if (!chosen) return;
-  Enter_Folder_Of(chosen->fullPath);
-  if (!Start_Program(kConverterProgram, {chosen->fullPath})) return;
+  enterFolderOf(chosen->fullPath);
+  if (!startProgram(kConverterProgram, {chosen->fullPath})) return;
   // Shown at once: the converter reports in boxes of its own.
-  services_.messages.Show(kConversionDoneTitle, kConversionDoneText, MessageIcon::Information);
+  services_.messages.show(kConversionDoneTitle, kConversionDoneText, MessageIcon::Information);
 }

@@ -12,17 +12,23 @@ FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* 
   setWindowTitle(QStringLiteral("Options"));
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  Build();
-  Form_Load();
+  build();
+  showSettings();
+  adjustSize();
+  centreOnScreen();
 }
 
-void FrmOption::Build() {
+void FrmOption::build() {
   auto named = [](auto* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
   };
-  auto label = [&](const char* name, const char* text) {
-    return named(new QLabel(QString::fromLatin1(text)), name);
+  auto label = [&](const char* name, const std::string& text) {
+    return named(new QLabel(QString::fromStdString(text)), name);
+  };
+  // "LPT1  (378h)"
+  auto lptCaption = [](int number, std::int16_t base) {
+    return "LPT" + std::to_string(number) + "  (" + baseAddressHex(base) + ")";
   };
 
   Frame1 = named(new QGroupBox(QStringLiteral("LPT PORT")), "Frame1");
@@ -31,9 +37,9 @@ void FrmOption::Build() {
   Option_Lpt2 = named(new QRadioButton, "Option_Lpt2");
   Option_Lpt3 = named(new QRadioButton, "Option_Lpt3");
   Option_Lpt4 = named(new QRadioButton, "Option_Lpt4");
-  Label_Lpt1 = label("Label_Lpt1", "LPT1  (378h)");
-  Label_Lpt2 = label("Label_Lpt2", "LPT2  (278h)");
-  Label_Lpt3 = label("Label_Lpt3", "LPT3  (3BCh)");
+  Label_Lpt1 = label("Label_Lpt1", lptCaption(1, kLpt1Base));
+  Label_Lpt2 = label("Label_Lpt2", lptCaption(2, kLpt2Base));
+  Label_Lpt3 = label("Label_Lpt3", lptCaption(3, kLpt3Base));
   Label1 = label("Label1", "Define Your (Decimal Value)");
   Text_Lpt4 = named(new QLineEdit, "Text_Lpt4");
   portGroup_ = new QButtonGroup(this);
@@ -100,15 +106,15 @@ void FrmOption::Build() {
   form->addLayout(buttons);
 }
 
-void FrmOption::Form_Load() {
+void FrmOption::showSettings() {
   switch (settings_.LptBase) {
-    case kLpt1:
+    case kLpt1Base:
       Option_Lpt1->setChecked(true);
       break;
-    case kLpt2:
+    case kLpt2Base:
       Option_Lpt2->setChecked(true);
       break;
-    case kLpt3:
+    case kLpt3Base:
       Option_Lpt3->setChecked(true);
       break;
     default:
@@ -118,8 +124,9 @@ void FrmOption::Form_Load() {
   Slider_Delay->setValue(settings_.IoDelay);
   Slider_Pulse->setValue(settings_.ProgPulse);
   Check1->setChecked(settings_.VerifyEmpty);
+}
 
-  adjustSize();
+void FrmOption::centreOnScreen() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->geometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
@@ -128,17 +135,18 @@ void FrmOption::Form_Load() {
 
 void FrmOption::cmdOK_Click() {
   std::int16_t base = settings_.LptBase;
-  if (Option_Lpt1->isChecked()) base = kLpt1;
-  if (Option_Lpt2->isChecked()) base = kLpt2;
-  if (Option_Lpt3->isChecked()) base = kLpt3;
+  if (Option_Lpt1->isChecked()) base = kLpt1Base;
+  if (Option_Lpt2->isChecked()) base = kLpt2Base;
+  if (Option_Lpt3->isChecked()) base = kLpt3Base;
   if (Option_Lpt4->isChecked()) {
-    const std::optional<std::int16_t> typed = Parse_Lpt_Base(Text_Lpt4->text().toStdString());
+    const std::optional<std::int16_t> typed = parseLptBase(Text_Lpt4->text().toStdString());
     if (!typed) {
       // Nothing is changed and the window stays open for a better value; the
       // box is this window's, so that this window is on top again after it.
-      messages_.showFor(this, "Options",
-                        "The port address must be a decimal whole number from 1 to 32765",
-                        MessageIcon::Exclamation);
+      messages_.showFor(
+          this, "Options",
+          "The port address must be a decimal whole number from " + lptBaseRangeText(),
+          MessageIcon::Exclamation);
       Text_Lpt4->setFocus();
       return;
     }

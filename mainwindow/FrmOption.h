@@ -22,38 +22,37 @@
 class FrmOption final : public QDialog {
   Q_OBJECT
  public:
-  static constexpr std::int16_t kLpt1 = kLpt1Base;
-  static constexpr std::int16_t kLpt2 = kLpt2Base;
-  static constexpr std::int16_t kLpt3 = kLpt3Base;
-
   FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent = nullptr);
 
   void cmdOK_Click();
   void cmdCancel_Click();
 
-  QGroupBox* Frame1;
-  QRadioButton* Option_Lpt1;
-  QRadioButton* Option_Lpt2;
-  QRadioButton* Option_Lpt3;
-  QRadioButton* Option_Lpt4;
-  QLabel* Label_Lpt1;
-  QLabel* Label_Lpt2;
-  QLabel* Label_Lpt3;
-  QLabel* Label1;
-  QLineEdit* Text_Lpt4;
-  QGroupBox* Frame2;
-  QCheckBox* Check1;
-  QLabel* Label4;
-  QLabel* Label2;
-  QSlider* Slider_Pulse;
-  QGroupBox* Frame3;
-  QSlider* Slider_Delay;
-  QPushButton* cmdOK;
-  QPushButton* cmdCancel;
+  QGroupBox* Frame1;          // "LPT PORT": which port the board is on
+  QRadioButton* Option_Lpt1;  // LPT1, 378h
+  QRadioButton* Option_Lpt2;  // LPT2, 278h
+  QRadioButton* Option_Lpt3;  // LPT3, 3BCh
+  QRadioButton* Option_Lpt4;  // the address typed in Text_Lpt4
+  QLabel* Label_Lpt1;         // Option_Lpt1's caption
+  QLabel* Label_Lpt2;         // Option_Lpt2's caption
+  QLabel* Label_Lpt3;         // Option_Lpt3's caption
+  QLabel* Label1;             // the caption over Text_Lpt4
+  QLineEdit* Text_Lpt4;       // a base address in decimal
+  QGroupBox* Frame2;          // "WRITE": the programming settings
+  QCheckBox* Check1;          // VerifyEmpty: blank check before programming
+  QLabel* Label4;             // Check1's caption
+  QLabel* Label2;             // the caption over Slider_Pulse
+  QSlider* Slider_Pulse;      // ProgPulse, in milliseconds
+  QGroupBox* Frame3;          // "I/O Delay", around Slider_Delay
+  QSlider* Slider_Delay;      // IoDelay, in Delay_Loop iterations
+  QPushButton* cmdOK;         // takes the settings and closes the window
+  QPushButton* cmdCancel;     // closes the window, nothing changed
 
  private:
-  void Build();
-  void Form_Load();
+  void build();
+  // The controls take the current settings: the port's option button, the
+  // sliders and the blank-check box.
+  void showSettings();
+  void centreOnScreen();
 
   PortSettings& settings_;
   WindowMessages& messages_;

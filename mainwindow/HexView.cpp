@@ -27,7 +27,7 @@ class HexRowDelegate final : public QStyledItemDelegate {
     initStyleOption(&item, index);
     // The entry as the model holds it: the style option's text has already
     // had its line feeds turned into line separators.
-    const QString text = Drawable(index.data(Qt::DisplayRole).toString());
+    const QString text = drawable(index.data(Qt::DisplayRole).toString());
     item.text.clear();
     QStyle* style = item.widget ? item.widget->style() : nullptr;
     if (style) style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
@@ -47,7 +47,7 @@ class HexRowDelegate final : public QStyledItemDelegate {
   }
 
  private:
-  static QString Drawable(QString text) {
+  static QString drawable(QString text) {
     for (QChar& c : text) {
       const char16_t code = c.unicode();
       if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) c = QLatin1Char(' ');
@@ -88,9 +88,9 @@ HexView::HexView(QWidget* parent) : QWidget(parent) {
   dataModel_ = new HexViewModel(HexViewModel::Column::Data, this);
   asciModel_ = new HexViewModel(HexViewModel::Column::Asci, this);
   // Only the character list shows its scroll bar: the three read as one table.
-  Lst_Address = Make_List("Lst_Address", addressModel_, Qt::ScrollBarAlwaysOff);
-  Lst_Data = Make_List("Lst_Data", dataModel_, Qt::ScrollBarAlwaysOff);
-  Lst_Asci = Make_List("Lst_Asci", asciModel_, Qt::ScrollBarAlwaysOn);
+  Lst_Address = makeList("Lst_Address", addressModel_, Qt::ScrollBarAlwaysOff);
+  Lst_Data = makeList("Lst_Data", dataModel_, Qt::ScrollBarAlwaysOff);
+  Lst_Asci = makeList("Lst_Asci", asciModel_, Qt::ScrollBarAlwaysOn);
   for (QListView* list : {Lst_Address, Lst_Data, Lst_Asci}) list->setFont(fixed);
 
   ProgressBar1 = new QProgressBar(Frame1);
@@ -100,9 +100,9 @@ HexView::HexView(QWidget* parent) : QWidget(parent) {
   ProgressBar1->setValue(0);
   ProgressBar1->hide();
 
-  Connect_Handlers(Lst_Address, &HexView::Lst_Address_Click, &HexView::Lst_Address_Scroll);
-  Connect_Handlers(Lst_Data, &HexView::Lst_Data_Click, &HexView::Lst_Data_Scroll);
-  Connect_Handlers(Lst_Asci, &HexView::Lst_Asci_Click, &HexView::Lst_Asci_Scroll);
+  connectHandlers(Lst_Address, &HexView::Lst_Address_Click, &HexView::Lst_Address_Scroll);
+  connectHandlers(Lst_Data, &HexView::Lst_Data_Click, &HexView::Lst_Data_Scroll);
+  connectHandlers(Lst_Asci, &HexView::Lst_Asci_Click, &HexView::Lst_Asci_Scroll);
   for (QListView* list : {Lst_Address, Lst_Data}) {
     list->viewport()->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
@@ -111,11 +111,10 @@ HexView::HexView(QWidget* parent) : QWidget(parent) {
   setFocusProxy(Lst_Address);
   setTabOrder(Lst_Address, Lst_Data);
   setTabOrder(Lst_Data, Lst_Asci);
-  Arrange();
+  arrange();
 }
 
-QListView* HexView::Make_List(const char* name, HexViewModel* model,
-                              Qt::ScrollBarPolicy scrollBar) {
+QListView* HexView::makeList(const char* name, HexViewModel* model, Qt::ScrollBarPolicy scrollBar) {
   auto* list = new QListView(Frame1);
   list->setObjectName(QString::fromLatin1(name));
   list->setModel(model);
@@ -131,8 +130,8 @@ QListView* HexView::Make_List(const char* name, HexViewModel* model,
   return list;
 }
 
-void HexView::Connect_Handlers(QListView* list, void (HexView::*click)(),
-                               void (HexView::*scroll)()) {
+void HexView::connectHandlers(QListView* list, void (HexView::*click)(),
+                              void (HexView::*scroll)()) {
   const auto selectionChanged = [this, click] {
     if (!aligning_) (this->*click)();
   };
@@ -143,12 +142,12 @@ void HexView::Connect_Handlers(QListView* list, void (HexView::*click)(),
   });
 }
 
-void HexView::Set_Compact(bool compact) {
+void HexView::setCompact(bool compact) {
   compact_ = compact;
-  Arrange();
+  arrange();
 }
 
-void HexView::Arrange() {
+void HexView::arrange() {
   // Character cells are not whole pixels wide: place the columns from the
   // exact advance, so that no list clips its last character.
   const qreal advance = QFontMetricsF(Lst_Data->font()).horizontalAdvance(QLatin1Char('0'));
@@ -178,17 +177,17 @@ void HexView::Arrange() {
   setFixedSize(frameWidth, Frame1->geometry().bottom() + 1);
 }
 
-int HexView::Selected_Row(const QListView* list) {
+int HexView::selectedRow(const QListView* list) {
   const QModelIndex current = list->currentIndex();
   return current.isValid() && list->selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-int HexView::Top_Row(const QListView* list) {
+int HexView::topRow(const QListView* list) {
   return list->verticalScrollBar()->value();
 }
 
-void HexView::Set_Selected_Row(QListView* list, int row) {
-  if (row == Selected_Row(list)) return;
+void HexView::setSelectedRow(QListView* list, int row) {
+  if (row == selectedRow(list)) return;
   if (row < 0 || row >= list->model()->rowCount()) {
     list->selectionModel()->clear();
     return;
@@ -197,17 +196,17 @@ void HexView::Set_Selected_Row(QListView* list, int row) {
                                           QItemSelectionModel::ClearAndSelect);
 }
 
-void HexView::Set_Top_Row(QListView* list, int row) {
+void HexView::setTopRow(QListView* list, int row) {
   list->verticalScrollBar()->setValue(row);
 }
 
-void HexView::Hide_Lists() {
+void HexView::hideLists() {
   Lst_Address->hide();
   Lst_Data->hide();
   Lst_Asci->hide();
 }
 
-void HexView::Show_Lists() {
+void HexView::showLists() {
   Lst_Address->show();
   Lst_Data->show();
   Lst_Asci->show();
@@ -216,73 +215,73 @@ void HexView::Show_Lists() {
 void HexView::Reset_Hex_View(std::int32_t size) {
   Label2->setText(
       QString::fromLatin1(kHexHeaderText.data(), static_cast<qsizetype>(kHexHeaderText.size())));
-  Hide_Lists();
+  hideLists();
   aligning_ = true;
-  addressModel_->Fill_Rows(size);
-  dataModel_->Fill_Rows(size);
-  asciModel_->Fill_Rows(size);
+  addressModel_->fillRows(size);
+  dataModel_->fillRows(size);
+  asciModel_->fillRows(size);
   for (QListView* list : {Lst_Address, Lst_Data, Lst_Asci}) {
     list->selectionModel()->clear();
     list->doItemsLayout();  // scroll ranges for the new row count now, not at the next event
-    Set_Top_Row(list, 0);
+    setTopRow(list, 0);
   }
   aligning_ = false;
-  Set_Selected_Row(Lst_Address, 0);
-  Set_Selected_Row(Lst_Data, Selected_Row(Lst_Address));
-  Set_Selected_Row(Lst_Asci, Selected_Row(Lst_Data));
-  Show_Lists();
+  setSelectedRow(Lst_Address, 0);
+  setSelectedRow(Lst_Data, selectedRow(Lst_Address));
+  setSelectedRow(Lst_Asci, selectedRow(Lst_Data));
+  showLists();
 }
 
 void HexView::Fill_Data_Rows(const MemoryImage& image, std::int32_t size) {
-  const HexViewModel::Snapshot bytes = HexViewModel::Take_Snapshot(image, size);
+  const HexViewModel::Snapshot bytes = HexViewModel::takeSnapshot(image, size);
   aligning_ = true;
   dataModel_->Fill_Data_Rows(bytes, size);
   asciModel_->Fill_Data_Rows(bytes, size);
   aligning_ = false;
 }
 
-void HexView::Align_Selections() {
-  Set_Selected_Row(Lst_Data, Selected_Row(Lst_Address));
-  Set_Selected_Row(Lst_Asci, Selected_Row(Lst_Data));
+void HexView::alignSelections() {
+  setSelectedRow(Lst_Data, selectedRow(Lst_Address));
+  setSelectedRow(Lst_Asci, selectedRow(Lst_Data));
 }
 
-void HexView::Align_After_Click(QListView* source, QListView* first, QListView* second) {
+void HexView::alignAfterClick(QListView* source, QListView* first, QListView* second) {
   aligning_ = true;
-  Set_Top_Row(first, Top_Row(source));
-  Set_Selected_Row(first, Selected_Row(source));
-  Set_Top_Row(second, Top_Row(source));
-  Set_Selected_Row(second, Selected_Row(source));
+  setTopRow(first, topRow(source));
+  setSelectedRow(first, selectedRow(source));
+  setTopRow(second, topRow(source));
+  setSelectedRow(second, selectedRow(source));
   aligning_ = false;
 }
 
 void HexView::Lst_Address_Click() {
-  Align_After_Click(Lst_Address, Lst_Data, Lst_Asci);
+  alignAfterClick(Lst_Address, Lst_Data, Lst_Asci);
 }
 void HexView::Lst_Data_Click() {
-  Align_After_Click(Lst_Data, Lst_Address, Lst_Asci);
+  alignAfterClick(Lst_Data, Lst_Address, Lst_Asci);
 }
 void HexView::Lst_Asci_Click() {
-  Align_After_Click(Lst_Asci, Lst_Data, Lst_Address);
+  alignAfterClick(Lst_Asci, Lst_Data, Lst_Address);
 }
 
-void HexView::Align_After_Scroll(QListView* source, QListView* selection1, QListView* selection2,
-                                 QListView* top1, QListView* top2) {
+void HexView::alignAfterScroll(QListView* source, QListView* selection1, QListView* selection2,
+                               QListView* top1, QListView* top2) {
   aligning_ = true;
-  Set_Selected_Row(selection1, Selected_Row(source));
-  Set_Selected_Row(selection2, Selected_Row(source));
-  Set_Top_Row(top1, Top_Row(source));
-  Set_Top_Row(top2, Top_Row(source));
+  setSelectedRow(selection1, selectedRow(source));
+  setSelectedRow(selection2, selectedRow(source));
+  setTopRow(top1, topRow(source));
+  setTopRow(top2, topRow(source));
   aligning_ = false;
 }
 
 void HexView::Lst_Address_Scroll() {
-  Align_After_Scroll(Lst_Address, Lst_Data, Lst_Asci, Lst_Data, Lst_Asci);
+  alignAfterScroll(Lst_Address, Lst_Data, Lst_Asci, Lst_Data, Lst_Asci);
 }
 void HexView::Lst_Data_Scroll() {
-  Align_After_Scroll(Lst_Data, Lst_Address, Lst_Asci, Lst_Address, Lst_Asci);
+  alignAfterScroll(Lst_Data, Lst_Address, Lst_Asci, Lst_Address, Lst_Asci);
 }
 void HexView::Lst_Asci_Scroll() {
-  Align_After_Scroll(Lst_Asci, Lst_Data, Lst_Address, Lst_Address, Lst_Data);
+  alignAfterScroll(Lst_Asci, Lst_Data, Lst_Address, Lst_Address, Lst_Data);
 }
 
 void HexView::Lst_Address_MouseDown() {

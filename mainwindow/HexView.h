@@ -19,30 +19,30 @@ class HexView final : public QWidget {
  public:
   explicit HexView(QWidget* parent = nullptr);
 
-  QLabel* Label2;
-  QFrame* Frame1;
+  QLabel* Label2;  // the column header over the lists
+  QFrame* Frame1;  // around the lists and the progress bar
   QListView* Lst_Address;
   QListView* Lst_Data;
   QListView* Lst_Asci;
   QProgressBar* ProgressBar1;
 
   // Lists 280 pixels high instead of 319 (for screens narrower than 800 pixels).
-  void Set_Compact(bool compact);
+  void setCompact(bool compact);
 
   // Placeholder rows for an all-zero image of `size` bytes, row 0 selected.
   void Reset_Hex_View(std::int32_t size);
   // Data and character rows from the image; addresses and selections stay.
   void Fill_Data_Rows(const MemoryImage& image, std::int32_t size);
-  void Hide_Lists();
-  void Show_Lists();
+  void hideLists();
+  void showLists();
   // Lst_Data takes Lst_Address's selected row, then Lst_Asci takes Lst_Data's.
-  void Align_Selections();
+  void alignSelections();
 
   // A list's selected row (-1: none) and top row, as the handlers copy them.
-  static int Selected_Row(const QListView* list);
-  static int Top_Row(const QListView* list);
-  static void Set_Selected_Row(QListView* list, int row);
-  static void Set_Top_Row(QListView* list, int row);
+  static int selectedRow(const QListView* list);
+  static int topRow(const QListView* list);
+  static void setSelectedRow(QListView* list, int row);
+  static void setTopRow(QListView* list, int row);
 
   // Selection changed in a list (click, keys, or set by the program).
   void Lst_Address_Click();
@@ -56,23 +56,23 @@ class HexView final : public QWidget {
   void Lst_Address_MouseDown();
   void Lst_Data_MouseDown();
 
-  const HexViewModel& AddressModel() const { return *addressModel_; }
-  const HexViewModel& DataModel() const { return *dataModel_; }
-  const HexViewModel& AsciModel() const { return *asciModel_; }
+  const HexViewModel& addressModel() const { return *addressModel_; }
+  const HexViewModel& dataModel() const { return *dataModel_; }
+  const HexViewModel& asciModel() const { return *asciModel_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QListView* Make_List(const char* name, HexViewModel* model, Qt::ScrollBarPolicy scrollBar);
-  void Arrange();
+  QListView* makeList(const char* name, HexViewModel* model, Qt::ScrollBarPolicy scrollBar);
+  void arrange();
   // Copies S's top row and selection to two lists, in the order of a click.
-  void Align_After_Click(QListView* source, QListView* first, QListView* second);
+  void alignAfterClick(QListView* source, QListView* first, QListView* second);
   // Copies S's selection to two lists, then its top row to two lists, in the
   // orders of a scroll.
-  void Align_After_Scroll(QListView* source, QListView* selection1, QListView* selection2,
-                          QListView* top1, QListView* top2);
-  void Connect_Handlers(QListView* list, void (HexView::*click)(), void (HexView::*scroll)());
+  void alignAfterScroll(QListView* source, QListView* selection1, QListView* selection2,
+                        QListView* top1, QListView* top2);
+  void connectHandlers(QListView* list, void (HexView::*click)(), void (HexView::*scroll)());
 
   HexViewModel* addressModel_;
   HexViewModel* dataModel_;

@@ -8,24 +8,24 @@
 HexViewModel::HexViewModel(Column column, QObject* parent)
     : QAbstractListModel(parent), column_(column) {}
 
-void HexViewModel::Fill_Rows(std::int32_t size) {
-  Set_Rows(Row_Count(size), nullptr);
+void HexViewModel::fillRows(std::int32_t size) {
+  setRows(hexRowCount(size), nullptr);
 }
 
 void HexViewModel::Fill_Data_Rows(Snapshot bytes, std::int32_t size) {
-  Set_Rows(Row_Count(size), std::move(bytes));
+  setRows(hexRowCount(size), std::move(bytes));
 }
 
-HexViewModel::Snapshot HexViewModel::Take_Snapshot(const MemoryImage& image, std::int32_t size) {
-  const std::int32_t rows = Row_Count(std::max(size, 0));
+HexViewModel::Snapshot HexViewModel::takeSnapshot(const MemoryImage& image, std::int32_t size) {
+  const std::int32_t rows = hexRowCount(std::max(size, 0));
   auto bytes = std::make_shared<std::vector<std::uint8_t>>(
       static_cast<std::size_t>(rows) * kBytesPerRow, std::uint8_t{0});
-  const std::int32_t available = std::clamp(image.Size(), 0, rows * kBytesPerRow);
-  std::copy_n(image.Data(), available, bytes->begin());
+  const std::int32_t available = std::clamp(image.size(), 0, rows * kBytesPerRow);
+  std::copy_n(image.data(), available, bytes->begin());
   return bytes;
 }
 
-void HexViewModel::Set_Rows(int rows, Snapshot bytes) {
+void HexViewModel::setRows(int rows, Snapshot bytes) {
   if (column_ == Column::Address) bytes = nullptr;
   if (rows == rows_) {
     // Same row count: the views keep their selection and scroll position and
@@ -46,19 +46,19 @@ int HexViewModel::rowCount(const QModelIndex& parent) const {
 
 QVariant HexViewModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_) return {};
-  return Entry(index.row());
+  return entry(index.row());
 }
 
-QString HexViewModel::Entry(int row) const {
+QString HexViewModel::entry(int row) const {
   if (row < 0 || row >= rows_) return {};
   std::string text;
   if (column_ == Column::Address) {
-    text = Address_Entry(row);
+    text = addressEntry(row);
   } else if (!bytes_) {
     text = column_ == Column::Data ? kPlaceholderDataEntry : kPlaceholderAsciEntry;
   } else {
     const std::uint8_t* rowBytes = bytes_->data() + static_cast<std::size_t>(row) * kBytesPerRow;
-    text = column_ == Column::Data ? Data_Entry(rowBytes) : Asci_Entry(rowBytes);
+    text = column_ == Column::Data ? dataEntry(rowBytes) : asciEntry(rowBytes);
   }
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }

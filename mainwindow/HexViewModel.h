@@ -20,26 +20,26 @@ class HexViewModel final : public QAbstractListModel {
 
   explicit HexViewModel(Column column, QObject* parent = nullptr);
 
-  Column Kind() const { return column_; }
+  Column kind() const { return column_; }
 
   // Address rows for `size` bytes (Fill_Address_List), or placeholder rows
   // for the other two lists (Fill_Empty_Rows).
-  void Fill_Rows(std::int32_t size);
+  void fillRows(std::int32_t size);
   // Data or character rows from the bytes (Fill_Data_Rows).
   void Fill_Data_Rows(Snapshot bytes, std::int32_t size);
 
   // Copies the first `size` bytes of the image, zero-padded to whole rows.
-  static Snapshot Take_Snapshot(const MemoryImage& image, std::int32_t size);
+  static Snapshot takeSnapshot(const MemoryImage& image, std::int32_t size);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
   // The entry text of a row in this list's layout (bytes 80h-FFh as
   // Latin-1 characters, control characters unchanged).
-  QString Entry(int row) const;
+  QString entry(int row) const;
 
  private:
-  void Set_Rows(int rows, Snapshot bytes);
+  void setRows(int rows, Snapshot bytes);
 
   Column column_;
   int rows_ = 0;

@@ -2,8 +2,9 @@
 
 #include <charconv>
 
-LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
+Expected<LaunchOptions> parseLaunchOptions(const std::vector<std::string>& arguments) {
   LaunchOptions options;
+  std::string error;  // of the last argument not understood
   const std::string simulateWith = "--simulate=";
   const std::string latencyOf = "--simulate-latency=";
   for (const std::string& argument : arguments) {
@@ -15,16 +16,17 @@ LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments) {
     } else if (argument.rfind(latencyOf, 0) == 0) {
       const char* first = argument.data() + latencyOf.size();
       const char* last = argument.data() + argument.size();
-      const auto [end, error] = std::from_chars(first, last, options.simulatorLatencyUs);
-      if (first == last || error != std::errc() || end != last || options.simulatorLatencyUs < 0) {
-        options.error = "--simulate-latency needs a whole number of microseconds";
+      const auto [end, parsed] = std::from_chars(first, last, options.simulatorLatencyUs);
+      if (first == last || parsed != std::errc() || end != last || options.simulatorLatencyUs < 0) {
+        error = "--simulate-latency needs a whole number of microseconds";
       }
     } else {
-      options.error = "unknown argument: " + argument;
+      error = "unknown argument: " + argument;
     }
   }
   if (options.simulatorLatencyUs > 0 && !options.simulate) {
-    options.error = "--simulate-latency needs --simulate";
+    error = "--simulate-latency needs --simulate";
   }
+  if (!error.empty()) return Failure{error};
   return options;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Expected.h"
+
 // VeskEprom's command line:
 //   --simulate            the board simulator with a blank chip, instead of the port
 //   --simulate=CHIP.bin   the simulator, its chip kept in CHIP.bin between runs
@@ -14,11 +16,11 @@ struct LaunchOptions {
   bool simulate = false;
   std::string chipFile;
   std::int32_t simulatorLatencyUs = 0;
-  std::string error;  // not empty: the command line was not understood
 };
 
-// `arguments` without the program name, Qt's own options already removed.
-LaunchOptions Parse_Launch_Options(const std::vector<std::string>& arguments);
+// `arguments` without the program name, Qt's own options already removed. A
+// command line that is not understood fails, saying what is wrong with it.
+Expected<LaunchOptions> parseLaunchOptions(const std::vector<std::string>& arguments);
 
 inline constexpr const char* kUsage =
     "Usage: VeskEprom [--simulate[=CHIP.bin]]\n"

@@ -12,7 +12,7 @@ struct MdlGlobal {
   std::string EpromType;
   std::int32_t EpromSize = 0;
   MemoryImage EpromImage;
-  PortSettings Port;
+  PortSettings port;
   std::string CurrentFileName = "default.bin";
   std::string CurrentFileTitle;
   std::int32_t ScreenWidthPx = 0;

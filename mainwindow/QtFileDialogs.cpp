@@ -5,7 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-QString Case_Blind_Pattern(const std::string& pattern) {
+QString caseBlindPattern(const std::string& pattern) {
   if (pattern == "*.*") return QStringLiteral("*");
   QString blind;
   for (const QChar c : QString::fromStdString(pattern)) {
@@ -18,7 +18,7 @@ QString Case_Blind_Pattern(const std::string& pattern) {
   return blind;
 }
 
-std::optional<ChosenFile> QtFileDialogs::Run(const FileDialogRequest& request) {
+std::optional<ChosenFile> QtFileDialogs::run(const FileDialogRequest& request) {
   QFileDialog dialog(parent_.data(), QString::fromStdString(request.title), QDir::currentPath());
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -28,7 +28,7 @@ std::optional<ChosenFile> QtFileDialogs::Run(const FileDialogRequest& request) {
   QStringList filters;
   for (const FileFilter& filter : request.filters) {
     filters << QStringLiteral("%1 (%2)").arg(QString::fromStdString(filter.description),
-                                             Case_Blind_Pattern(filter.pattern));
+                                             caseBlindPattern(filter.pattern));
   }
   dialog.setNameFilters(filters);
   // The dialog picks the patterns from the filter strings; the list shows the

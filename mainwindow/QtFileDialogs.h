@@ -10,13 +10,13 @@
 // given and its patterns match without regard to case.
 class QtFileDialogs final : public FileDialogs {
  public:
-  std::optional<ChosenFile> Run(const FileDialogRequest& request) override;
-  void SetParent(QWidget* parent) { parent_ = parent; }
+  std::optional<ChosenFile> run(const FileDialogRequest& request) override;
+  void setParent(QWidget* parent) { parent_ = parent; }
 
  private:
   QPointer<QWidget> parent_;
 };
 
-// "*.Bin" -> "*.[bB][iI][nN]"; "*.*" -> "*" (every file, as on the system the
-// patterns come from, where "*.*" also lists names without a dot).
-QString Case_Blind_Pattern(const std::string& pattern);
+// "*.Bin" -> "*.[bB][iI][nN]"; "*.*" -> "*", so that the list of all files
+// shows names without a dot too.
+QString caseBlindPattern(const std::string& pattern);

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-QString Find_Program(const QString& program, const QString& besideDir) {
+QString findProgram(const QString& program, const QString& besideDir) {
   QStringList names{program};
   if (program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
     names << program.chopped(4);
@@ -22,23 +22,19 @@ QString Find_Program(const QString& program, const QString& besideDir) {
   return {};
 }
 
-bool QtLauncher::Start(const std::string& program, const std::vector<std::string>& arguments,
-                       std::string& whyNot) {
+Expected<> QtLauncher::start(const std::string& program,
+                             const std::vector<std::string>& arguments) {
   const QString name = QString::fromStdString(program);
-  const QString path = Find_Program(name, QCoreApplication::applicationDirPath());
-  if (path.isEmpty()) {
-    whyNot = "It was found neither beside VeskEprom nor on the PATH.";
-    return false;
-  }
+  const QString path = findProgram(name, QCoreApplication::applicationDirPath());
+  if (path.isEmpty()) return Failure{"It was found neither beside VeskEprom nor on the PATH."};
   QStringList qtArguments;
   for (const std::string& argument : arguments) qtArguments << QString::fromStdString(argument);
   QProcess process;
   process.setProgram(path);
   process.setArguments(qtArguments);
   if (!process.startDetached()) {
-    whyNot = process.errorString().isEmpty() ? "It could not be started."
-                                             : process.errorString().toStdString();
-    return false;
+    return Failure{process.errorString().isEmpty() ? "It could not be started."
+                                                   : process.errorString().toStdString()};
   }
-  return true;
+  return {};
 }

@@ -13,7 +13,7 @@ class QtMessages final : public WindowMessages {
   void showFor(QWidget* owner, const std::string& title, const std::string& text,
                MessageIcon icon) override;
   // The main window, which owns the boxes that name no owner (none: the screen).
-  void SetParent(QWidget* parent) { parent_ = parent; }
+  void setParent(QWidget* parent) { parent_ = parent; }
 
  private:
   QPointer<QWidget> parent_;

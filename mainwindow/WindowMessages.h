@@ -16,7 +16,7 @@ class WindowMessages : public Messages {
                        MessageIcon icon) = 0;
 
   // The boxes of the commands (read, programming, files) belong to the main window.
-  void Show(const std::string& title, const std::string& text, MessageIcon icon) final {
+  void show(const std::string& title, const std::string& text, MessageIcon icon) final {
     showFor(nullptr, title, text, icon);
   }
 };

@@ -21,7 +21,7 @@
 
 namespace {
 
-void Report_Failure(const QString& text) {
+void reportFailure(const QString& text) {
   std::fprintf(stderr, "VeskEprom: %s\n", qPrintable(text));
   // Where no screen shows it, nobody could close a box either.
   if (QGuiApplication::platformName() != QLatin1String("offscreen"))
@@ -35,20 +35,20 @@ void Report_Failure(const QString& text) {
 // the chip file.
 ChipFile* gChipFileAtExit = nullptr;
 
-void Write_Chip_At_Exit() {
+void writeChipAtExit() {
   if (gChipFileAtExit != nullptr) {
-    const FileResult saved = gChipFileAtExit->Save();
+    const Expected<> saved = gChipFileAtExit->save();
     if (!saved)
       std::fprintf(stderr, "VeskEprom: %s\n",
-                   ChipNotSavedText(gChipFileAtExit->Path(), saved.reason).c_str());
+                   chipNotSavedText(gChipFileAtExit->path(), saved.error()).c_str());
   }
 }
 
 class ChipFileAtExit {
  public:
   explicit ChipFileAtExit(ChipFile* chipFile) {
-    static const bool registered = std::atexit(Write_Chip_At_Exit) == 0;
-    if (registered) gChipFileAtExit = chipFile;
+    static const bool kRegistered = std::atexit(writeChipAtExit) == 0;
+    if (kRegistered) gChipFileAtExit = chipFile;
   }
   ~ChipFileAtExit() { gChipFileAtExit = nullptr; }
   ChipFileAtExit(const ChipFileAtExit&) = delete;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
-  IgnoreWriteSignals();
+  ignoreWriteSignals();
   TerminationSignals termination;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VeskEprom"));
@@ -74,11 +74,12 @@ int main(int argc, char** argv) {
   for (const QString& argument : QApplication::arguments().mid(1)) {
     arguments.push_back(argument.toStdString());
   }
-  LaunchOptions options = Parse_Launch_Options(arguments);
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "VeskEprom: %s\n%s", options.error.c_str(), kUsage);
+  Expected<LaunchOptions> parsed = parseLaunchOptions(arguments);
+  if (!parsed) {
+    std::fprintf(stderr, "VeskEprom: %s\n%s", parsed.error().c_str(), kUsage);
     return 2;
   }
+  LaunchOptions& options = *parsed;
 
   // The dialogs change the current folder: the chip file is kept by its full path.
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
@@ -87,20 +88,21 @@ int main(int argc, char** argv) {
   std::unique_ptr<PortSource> ports;
   if (options.simulate) {
     simulator = std::make_unique<BoardSimulator>();
-    simulator->SetLatency(std::chrono::microseconds(options.simulatorLatencyUs));
+    simulator->setLatency(std::chrono::microseconds(options.simulatorLatencyUs));
     if (!options.chipFile.empty()) {
       // Refused now, not after the work is done: a folder that is missing or
       // read-only, a special file, a file another program is using.
-      std::string whyNot;
-      chipFile = ChipFile::Open(options.chipFile, simulator->Chip(), whyNot);
-      if (!chipFile) {
-        Report_Failure(QString::fromStdString(whyNot));
+      Expected<std::unique_ptr<ChipFile>> opened =
+          ChipFile::open(options.chipFile, simulator->chip());
+      if (!opened) {
+        reportFailure(QString::fromStdString(opened.error()));
         return 1;
       }
+      chipFile = std::move(*opened);
     }
     ports = std::make_unique<SimulatorPortSource>(*simulator);
   } else {
-    ports = MakeHardwarePortSource();
+    ports = makeHardwarePortSource();
   }
 
   const ChipFileAtExit writtenAtExit(chipFile.get());
@@ -111,28 +113,28 @@ int main(int argc, char** argv) {
   RealTiming timing;
   FrmMain window(global,
                  {boxes, dialogs, launcher, *ports, timing, {}, &termination, chipFile.get()});
-  boxes.SetParent(&window);
-  dialogs.SetParent(&window);
+  boxes.setParent(&window);
+  dialogs.setParent(&window);
 
   // A signal ends every event loop, a box's included; a run in progress
   // stops at its next location by itself.
-  QSocketNotifier signalled(termination.ReadFd(), QSocketNotifier::Read);
+  QSocketNotifier signalled(termination.readFd(), QSocketNotifier::Read);
   QObject::connect(&signalled, &QSocketNotifier::activated, [&termination] {
-    termination.Drain();
-    QApplication::exit(termination.ExitStatus());
+    termination.drain();
+    QApplication::exit(termination.exitStatus());
   });
   window.show();
 
   int status = QApplication::exec();
-  if (termination.Requested()) status = termination.ExitStatus();
+  if (termination.requested()) status = termination.exitStatus();
 
   // The chip file already holds every programming run; this keeps whatever
   // else changed the simulated chip.
   if (chipFile) {
-    const FileResult saved = chipFile->Save();
+    const Expected<> saved = chipFile->save();
     if (!saved) {
-      Report_Failure(QString::fromStdString(ChipNotSavedText(chipFile->Path(), saved.reason))
-                         .replace(QLatin1Char('\r'), QLatin1Char('\n')));
+      reportFailure(QString::fromStdString(chipNotSavedText(chipFile->path(), saved.error()))
+                        .replace(QLatin1Char('\r'), QLatin1Char('\n')));
       status = 1;
     }
   }

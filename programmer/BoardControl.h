@@ -2,14 +2,20 @@
 
 #include <cstdint>
 
-// The control register bits as the programmer board uses them (standard
-// parallel-port line names in brackets).
+// The control register bits as the programmer board uses them, each under
+// the parallel port's standard name for its line.
 namespace control_bit {
-inline constexpr std::uint8_t kStep = 0x01;     // Strobe: 0->1 steps the address counter
-inline constexpr std::uint8_t kRun = 0x02;      // Auto Feed: clear then set restarts at location 0
-inline constexpr std::uint8_t kPulse = 0x04;    // Initialize: programming pulse
-inline constexpr std::uint8_t kProgram = 0x08;  // Select In: programming state
-inline constexpr std::uint8_t kDataInput = 0x20;  // the port's data direction: 1 = read
+// Strobe: each 0->1 edge steps the address counter.
+inline constexpr std::uint8_t kStep = 0x01;
+// Auto Feed: a write with it clear, then one with it set, restarts the
+// counter at location 0.
+inline constexpr std::uint8_t kRestartCounter = 0x02;
+// Initialize: the programming pulse.
+inline constexpr std::uint8_t kPulse = 0x04;
+// Select In: programming state.
+inline constexpr std::uint8_t kProgram = 0x08;
+// The port's data direction: 1 = the chip drives the data lines (read).
+inline constexpr std::uint8_t kDataInput = 0x20;
 }  // namespace control_bit
 
 // The complete set of control values the protocols write.

@@ -15,12 +15,12 @@ namespace {
 // waits between accesses, the progress bar and the check for a stop.
 class Pass {
  public:
-  Pass(Board& board, std::int16_t base)
-      : board_(board),
-        port_(board.port),
+  Pass(RoutineServices& services, std::int16_t base)
+      : services_(services),
+        port_(services.port),
         data_(static_cast<std::uint16_t>(base + kDataRegister)),
         control_(static_cast<std::uint16_t>(base + kControlRegister)),
-        delay_(board.settings.IoDelay) {}
+        delay_(services.settings.IoDelay) {}
 
   void control(std::uint8_t value) { port_.out(control_, value); }
   void data(std::uint8_t value) { port_.out(data_, value); }
@@ -32,16 +32,16 @@ class Pass {
     wait(static_cast<std::int32_t>(
         std::min<std::int64_t>(triple, std::numeric_limits<std::int32_t>::max())));
   }
-  void pulseWait() { board_.timing.PulseWait(board_.settings.ProgPulse); }
+  void pulseWait() { services_.timing.pulseWait(services_.settings.ProgPulse); }
 
   // The start of each location: when the program is to end, the board is
   // left idle (control 00h) and the run stops here, between two locations.
   void beginLocation(std::int32_t location) {
-    if (board_.stop != nullptr && board_.stop->Requested()) {
+    if (services_.stop != nullptr && services_.stop->requested()) {
       control(control_value::kOff);
       throw RunStopped();
     }
-    board_.progress.SetValue(location + 1);
+    services_.progress.setValue(location + 1);
     delay();
   }
 
@@ -67,10 +67,10 @@ class Pass {
 
  private:
   void wait(std::int32_t iterations) {
-    if (iterations > 0) board_.timing.Delay(iterations);
+    if (iterations > 0) services_.timing.delay(iterations);
   }
 
-  Board& board_;
+  RoutineServices& services_;
   PortIo& port_;  // held apart: the read loop reaches it three times a location
   std::uint16_t data_;
   std::uint16_t control_;
@@ -97,11 +97,12 @@ bool burnLocation(Pass& pass, std::uint8_t wanted) {
 
 }  // namespace
 
-void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image) {
-  image.Recreate(size);
-  std::uint8_t* const bytes = image.Data();
-  const std::int32_t count = image.Size();
-  Pass pass(board, base);
+void Read_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
+                MemoryImage& image) {
+  image.recreate(size);
+  std::uint8_t* const bytes = image.data();
+  const std::int32_t count = image.size();
+  Pass pass(services, base);
   pass.startReading();
   for (std::int32_t location = 0; location < count; ++location) {
     bytes[location] = pass.readLocation(location);
@@ -110,8 +111,8 @@ void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage&
   // Control stays at 22h.
 }
 
-bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
-  Pass pass(board, base);
+bool Blank_Check(RoutineServices& services, std::int16_t base, std::int32_t size) {
+  Pass pass(services, base);
   pass.startReading();
   for (std::int32_t location = 0; location < size; ++location) {
     // The first location that is not FFh ends the check, with no further access.
@@ -121,29 +122,29 @@ bool Blank_Check(Board& board, std::int16_t base, std::int32_t size) {
   return true;  // control stays at 22h either way
 }
 
-WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
+WriteOutcome Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
                          const MemoryImage& image) {
-  if (board.settings.VerifyEmpty && !Blank_Check(board, base, size)) {
-    board.messages.Show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
+  if (services.settings.VerifyEmpty && !Blank_Check(services, base, size)) {
+    services.messages.show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
     return WriteOutcome::NotBlank;
   }
-  Pass pass(board, base);
+  Pass pass(services, base);
   pass.control(control_value::kProgStart);
   pass.delay();
   pass.control(control_value::kProgIdle);
   pass.delay();
   // Never past the image's end, whatever size the caller passes.
-  const std::int32_t count = std::min(size, image.Size());
+  const std::int32_t count = std::min(size, image.size());
   for (std::int32_t location = 0; location < count; ++location) {
     pass.beginLocation(location);
-    const bool good = burnLocation(pass, image.At(location));
+    const bool good = burnLocation(pass, image.at(location));
     // The step to the next location is made for a failing one too, before the box.
     pass.delay();
     pass.control(control_value::kProgStep);
     pass.delay();
     pass.control(control_value::kProgIdle);
     if (!good) {
-      board.messages.Show("Warning !", "Bad Eprom", MessageIcon::Critical);
+      services.messages.show("Warning !", "Bad Eprom", MessageIcon::Critical);
       pass.control(control_value::kOff);
       return WriteOutcome::BadEprom;
     }

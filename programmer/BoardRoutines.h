@@ -9,8 +9,9 @@
 #include "RunStop.h"
 #include "UserInterfaces.h"
 
-// What the board routines work through.
-struct Board {
+// What the board routines work through: the port, the waits, the settings,
+// the progress bar, the message boxes and the request to stop.
+struct RoutineServices {
   PortIo& port;
   BoardTiming& timing;
   const PortSettings& settings;  // IoDelay, ProgPulse, VerifyEmpty, MaxAttempts
@@ -28,12 +29,13 @@ inline constexpr const char* kNotEmptyText = "The Eprom is not Empty";
 enum class WriteOutcome { Programmed, NotBlank, BadEprom };
 
 // Re-creates `image` with `size` bytes and fills it from the chip, location 0 first.
-void Read_Eprom(Board& board, std::int16_t base, std::int32_t size, MemoryImage& image);
+void Read_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
+                MemoryImage& image);
 
 // True when every location of the chip reads FFh; stops at the first that does not.
-bool Blank_Check(Board& board, std::int16_t base, std::int32_t size);
+bool Blank_Check(RoutineServices& services, std::int16_t base, std::int32_t size);
 
 // Burns the first `size` bytes of `image` into the chip, each verified after
 // every pulse; blank check first while VerifyEmpty is on.
-WriteOutcome Write_Eprom(Board& board, std::int16_t base, std::int32_t size,
+WriteOutcome Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
                          const MemoryImage& image);

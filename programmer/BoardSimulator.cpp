@@ -8,9 +8,9 @@ namespace {
 
 constexpr std::uint8_t kFloating = 0xFF;  // undriven lines read high
 
-bool Pulsing(std::uint8_t control) {
-  constexpr std::uint8_t both = control_bit::kPulse | control_bit::kProgram;
-  return (control & both) == both;
+bool pulsing(std::uint8_t control) {
+  constexpr std::uint8_t kBoth = control_bit::kPulse | control_bit::kProgram;
+  return (control & kBoth) == kBoth;
 }
 
 }  // namespace
@@ -18,14 +18,14 @@ bool Pulsing(std::uint8_t control) {
 BoardSimulator::BoardSimulator(std::uint16_t base, std::int32_t chipSize)
     : base_(base), chip_(static_cast<std::size_t>(std::max(chipSize, 0)), kFloating) {}
 
-std::vector<std::uint8_t>& BoardSimulator::Chip() {
+std::vector<std::uint8_t>& BoardSimulator::chip() {
   return chip_;
 }
-const std::vector<std::uint8_t>& BoardSimulator::Chip() const {
+const std::vector<std::uint8_t>& BoardSimulator::chip() const {
   return chip_;
 }
 
-void BoardSimulator::Wait() const {
+void BoardSimulator::wait() const {
   const auto until = std::chrono::steady_clock::now() + latency_;
   while (std::chrono::steady_clock::now() < until) {
   }
@@ -33,13 +33,13 @@ void BoardSimulator::Wait() const {
 
 void BoardSimulator::out(std::uint16_t port, std::uint8_t value) {
   if (logging_) log_.push_back({true, port, value});
-  if (latency_.count() > 0) Wait();
+  if (latency_.count() > 0) wait();
   if (port == base_) {
     ++stats_.dataWrites;
     latch_ = value;
   } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
     ++stats_.controlWrites;
-    WriteControl(value);
+    writeControl(value);
   } else {
     ++stats_.otherAccesses;
   }
@@ -47,7 +47,7 @@ void BoardSimulator::out(std::uint16_t port, std::uint8_t value) {
 
 std::uint8_t BoardSimulator::in(std::uint16_t port) {
   std::uint8_t value = kFloating;
-  if (latency_.count() > 0) Wait();
+  if (latency_.count() > 0) wait();
   if (port == base_) {
     ++stats_.dataReads;
     if (!(control_ & control_bit::kDataInput))
@@ -63,12 +63,12 @@ std::uint8_t BoardSimulator::in(std::uint16_t port) {
   return value;
 }
 
-void BoardSimulator::WriteControl(std::uint8_t value) {
+void BoardSimulator::writeControl(std::uint8_t value) {
   const std::uint8_t before = control_;
   control_ = value;
-  if (Pulsing(before) && !Pulsing(value)) EndPulse(before);
+  if (pulsing(before) && !pulsing(value)) endPulse(before);
   const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (value & bit); };
-  if (rose(control_bit::kRun)) {
+  if (rose(control_bit::kRestartCounter)) {
     ++stats_.restarts;
     counter_ = 0;
   }
@@ -78,7 +78,7 @@ void BoardSimulator::WriteControl(std::uint8_t value) {
   }
 }
 
-void BoardSimulator::EndPulse(std::uint8_t during) {
+void BoardSimulator::endPulse(std::uint8_t during) {
   ++stats_.pulses;
   if (static_cast<std::size_t>(counter_) >= chip_.size() || dead_.contains(counter_)) return;
   if (const auto weak = weakPulsesLeft_.find(counter_); weak != weakPulsesLeft_.end()) {
@@ -92,10 +92,10 @@ void BoardSimulator::EndPulse(std::uint8_t during) {
   chip_[static_cast<std::size_t>(counter_)] &= lines;
 }
 
-void BoardSimulator::MakeWeakCell(std::int32_t location, int pulsesNeeded) {
+void BoardSimulator::makeWeakCell(std::int32_t location, int pulsesNeeded) {
   weakPulsesLeft_[location] = pulsesNeeded;
 }
 
-void BoardSimulator::MakeDeadCell(std::int32_t location) {
+void BoardSimulator::makeDeadCell(std::int32_t location) {
   dead_.insert(location);
 }

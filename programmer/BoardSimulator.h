@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PortIo.h"
+#include "PortSettings.h"
 #include "PortSource.h"
 
 // The programmer board and a chip in software, at one base address:
@@ -24,7 +25,7 @@
 // - accesses to any other address do nothing and read FFh, as with no board.
 class BoardSimulator final : public PortIo {
  public:
-  static constexpr std::uint16_t kDefaultBase = 888;
+  static constexpr auto kDefaultBase = static_cast<std::uint16_t>(kLpt1Base);
   static constexpr std::int32_t kDefaultChipSize = 1 << 20;  // a blank 27080-sized socket
 
   struct Statistics {
@@ -51,33 +52,33 @@ class BoardSimulator final : public PortIo {
   std::uint8_t in(std::uint16_t port) override;
 
   // The chip in the socket; starts blank (all FFh).
-  std::vector<std::uint8_t>& Chip();
-  const std::vector<std::uint8_t>& Chip() const;
+  std::vector<std::uint8_t>& chip();
+  const std::vector<std::uint8_t>& chip() const;
 
   // A weak cell takes its value only at the `pulsesNeeded`-th pulse it gets;
   // a dead cell never changes.
-  void MakeWeakCell(std::int32_t location, int pulsesNeeded);
-  void MakeDeadCell(std::int32_t location);
+  void makeWeakCell(std::int32_t location, int pulsesNeeded);
+  void makeDeadCell(std::int32_t location);
 
-  const Statistics& Stats() const { return stats_; }
-  void ResetStats() { stats_ = {}; }
+  const Statistics& stats() const { return stats_; }
+  void resetStats() { stats_ = {}; }
 
   // Every access, in order, while logging is on.
-  void SetLogging(bool on) { logging_ = on; }
-  const std::vector<Access>& Log() const { return log_; }
-  void ClearLog() { log_.clear(); }
+  void setLogging(bool on) { logging_ = on; }
+  const std::vector<Access>& log() const { return log_; }
+  void clearLog() { log_.clear(); }
 
   // Each access busy-waits this long, to model the real bus (about 1 us).
-  void SetLatency(std::chrono::nanoseconds perAccess) { latency_ = perAccess; }
+  void setLatency(std::chrono::nanoseconds perAccess) { latency_ = perAccess; }
 
-  std::uint16_t Base() const { return base_; }
-  std::int32_t Counter() const { return counter_; }
-  std::uint8_t Control() const { return control_; }
+  std::uint16_t base() const { return base_; }
+  std::int32_t counter() const { return counter_; }
+  std::uint8_t control() const { return control_; }
 
  private:
-  void WriteControl(std::uint8_t value);
-  void EndPulse(std::uint8_t during);
-  void Wait() const;
+  void writeControl(std::uint8_t value);
+  void endPulse(std::uint8_t during);
+  void wait() const;
 
   std::uint16_t base_;
   std::vector<std::uint8_t> chip_;
@@ -97,7 +98,7 @@ class BoardSimulator final : public PortIo {
 class SimulatorPortSource final : public PortSource {
  public:
   explicit SimulatorPortSource(BoardSimulator& simulator) : simulator_(simulator) {}
-  PortIo* Acquire(std::int16_t, std::string&) override { return &simulator_; }
+  Expected<PortIo*> acquire(std::int16_t) override { return &simulator_; }
 
  private:
   BoardSimulator& simulator_;

@@ -31,7 +31,7 @@ class FineTimerSlack {
   int saved_;
 };
 
-timespec ToTimespec(std::chrono::steady_clock::time_point t) {
+timespec toTimespec(std::chrono::steady_clock::time_point t) {
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch());
   timespec ts{};
   ts.tv_sec = static_cast<time_t>(ns.count() / 1'000'000'000);
@@ -41,11 +41,11 @@ timespec ToTimespec(std::chrono::steady_clock::time_point t) {
 
 }  // namespace
 
-void RealTiming::PulseWait(std::int32_t milliseconds) {
+void RealTiming::pulseWait(std::int32_t milliseconds) {
   if (milliseconds <= 0) return;  // a sleep of 0 ms: the pulse is as short as the two writes
   using Clock = std::chrono::steady_clock;  // CLOCK_MONOTONIC on Linux
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  const timespec wakeUp = ToTimespec(deadline - kSpinMargin);
+  const timespec wakeUp = toTimespec(deadline - kSpinMargin);
   const FineTimerSlack fineSlack;
   while (Clock::now() < deadline - kSpinMargin &&
          clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wakeUp, nullptr) == EINTR) {

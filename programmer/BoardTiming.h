@@ -9,16 +9,16 @@
 class BoardTiming {
  public:
   virtual ~BoardTiming() = default;
-  virtual void Delay(std::int32_t iterations) = 0;        // Delay_Loop
-  virtual void PulseWait(std::int32_t milliseconds) = 0;  // the programming pulse
+  virtual void delay(std::int32_t iterations) = 0;        // Delay_Loop
+  virtual void pulseWait(std::int32_t milliseconds) = 0;  // the programming pulse
 };
 
-// Delay_Loop and a real millisecond sleep. Delay is inline so that the board
+// Delay_Loop and a real millisecond sleep. delay() is inline so that the board
 // protocols, handed a RealTiming, make no call at all for a delay of 0.
 class RealTiming final : public BoardTiming {
  public:
-  void Delay(std::int32_t iterations) override {
+  void delay(std::int32_t iterations) override {
     if (iterations > 0) Delay_Loop(iterations);
   }
-  void PulseWait(std::int32_t milliseconds) override;
+  void pulseWait(std::int32_t milliseconds) override;
 };

@@ -16,13 +16,13 @@ namespace {
 
 constexpr std::uint8_t kBlank = 0xFF;
 
-std::string CannotKeep(const std::string& path, const std::string& why) {
-  return "The simulated chip cannot be kept in " + path + ": " + why + ".";
+Failure cannotKeep(const std::string& path, const std::string& why) {
+  return {"The simulated chip cannot be kept in " + path + ": " + why + "."};
 }
 
 // The folder the file lives in (a link's target's), where the safe
 // replacement creates its temporary file and renames it.
-std::string FolderProblem(const std::string& path) {
+std::string folderProblem(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::path target = fs::path(path);
@@ -39,7 +39,7 @@ std::string FolderProblem(const std::string& path) {
   return {};
 }
 
-bool SameFile(int fd, const std::string& path) {
+bool sameFile(int fd, const std::string& path) {
   struct stat byFd {
   }, byName{};
   return ::fstat(fd, &byFd) == 0 && ::stat(path.c_str(), &byName) == 0 &&
@@ -48,62 +48,46 @@ bool SameFile(int fd, const std::string& path) {
 
 // A missing file: created empty and locked under its name (O_EXCL: of two
 // programs starting at once only one creates it), then given the blank chip,
-// which also proves there is room for it. An empty descriptor with `why`, or
-// with `taken` set when another program created it first.
-FileDescriptor CreateBlank(const std::string& path, std::size_t size, std::string& why,
-                           bool& taken) {
+// which also proves there is room for it. The descriptor is empty when
+// another program created the file first.
+Expected<FileDescriptor> createBlank(const std::string& path, std::size_t size) {
   FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  taken = !file && errno == EEXIST;
-  if (!file) {
-    why = std::strerror(errno);
-    return {};
-  }
+  if (!file && errno == EEXIST) return FileDescriptor();
+  if (!file) return systemFailure(errno);
   // Locked first by the other program, it is that one's file.
-  taken = ::flock(file.get(), LOCK_EX | LOCK_NB) != 0;
-  if (taken) return {};
+  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) return FileDescriptor();
   const std::vector<std::uint8_t> blank(size, kBlank);
-  int error = writeAll(file.get(), blank.data(), blank.size());
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
-  if (error != 0) {
+  std::error_code error = writeAll(file.get(), blank.data(), blank.size());
+  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
+  if (error) {
     ::unlink(path.c_str());
-    why = std::strerror(error);
-    return {};
+    return systemFailure(error);
   }
   return file;
 }
 
 }  // namespace
 
-std::string ChipNotSavedText(const std::string& path, const std::string& reason) {
+std::string chipNotSavedText(const std::string& path, const std::string& reason) {
   return "The simulated chip cannot be saved to " + path + "\r" + reason;
 }
 
-std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<std::uint8_t>& chip,
-                                         std::string& whyNot) {
-  if (const std::string problem = FolderProblem(path); !problem.empty()) {
-    whyNot = CannotKeep(path, problem);
-    return nullptr;
-  }
+Expected<std::unique_ptr<ChipFile>> ChipFile::open(const std::string& path,
+                                                   std::vector<std::uint8_t>& chip) {
+  if (const std::string problem = folderProblem(path); !problem.empty())
+    return cannotKeep(path, problem);
   // A file replaced by another program between our open and our lock is
   // opened again: the lock must be on the file that bears the name.
   for (int attempt = 0; attempt < 10; ++attempt) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!file && errno == ENOENT) {
-      std::string why;
-      bool taken = false;
-      FileDescriptor created = CreateBlank(path, chip.size(), why, taken);
-      if (taken) continue;  // somebody else's now: look at it again
-      if (!created) {
-        whyNot = CannotKeep(path, why);
-        return nullptr;
-      }
+      Expected<FileDescriptor> created = createBlank(path, chip.size());
+      if (!created) return cannotKeep(path, created.error());
+      if (!*created) continue;  // somebody else's now: look at it again
       std::fill(chip.begin(), chip.end(), kBlank);
-      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(created)));
+      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(*created)));
     }
-    if (!file) {
-      whyNot = CannotKeep(path, std::strerror(errno));
-      return nullptr;
-    }
+    if (!file) return cannotKeep(path, std::strerror(errno));
     struct stat st {};
     std::string problem;
     if (::fstat(file.get(), &st) != 0)
@@ -116,42 +100,36 @@ std::unique_ptr<ChipFile> ChipFile::Open(const std::string& path, std::vector<st
           "the file is bigger than the simulated chip (" + std::to_string(chip.size()) + " bytes)";
     else if (::access(path.c_str(), W_OK) != 0)
       problem = std::string("the file cannot be written (") + std::strerror(errno) + ")";
-    if (!problem.empty()) {
-      whyNot = CannotKeep(path, problem);
-      return nullptr;
-    }
+    if (!problem.empty()) return cannotKeep(path, problem);
     if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-      whyNot = "The simulated chip in " + path +
-               " is in use by another VeskEprom or vesk: only one program at a time may "
-               "use a chip file.";
-      return nullptr;
+      return Failure{"The simulated chip in " + path +
+                     " is in use by another VeskEprom or vesk: only one program at a time may "
+                     "use a chip file."};
     }
-    if (!SameFile(file.get(), path)) continue;
+    if (!sameFile(file.get(), path)) continue;
     std::vector<std::uint8_t> loaded(chip.size(), kBlank);
-    if (const int error = readUpTo(file.get(), loaded.data(), static_cast<std::size_t>(st.st_size));
-        error != 0) {
-      whyNot =
-          "The simulated chip cannot be loaded from " + path + ": " + std::strerror(error) + ".";
-      return nullptr;
+    if (const std::error_code error =
+            readUpTo(file.get(), loaded.data(), static_cast<std::size_t>(st.st_size))) {
+      return Failure{"The simulated chip cannot be loaded from " + path + ": " + error.message() +
+                     "."};
     }
     chip = std::move(loaded);
     return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(file)));
   }
-  whyNot = CannotKeep(path, "another program keeps replacing it");
-  return nullptr;
+  return cannotKeep(path, "another program keeps replacing it");
 }
 
 ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, FileDescriptor lock)
     : path_(std::move(path)), chip_(chip), lock_(std::move(lock)) {}
 
-FileResult ChipFile::Save() {
+Expected<> ChipFile::save() {
   // The new file takes the name already locked; the old one goes with its lock.
-  return ReplaceFile(path_, chip_.data(), chip_.size(), &lock_);
+  return replaceFile(path_, chip_.data(), chip_.size(), &lock_);
 }
 
-bool ChipFile::WriteBack(Messages& messages) {
-  const FileResult result = Save();
-  if (!result)
-    messages.Show(kChipFileTitle, ChipNotSavedText(path_, result.reason), MessageIcon::Critical);
-  return result.ok;
+bool ChipFile::writeBack(Messages& messages) {
+  const Expected<> saved = save();
+  if (!saved)
+    messages.show(kChipFileTitle, chipNotSavedText(path_, saved.error()), MessageIcon::Critical);
+  return saved.hasValue();
 }

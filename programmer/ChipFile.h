@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Expected.h"
 #include "FileDescriptor.h"
-#include "FileResult.h"
 #include "UserInterfaces.h"
 
 // The file behind --simulate=CHIP.bin, which always holds the simulated chip:
@@ -19,19 +19,19 @@ class ChipFile {
   // Checks that the file can be kept (its folder exists and may be written;
   // the file, if there, is a regular file we may write, no bigger than
   // `chip`), locks it and loads it into `chip`: its bytes at the start, FFh
-  // after them. A missing file is a blank chip, written at once. nullptr,
-  // with `whyNot` one sentence naming the file, when the file cannot be used.
-  static std::unique_ptr<ChipFile> Open(const std::string& path, std::vector<std::uint8_t>& chip,
-                                        std::string& whyNot);
+  // after them. A missing file is a blank chip, written at once. When the
+  // file cannot be used, one sentence that names it says why.
+  static Expected<std::unique_ptr<ChipFile>> open(const std::string& path,
+                                                  std::vector<std::uint8_t>& chip);
   ChipFile(const ChipFile&) = delete;
   ChipFile& operator=(const ChipFile&) = delete;
 
   // Writes the chip to the file; the old contents stay on failure.
-  FileResult Save();
-  // Save(), with a critical box naming the file and the reason when it fails.
-  bool WriteBack(Messages& messages);
+  Expected<> save();
+  // save(), with a critical box naming the file and the reason when it fails.
+  bool writeBack(Messages& messages);
 
-  const std::string& Path() const { return path_; }
+  const std::string& path() const { return path_; }
 
  private:
   ChipFile(std::string path, const std::vector<std::uint8_t>& chip, FileDescriptor lock);
@@ -43,4 +43,4 @@ class ChipFile {
 
 // Title and lead of the box for a write-back that failed.
 inline constexpr const char* kChipFileTitle = "Simulated Chip";
-std::string ChipNotSavedText(const std::string& path, const std::string& reason);
+std::string chipNotSavedText(const std::string& path, const std::string& reason);

@@ -16,12 +16,12 @@
 class CommandWindow {
  public:
   virtual ~CommandWindow() = default;
-  virtual void SetBusy(bool busy) = 0;  // hourglass pointer on / off
+  virtual void setBusy(bool busy) = 0;  // hourglass pointer on / off
   // After a read: checksum label and data rows rebuilt from the image, lists
   // hidden while they are refilled.
-  virtual void Show_Read_Image() = 0;
+  virtual void showReadImage() = 0;
   // After a read: selections aligned to Lst_Address's row, window repainted.
-  virtual void Align_Lists_And_Repaint() = 0;
+  virtual void alignListsAndRepaint() = 0;
 };
 
 struct CommandContext {
@@ -57,19 +57,19 @@ inline constexpr const char* kWillWriteTitle = "Will Write Eprom";
 // then the window shows the image. When the port cannot be had, one critical
 // box says why and nothing else happens. A run that does not end well leaves
 // the image and the view as they were.
-CommandOutcome Read_Command(CommandContext& context, const PortSettings& settings,
-                            const std::string& EpromType, std::int32_t EpromSize,
-                            MemoryImage& EpromImage);
+CommandOutcome readCommand(CommandContext& context, const PortSettings& settings,
+                           const std::string& epromType, std::int32_t epromSize,
+                           MemoryImage& epromImage);
 
 // The blank check on its own: hourglass, progress, Blank_Check over EpromSize
 // locations. A chip that is not blank gets the same box as a refused write;
 // a blank one none (Done). No confirmation box: nothing is changed.
 CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
-                            std::int32_t EpromSize);
+                            std::int32_t epromSize);
 
 // The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom,
 // then a simulated chip is written back to its file (a failed write-back is
 // reported, and a run that ended well then ends ChipFileFailed). The image and
 // the view are never touched.
-CommandOutcome Write_Command(CommandContext& context, const PortSettings& settings,
-                             std::int32_t EpromSize, const MemoryImage& EpromImage);
+CommandOutcome writeCommand(CommandContext& context, const PortSettings& settings,
+                            std::int32_t epromSize, const MemoryImage& epromImage);

@@ -31,37 +31,37 @@ class DirectPort final : public PortIo {
       ::iopl(0);
   }
   void out(std::uint16_t port, std::uint8_t value) override {
-    if (Ours(port)) ::outb(value, port);
+    if (ours(port)) ::outb(value, port);
   }
-  std::uint8_t in(std::uint16_t port) override { return Ours(port) ? ::inb(port) : 0xFF; }
+  std::uint8_t in(std::uint16_t port) override { return ours(port) ? ::inb(port) : 0xFF; }
 
  private:
   // Only the permitted registers: any other address would fault.
-  bool Ours(std::uint16_t port) const { return port >= base_ && port < base_ + kRegisters; }
+  bool ours(std::uint16_t port) const { return port >= base_ && port < base_ + kRegisters; }
   std::uint16_t base_;
 };
 
 }  // namespace
 
-std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t base, std::string& whyNot) {
+Expected<std::unique_ptr<PortIo>> openDirectPort(std::uint16_t base) {
   const int result = base + kRegisters <= kIopermLimit ? ::ioperm(base, kRegisters, 1) : ::iopl(3);
   if (result != 0) {
-    whyNot = Direct_Refusal_Text(errno, ::geteuid() == 0);
-    return nullptr;
+    const int error = errno;
+    return Failure{directRefusalText(error, ::geteuid() == 0)};
   }
-  return std::make_unique<DirectPort>(base);
+  return std::unique_ptr<PortIo>(std::make_unique<DirectPort>(base));
 }
 
 #else
 
-std::unique_ptr<PortIo> OpenDirectPort(std::uint16_t, std::string& whyNot) {
-  whyNot = std::string("this machine has no x86 I/O ports for direct access.") + kUseTheDrivers;
-  return nullptr;
+Expected<std::unique_ptr<PortIo>> openDirectPort(std::uint16_t) {
+  return Failure{std::string("this machine has no x86 I/O ports for direct access.") +
+                 kUseTheDrivers};
 }
 
 #endif
 
-std::string Direct_Refusal_Text(int error, bool root) {
+std::string directRefusalText(int error, bool root) {
   const std::string reason = std::string(" (") + std::strerror(error) + ").";
   if (error == EPERM && !root)
     return "direct port access needs root" + reason +

@@ -6,9 +6,9 @@ std::int32_t Get_Eprom_Size(std::string_view key) {
   return 0;
 }
 
-void Select_Eprom_State(const EpromTypeRow& row, std::string& EpromType, std::int32_t& EpromSize,
-                        MemoryImage& EpromImage) {
-  EpromType = row.key;
-  EpromSize = Get_Eprom_Size(EpromType);
-  EpromImage.Recreate(EpromSize);
+void selectEpromState(const EpromTypeRow& row, std::string& epromType, std::int32_t& epromSize,
+                      MemoryImage& epromImage) {
+  epromType = row.key;
+  epromSize = Get_Eprom_Size(epromType);
+  epromImage.recreate(epromSize);
 }

@@ -39,5 +39,5 @@ std::int32_t Get_Eprom_Size(std::string_view key);
 // The state part of Select_Eprom: EpromType takes the row's key, EpromSize its
 // size, and the image is re-created as EpromSize bytes of 00 (also when the
 // row is already the current one).
-void Select_Eprom_State(const EpromTypeRow& row, std::string& EpromType, std::int32_t& EpromSize,
-                        MemoryImage& EpromImage);
+void selectEpromState(const EpromTypeRow& row, std::string& epromType, std::int32_t& epromSize,
+                      MemoryImage& epromImage);

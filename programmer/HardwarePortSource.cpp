@@ -1,6 +1,7 @@
 #include "HardwarePortSource.h"
 
-#include "BoardSimulator.h"
+#include <limits>
+
 #include "DirectPort.h"
 #include "PortSettings.h"
 #include "Ppdev.h"
@@ -12,38 +13,41 @@ HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::s
       devRoot_(std::move(devRoot)),
       openDirect_(std::move(openDirect)) {}
 
-PortIo* HardwarePortSource::Acquire(std::int16_t base, std::string& whyNot) {
+Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
   if (base < kLowestLptBase || base > kHighestLptBase) {
-    whyNot =
+    return Failure{
         "This is not a usable base address (the control register at base + 2 must stay "
-        "below 32768): set one from 1 to 32765 in Options.";
-    return nullptr;
+        "below " +
+        std::to_string(std::numeric_limits<std::int16_t>::max() + 1) + "): set one from " +
+        lptBaseRangeText() + " in Options."};
   }
-  const bool broken = heldPpdev_ != nullptr && heldPpdev_->Failed();
+  const bool broken = heldPpdev_ != nullptr && heldPpdev_->failed();
   if (held_ && heldBase_ == base && !broken) return held_.get();
 
   // One port at a time: the old one is released before another is claimed.
   held_.reset();
   heldPpdev_ = nullptr;
   const auto address = static_cast<std::uint16_t>(base);
-  const int parport = FindParportWithBase(procRoot_, address);
+  const int parport = findParportWithBase(procRoot_, address);
   if (parport >= 0) {
-    auto port =
-        PpdevPort::Open(*ppdev_, devRoot_ + "/parport" + std::to_string(parport), address, whyNot);
-    heldPpdev_ = port.get();
-    held_ = std::move(port);
+    Expected<std::unique_ptr<PpdevPort>> port =
+        PpdevPort::open(*ppdev_, devRoot_ + "/parport" + std::to_string(parport), address);
+    if (!port) return Failure{port.error()};
+    heldPpdev_ = port->get();
+    held_ = std::move(*port);
   } else {
-    std::string cause;
-    held_ = openDirect_(address, cause);
-    if (!held_)
-      whyNot = "No /dev/parportN has the base address " + Base_Address_Text(base) + ", and " +
-               cause + kSimulateHint;
+    Expected<std::unique_ptr<PortIo>> direct = openDirect_(address);
+    if (!direct) {
+      return Failure{"No /dev/parportN has the base address " + baseAddressText(base) + ", and " +
+                     direct.error() + kSimulateHint};
+    }
+    held_ = std::move(*direct);
   }
-  if (held_) heldBase_ = base;
+  heldBase_ = base;
   return held_.get();
 }
 
-std::unique_ptr<PortSource> MakeHardwarePortSource() {
-  return std::make_unique<HardwarePortSource>(MakeSystemPpdevCalls(), "/proc", "/dev",
-                                              OpenDirectPort);
+std::unique_ptr<PortSource> makeHardwarePortSource() {
+  return std::make_unique<HardwarePortSource>(makeSystemPpdevCalls(), "/proc", "/dev",
+                                              openDirectPort);
 }

@@ -14,14 +14,14 @@
 // the base address changes or the source is destroyed.
 class HardwarePortSource final : public PortSource {
  public:
-  // Opens direct access, or returns nullptr with the cause in whyNot.
-  using DirectOpener = std::function<std::unique_ptr<PortIo>(std::uint16_t, std::string&)>;
+  // Opens direct access, or says why it cannot.
+  using DirectOpener = std::function<Expected<std::unique_ptr<PortIo>>(std::uint16_t)>;
 
   // `procRoot` and `devRoot` are "/proc" and "/dev" but for tests.
   HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot, std::string devRoot,
                      DirectOpener openDirect);
 
-  PortIo* Acquire(std::int16_t base, std::string& whyNot) override;
+  Expected<PortIo*> acquire(std::int16_t base) override;
 
  private:
   std::unique_ptr<PpdevCalls> ppdev_;
@@ -34,4 +34,4 @@ class HardwarePortSource final : public PortSource {
 };
 
 // ppdev for the /dev/parportN whose base address is LptBase, else direct x86 I/O (root).
-std::unique_ptr<PortSource> MakeHardwarePortSource();
+std::unique_ptr<PortSource> makeHardwarePortSource();

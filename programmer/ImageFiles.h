@@ -3,20 +3,20 @@
 #include <cstdint>
 #include <string>
 
-#include "FileResult.h"
+#include "Expected.h"
 #include "MemoryImage.h"
 #include "UserInterfaces.h"
 
 // What loading does with a name that no file bears yet: the window's Open
 // creates it empty; a program told to burn or compare a named file refuses it.
-enum class MissingImageFile { kCreateEmpty, kRefuse };
+enum class MissingImageFile { CreateEmpty, Refuse };
 
 // Re-creates `image` with `size` bytes and fills it from the raw binary file
 // at `path`, with the empty / smaller / bigger warnings. An existing file is
 // opened read-only; a missing name is created empty, or refused (ENOENT).
-FileResult Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
+Expected<> Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
                            Messages& messages,
-                           MissingImageFile missing = MissingImageFile::kCreateEmpty);
+                           MissingImageFile missing = MissingImageFile::CreateEmpty);
 
 // The boxes of a file that cannot be read or written: the lead, the file's
 // name, "\r", the system's reason.
@@ -27,4 +27,4 @@ inline constexpr const char* kSaveFailedLead = "Cannot write the file ";
 
 // Writes every byte of `image` to `path`, through a temporary file in the same
 // folder renamed over the target: on failure the old file stays as it was.
-FileResult Save_Image_File(const std::string& path, const MemoryImage& image);
+Expected<> Save_Image_File(const std::string& path, const MemoryImage& image);

@@ -1,9 +1,10 @@
 #include "PortSettings.h"
 
 #include <charconv>
-#include <cstdio>
 
-std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
+#include "HexDigits.h"
+
+std::optional<std::int16_t> parseLptBase(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return std::nullopt;
   text = text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -14,8 +15,15 @@ std::optional<std::int16_t> Parse_Lpt_Base(std::string_view text) {
   return static_cast<std::int16_t>(value);
 }
 
-std::string Base_Address_Text(std::int16_t base) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d (%Xh)", base, static_cast<unsigned>(base) & 0xFFFFu);
-  return text;
+std::string baseAddressHex(std::int16_t base) {
+  // A negative base, which the settings never hold, shows its 16 bits.
+  return hexWithoutLeadingZeros(static_cast<std::uint16_t>(base)) + "h";
+}
+
+std::string baseAddressText(std::int16_t base) {
+  return std::to_string(base) + " (" + baseAddressHex(base) + ")";
+}
+
+std::string lptBaseRangeText() {
+  return std::to_string(kLowestLptBase) + " to " + std::to_string(kHighestLptBase);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-
+#include "Expected.h"
 #include "PortIo.h"
 
 // Hands out port access for a base address. A hardware source opens and
@@ -11,7 +10,7 @@
 class PortSource {
  public:
   virtual ~PortSource() = default;
-  // The port for `base`, or nullptr with `whyNot` saying what is missing and
-  // how to get it (group lp, root, or --simulate).
-  virtual PortIo* Acquire(std::int16_t base, std::string& whyNot) = 0;
+  // The port for `base` (never null), or what is missing and how to get it
+  // (group lp, root, or --simulate).
+  virtual Expected<PortIo*> acquire(std::int16_t base) = 0;
 };

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 
 #include "BoardControl.h"
@@ -20,18 +21,19 @@ namespace {
 
 class SystemPpdevCalls final : public PpdevCalls {
  public:
-  int Open(const std::string& path) override {
+  int open(const std::string& path, std::error_code& error) override {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    return fd >= 0 ? fd : -errno;
+    if (fd < 0) error = lastSystemError();
+    return fd;
   }
-  void Close(int fd) override { ::close(fd); }
-  int Ioctl(int fd, unsigned long request, void* arg) override {
-    return ::ioctl(fd, request, arg) == 0 ? 0 : -errno;
+  void close(int fd) override { ::close(fd); }
+  std::error_code ioctl(int fd, unsigned long request, void* arg) override {
+    return ::ioctl(fd, request, arg) == 0 ? std::error_code() : lastSystemError();
   }
 };
 
-std::string OpenRefusal(const std::string& device, int error) {
-  switch (error) {
+std::string openRefusal(const std::string& device, std::error_code error) {
+  switch (error.value()) {
     case EACCES:
     case EPERM:
       return "You may not use " + device +
@@ -42,27 +44,30 @@ std::string OpenRefusal(const std::string& device, int error) {
     case ENXIO:
       return device + " is missing: load the ppdev module (sudo modprobe ppdev)." + kSimulateHint;
     default:
-      return device + " cannot be opened (" + std::strerror(error) + ")." + kSimulateHint;
+      return device + " cannot be opened (" + error.message() + ")." + kSimulateHint;
   }
 }
 
-// The first whole number of a base-addr file ("888\t1912").
-bool ReadBaseAddress(const std::filesystem::path& file, long& base) {
+// The first whole number of a base-addr file ("888\t1912"); none when the
+// file cannot be read or holds none.
+std::optional<long> readBaseAddress(const std::filesystem::path& file) {
   std::ifstream in(file);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const char* begin = text.data();
   const char* end = begin + text.size();
   while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
-  return std::from_chars(begin, end, base).ec == std::errc{};
+  long base = 0;
+  if (std::from_chars(begin, end, base).ec != std::errc{}) return std::nullopt;
+  return base;
 }
 
 }  // namespace
 
-std::unique_ptr<PpdevCalls> MakeSystemPpdevCalls() {
+std::unique_ptr<PpdevCalls> makeSystemPpdevCalls() {
   return std::make_unique<SystemPpdevCalls>();
 }
 
-int FindParportWithBase(const std::string& procRoot, std::uint16_t base) {
+int findParportWithBase(const std::string& procRoot, std::uint16_t base) {
   namespace fs = std::filesystem;
   std::error_code error;
   int found = -1;
@@ -75,54 +80,47 @@ int FindParportWithBase(const std::string& procRoot, std::uint16_t base) {
     const char* end = name.data() + name.size();
     const auto parsed = std::from_chars(digits, end, number);
     if (digits == end || parsed.ec != std::errc{} || parsed.ptr != end) continue;
-    long portBase = -1;
-    if (ReadBaseAddress(entry.path() / "base-addr", portBase) && portBase == base &&
-        (found < 0 || number < found))
+    if (readBaseAddress(entry.path() / "base-addr") == base && (found < 0 || number < found))
       found = number;
   }
   return found;
 }
 
-std::unique_ptr<PpdevPort> PpdevPort::Open(PpdevCalls& calls, const std::string& device,
-                                           std::uint16_t base, std::string& whyNot) {
-  const int fd = calls.Open(device);
-  if (fd < 0) {
-    whyNot = OpenRefusal(device, -fd);
-    return nullptr;
-  }
+Expected<std::unique_ptr<PpdevPort>> PpdevPort::open(PpdevCalls& calls, const std::string& device,
+                                                     std::uint16_t base) {
+  std::error_code error;
+  const int fd = calls.open(device, error);
+  if (fd < 0) return Failure{openRefusal(device, error)};
   // Asked before the claim, so that a refused port never sees the claim's pulse.
   unsigned int modes = 0;
-  if (const int error = calls.Ioctl(fd, PPGETMODES, &modes); error != 0) {
-    whyNot = "The modes of " + device + " cannot be read (" + std::strerror(-error) + ")." +
-             kSimulateHint;
-    calls.Close(fd);
-    return nullptr;
+  if ((error = calls.ioctl(fd, PPGETMODES, &modes))) {
+    calls.close(fd);
+    return Failure{"The modes of " + device + " cannot be read (" + error.message() + ")." +
+                   kSimulateHint};
   }
   if (!(modes & PARPORT_MODE_TRISTATE)) {
-    whyNot = "The port " + device +
-             " cannot switch its data lines to input, so it cannot read a chip. Set the port "
-             "to bidirectional (PS/2, EPP or ECP) in the BIOS set-up." +
-             kSimulateHint;
-    calls.Close(fd);
-    return nullptr;
+    calls.close(fd);
+    return Failure{"The port " + device +
+                   " cannot switch its data lines to input, so it cannot read a chip. Set the "
+                   "port to bidirectional (PS/2, EPP or ECP) in the BIOS set-up." +
+                   kSimulateHint};
   }
-  int error = calls.Ioctl(fd, PPEXCL, nullptr);
-  if (error == 0) error = calls.Ioctl(fd, PPCLAIM, nullptr);
-  if (error != 0) {
-    whyNot = device + " cannot be claimed for this program alone (" + std::strerror(-error) +
-             "): another driver may hold the port, such as the printer driver (sudo rmmod lp)." +
-             kSimulateHint;
-    calls.Close(fd);
-    return nullptr;
+  error = calls.ioctl(fd, PPEXCL, nullptr);
+  if (!error) error = calls.ioctl(fd, PPCLAIM, nullptr);
+  if (error) {
+    calls.close(fd);
+    return Failure{device + " cannot be claimed for this program alone (" + error.message() +
+                   "): another driver may hold the port, such as the printer driver "
+                   "(sudo rmmod lp)." +
+                   kSimulateHint};
   }
   std::unique_ptr<PpdevPort> port(new PpdevPort(calls, fd, device, base));
   try {
     // The claim has left control at 0Ch (programming state with a pulse): end it at once.
-    port->WriteControlLines(control_value::kOff);
-    port->SetDataInput(false);
+    port->writeControlLines(control_value::kOff);
+    port->setDataInput(false);
   } catch (const PortFailure& failure) {
-    whyNot = std::string(failure.what()) + "." + kSimulateHint;
-    return nullptr;
+    return Failure{std::string(failure.what()) + "." + kSimulateHint};
   }
   return port;
 }
@@ -144,52 +142,52 @@ PpdevPort::~PpdevPort() {
       // The port stopped answering: there is nothing more to tell it.
     }
   }
-  calls_.Ioctl(fd_, PPRELEASE, nullptr);
-  calls_.Close(fd_);
+  // A port that cannot be released is closed all the same, which releases it.
+  [[maybe_unused]] const std::error_code released = calls_.ioctl(fd_, PPRELEASE, nullptr);
+  calls_.close(fd_);
 }
 
-void PpdevPort::Call(unsigned long request, void* arg, const char* what) {
-  if (const int error = calls_.Ioctl(fd_, request, arg); error != 0) {
+void PpdevPort::call(unsigned long request, void* arg, const char* what) {
+  if (const std::error_code error = calls_.ioctl(fd_, request, arg)) {
     failed_ = true;
-    throw PortFailure(std::string(what) + " on " + device_ + " failed (" + std::strerror(-error) +
-                      ")");
+    throw PortFailure(std::string(what) + " on " + device_ + " failed (" + error.message() + ")");
   }
 }
 
-void PpdevPort::WriteControlLines(std::uint8_t value) {
+void PpdevPort::writeControlLines(std::uint8_t value) {
   unsigned char lines = value & 0x0F;
-  Call(PPWCONTROL, &lines, "Writing the control register");
+  call(PPWCONTROL, &lines, "Writing the control register");
   lines_ = lines;
 }
 
-void PpdevPort::SetDataInput(bool input) {
+void PpdevPort::setDataInput(bool input) {
   int reverse = input ? 1 : 0;
-  Call(PPDATADIR, &reverse, "Switching the data direction");
+  call(PPDATADIR, &reverse, "Switching the data direction");
   dataInput_ = input;
 }
 
 void PpdevPort::out(std::uint16_t port, std::uint8_t value) {
   if (port == base_) {
     unsigned char data = value;
-    Call(PPWDATA, &data, "Writing the data register");
+    call(PPWDATA, &data, "Writing the data register");
   } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
     const bool input = value & control_bit::kDataInput;
     // The port stops driving the data lines before the control lines let the
     // chip drive them, and drives them again only after the chip has stopped.
-    if (input && !dataInput_) SetDataInput(true);
-    WriteControlLines(value);
-    if (!input && dataInput_) SetDataInput(false);
+    if (input && !dataInput_) setDataInput(true);
+    writeControlLines(value);
+    if (!input && dataInput_) setDataInput(false);
   }
 }
 
 std::uint8_t PpdevPort::in(std::uint16_t port) {
   unsigned char value = 0xFF;
   if (port == base_) {
-    Call(PPRDATA, &value, "Reading the data register");
+    call(PPRDATA, &value, "Reading the data register");
   } else if (port == static_cast<std::uint16_t>(base_ + 1)) {
-    Call(PPRSTATUS, &value, "Reading the status register");
+    call(PPRSTATUS, &value, "Reading the status register");
   } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
-    Call(PPRCONTROL, &value, "Reading the control register");
+    call(PPRCONTROL, &value, "Reading the control register");
     value = static_cast<unsigned char>((value & 0x0F) | (dataInput_ ? control_bit::kDataInput : 0));
   }
   return value;

@@ -15,7 +15,7 @@
 namespace {
 
 // The file a symbolic link points to, so that replacing it keeps the link.
-std::string ResolveLink(const std::string& path) {
+std::string resolveLink(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   char* real = ::realpath(path.c_str(), nullptr);
@@ -28,7 +28,7 @@ std::string ResolveLink(const std::string& path) {
 // Creates a new temporary file beside `target`, mode 0666 less the umask. Its
 // name does not grow with the target's, so that any name the folder takes can
 // be saved: ".vesk-" and six letters or digits.
-int CreateTemporary(const std::filesystem::path& target, std::string& tempPath) {
+int createTemporary(const std::filesystem::path& target, std::string& tempPath) {
   static constexpr char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::filesystem::path folder = target.parent_path();
@@ -46,7 +46,7 @@ int CreateTemporary(const std::filesystem::path& target, std::string& tempPath) 
   return -1;
 }
 
-void SyncFolder(const std::filesystem::path& target) {
+void syncFolder(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -56,29 +56,21 @@ void SyncFolder(const std::filesystem::path& target) {
 
 }  // namespace
 
-FileResult FileFailure(int error) {
-  return {false, std::strerror(error)};
-}
-
-FileResult NotARegularFile() {
-  return {false, kNotARegularFile};
-}
-
-FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                        FileDescriptor* locked) {
-  const std::filesystem::path target = ResolveLink(path);
+  const std::filesystem::path target = resolveLink(path);
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && S_ISDIR(old.st_mode)) return FileFailure(EISDIR);
+  if (exists && S_ISDIR(old.st_mode)) return systemFailure(EISDIR);
   // A device, a pipe or a socket is never replaced by a file, even by root.
-  if (exists && !S_ISREG(old.st_mode)) return NotARegularFile();
+  if (exists && !S_ISREG(old.st_mode)) return notARegularFile();
   // The rename needs only the folder's permission: a write-protected file is
   // refused here as writing it in place would be.
-  if (exists && ::access(target.c_str(), W_OK) != 0) return FileFailure(errno);
+  if (exists && ::access(target.c_str(), W_OK) != 0) return systemFailure(errno);
 
   std::string tempPath;
-  FileDescriptor file(CreateTemporary(target, tempPath));
-  if (!file) return FileFailure(errno);
+  FileDescriptor file(createTemporary(target, tempPath));
+  if (!file) return systemFailure(errno);
   if (exists) {
     // Best effort: an ordinary user cannot give a file away, and need not.
     if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
@@ -86,17 +78,18 @@ FileResult ReplaceFile(const std::string& path, const std::uint8_t* data, std::s
     if (::fchmod(file.get(), old.st_mode & 07777) != 0) {
     }
   }
-  int error = writeAll(file.get(), data, size);
-  if (error == 0 && ::fsync(file.get()) != 0) error = errno;
+  std::error_code error = writeAll(file.get(), data, size);
+  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
   // Locked before it takes the name: nobody can lock it first.
-  if (error == 0 && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) error = errno;
-  if (error == 0 && locked == nullptr) error = file.close();
-  if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
+  if (!error && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+    error = lastSystemError();
+  if (!error && locked == nullptr) error = file.close();
+  if (!error && ::rename(tempPath.c_str(), target.c_str()) != 0) error = lastSystemError();
+  if (error) {
     ::unlink(tempPath.c_str());
-    return FileFailure(error);
+    return systemFailure(error);
   }
   if (locked != nullptr) *locked = std::move(file);
-  SyncFolder(target);
+  syncFolder(target);
   return {};
 }

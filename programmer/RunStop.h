@@ -7,7 +7,7 @@
 class StopRequest {
  public:
   virtual ~StopRequest() = default;
-  virtual bool Requested() const = 0;
+  virtual bool requested() const = 0;
 };
 
 // Thrown by the board routines when they stop for a StopRequest, after the

@@ -14,7 +14,7 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 volatile std::sig_atomic_t gReceived = 0;
 int gWriteFd = -1;
 
-extern "C" void NoteSignal(int signal) {
+extern "C" void noteSignal(int signal) {
   const int savedErrno = errno;
   if (gReceived == 0) gReceived = signal;
   if (gWriteFd >= 0) {
@@ -34,7 +34,7 @@ TerminationSignals::TerminationSignals() {
     gWriteFd = fds[1];
   }
   struct sigaction action {};
-  action.sa_handler = NoteSignal;
+  action.sa_handler = noteSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (const int signal : kSignals) {
@@ -55,17 +55,17 @@ TerminationSignals::~TerminationSignals() {
   gWriteFd = -1;
 }
 
-int TerminationSignals::Received() const {
+int TerminationSignals::received() const {
   return gReceived;
 }
 
-void TerminationSignals::Drain() const {
+void TerminationSignals::drain() const {
   char bytes[64];
   while (::read(readFd_, bytes, sizeof bytes) > 0) {
   }
 }
 
-void IgnoreWriteSignals() {
+void ignoreWriteSignals() {
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
 }

@@ -8,7 +8,7 @@
 // to end, cleanly: a run stops between two locations, the simulated chip is
 // written back, and the program exits with 128 + the signal's number.
 // The handler only notes the signal and writes one byte into a pipe (the
-// self-pipe): a run asks Requested(), an event loop watches ReadFd().
+// self-pipe): a run asks requested(), an event loop watches readFd().
 // A signal that was ignored when the program started (nohup) stays ignored.
 // One object per program, made early in main().
 class TerminationSignals final : public StopRequest {
@@ -18,15 +18,15 @@ class TerminationSignals final : public StopRequest {
   TerminationSignals(const TerminationSignals&) = delete;
   TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-  bool Requested() const override { return Received() != 0; }
+  bool requested() const override { return received() != 0; }
   // The first of the three signals that arrived; 0 while none has.
-  int Received() const;
+  int received() const;
   // Readable once a signal has arrived.
-  int ReadFd() const { return readFd_; }
-  // Empties the pipe, after ReadFd() was seen readable.
-  void Drain() const;
+  int readFd() const { return readFd_; }
+  // Empties the pipe, after readFd() was seen readable.
+  void drain() const;
   // The exit status for the signal received: 128 + its number.
-  int ExitStatus() const { return 128 + Received(); }
+  int exitStatus() const { return 128 + received(); }
 
  private:
   int readFd_ = -1;
@@ -35,4 +35,4 @@ class TerminationSignals final : public StopRequest {
 
 // File-size limits and closed pipes become write errors that the programs
 // report (EFBIG, EPIPE) instead of signals that kill them half-way.
-void IgnoreWriteSignals();
+void ignoreWriteSignals();

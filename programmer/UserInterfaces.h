@@ -11,14 +11,14 @@ enum class MessageIcon { Critical, Exclamation, Information };
 class Messages {
  public:
   virtual ~Messages() = default;
-  virtual void Show(const std::string& title, const std::string& text, MessageIcon icon) = 0;
+  virtual void show(const std::string& title, const std::string& text, MessageIcon icon) = 0;
 };
 
 // ProgressBar1 as the board routines see it.
 class Progress {
  public:
   virtual ~Progress() = default;
-  virtual void SetVisible(bool visible) = 0;
-  virtual void SetMaximum(std::int32_t maximum) = 0;
-  virtual void SetValue(std::int32_t value) = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual void setMaximum(std::int32_t maximum) = 0;
+  virtual void setValue(std::int32_t value) = 0;
 };

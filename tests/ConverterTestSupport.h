@@ -15,11 +15,11 @@ struct RecordedMessages : ConverterMessages {
 // A test in a folder of its own.
 class FolderTest : public ::testing::Test {
  protected:
-  std::string Path(const std::string& name) const { return folder_.Path(name); }
+  std::string filePath(const std::string& name) const { return folder_.filePath(name); }
   TempFolder folder_;
 };
 
-inline std::string RandomBytes(std::size_t size, unsigned seed) {
+inline std::string randomBytes(std::size_t size, unsigned seed) {
   std::mt19937 generator(seed);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(generator());

@@ -27,7 +27,7 @@ struct ProgramRun {
   std::optional<rlim_t> fileSizeLimit;  // bytes
   std::vector<int> ignoredSignals;      // ignored from the start, as nohup does
 
-  pid_t Start() const {
+  pid_t start() const {
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     for (int number : {SIGXFSZ, SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(number, SIG_DFL);
@@ -55,7 +55,7 @@ struct ProgramRun {
 };
 
 // Polls until `done` or the time is up; true when done.
-inline bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+inline bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
   const auto until = std::chrono::steady_clock::now() + limit;
   while (!done()) {
     if (std::chrono::steady_clock::now() > until) return false;
@@ -66,22 +66,22 @@ inline bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limi
 
 // The wait status of `pid` once it has ended; -1 (and the process killed)
 // when it does not end in time.
-inline int WaitForExit(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(60)) {
+inline int waitForExit(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(60)) {
   int status = -1;
-  const bool ended = WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit);
+  const bool ended = waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit);
   if (ended) return status;
   ::kill(pid, SIGKILL);
   ::waitpid(pid, &status, 0);
   return -1;
 }
 
-inline std::string DescribeStatus(int status) {
+inline std::string describeStatus(int status) {
   if (status == -1) return "did not end in time";
   if (WIFEXITED(status)) return "exited with " + std::to_string(WEXITSTATUS(status));
   if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
   return "status " + std::to_string(status);
 }
 
-inline std::string Exited(int code) {
+inline std::string exited(int code) {
   return "exited with " + std::to_string(code);
 }

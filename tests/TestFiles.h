@@ -27,26 +27,26 @@ struct TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  std::string Path(const std::string& name) const { return (path / name).string(); }
+  std::string filePath(const std::string& name) const { return (path / name).string(); }
 
   std::filesystem::path path;
 };
 
-inline void WriteFile(const std::string& path, const std::string& bytes) {
+inline void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  WriteFile(path, std::string(bytes.begin(), bytes.end()));
+inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-inline std::string ReadFile(const std::string& path) {
+inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  const std::string bytes = ReadFile(path);
+inline std::vector<std::uint8_t> readBytes(const std::string& path) {
+  const std::string bytes = readFile(path);
   return {bytes.begin(), bytes.end()};
 }
 

@@ -32,7 +32,7 @@ struct RecordingMessages final : WindowMessages {
 
 // Answers each dialog with the next file queued; none queued is Cancel.
 struct ScriptedDialogs final : FileDialogs {
-  std::optional<ChosenFile> Run(const FileDialogRequest& request) override {
+  std::optional<ChosenFile> run(const FileDialogRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;
     const ChosenFile answer = answers.front();
@@ -50,21 +50,20 @@ struct Launch {
 };
 
 struct RecordingLauncher final : Launcher {
-  bool Start(const std::string& program, const std::vector<std::string>& arguments,
-             std::string& whyNot) override {
+  Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override {
     launches.push_back({program, arguments});
-    if (fails) whyNot = "not found";
-    return !fails;
+    if (fails) return Failure{"not found"};
+    return {};
   }
   std::vector<Launch> launches;
   bool fails = false;
 };
 
 struct NoWaitTiming final : BoardTiming {
-  void Delay(std::int32_t) override {
+  void delay(std::int32_t) override {
     if (onDelay) onDelay();
   }
-  void PulseWait(std::int32_t) override {}
+  void pulseWait(std::int32_t) override {}
   std::function<void()> onDelay;
 };
 
@@ -72,36 +71,37 @@ class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : previousFolder_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
   ~WindowTest() override {
-    window.reset();
+    window_.reset();
     QDir::setCurrent(previousFolder_);
   }
 
-  void Make_Window(std::int32_t screenWidth = 1024) {
-    window = std::make_unique<FrmMain>(g, WindowServices{messages, dialogs, launcher, ports, timing,
-                                                         [screenWidth] { return screenWidth; }});
-    window->show();
+  void makeWindow(std::int32_t screenWidth = 1024) {
+    window_ = std::make_unique<FrmMain>(
+        g_, WindowServices{messages_, dialogs_, launcher_, ports_, timing_,
+                           [screenWidth] { return screenWidth; }});
+    window_->show();
   }
 
-  QAction* Action(const char* name) const { return window->findChild<QAction*>(name); }
-  void Click_Toolbar(const char* key) const {
-    QTest::mouseClick(window->Toolbar1->widgetForAction(Action(key)), Qt::LeftButton);
+  QAction* action(const char* name) const { return window_->findChild<QAction*>(name); }
+  void clickToolbar(const char* key) const {
+    QTest::mouseClick(window_->Toolbar1->widgetForAction(action(key)), Qt::LeftButton);
   }
-  std::string Folder() const { return folder_.path().toStdString(); }
-  std::string Path(const char* name) const { return folder_.filePath(name).toStdString(); }
-  ChosenFile Chosen(const char* name) const { return {Path(name), name}; }
-  static std::string Label(const QLabel* label) { return label->text().toStdString(); }
-  static std::string Entry(const HexViewModel& model, int row) {
-    return model.Entry(row).toLatin1().toStdString();
+  std::string folderPath() const { return folder_.path().toStdString(); }
+  std::string filePath(const char* name) const { return folder_.filePath(name).toStdString(); }
+  ChosenFile chosen(const char* name) const { return {filePath(name), name}; }
+  static std::string labelText(const QLabel* label) { return label->text().toStdString(); }
+  static std::string entry(const HexViewModel& model, int row) {
+    return model.entry(row).toLatin1().toStdString();
   }
 
-  MdlGlobal g;
-  RecordingMessages messages;
-  ScriptedDialogs dialogs;
-  RecordingLauncher launcher;
-  BoardSimulator simulator;
-  SimulatorPortSource ports{simulator};
-  NoWaitTiming timing;
-  std::unique_ptr<FrmMain> window;
+  MdlGlobal g_;
+  RecordingMessages messages_;
+  ScriptedDialogs dialogs_;
+  RecordingLauncher launcher_;
+  BoardSimulator simulator_;
+  SimulatorPortSource ports_{simulator_};
+  NoWaitTiming timing_;
+  std::unique_ptr<FrmMain> window_;
 
  private:
   QTemporaryDir folder_;

@@ -18,7 +18,7 @@ using Events = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;
 
 // Built by appending: gcc 12 warns wrongly (-Wrestrict) on "literal" + std::string.
-inline std::string Tagged(const char* tag, long value, bool hex = false) {
+inline std::string tagged(const char* tag, long value, bool hex = false) {
   char digits[24];
   std::snprintf(digits, sizeof digits, hex ? "%02lX" : "%ld", value);
   std::string text = tag;
@@ -32,21 +32,21 @@ class Recorder final : public PortSource,
                        public Messages,
                        public CommandWindow {
  public:
-  explicit Recorder(std::uint16_t base = 888) : base_(base) {}
+  explicit Recorder(std::uint16_t base = kLpt1Base) : base_(base) {}
 
   Events events;
   std::deque<std::uint8_t> reads;  // what the data reads return, in order; FFh when used up
-  bool available = true;           // Acquire hands out the recorder, else "Join group lp."
+  bool available = true;           // acquire() hands out the recorder, else "Join group lp."
   std::size_t failingRead = 0;     // the data read (counted from 1) that throws PortFailure
 
-  PortIo* Acquire(std::int16_t base, std::string& whyNot) override {
-    events.push_back(Tagged("acquire", base));
-    whyNot = "Join group lp.";
-    return available ? this : nullptr;
+  Expected<PortIo*> acquire(std::int16_t base) override {
+    events.push_back(tagged("acquire", base));
+    if (!available) return Failure{"Join group lp."};
+    return static_cast<PortIo*>(this);
   }
 
   void out(std::uint16_t port, std::uint8_t value) override {
-    events.push_back(Tagged(port == base_ ? "D" : port == base_ + 2 ? "C" : "?", value, true));
+    events.push_back(tagged(port == base_ ? "D" : port == base_ + 2 ? "C" : "?", value, true));
   }
   std::uint8_t in(std::uint16_t port) override {
     events.push_back(port == base_ ? "R" : "?R");
@@ -55,30 +55,30 @@ class Recorder final : public PortSource,
     if (!reads.empty()) reads.pop_front();
     return value;
   }
-  void Delay(std::int32_t n) override { events.push_back(Tagged("d", n)); }
-  void PulseWait(std::int32_t ms) override { events.push_back(Tagged("p", ms)); }
-  void SetVisible(bool visible) override { events.push_back(visible ? "show" : "hide"); }
-  void SetMaximum(std::int32_t max) override { events.push_back(Tagged("max", max)); }
-  void SetValue(std::int32_t value) override { events.push_back(Tagged("v", value)); }
-  void Show(const std::string& title, const std::string& text, MessageIcon icon) override {
+  void delay(std::int32_t n) override { events.push_back(tagged("d", n)); }
+  void pulseWait(std::int32_t ms) override { events.push_back(tagged("p", ms)); }
+  void setVisible(bool visible) override { events.push_back(visible ? "show" : "hide"); }
+  void setMaximum(std::int32_t max) override { events.push_back(tagged("max", max)); }
+  void setValue(std::int32_t value) override { events.push_back(tagged("v", value)); }
+  void show(const std::string& title, const std::string& text, MessageIcon icon) override {
     const char* mark = icon == MessageIcon::Critical      ? "C"
                        : icon == MessageIcon::Exclamation ? "E"
                                                           : "I";
     events.push_back("box:" + title + "|" + text + "|" + mark);
   }
-  void SetBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
-  void Show_Read_Image() override { events.push_back("show-image"); }
-  void Align_Lists_And_Repaint() override { events.push_back("align"); }
+  void setBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
+  void showReadImage() override { events.push_back("show-image"); }
+  void alignListsAndRepaint() override { events.push_back("align"); }
 
  private:
   std::uint16_t base_;
   std::size_t readCount_ = 0;
 };
 
-inline void Then(Events& events, const Events& more) {
+inline void then(Events& events, const Events& more) {
   events.insert(events.end(), more.begin(), more.end());
 }
 
-inline Bytes Contents(const MemoryImage& image) {
-  return {image.Data(), image.Data() + image.Size()};
+inline Bytes contents(const MemoryImage& image) {
+  return {image.data(), image.data() + image.size()};
 }

@@ -8,17 +8,18 @@ class BinToHexTest : public FolderTest {};
 
 TEST_F(BinToHexTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
   RecordedMessages messages;
-  WriteFile(Path("short.bin"), std::string(10, 'a'));
-  EXPECT_EQ(BinToHex(Path("short.bin"), Path("short.hex"), 16, messages), 0);
-  EXPECT_EQ(ReadFile(Path("short.hex")), "");  // created, and left empty
-  WriteFile(Path("big.bin"), RandomBytes(1 << 20, 1));
+  writeFile(filePath("short.bin"), std::string(10, 'a'));
+  EXPECT_EQ(BinToHex(filePath("short.bin"), filePath("short.hex"), 16, messages), 0);
+  EXPECT_EQ(readFile(filePath("short.hex")), "");  // created, and left empty
+  writeFile(filePath("big.bin"), randomBytes(1 << 20, 1));
   {
     FileSizeLimit limit(1000);
-    EXPECT_EQ(BinToHex(Path("big.bin"), Path("big.hex"), 1 << 20, messages), 0);
+    EXPECT_EQ(BinToHex(filePath("big.bin"), filePath("big.hex"), 1 << 20, messages), 0);
   }
-  EXPECT_EQ(ReadFile(Path("big.hex")).size(), 1000u);  // what was written stays
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{"Error Reading File " + Path("short.bin"),
-                                                      "Error Reading File " + Path("big.bin")}));
+  EXPECT_EQ(readFile(filePath("big.hex")).size(), 1000u);  // what was written stays
+  EXPECT_EQ(messages.shown,
+            (std::vector<std::string>{"Error Reading File " + filePath("short.bin"),
+                                      "Error Reading File " + filePath("big.bin")}));
 }
 
 }  // namespace

@@ -10,20 +10,20 @@ namespace {
 struct Rig {
   Recorder rec{632};
   PortSettings settings{632, 7, 3, true};
-  Board board{rec, rec, settings, rec, rec};
+  RoutineServices services{rec, rec, settings, rec, rec};
 };
 
 const Events kStartReading{"C00", "d7", "C22", "d7"};
 
-Events ReadLocation(int i) {
-  return {Tagged("v", i), "d7", "R", "d7", "C23", "d7", "C22"};
+Events readLocation(int i) {
+  return {tagged("v", i), "d7", "R", "d7", "C23", "d7", "C22"};
 }
 
-Events BurnLocation(int i, std::uint8_t value, int pulses) {
-  Events events{Tagged("v", i), "d7"};
+Events burnLocation(int i, std::uint8_t value, int pulses) {
+  Events events{tagged("v", i), "d7"};
   for (int p = 0; p < pulses; ++p)
-    Then(events, {Tagged("D", value, true), "C0E", "p3", "C0A", "d7", "C22", "d21", "R", "C0A"});
-  Then(events, {"d7", "C0B", "d7", "C0A"});
+    then(events, {tagged("D", value, true), "C0E", "p3", "C0A", "d7", "C22", "d21", "R", "C0A"});
+  then(events, {"d7", "C0B", "d7", "C0A"});
   return events;
 }
 
@@ -31,23 +31,23 @@ TEST(Read_Eprom, ReadsEveryLocationWithItsDelaysAndLeavesControlAt22h) {
   Rig rig;
   rig.rec.reads = {0x12, 0x34, 0x56};
   MemoryImage image(8);
-  Read_Eprom(rig.board, 632, 3, image);
+  Read_Eprom(rig.services, 632, 3, image);
   Events expected = kStartReading;
-  for (int i = 1; i <= 3; ++i) Then(expected, ReadLocation(i));
+  for (int i = 1; i <= 3; ++i) then(expected, readLocation(i));
   EXPECT_EQ(rig.rec.events, expected);
-  ASSERT_EQ(image.Size(), 3);
-  EXPECT_EQ(image.Element(1), 0x12);
-  EXPECT_EQ(image.Element(3), 0x56);
+  ASSERT_EQ(image.size(), 3);
+  EXPECT_EQ(image.element(1), 0x12);
+  EXPECT_EQ(image.element(3), 0x56);
 }
 
 TEST(Blank_Check, StopsAtTheFirstLocationThatIsNotFFh) {
   Rig rig;
   rig.rec.reads = {0xFF, 0xFF, 0xFE, 0xFF};
-  EXPECT_FALSE(Blank_Check(rig.board, 632, 4));
+  EXPECT_FALSE(Blank_Check(rig.services, 632, 4));
   Events expected = kStartReading;
-  Then(expected, ReadLocation(1));
-  Then(expected, ReadLocation(2));
-  Then(expected, {"v3", "d7", "R"});  // nothing after the failing read
+  then(expected, readLocation(1));
+  then(expected, readLocation(2));
+  then(expected, {"v3", "d7", "R"});  // nothing after the failing read
   EXPECT_EQ(rig.rec.events, expected);
 }
 
@@ -55,15 +55,15 @@ TEST(Write_Eprom, BlankCheckFirstThenEveryLocationPulsedAtLeastOnce) {
   Rig rig;
   rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 2, then the read-backs
   MemoryImage image(2);
-  image.At(0) = 0xFF;  // what the blank chip holds already: still one pulse
-  Write_Eprom(rig.board, 632, 2, image);
+  image.at(0) = 0xFF;  // what the blank chip holds already: still one pulse
+  Write_Eprom(rig.services, 632, 2, image);
   Events expected = kStartReading;
-  Then(expected, ReadLocation(1));
-  Then(expected, ReadLocation(2));
-  Then(expected, {"C08", "d7", "C0A", "d7"});
-  Then(expected, BurnLocation(1, 0xFF, 1));
-  Then(expected, BurnLocation(2, 0x00, 1));
-  Then(expected, {"C00"});
+  then(expected, readLocation(1));
+  then(expected, readLocation(2));
+  then(expected, {"C08", "d7", "C0A", "d7"});
+  then(expected, burnLocation(1, 0xFF, 1));
+  then(expected, burnLocation(2, 0x00, 1));
+  then(expected, {"C00"});
   EXPECT_EQ(rig.rec.events, expected);
 }
 
@@ -72,32 +72,32 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
   rig.settings.VerifyEmpty = false;
   rig.rec.reads = {0xA5, 0xFF, 0xFF, 0x3C};  // then never 77h
   MemoryImage image(4);
-  image.At(0) = 0xA5;
-  image.At(1) = 0x3C;
-  image.At(2) = 0x77;
-  EXPECT_EQ(Write_Eprom(rig.board, 632, 4, image), WriteOutcome::BadEprom);
+  image.at(0) = 0xA5;
+  image.at(1) = 0x3C;
+  image.at(2) = 0x77;
+  EXPECT_EQ(Write_Eprom(rig.services, 632, 4, image), WriteOutcome::BadEprom);
   Events expected{"C08", "d7", "C0A", "d7"};
-  Then(expected, BurnLocation(1, 0xA5, 1));
-  Then(expected, BurnLocation(2, 0x3C, 3));
-  Then(expected, BurnLocation(3, 0x77, 10));  // stepped past before the message
-  Then(expected, {"box:Warning !|Bad Eprom|C", "C00"});
+  then(expected, burnLocation(1, 0xA5, 1));
+  then(expected, burnLocation(2, 0x3C, 3));
+  then(expected, burnLocation(3, 0x77, 10));  // stepped past before the message
+  then(expected, {"box:Warning !|Bad Eprom|C", "C00"});
   EXPECT_EQ(rig.rec.events, expected);
 }
 
 TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
   Rig rig;
   rig.rec.reads = {0xFF, 0x00};
-  EXPECT_EQ(Write_Eprom(rig.board, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
+  EXPECT_EQ(Write_Eprom(rig.services, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
   Events expected = kStartReading;
-  Then(expected, ReadLocation(1));
-  Then(expected, {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"});
+  then(expected, readLocation(1));
+  then(expected, {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"});
   EXPECT_EQ(rig.rec.events, expected);
 }
 
 // Says "stop" from its `stopAt`-th question on.
 struct StopAt final : StopRequest {
   explicit StopAt(int n) : stopAt(n) {}
-  bool Requested() const override { return ++asked >= stopAt; }
+  bool requested() const override { return ++asked >= stopAt; }
   int stopAt;
   mutable int asked = 0;
 };
@@ -109,22 +109,22 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
   {
     Rig rig;
     const StopAt stop(2);
-    rig.board.stop = &stop;
+    rig.services.stop = &stop;
     MemoryImage image;
-    EXPECT_THROW(Read_Eprom(rig.board, 632, 3, image), RunStopped);
+    EXPECT_THROW(Read_Eprom(rig.services, 632, 3, image), RunStopped);
     Events expected = kStartReading;
-    Then(expected, ReadLocation(1));
-    Then(expected, stopped);
+    then(expected, readLocation(1));
+    then(expected, stopped);
     EXPECT_EQ(rig.rec.events, expected);
   }
   {
     Rig rig;
     const StopAt stop(2);
-    rig.board.stop = &stop;
-    EXPECT_THROW(Blank_Check(rig.board, 632, 3), RunStopped);
+    rig.services.stop = &stop;
+    EXPECT_THROW(Blank_Check(rig.services, 632, 3), RunStopped);
     Events expected = kStartReading;
-    Then(expected, ReadLocation(1));
-    Then(expected, stopped);
+    then(expected, readLocation(1));
+    then(expected, stopped);
     EXPECT_EQ(rig.rec.events, expected);
   }
   {
@@ -132,13 +132,13 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
     rig.settings.VerifyEmpty = false;
     rig.rec.reads = {0x11};
     const StopAt stop(2);
-    rig.board.stop = &stop;
+    rig.services.stop = &stop;
     MemoryImage image(3);
-    image.At(0) = 0x11;
-    EXPECT_THROW(Write_Eprom(rig.board, 632, 3, image), RunStopped);
+    image.at(0) = 0x11;
+    EXPECT_THROW(Write_Eprom(rig.services, 632, 3, image), RunStopped);
     Events expected{"C08", "d7", "C0A", "d7"};
-    Then(expected, BurnLocation(1, 0x11, 1));
-    Then(expected, stopped);
+    then(expected, burnLocation(1, 0x11, 1));
+    then(expected, stopped);
     EXPECT_EQ(rig.rec.events, expected);
   }
 }

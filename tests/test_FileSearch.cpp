@@ -11,12 +11,12 @@ TEST(MatchesWildcard, StarQuestionMarkAndCaseFolding) {
   for (const auto& [pattern, name] :
        {Pair{"*.bin", "b.BIN"}, Pair{"x.hex", "X.HEX"}, Pair{"??.hex", "ab.hex"}, Pair{"*", ""},
         Pair{"a*b*c", "aXbYbZc"}, Pair{"***x", "abx"}}) {
-    EXPECT_TRUE(MatchesWildcard(pattern, name)) << pattern << " " << name;
+    EXPECT_TRUE(matchesWildcard(pattern, name)) << pattern << " " << name;
   }
   for (const auto& [pattern, name] :
        {Pair{"*.bin", "a.bin.txt"}, Pair{"?.hex", "ab.hex"}, Pair{"", "a"}, Pair{"a*b*c", "aXbYcZ"},
         Pair{"*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}}) {
-    EXPECT_FALSE(MatchesWildcard(pattern, name)) << pattern << " " << name;
+    EXPECT_FALSE(matchesWildcard(pattern, name)) << pattern << " " << name;
   }
 }
 

@@ -24,103 +24,103 @@ class PaintedValues final : public QObject {
 }  // namespace
 
 TEST_F(WindowTest, ReadShowsTheChipAndKeepsTheSelectedRow) {
-  Make_Window();
-  for (std::size_t i = 0; i < 4096; ++i) simulator.Chip()[i] = static_cast<std::uint8_t>(i);
-  HexView& view = window->View();
-  HexView::Set_Selected_Row(view.Lst_Address, 40);
-  Action("MnuRead")->trigger();
+  makeWindow();
+  for (std::size_t i = 0; i < 4096; ++i) simulator_.chip()[i] = static_cast<std::uint8_t>(i);
+  HexView& view = window_->view();
+  HexView::setSelectedRow(view.Lst_Address, 40);
+  action("MnuRead")->trigger();
 
-  EXPECT_EQ(messages.boxes,
+  EXPECT_EQ(messages_.boxes,
             (std::vector<Box>{{"Will Read Eprom 2732", "4096 Byte", MessageIcon::Information}}));
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 7F800");  // 16 x (0 + ... + 255)
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 7F800");  // 16 x (0 + ... + 255)
   for (QListView* list : {view.Lst_Address, view.Lst_Data, view.Lst_Asci}) {
-    EXPECT_EQ(HexView::Selected_Row(list), 40);
-    EXPECT_EQ(HexView::Top_Row(list), HexView::Top_Row(view.Lst_Address));
+    EXPECT_EQ(HexView::selectedRow(list), 40);
+    EXPECT_EQ(HexView::topRow(list), HexView::topRow(view.Lst_Address));
   }
-  EXPECT_EQ(Entry(view.AsciModel(), 4), "  @ABCDEFGHIJKLMNO");
+  EXPECT_EQ(entry(view.asciModel(), 4), "  @ABCDEFGHIJKLMNO");
   EXPECT_FALSE(view.ProgressBar1->isVisible());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(WindowTest, ReadOfZerosBlanksAndFillAll00) {
-  Make_Window();
-  std::fill_n(simulator.Chip().begin(), 16384, 0x00);
-  Action("Mnu27128")->trigger();
-  Action("MnuRead")->trigger();
-  EXPECT_EQ(messages.boxes.back().title, "Will Read Eprom27128");
+  makeWindow();
+  std::fill_n(simulator_.chip().begin(), 16384, 0x00);
+  action("Mnu27128")->trigger();
+  action("MnuRead")->trigger();
+  EXPECT_EQ(messages_.boxes.back().title, "Will Read Eprom27128");
   // A chip of 00 reads like a reset in the byte column, but not in the characters.
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 0");
-  EXPECT_EQ(Entry(window->View().DataModel(), 7), kPlaceholderDataEntry);
-  EXPECT_EQ(Entry(window->View().AsciModel(), 7), "  " + std::string(16, '\0'));
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 0");
+  EXPECT_EQ(entry(window_->view().dataModel(), 7), kPlaceholderDataEntry);
+  EXPECT_EQ(entry(window_->view().asciModel(), 7), "  " + std::string(16, '\0'));
 
-  std::fill_n(simulator.Chip().begin(), 16384, 0xFF);
-  Action("Mnu2716")->trigger();
-  Click_Toolbar("Read");
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 7F800");
-  Action("MnuFill00")->trigger();
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 0");
-  EXPECT_EQ(Entry(window->View().AsciModel(), 127), kPlaceholderAsciEntry);
-  EXPECT_EQ(std::count(g.EpromImage.Data(), g.EpromImage.Data() + 2048, 0), 2048);
+  std::fill_n(simulator_.chip().begin(), 16384, 0xFF);
+  action("Mnu2716")->trigger();
+  clickToolbar("Read");
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 7F800");
+  action("MnuFill00")->trigger();
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 0");
+  EXPECT_EQ(entry(window_->view().asciModel(), 127), kPlaceholderAsciEntry);
+  EXPECT_EQ(std::count(g_.EpromImage.data(), g_.EpromImage.data() + 2048, 0), 2048);
 }
 
 TEST_F(WindowTest, WriteBurnsTheImageAndLeavesTheViewAlone) {
-  Make_Window();
-  WriteBytes(Path("image.bin"), std::vector<std::uint8_t>(4096, 0x3C));
-  dialogs.answers.push_back(Chosen("image.bin"));
-  Action("MnuOpen")->trigger();
-  Click_Toolbar("Write");
-  EXPECT_EQ(messages.boxes,
+  makeWindow();
+  writeBytes(filePath("image.bin"), std::vector<std::uint8_t>(4096, 0x3C));
+  dialogs_.answers.push_back(chosen("image.bin"));
+  action("MnuOpen")->trigger();
+  clickToolbar("Write");
+  EXPECT_EQ(messages_.boxes,
             (std::vector<Box>{{"Will Write Eprom", "4096 Byte", MessageIcon::Information}}));
-  EXPECT_EQ(simulator.Chip()[4095], 0x3C);
-  EXPECT_EQ(simulator.Chip()[4096], 0xFF);
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 3C000");
+  EXPECT_EQ(simulator_.chip()[4095], 0x3C);
+  EXPECT_EQ(simulator_.chip()[4096], 0xFF);
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 3C000");
 
-  Action("MnuWrite")->trigger();  // the chip is no longer blank
-  EXPECT_EQ(messages.boxes.back().text, "The Eprom is not Empty");
+  action("MnuWrite")->trigger();  // the chip is no longer blank
+  EXPECT_EQ(messages_.boxes.back().text, "The Eprom is not Empty");
 }
 
 TEST_F(WindowTest, ProgressMovesWhileTheWindowTakesNoOtherCommand) {
-  Make_Window();
+  makeWindow();
   PaintedValues painted;
-  window->View().ProgressBar1->installEventFilter(&painted);
-  simulator.SetLatency(std::chrono::microseconds(25));  // about a third of a second for a 2732
+  window_->view().ProgressBar1->installEventFilter(&painted);
+  simulator_.setLatency(std::chrono::microseconds(25));  // about a third of a second for a 2732
   int attempts = 0;
-  timing.onDelay = [&] {
+  timing_.onDelay = [&] {
     if (++attempts != 5000) return;
-    Click_Toolbar("Read");           // user input: dropped
-    Action("MnuFill00")->trigger();  // a second command: refused
-    window->close();                 // a run cannot be cut short
+    clickToolbar("Read");            // user input: dropped
+    action("MnuFill00")->trigger();  // a second command: refused
+    window_->close();                // a run cannot be cut short
   };
-  Action("MnuRead")->trigger();
-  timing.onDelay = nullptr;
+  action("MnuRead")->trigger();
+  timing_.onDelay = nullptr;
 
   EXPECT_GE(painted.values.size(), 2u);
-  EXPECT_EQ(messages.boxes.size(), 1u);
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = FF000");
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_FALSE(window->Command_Running());
-  Action("MnuFill00")->trigger();  // and afterwards everything works again
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 0");
+  EXPECT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = FF000");
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_FALSE(window_->commandRunning());
+  action("MnuFill00")->trigger();  // and afterwards everything works again
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 0");
 }
 
 // The window manager's close (title-bar button, Alt+F4) reaches Qt as a queued
 // window-system event, which the run's repaints leave waiting with the input.
 TEST_F(WindowTest, WindowManagerCloseDuringARunIsDroppedLikeInput) {
-  Make_Window();
-  simulator.SetLatency(std::chrono::microseconds(25));
-  std::fill_n(simulator.Chip().begin(), 4096, 0x11);
+  makeWindow();
+  simulator_.setLatency(std::chrono::microseconds(25));
+  std::fill_n(simulator_.chip().begin(), 4096, 0x11);
   int attempts = 0;
-  timing.onDelay = [&] {
-    if (++attempts == 2000) QWindowSystemInterface::handleCloseEvent(window->windowHandle());
+  timing_.onDelay = [&] {
+    if (++attempts == 2000) QWindowSystemInterface::handleCloseEvent(window_->windowHandle());
   };
-  Action("MnuRead")->trigger();
-  timing.onDelay = nullptr;
+  action("MnuRead")->trigger();
+  timing_.onDelay = nullptr;
   QCoreApplication::processEvents();
 
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(Label(window->LblChkSum), "CheckSum = 11000");
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(labelText(window_->LblChkSum), "CheckSum = 11000");
   // Idle, the same request closes the window.
-  QWindowSystemInterface::handleCloseEvent(window->windowHandle());
+  QWindowSystemInterface::handleCloseEvent(window_->windowHandle());
   QCoreApplication::processEvents();
-  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(window_->isVisible());
 }

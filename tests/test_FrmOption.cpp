@@ -22,28 +22,28 @@ TEST(ParseLptBase, AcceptsOnlyDecimalPortNumbersTheRegistersFitIn) {
       {"+5", std::nullopt},
       {"99999999999", std::nullopt},
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(Parse_Lpt_Base(text), expected) << text;
+  for (const auto& [text, expected] : cases) EXPECT_EQ(parseLptBase(text), expected) << text;
 }
 
 class FrmOptionTest : public ::testing::Test {
  protected:
-  FrmOption& Open() {
-    options_ = new FrmOption(settings, messages);
+  FrmOption& open() {
+    options_ = new FrmOption(settings_, messages_);
     options_->show();
     return *options_;
   }
-  bool Still_Open() const { return options_ && options_->isVisible(); }
+  bool stillOpen() const { return options_ && options_->isVisible(); }
   ~FrmOptionTest() override { delete options_.data(); }
 
-  PortSettings settings;
-  RecordingMessages messages;
+  PortSettings settings_;
+  RecordingMessages messages_;
 
  private:
   QPointer<FrmOption> options_;
 };
 
 TEST_F(FrmOptionTest, OpensOnTheCurrentSettings) {
-  FrmOption& options = Open();
+  FrmOption& options = open();
   EXPECT_FALSE(options.isModal());
   EXPECT_TRUE(options.Option_Lpt1->isChecked());
   EXPECT_EQ(options.Slider_Delay->value(), 100);
@@ -51,20 +51,33 @@ TEST_F(FrmOptionTest, OpensOnTheCurrentSettings) {
   EXPECT_TRUE(options.Check1->isChecked());
 }
 
+// The captions and the refusal are put together from the port constants.
+TEST_F(FrmOptionTest, CaptionsAndRefusalNameTheAddressesExactly) {
+  FrmOption& options = open();
+  EXPECT_EQ(options.Label_Lpt1->text(), "LPT1  (378h)");
+  EXPECT_EQ(options.Label_Lpt2->text(), "LPT2  (278h)");
+  EXPECT_EQ(options.Label_Lpt3->text(), "LPT3  (3BCh)");
+  options.Option_Lpt4->setChecked(true);
+  options.cmdOK->click();
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text,
+            "The port address must be a decimal whole number from 1 to 32765");
+}
+
 TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
   for (const auto& [typed, reopened] : {std::pair{"632", "Option_Lpt2"}, {"4000", "Option_Lpt4"}}) {
-    FrmOption& options = Open();
+    FrmOption& options = open();
     options.Option_Lpt4->setChecked(true);
     options.Text_Lpt4->setText(typed);
     options.Slider_Delay->setValue(2500);
     options.Slider_Pulse->setValue(0);
     options.Check1->setChecked(false);
     options.cmdOK->click();
-    EXPECT_FALSE(Still_Open());
-    EXPECT_EQ(settings.LptBase, std::stoi(typed));
-    EXPECT_EQ(std::tuple(settings.IoDelay, settings.ProgPulse, settings.VerifyEmpty),
+    EXPECT_FALSE(stillOpen());
+    EXPECT_EQ(settings_.LptBase, std::stoi(typed));
+    EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse, settings_.VerifyEmpty),
               std::tuple(2500, 0, false));
-    FrmOption& again = Open();
+    FrmOption& again = open();
     EXPECT_TRUE(again.findChild<QRadioButton*>(reopened)->isChecked());
     EXPECT_EQ(again.Text_Lpt4->text(), "");
     again.cmdCancel->click();
@@ -72,27 +85,27 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
 }
 
 TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
-  FrmOption& options = Open();
+  FrmOption& options = open();
   options.Slider_Delay->setValue(5000);
   options.Slider_Pulse->setValue(5);
   options.cmdCancel->click();
-  EXPECT_EQ(std::tuple(settings.IoDelay, settings.ProgPulse), std::tuple(100, 1));
+  EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse), std::tuple(100, 1));
 
-  FrmOption& refused = Open();
+  FrmOption& refused = open();
   refused.Slider_Delay->setValue(0);
   refused.Option_Lpt4->setChecked(true);
   for (const char* typed : {"", "32766", "abc"}) {
     refused.Text_Lpt4->setText(typed);
     refused.cmdOK->click();
-    EXPECT_TRUE(Still_Open()) << typed;
+    EXPECT_TRUE(stillOpen()) << typed;
   }
-  ASSERT_EQ(messages.boxes.size(), 3u);
-  EXPECT_NE(messages.boxes[0].text.find("32765"), std::string::npos);
+  ASSERT_EQ(messages_.boxes.size(), 3u);
+  EXPECT_NE(messages_.boxes[0].text.find("32765"), std::string::npos);
   // The refusal is the Options window's box: closing it leaves Options on top.
-  EXPECT_EQ(messages.boxes[2].owner, &refused);
-  EXPECT_EQ(std::tuple(settings.LptBase, settings.IoDelay), std::tuple(888, 100));
+  EXPECT_EQ(messages_.boxes[2].owner, &refused);
+  EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(888, 100));
 
   refused.Option_Lpt3->setChecked(true);  // the bad text no longer counts
   refused.cmdOK->click();
-  EXPECT_EQ(std::tuple(settings.LptBase, settings.IoDelay), std::tuple(956, 0));
+  EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(956, 0));
 }

@@ -9,17 +9,17 @@ struct Outcome : ByteSink, RecordedMessages {
   HexReadEnd end{};
   std::string bytes;
   bool fail = false;
-  bool Write(const std::uint8_t* data, std::size_t size) override {
+  bool write(const std::uint8_t* data, std::size_t size) override {
     bytes.append(reinterpret_cast<const char*>(data), size);
     return !fail;
   }
 };
 
-Outcome Read(const std::string& text, bool failing_sink = false) {
+Outcome read(const std::string& text, bool failingSink = false) {
   Outcome out;
-  out.fail = failing_sink;
+  out.fail = failingSink;
   out.end =
-      ReadHexRecords(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out, out);
+      readHexRecords(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out, out);
   return out;
 }
 
@@ -45,7 +45,7 @@ TEST(HexParser, ToleratesWhatRealFilesLookLike) {
        "A"},
   };
   for (const Case& c : cases) {
-    const Outcome out = Read(c.text);
+    const Outcome out = read(c.text);
     EXPECT_EQ(out.end, HexReadEnd::EndRecord) << c.what;
     EXPECT_EQ(out.bytes, c.bytes) << c.what;
     EXPECT_EQ(out.shown, std::vector<std::string>{}) << c.what;
@@ -53,7 +53,7 @@ TEST(HexParser, ToleratesWhatRealFilesLookLike) {
 }
 
 TEST(HexParser, BadChecksumsAreReportedInOrderAndTheDataKept) {
-  const Outcome out = Read(":0100000041BF\n:0100000042BD\n:010000004300\n:02000004000000\n");
+  const Outcome out = read(":0100000041BF\n:0100000042BD\n:010000004300\n:02000004000000\n");
   EXPECT_EQ(out.end, HexReadEnd::EndOfInput);
   EXPECT_EQ(out.bytes, "ABC");
   EXPECT_EQ(out.shown,
@@ -65,17 +65,17 @@ TEST(HexParser, BadChecksumsAreReportedInOrderAndTheDataKept) {
 TEST(HexParser, CutOffRecordsEndTheReadingKeepingCompleteRecords) {
   for (const std::string tail :
        {"", ":", ":01000000", ":0100000041", ":0100000041B", ":10000000FF"}) {
-    const Outcome out = Read(":0100000041BE\r\n" + tail);
+    const Outcome out = read(":0100000041BE\r\n" + tail);
     EXPECT_EQ(out.end, HexReadEnd::EndOfInput) << tail;
     EXPECT_EQ(out.bytes, "A") << tail;
     EXPECT_EQ(out.shown, std::vector<std::string>{kBadFormed}) << tail;
   }
-  EXPECT_EQ(Read("").shown, std::vector<std::string>{kBadFormed});
+  EXPECT_EQ(read("").shown, std::vector<std::string>{kBadFormed});
 }
 
 TEST(HexParser, BufferedOutputIsWrittenBeforeEachMessage) {
   // So a failing output is noticed before the next bad record is reported.
-  const Outcome failed = Read(":0100000041BE\n:0100000042BC\n" + kEnd, true);
+  const Outcome failed = read(":0100000041BE\n:0100000042BC\n" + kEnd, true);
   EXPECT_EQ(failed.end, HexReadEnd::WriteFailed);
   EXPECT_EQ(failed.shown, std::vector<std::string>{});
 }

@@ -7,9 +7,9 @@
 
 namespace {
 
-std::string Records(const std::vector<std::uint8_t>& image, std::size_t begin, std::size_t end) {
-  std::string text(HexTextBound(end - begin), '\0');
-  text.resize(FormatRecords(image.data(), begin, end, text.data()));
+std::string records(const std::vector<std::uint8_t>& image, std::size_t begin, std::size_t end) {
+  std::string text(hexTextBound(end - begin), '\0');
+  text.resize(formatRecords(image.data(), begin, end, text.data()));
   return text;
 }
 
@@ -31,7 +31,7 @@ TEST(HexRecords, LinesAndChecksumsAreExact) {
        ":020000040001F9\r\n:1000000000000000000000000000000000000000F0\r\n:03001000AABBCCBC\r\n"},
       {0x10010, 0x10011, ":01001000AA45\r\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Records(image, c.begin, c.end), c.text) << c.begin;
+  for (const Case& c : cases) EXPECT_EQ(records(image, c.begin, c.end), c.text) << c.begin;
 }
 
 }  // namespace

@@ -19,13 +19,13 @@ TEST(HexRows, AddressHasFiveDigitsForEveryRowOfEveryType) {
 TEST(HexRows, DataAndCharacterEntriesOfARow) {
   std::array<std::uint8_t, 16> row{};
   std::iota(row.begin(), row.end(), std::uint8_t{0x41});
-  EXPECT_EQ(Data_Entry(row.data()), " 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50");
-  EXPECT_EQ(Asci_Entry(row.data()), "  ABCDEFGHIJKLMNOP");
+  EXPECT_EQ(dataEntry(row.data()), " 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50");
+  EXPECT_EQ(asciEntry(row.data()), "  ABCDEFGHIJKLMNOP");
 
   // Every byte is its own character: no dots, no substitutes, NUL included.
   const std::array<std::uint8_t, 16> raw{0x00, 0x0A, 0x0D, 0x09, 0x7F, 0x80, 0xA0, 0xAD,
                                          0xFF, 0x2E, 0x20, 0x01, 0x1F, 0x9F, 0xE9, 0x30};
-  const std::string chars = Asci_Entry(raw.data());
+  const std::string chars = asciEntry(raw.data());
   ASSERT_EQ(chars.size(), 18u);
   EXPECT_EQ(chars.substr(0, 2), "  ");
   EXPECT_TRUE(std::equal(raw.begin(), raw.end(), chars.begin() + 2,
@@ -33,5 +33,5 @@ TEST(HexRows, DataAndCharacterEntriesOfARow) {
 
   // Sixteen bytes 00 read from a chip give the placeholder's byte text.
   const std::array<std::uint8_t, 16> zeros{};
-  EXPECT_EQ(Data_Entry(zeros.data()), kPlaceholderDataEntry);
+  EXPECT_EQ(dataEntry(zeros.data()), kPlaceholderDataEntry);
 }

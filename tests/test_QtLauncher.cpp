@@ -15,8 +15,8 @@ TEST(FindProgram, BesideTheExecutableFirstThenPathWithOrWithoutExe) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     if (!path.endsWith(".exe")) file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
   }
-  EXPECT_EQ(Find_Program("zeza", beside.path()), beside.filePath("zeza"));
-  EXPECT_EQ(Find_Program("hedit.exe", beside.path()), onPath.filePath("hedit"));
-  EXPECT_EQ(Find_Program("crc32.exe", beside.path()), "");  // there, but not executable
+  EXPECT_EQ(findProgram("zeza", beside.path()), beside.filePath("zeza"));
+  EXPECT_EQ(findProgram("hedit.exe", beside.path()), onPath.filePath("hedit"));
+  EXPECT_EQ(findProgram("crc32.exe", beside.path()), "");  // there, but not executable
   qputenv("PATH", oldPath);
 }

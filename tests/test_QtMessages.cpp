@@ -10,7 +10,7 @@
 namespace {
 
 // Laid out as when it is shown, without running it.
-int Shown_Width(QMessageBox& box) {
+int shownWidth(QMessageBox& box) {
   box.setWindowModality(Qt::NonModal);
   box.show();
   return box.width();
@@ -18,7 +18,7 @@ int Shown_Width(QMessageBox& box) {
 
 // The window manager draws the title beside the window's icon and its three
 // buttons, which take 100 pixels at the very least.
-int Title_Bar_Width(const QString& title) {
+int titleBarWidth(const QString& title) {
   return QFontMetrics(titleBarFont()).horizontalAdvance(title) + 100;
 }
 
@@ -33,11 +33,11 @@ TEST(MessageBox, BelongsToItsOwnerAndIsWideEnoughForItsWholeTitle) {
     EXPECT_EQ(box->parentWidget(), &owner);
     EXPECT_EQ(box->windowTitle(), title);
     EXPECT_EQ(box->text(), "4096 Byte\nsecond line");
-    EXPECT_GE(Shown_Width(*box), Title_Bar_Width(title)) << title;
+    EXPECT_GE(shownWidth(*box), titleBarWidth(title)) << title;
   }
 
   // zeza's boxes: the banner as title, no icon, often a short text.
   QMessageBox zeza(QMessageBox::NoIcon, kZezaBanner, "Can't find file a", QMessageBox::Ok);
   fitBoxToTitle(zeza);
-  EXPECT_GE(Shown_Width(zeza), Title_Bar_Width(kZezaBanner));
+  EXPECT_GE(shownWidth(zeza), titleBarWidth(kZezaBanner));
 }

@@ -18,7 +18,7 @@ using std::chrono::seconds;
 constexpr std::size_t kChipSize = 1 << 20;
 constexpr std::size_t k2732 = 4096;  // the start-up type: a write programs 4096 bytes of 00
 
-bool Has(const std::string& text, const std::string& part) {
+bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
@@ -48,19 +48,19 @@ class VirtualDisplay {
     if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
       name_ = ":" + number;
   }
-  ~VirtualDisplay() { Stop(); }
+  ~VirtualDisplay() { stop(); }
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
-  const std::string& Name() const { return name_; }
-  void Stop() {
+  const std::string& name() const { return name_; }
+  void stop() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
   }
   // xdotool on this display; false when it fails or takes more than 30 s.
-  bool Xdo(const std::string& arguments) const {
+  bool xdo(const std::string& arguments) const {
     return std::system(
                ("DISPLAY=" + name_ + " timeout 30 xdotool " + arguments + " >/dev/null 2>&1")
                    .c_str()) == 0;
@@ -81,14 +81,14 @@ class VeskEpromEndings : public ::testing::Test {
     run.env = {{"QT_QPA_PLATFORM", "offscreen"}};
     return run;
   }
-  ProgramRun RunOn(const VirtualDisplay& display) const {
+  ProgramRun runOn(const VirtualDisplay& display) const {
     ProgramRun run = Run(chip_);
-    run.env = {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", display.Name()}};
+    run.env = {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", display.name()}};
     return run;
   }
-  std::string Errors() const { return ReadFile(errors_); }
+  std::string errors() const { return readFile(errors_); }
   // Names in the folder besides default.bin and standard error's file.
-  std::vector<std::string> OtherFiles() const {
+  std::vector<std::string> otherFiles() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder_.path)) {
       const std::string name = entry.path().filename().string();
@@ -97,7 +97,7 @@ class VeskEpromEndings : public ::testing::Test {
     return names;
   }
   // True while some program holds the chip file's lock.
-  bool ChipFileLocked() const {
+  bool chipFileLocked() const {
     const int fd = ::open(chip_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
@@ -106,8 +106,8 @@ class VeskEpromEndings : public ::testing::Test {
   }
   // How many locations from the first hold 00h, and whether all after them
   // are still blank: a programming run that stopped leaves a clean prefix.
-  std::pair<std::size_t, bool> ProgrammedPrefix() const {
-    const std::vector<std::uint8_t> chip = ReadBytes(chip_);
+  std::pair<std::size_t, bool> programmedPrefix() const {
+    const std::vector<std::uint8_t> chip = readBytes(chip_);
     const auto end = std::find_if(chip.begin(), chip.end(), [](auto b) { return b != 0x00; });
     const bool restBlank =
         chip.size() == kChipSize && std::all_of(end, chip.end(), [](auto b) { return b == 0xFF; });
@@ -116,66 +116,66 @@ class VeskEpromEndings : public ::testing::Test {
   // Action menu, Write Eprom, then OK on the confirmation: a 2732 run of
   // 4096 locations with 1 ms pulses, more than four seconds. Every step is
   // polled for: keys that arrive before the window is ready are sent again.
-  void StartProgramming(const VirtualDisplay& display) const {
+  void startProgramming(const VirtualDisplay& display) const {
     const auto visible = [&](const std::string& title) {
-      return display.Xdo("search --onlyvisible --name '^" + title + "'");
+      return display.xdo("search --onlyvisible --name '^" + title + "'");
     };
     const auto focus = [&](const std::string& title) {
-      return display.Xdo("search --onlyvisible --name '^" + title + "' windowfocus --sync %1");
+      return display.xdo("search --onlyvisible --name '^" + title + "' windowfocus --sync %1");
     };
-    ASSERT_TRUE(WaitFor([&] { return focus("Vesk Eprom Programmer"); }, seconds(90)))
-        << "the main window did not appear on " << display.Name() << "\n"
-        << Errors();
+    ASSERT_TRUE(waitFor([&] { return focus("Vesk Eprom Programmer"); }, seconds(90)))
+        << "the main window did not appear on " << display.name() << "\n"
+        << errors();
     bool confirmation = false;
     for (int attempt = 0; attempt < 10 && !confirmation; ++attempt) {
-      display.Xdo("key --clearmodifiers Escape alt+a w");
-      confirmation = WaitFor([&] { return visible("Will Write Eprom"); }, seconds(5));
+      display.xdo("key --clearmodifiers Escape alt+a w");
+      confirmation = waitFor([&] { return visible("Will Write Eprom"); }, seconds(5));
     }
     ASSERT_TRUE(confirmation) << "the Write command's confirmation did not appear";
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(waitFor(
         [&] {
           focus("Will Write Eprom");
-          display.Xdo("key --clearmodifiers Return");
-          return WaitFor([&] { return !visible("Will Write Eprom"); }, seconds(2));
+          display.xdo("key --clearmodifiers Return");
+          return waitFor([&] { return !visible("Will Write Eprom"); }, seconds(2));
         },
         seconds(90)))
         << "the confirmation did not close";
   }
 
   TempFolder folder_;
-  std::string chip_ = folder_.Path("chip.bin");
-  std::string errors_ = folder_.Path(".errors");
+  std::string chip_ = folder_.filePath("chip.bin");
+  std::string errors_ = folder_.filePath(".errors");
 };
 
 TEST_F(VeskEpromEndings, AChipFileThatCannotBeKeptIsRefusedAtStartNamingIt) {
-  ASSERT_EQ(::mkfifo(folder_.Path("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(folder_.filePath("fifo").c_str(), 0600), 0);
   const struct {
     std::string chipFile, words;
-  } cases[] = {{folder_.Path("no-folder/chip.bin"), "does not exist"},
-               {folder_.Path("fifo"), "it is not a regular file"}};
+  } cases[] = {{folder_.filePath("no-folder/chip.bin"), "does not exist"},
+               {folder_.filePath("fifo"), "it is not a regular file"}};
   for (const auto& c : cases) {
-    EXPECT_EQ(DescribeStatus(WaitForExit(Run(c.chipFile).Start(), seconds(30))), Exited(1));
-    EXPECT_TRUE(Has(Errors(), c.chipFile) && Has(Errors(), c.words)) << Errors();
+    EXPECT_EQ(describeStatus(waitForExit(Run(c.chipFile).start(), seconds(30))), exited(1));
+    EXPECT_TRUE(has(errors(), c.chipFile) && has(errors(), c.words)) << errors();
   }
 
   // A size limit: the blank chip cannot be written at start. Reported, not a
   // SIGXFSZ, and nothing is left behind.
   ProgramRun limited = Run(chip_);
   limited.fileSizeLimit = 4096;
-  EXPECT_EQ(DescribeStatus(WaitForExit(limited.Start(), seconds(30))), Exited(1));
-  EXPECT_TRUE(Has(Errors(), chip_ + ": File too large")) << Errors();
+  EXPECT_EQ(describeStatus(waitForExit(limited.start(), seconds(30))), exited(1));
+  EXPECT_TRUE(has(errors(), chip_ + ": File too large")) << errors();
   EXPECT_FALSE(fs::exists(chip_));
-  EXPECT_EQ(OtherFiles(), std::vector<std::string>{"fifo"});
+  EXPECT_EQ(otherFiles(), std::vector<std::string>{"fifo"});
 
   // One program per chip file.
   ProgramRun firstRun = Run(chip_);
   firstRun.errorFile = "/dev/null";  // standard error's file is the second one's
-  const pid_t first = firstRun.Start();
-  ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
-  EXPECT_EQ(DescribeStatus(WaitForExit(Run(chip_).Start(), seconds(30))), Exited(1));
-  EXPECT_TRUE(Has(Errors(), chip_ + " is in use")) << Errors();
+  const pid_t first = firstRun.start();
+  ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }, seconds(30)));
+  EXPECT_EQ(describeStatus(waitForExit(Run(chip_).start(), seconds(30))), exited(1));
+  EXPECT_TRUE(has(errors(), chip_ + " is in use")) << errors();
   ::kill(first, SIGTERM);
-  EXPECT_EQ(DescribeStatus(WaitForExit(first)), Exited(128 + SIGTERM));
+  EXPECT_EQ(describeStatus(waitForExit(first)), exited(128 + SIGTERM));
 }
 
 TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFile) {
@@ -184,59 +184,59 @@ TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFile) {
   std::vector<std::uint8_t> expected = pattern;
   expected.resize(kChipSize, 0xFF);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    WriteBytes(chip_, pattern);
-    const pid_t program = Run(chip_).Start();
-    ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
+    writeBytes(chip_, pattern);
+    const pid_t program = Run(chip_).start();
+    ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }, seconds(30)));
     ::kill(program, signal);
-    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + signal)) << signal;
-    EXPECT_EQ(ReadBytes(chip_), expected) << signal;
-    EXPECT_FALSE(ChipFileLocked());
-    EXPECT_EQ(OtherFiles(), std::vector<std::string>{});
+    EXPECT_EQ(describeStatus(waitForExit(program)), exited(128 + signal)) << signal;
+    EXPECT_EQ(readBytes(chip_), expected) << signal;
+    EXPECT_FALSE(chipFileLocked());
+    EXPECT_EQ(otherFiles(), std::vector<std::string>{});
   }
 
   // Started under nohup, the closed terminal's SIGHUP does not end it.
   ProgramRun nohup = Run(chip_);
   nohup.ignoredSignals = {SIGHUP};
-  const pid_t program = nohup.Start();
-  ASSERT_TRUE(WaitFor([&] { return ChipFileLocked(); }, seconds(30)));
+  const pid_t program = nohup.start();
+  ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }, seconds(30)));
   ::kill(program, SIGHUP);
   EXPECT_FALSE(
-      WaitFor([&] { return ::waitpid(program, nullptr, WNOHANG) == program; }, seconds(1)));
+      waitFor([&] { return ::waitpid(program, nullptr, WNOHANG) == program; }, seconds(1)));
   ::kill(program, SIGTERM);
-  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM));
+  EXPECT_EQ(describeStatus(waitForExit(program)), exited(128 + SIGTERM));
 }
 
 TEST_F(VeskEpromEndings, AProgrammingRunIsInTheChipFileBeforeTheProgramEnds) {
   VirtualDisplay display;
-  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-  const pid_t program = RunOn(display).Start();
-  ASSERT_NO_FATAL_FAILURE(StartProgramming(display));
-  EXPECT_TRUE(WaitFor([&] { return ProgrammedPrefix().first >= k2732; }, seconds(180)));
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  const pid_t program = runOn(display).start();
+  ASSERT_NO_FATAL_FAILURE(startProgramming(display));
+  EXPECT_TRUE(waitFor([&] { return programmedPrefix().first >= k2732; }, seconds(180)));
   EXPECT_EQ(::waitpid(program, nullptr, WNOHANG), 0) << "still running";
   ::kill(program, SIGTERM);
-  EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(128 + SIGTERM)) << Errors();
-  EXPECT_EQ(ProgrammedPrefix(), std::make_pair(k2732, true));
+  EXPECT_EQ(describeStatus(waitForExit(program)), exited(128 + SIGTERM)) << errors();
+  EXPECT_EQ(programmedPrefix(), std::make_pair(k2732, true));
 }
 
 TEST_F(VeskEpromEndings, ARunEndedByCtrlCOrByALostDisplayKeepsWhatItProgrammed) {
   for (const bool lostDisplay : {false, true}) {
     fs::remove(chip_);
     VirtualDisplay display;
-    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-    const pid_t program = RunOn(display).Start();
-    ASSERT_NO_FATAL_FAILURE(StartProgramming(display));
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    const pid_t program = runOn(display).start();
+    ASSERT_NO_FATAL_FAILURE(startProgramming(display));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     if (lostDisplay)
-      display.Stop();
+      display.stop();
     else
       ::kill(program, SIGINT);
     // The run stops between two locations: every location before the stop
     // holds its byte, every one after it is still blank.
-    EXPECT_EQ(DescribeStatus(WaitForExit(program)), Exited(lostDisplay ? 1 : 130)) << Errors();
-    const auto [programmed, restBlank] = ProgrammedPrefix();
+    EXPECT_EQ(describeStatus(waitForExit(program)), exited(lostDisplay ? 1 : 130)) << errors();
+    const auto [programmed, restBlank] = programmedPrefix();
     EXPECT_TRUE(restBlank) << lostDisplay;
     EXPECT_LT(programmed, k2732) << lostDisplay;
-    EXPECT_EQ(OtherFiles(), std::vector<std::string>{});
+    EXPECT_EQ(otherFiles(), std::vector<std::string>{});
   }
 }
 

@@ -7,6 +7,6 @@
 TEST(RealTiming, PulseIsNeverShorterThanAsked) {
   RealTiming timing;
   const auto start = std::chrono::steady_clock::now();
-  timing.PulseWait(2);
+  timing.pulseWait(2);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2));
 }

@@ -10,14 +10,14 @@ TEST(Calc_CheckSum, BlankChipOfEveryTypeZeroAndShortImages) {
                             "FF0000", "1FE0000", "3FC0000", "7F80000", "FF00000"};
   for (std::size_t row = 0; row < std::size(expected); ++row) {
     MemoryImage image(2048 << row);  // the ten types, 2716 to 27080
-    std::fill(image.Data(), image.Data() + image.Size(), 0xFF);
-    EXPECT_EQ(CheckSum_Text(Calc_CheckSum(image, image.Size())),
+    std::fill(image.data(), image.data() + image.size(), 0xFF);
+    EXPECT_EQ(checkSumText(Calc_CheckSum(image, image.size())),
               std::string("CheckSum = ") + expected[row]);
   }
   MemoryImage image(2048);
-  EXPECT_EQ(CheckSum_Text(Calc_CheckSum(image, 2048)), "CheckSum = 0");
-  image.At(2047) = 0x01;
-  EXPECT_EQ(CheckSum_Text(Calc_CheckSum(image, 4096)), "CheckSum = 1");  // never past the end
+  EXPECT_EQ(checkSumText(Calc_CheckSum(image, 2048)), "CheckSum = 0");
+  image.at(2047) = 0x01;
+  EXPECT_EQ(checkSumText(Calc_CheckSum(image, 4096)), "CheckSum = 1");  // never past the end
 }
 
 TEST(Byte_To_Hex_String, AlwaysTwoUpperCaseDigits) {

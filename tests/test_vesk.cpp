@@ -41,7 +41,7 @@ class Vesk {
  public:
   Vesk(const std::vector<std::string>& arguments, const std::string& folder, const TempFolder& logs,
        const Launch& launch = {})
-      : outPath_(logs.Path("out")), errPath_(logs.Path("err")) {
+      : outPath_(logs.filePath("out")), errPath_(logs.filePath("err")) {
     std::vector<std::string> command;
     if (launch.unprivileged && ::geteuid() == 0)
       command = {"/usr/bin/setpriv", "--bounding-set=-all", "--inh-caps=-all", "--"};
@@ -86,13 +86,13 @@ class Vesk {
   }
 
   std::string errors() {
-    if (terminal_ < 0) return ReadFile(errPath_);
+    if (terminal_ < 0) return readFile(errPath_);
     char bytes[4096];
     ssize_t got = 0;
     while ((got = ::read(terminal_, bytes, sizeof bytes)) > 0) shown_.append(bytes, got);
     return shown_;
   }
-  std::string output() const { return ReadFile(outPath_); }
+  std::string output() const { return readFile(outPath_); }
 
  private:
   static constexpr int kRunning = -2;
@@ -158,8 +158,8 @@ class VeskProgram : public ::testing::Test {
     return {status, vesk.errors(), vesk.output()};
   }
 
-  std::string path(const std::string& name) const { return work_.Path(name); }
-  Bytes chip() const { return ReadBytes(path("chip.bin")); }
+  std::string path(const std::string& name) const { return work_.filePath(name); }
+  Bytes chip() const { return readBytes(path("chip.bin")); }
 
   std::set<std::string> listing() const {
     std::set<std::string> names;
@@ -180,7 +180,7 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
   };
   // A file smaller than the chip loads as in the window: the rest is 00.
   const Bytes half = pattern(2048);
-  WriteBytes(path("in.bin"), half);
+  writeBytes(path("in.bin"), half);
   Bytes image = half;
   image.resize(4096, 0x00);
   const std::string smaller = "Warning!:  File is Smaller than Eprom Size\n";
@@ -209,10 +209,10 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
   r = run(with({"read", "out.bin"}));
   EXPECT_EQ(r.status, 0);
   MemoryImage read(4096);
-  std::copy(image.begin(), image.end(), read.Data());
+  std::copy(image.begin(), image.end(), read.data());
   EXPECT_EQ(r.errors, "Will Read Eprom 2732: 4096 Byte\nRead Eprom: 4096 Byte saved in out.bin, " +
-                          CheckSum_Text(Calc_CheckSum(read, 4096)) + "\n");
-  EXPECT_EQ(ReadBytes(path("out.bin")), image);
+                          checkSumText(Calc_CheckSum(read, 4096)) + "\n");
+  EXPECT_EQ(readBytes(path("out.bin")), image);
 
   r = run(with({"verify", "in.bin"}));
   EXPECT_EQ(r.status, 0);
@@ -222,13 +222,13 @@ TEST_F(VeskProgram, ReadBlankWriteAndVerifyAChipKeptInAFile) {
 
   Bytes other = image;
   for (std::size_t i = 0x100; i < 0x100 + 20; ++i) other[i] = 0xFF;
-  WriteBytes(path("other.bin"), other);
+  writeBytes(path("other.bin"), other);
   r = run(with({"verify", "-q", "other.bin"}));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, "");
   std::string listed = "20 bytes differ (address: chip file), the first 16\n";
   for (std::size_t i = 0x100; i < 0x110; ++i)
-    listed += "00" + Hex_String(static_cast<std::uint32_t>(i)) + ": " +
+    listed += "00" + hexString(static_cast<std::uint32_t>(i)) + ": " +
               Byte_To_Hex_String(image[i]) + " FF\n";
   EXPECT_EQ(r.output, listed);
 }
@@ -240,13 +240,13 @@ TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   Bytes wanted = programmed;
   wanted[1000] = 0x11;
   std::reverse(wanted.begin() + 1001, wanted.end());  // never reached
-  WriteBytes(path("chip.bin"), programmed);
-  WriteBytes(path("in.bin"), wanted);
+  writeBytes(path("chip.bin"), programmed);
+  writeBytes(path("in.bin"), wanted);
 
   // The window's write command on the same chip, image and settings: vesk
   // must leave the chip file as this leaves the chip.
   BoardSimulator simulator;
-  std::copy(programmed.begin(), programmed.end(), simulator.Chip().begin());
+  std::copy(programmed.begin(), programmed.end(), simulator.chip().begin());
   SimulatorPortSource ports(simulator);
   Recorder window;
   CommandContext context{ports, window, window, window, window};
@@ -254,18 +254,18 @@ TEST_F(VeskProgram, BadEpromEndsTheRunWhereTheWindowsWriteEndsIt) {
   settings.VerifyEmpty = false;
   settings.ProgPulse = 0;
   MemoryImage image(4096);
-  std::copy(wanted.begin(), wanted.end(), image.Data());
-  ASSERT_EQ(Write_Command(context, settings, 4096, image), CommandOutcome::BadEprom);
+  std::copy(wanted.begin(), wanted.end(), image.data());
+  ASSERT_EQ(writeCommand(context, settings, 4096, image), CommandOutcome::BadEprom);
 
   const Result r = run(
       {"write", "--no-blank-check", "--pulse", "0", "-t", "2732", "--simulate=chip.bin", "in.bin"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.errors, "Will Write Eprom: 4096 Byte\nWarning !: Bad Eprom\n");
-  EXPECT_EQ(chip(), simulator.Chip());
+  EXPECT_EQ(chip(), simulator.chip());
 }
 
 TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
-  WriteBytes(path("chip.bin"), pattern(4096));
+  writeBytes(path("chip.bin"), pattern(4096));
   ASSERT_EQ(::mkfifo(path("fifo.bin").c_str(), 0644), 0);
   const std::set<std::string> before = listing();
   const std::string tryHelp = "Try 'vesk --help'.\n";
@@ -309,8 +309,8 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
 }
 
 TEST_F(VeskProgram, AChipFileInUseOrSpecialIsRefusedAtOnceAndAFailedWriteBackIsAnError) {
-  WriteBytes(path("in.bin"), pattern(2048));
-  WriteBytes(path("chip.bin"), Bytes(kChipFileSize, 0xFF));
+  writeBytes(path("in.bin"), pattern(2048));
+  writeBytes(path("chip.bin"), Bytes(kChipFileSize, 0xFF));
 
   // A slow programming run holds the chip file; a second vesk on it is refused.
   Vesk first({"write", "-t", "2716", "--pulse", "5", "--simulate=chip.bin", "in.bin"},
@@ -370,7 +370,7 @@ TEST_F(VeskProgram, ProgressBarOnlyWhenStandardErrorIsATerminal) {
   const Result quietOnTerminal = run(quiet, {.terminal = true});
   EXPECT_EQ(quietOnTerminal.status, 0);
   EXPECT_EQ(quietOnTerminal.errors, "");
-  EXPECT_EQ(ReadBytes(path("out.bin")), Bytes(65536, 0xFF));
+  EXPECT_EQ(readBytes(path("out.bin")), Bytes(65536, 0xFF));
 }
 
 // The number of locations the progress bar showed last, 0 before it shows any.
@@ -383,7 +383,7 @@ long lastLocationShown(const std::string& shown) {
 
 TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWhatWasDone) {
   const Bytes image = pattern(2048);
-  WriteBytes(path("in.bin"), image);
+  writeBytes(path("in.bin"), image);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     fs::remove(path("chip.bin"));
     // About 10 s at 5 ms a location: the signal comes in the middle.

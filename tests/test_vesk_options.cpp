@@ -28,18 +28,26 @@ TEST(VeskPort, EveryFormGivesTheBaseAndTheRangeIsTheOptionsWindows) {
       {"FFFFFFFFFFFFh", std::nullopt},
   };
   for (const auto& [text, base] : cases) EXPECT_EQ(parsePort(text), base) << text;
+  // The texts that name the forms and the range are put together from the port constants.
+  EXPECT_EQ(parseVeskArguments({"blank", "-t", "2732", "--port", "lpt4"}).error,
+            "--port lpt4: give the base address as 378h, 0x378, 888 (decimal) or lpt1 to lpt3, "
+            "from 1 to 32765");
+  EXPECT_NE(
+      veskUsage().find("      --port PORT      the port's base address: 378h, 0x378, 888 "
+                       "(decimal),\n                       lpt1, lpt2 or lpt3 (default 378h)\n"),
+      std::string::npos);
 }
 
 TEST(VeskArguments, TypesAreTheCataloguesAndTheTwoUnavailableOnesAreRefused) {
   for (const EpromTypeRow& row : kEpromCatalogue) {
     const VeskArguments parsed = parseVeskArguments({"blank", "-t", row.caption});
-    EXPECT_EQ(parsed.ask, row.selectable ? Ask::kRun : Ask::kError) << row.caption;
+    EXPECT_EQ(parsed.ask, row.selectable ? Ask::Run : Ask::Error) << row.caption;
     if (row.selectable) {
       EXPECT_EQ(parsed.options.type, &row);
     }
   }
   for (const char* unknown : {" 2732", "27C256", ""})
-    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::kError) << unknown;
+    EXPECT_EQ(parseVeskArguments({"blank", "-t", unknown}).ask, Ask::Error) << unknown;
 }
 
 TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
@@ -52,7 +60,7 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
                                                            {"--io-delay=5001", false},
                                                            {"--port=99999", false}}) {
     const VeskArguments parsed = parseVeskArguments({"write", "-t", "2716", "in.bin", option});
-    EXPECT_EQ(parsed.ask == Ask::kRun, accepted) << option;
+    EXPECT_EQ(parsed.ask == Ask::Run, accepted) << option;
   }
   const VeskOptions options =
       parseVeskArguments({"write", "--pulse", "0", "--io-delay", "0", "--port", "lpt2",
@@ -67,8 +75,8 @@ TEST(VeskArguments, SettingsStayInTheOptionsWindowsRanges) {
 TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
   const VeskArguments all =
       parseVeskArguments({"-qt", "27512", "verify", "--simulate=chip.bin", "--", "-odd.bin"});
-  ASSERT_EQ(all.ask, Ask::kRun) << all.error;
-  EXPECT_EQ(all.options.command, VeskCommand::kVerify);
+  ASSERT_EQ(all.ask, Ask::Run) << all.error;
+  EXPECT_EQ(all.options.command, VeskCommand::Verify);
   EXPECT_EQ(all.options.file, "-odd.bin");
   EXPECT_TRUE(all.options.quiet);
   EXPECT_EQ(all.options.chipFile, "chip.bin");
@@ -81,8 +89,8 @@ TEST(VeskArguments, CommandFileAndOptionsInAnyOrder) {
                                              {"blank", "-t", "2732", "--simulate="},
                                              {"blank", "-t", "2732", "--bogus"},
                                              {"blank", "-t"}})
-    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::kError) << testing::PrintToString(wrong);
-  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::kHelp);
+    EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::Error) << testing::PrintToString(wrong);
+  EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::Help);
 }
 
 }  // namespace

@@ -13,27 +13,27 @@ namespace {
 class ZezaProgram : public FolderTest {
  protected:
   struct Result {
-    int exit_code;
+    int exitCode;
     std::string errors;  // standard error
     std::set<std::string> created;
   };
 
   Result Run(const std::vector<std::string>& arguments, const std::string& folder = ".",
              const std::string& display = "") {
-    const auto before = Listing();
-    std::string command =
-        "cd '" + Path(folder) + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + display + " " ZEZA_PATH;
+    const auto before = listing();
+    std::string command = "cd '" + filePath(folder) + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                          display + " " ZEZA_PATH;
     for (const std::string& a : arguments) command += " '" + a + "'";
-    const int status = std::system((command + " 2>'" + Path(".stderr") + "'").c_str());
-    Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path(".stderr")), {}};
-    std::filesystem::remove(Path(".stderr"));
-    for (const std::string& name : Listing()) {
+    const int status = std::system((command + " 2>'" + filePath(".stderr") + "'").c_str());
+    Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(filePath(".stderr")), {}};
+    std::filesystem::remove(filePath(".stderr"));
+    for (const std::string& name : listing()) {
       if (!before.count(name)) result.created.insert(name);
     }
     return result;
   }
 
-  std::set<std::string> Listing() const {
+  std::set<std::string> listing() const {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_.path)) {
       names.insert(std::filesystem::relative(entry.path(), folder_.path).string());
@@ -52,10 +52,10 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
       "Morvel file.hex \t(convert in file.bin)\r\nMorvel file.bin \t(convert in file.hex)\r\n"
       "Morvel *.hex    \t(convert all hex in bin)\r\nMorvel *.bin    \t(convert all bin in hex)\r\n"
       "\r\n";
-  WriteFile(Path("x.bin"), "");
+  writeFile(filePath("x.bin"), "");
   for (const auto& arguments : {std::vector<std::string>{}, {"x.bin", "x.bin"}}) {
     const Result result = Run(arguments);
-    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.errors, kBanner + usage);
     EXPECT_TRUE(result.created.empty());
   }
@@ -63,17 +63,17 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
 
 TEST_F(ZezaProgram, ADisplayThatDoesNotAnswerFallsBackToStandardError) {
   const Result result = Run({"missing.hex"}, ".", "DISPLAY=:65000");
-  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.errors, kBanner + "Can't find file missing.hex\n");
 }
 
 TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
-  WriteFile(Path("x.hex"), ":0100000041BE\r\n:00000001FF\r\n");
-  WriteFile(Path("x.bin"), "old");
-  std::filesystem::create_directories(Path("x.bin1"));  // a folder takes the name too
+  writeFile(filePath("x.hex"), ":0100000041BE\r\n:00000001FF\r\n");
+  writeFile(filePath("x.bin"), "old");
+  std::filesystem::create_directories(filePath("x.bin1"));  // a folder takes the name too
   for (const char* name : {"Y.HEX", "a.b.bin", "notes.txt", "README", "sub/s.bin"}) {
-    std::filesystem::create_directories(Path("sub"));
-    WriteFile(Path(name), "");
+    std::filesystem::create_directories(filePath("sub"));
+    writeFile(filePath(name), "");
   }
   struct Case {
     std::string argument;
@@ -92,65 +92,65 @@ TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
   };
   for (const Case& c : cases) {
     const Result result = Run({c.argument}, c.folder);
-    EXPECT_EQ(result.exit_code, 0) << c.argument;
+    EXPECT_EQ(result.exitCode, 0) << c.argument;
     EXPECT_EQ(result.created, c.created) << c.argument;
     EXPECT_EQ(result.errors, c.errors) << c.argument;
   }
-  EXPECT_EQ(ReadFile(Path("x.bin2")), "A");
-  EXPECT_EQ(ReadFile(Path("x.bin")), "old");
+  EXPECT_EQ(readFile(filePath("x.bin2")), "A");
+  EXPECT_EQ(readFile(filePath("x.bin")), "old");
 }
 
 TEST_F(ZezaProgram, MatchesAreConvertedInNameOrder) {
   // All three want x.hex; capitals sort first, and each takes the first free name.
-  WriteFile(Path("x.bin"), "3");
-  WriteFile(Path("x.BIN"), "1");
-  WriteFile(Path("x.Bin"), "2");
+  writeFile(filePath("x.bin"), "3");
+  writeFile(filePath("x.BIN"), "1");
+  writeFile(filePath("x.Bin"), "2");
   const Result result = Run({"*.bin"});
   EXPECT_EQ(result.created, (std::set<std::string>{"x.hex", "x.hex1", "x.hex2"}));
-  EXPECT_EQ(ReadFile(Path("x.hex")), ":0100000031CE\r\n:00000001FF\r\n");
-  EXPECT_EQ(ReadFile(Path("x.hex1")), ":0100000032CD\r\n:00000001FF\r\n");
-  EXPECT_EQ(ReadFile(Path("x.hex2")), ":0100000033CC\r\n:00000001FF\r\n");
+  EXPECT_EQ(readFile(filePath("x.hex")), ":0100000031CE\r\n:00000001FF\r\n");
+  EXPECT_EQ(readFile(filePath("x.hex1")), ":0100000032CD\r\n:00000001FF\r\n");
+  EXPECT_EQ(readFile(filePath("x.hex2")), ":0100000033CC\r\n:00000001FF\r\n");
 }
 
 TEST_F(ZezaProgram, PatternConvertsEveryMatchAndRefusesFilesOf4GiB) {
-  WriteFile(Path("a.bin"), "1");
-  WriteFile(Path("b.BIN"), "2");
-  WriteFile(Path("c.txt"), "3");
-  std::filesystem::create_directory(Path("d.bin"));  // matched, but nothing to convert
-  WriteFile(Path("big.bin"), "");
-  std::filesystem::resize_file(Path("big.bin"), 1ull << 32);  // sparse: no disk used
+  writeFile(filePath("a.bin"), "1");
+  writeFile(filePath("b.BIN"), "2");
+  writeFile(filePath("c.txt"), "3");
+  std::filesystem::create_directory(filePath("d.bin"));  // matched, but nothing to convert
+  writeFile(filePath("big.bin"), "");
+  std::filesystem::resize_file(filePath("big.bin"), 1ull << 32);  // sparse: no disk used
   const Result result = Run({"*.bin"});
-  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.created, (std::set<std::string>{"a.hex", "b.hex"}));
-  EXPECT_EQ(ReadFile(Path("b.hex")), ":0100000032CD\r\n:00000001FF\r\n");
+  EXPECT_EQ(readFile(filePath("b.hex")), ":0100000032CD\r\n:00000001FF\r\n");
   EXPECT_EQ(result.errors, kBanner + "File is too large!!! (big.bin)\n");
 }
 
 TEST_F(ZezaProgram, AFileSizeLimitIsAWriteErrorThatIsReportedNotADeath) {
-  WriteFile(Path("big.bin"), RandomBytes(65536, 1));
+  writeFile(filePath("big.bin"), randomBytes(65536, 1));
   ProgramRun run;
   run.argv = {ZEZA_PATH, "big.bin"};
-  run.folder = Path(".");
-  run.errorFile = Path(".stderr");
+  run.folder = filePath(".");
+  run.errorFile = filePath(".stderr");
   run.env = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
   run.fileSizeLimit = 4096;
-  EXPECT_EQ(DescribeStatus(WaitForExit(run.Start())), Exited(0));
-  EXPECT_EQ(ReadFile(Path(".stderr")), kBanner + "Error Reading File " +
-                                           std::filesystem::canonical(Path("big.bin")).string() +
-                                           "\n");
-  EXPECT_LE(std::filesystem::file_size(Path("big.hex")), 4096u);
+  EXPECT_EQ(describeStatus(waitForExit(run.start())), exited(0));
+  EXPECT_EQ(readFile(filePath(".stderr")),
+            kBanner + "Error Reading File " +
+                std::filesystem::canonical(filePath("big.bin")).string() + "\n");
+  EXPECT_LE(std::filesystem::file_size(filePath("big.hex")), 4096u);
 }
 
 TEST_F(ZezaProgram, AReaderThatGoesAwayLosesTheMessagesNotTheConversion) {
   // 300 records with bad checksums: 300 messages for a reader that reads one line.
   std::string hex;
   for (int i = 0; i < 300; ++i) hex += ":0100000041BF\r\n";
-  WriteFile(Path("bad.hex"), hex + ":00000001FF\r\n");
-  const std::string command = "cd '" + Path(".") + "' && (env -u DISPLAY -u WAYLAND_DISPLAY " +
+  writeFile(filePath("bad.hex"), hex + ":00000001FF\r\n");
+  const std::string command = "cd '" + filePath(".") + "' && (env -u DISPLAY -u WAYLAND_DISPLAY " +
                               ZEZA_PATH + " bad.hex 2>&1; echo $? >status) | head -n 1 >/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(ReadFile(Path("status")), "0\n");
-  EXPECT_EQ(ReadFile(Path("bad.bin")), std::string(300, 'A'));
+  EXPECT_EQ(readFile(filePath("status")), "0\n");
+  EXPECT_EQ(readFile(filePath("bad.bin")), std::string(300, 'A'));
 }
 
 }  // namespace

@@ -35,12 +35,11 @@ struct LoggedMessages final : WindowMessages {
   }
 };
 struct NoDialogs final : FileDialogs {
-  std::optional<ChosenFile> Run(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<ChosenFile> run(const FileDialogRequest&) override { return std::nullopt; }
 };
 struct NoLaunches final : Launcher {
-  bool Start(const std::string&, const std::vector<std::string>&, std::string& whyNot) override {
-    whyNot = "no programs are started while the picture is taken";
-    return false;
+  Expected<> start(const std::string&, const std::vector<std::string>&) override {
+    return Failure{"no programs are started while the picture is taken"};
   }
 };
 
@@ -53,7 +52,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   BoardSimulator simulator;
-  putPattern(simulator.Chip());
+  putPattern(simulator.chip());
   SimulatorPortSource ports(simulator);
   LoggedMessages messages;
   NoDialogs dialogs;
@@ -64,7 +63,7 @@ int main(int argc, char** argv) {
   window.show();
   letTheWindowSettle();
   window.MnuRead_Click();
-  HexView::Set_Selected_Row(window.View().Lst_Address, 4);
+  HexView::setSelectedRow(window.view().Lst_Address, 4);
   letTheWindowSettle();
   if (!window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
     std::fprintf(stderr, "screenshot: cannot write %s\n", argv[1]);

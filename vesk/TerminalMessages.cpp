@@ -13,7 +13,7 @@ bool announcesRun(const std::string& title, MessageIcon icon) {
 
 }  // namespace
 
-void TerminalMessages::Show(const std::string& title, const std::string& text, MessageIcon icon) {
+void TerminalMessages::show(const std::string& title, const std::string& text, MessageIcon icon) {
   if (quiet_ && announcesRun(title, icon)) return;
   std::string lines = title + ": " + text;
   std::replace(lines.begin(), lines.end(), '\r', '\n');

@@ -9,7 +9,7 @@
 class TerminalMessages final : public Messages {
  public:
   TerminalMessages(StatusLine& line, bool quiet) : line_(line), quiet_(quiet) {}
-  void Show(const std::string& title, const std::string& text, MessageIcon icon) override;
+  void show(const std::string& title, const std::string& text, MessageIcon icon) override;
 
  private:
   StatusLine& line_;

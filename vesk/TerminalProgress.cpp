@@ -42,7 +42,7 @@ std::string progressBarText(std::int32_t value, std::int32_t maximum,
   return text + " left";
 }
 
-void TerminalProgress::SetVisible(bool visible) {
+void TerminalProgress::setVisible(bool visible) {
   visible_ = visible;
   drawn_ = false;
   lastValue_ = 0;
@@ -50,11 +50,11 @@ void TerminalProgress::SetVisible(bool visible) {
   if (!visible) line_.clear();
 }
 
-void TerminalProgress::SetMaximum(std::int32_t maximum) {
+void TerminalProgress::setMaximum(std::int32_t maximum) {
   maximum_ = maximum;
 }
 
-void TerminalProgress::SetValue(std::int32_t value) {
+void TerminalProgress::setValue(std::int32_t value) {
   if (!visible_) return;
   if (value < lastValue_) {  // a new pass over the chip
     passStart_ = Clock::now();

@@ -22,9 +22,9 @@ class TerminalProgress final : public Progress {
 
   explicit TerminalProgress(StatusLine& line) : line_(line) {}
 
-  void SetVisible(bool visible) override;
-  void SetMaximum(std::int32_t maximum) override;
-  void SetValue(std::int32_t value) override;
+  void setVisible(bool visible) override;
+  void setMaximum(std::int32_t maximum) override;
+  void setValue(std::int32_t value) override;
 
  private:
   void draw(std::int32_t value, Clock::time_point now);
@@ -42,9 +42,9 @@ class TerminalProgress final : public Progress {
 // No progress at all: standard error is no terminal, or vesk is quiet.
 class SilentProgress final : public Progress {
  public:
-  void SetVisible(bool) override {}
-  void SetMaximum(std::int32_t) override {}
-  void SetValue(std::int32_t) override {}
+  void setVisible(bool) override {}
+  void setMaximum(std::int32_t) override {}
+  void setValue(std::int32_t) override {}
 };
 
 // The bar's text for `value` of `maximum` locations done in `elapsed`.

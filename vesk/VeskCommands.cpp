@@ -13,26 +13,26 @@ namespace {
 // The core's commands update a window; vesk has none.
 class NoWindow final : public CommandWindow {
  public:
-  void SetBusy(bool) override {}
-  void Show_Read_Image() override {}
-  void Align_Lists_And_Repaint() override {}
+  void setBusy(bool) override {}
+  void showReadImage() override {}
+  void alignListsAndRepaint() override {}
 };
 
 VeskStatus statusOf(CommandOutcome outcome) {
   switch (outcome) {
     case CommandOutcome::Done:
-      return VeskStatus::kDone;
+      return VeskStatus::Done;
     case CommandOutcome::NotBlank:
     case CommandOutcome::BadEprom:
-      return VeskStatus::kChipSaidNo;
+      return VeskStatus::ChipSaidNo;
     case CommandOutcome::Stopped:
-      return VeskStatus::kStopped;
+      return VeskStatus::Stopped;
     case CommandOutcome::NoPort:
     case CommandOutcome::PortFailed:
     case CommandOutcome::ChipFileFailed:
       break;
   }
-  return VeskStatus::kFailed;
+  return VeskStatus::Failed;
 }
 
 std::string byteText(std::int32_t count) {
@@ -51,16 +51,16 @@ class Run {
   VeskStatus read() {
     MemoryImage image;
     const CommandOutcome outcome =
-        Read_Command(context_, options_.settings, options_.type->key, size_, image);
+        readCommand(context_, options_.settings, options_.type->key, size_, image);
     if (outcome != CommandOutcome::Done) return statusOf(outcome);
-    if (stopping()) return VeskStatus::kStopped;
-    if (const FileResult saved = Save_Image_File(options_.file, image); !saved) {
+    if (stopping()) return VeskStatus::Stopped;
+    if (const Expected<> saved = Save_Image_File(options_.file, image); !saved) {
       reportFailure(kSaveFailedTitle, kSaveFailedLead, saved);
-      return VeskStatus::kFailed;
+      return VeskStatus::Failed;
     }
     note("Read Eprom", byteText(size_) + " saved in " + options_.file + ", " +
-                           CheckSum_Text(Calc_CheckSum(image, size_)));
-    return VeskStatus::kDone;
+                           checkSumText(Calc_CheckSum(image, size_)));
+    return VeskStatus::Done;
   }
 
   VeskStatus blank() {
@@ -71,9 +71,9 @@ class Run {
 
   VeskStatus write() {
     MemoryImage image;
-    if (!load(image)) return VeskStatus::kFailed;
-    if (stopping()) return VeskStatus::kStopped;
-    const CommandOutcome outcome = Write_Command(context_, options_.settings, size_, image);
+    if (!load(image)) return VeskStatus::Failed;
+    if (stopping()) return VeskStatus::Stopped;
+    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image);
     if (outcome == CommandOutcome::Done)
       note("Write Eprom", byteText(size_) + " programmed from " + options_.file);
     return statusOf(outcome);
@@ -81,28 +81,28 @@ class Run {
 
   VeskStatus verify() {
     MemoryImage image;
-    if (!load(image)) return VeskStatus::kFailed;
-    if (stopping()) return VeskStatus::kStopped;
+    if (!load(image)) return VeskStatus::Failed;
+    if (stopping()) return VeskStatus::Stopped;
     MemoryImage chip;
     const CommandOutcome outcome =
-        Read_Command(context_, options_.settings, options_.type->key, size_, chip);
+        readCommand(context_, options_.settings, options_.type->key, size_, chip);
     if (outcome != CommandOutcome::Done) return statusOf(outcome);
-    if (stopping()) return VeskStatus::kStopped;
+    if (stopping()) return VeskStatus::Stopped;
     if (!listDifferences(chip, image)) {
       note("Verify", "The Eprom matches " + options_.file);
-      return VeskStatus::kDone;
+      return VeskStatus::Done;
     }
-    return VeskStatus::kChipSaidNo;
+    return VeskStatus::ChipSaidNo;
   }
 
  private:
   // The file as the window's Open loads it, except that a missing file is
   // an error here instead of a new empty image.
   bool load(MemoryImage& image) {
-    const FileResult loaded =
-        Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::kRefuse);
+    const Expected<> loaded =
+        Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::Refuse);
     if (!loaded) reportFailure(kOpenFailedTitle, kOpenFailedLead, loaded);
-    return loaded.ok;
+    return loaded.hasValue();
   }
 
   // "3 bytes differ (address: chip file)" and the first differences, one a
@@ -111,10 +111,10 @@ class Run {
     std::int32_t count = 0;
     std::string listed;
     for (std::int32_t location = 0; location < size_; ++location) {
-      if (chip.At(location) == file.At(location)) continue;
+      if (chip.at(location) == file.at(location)) continue;
       if (++count <= kListedDifferences)
-        listed += Address_To_Hex_String(location) + ": " + Byte_To_Hex_String(chip.At(location)) +
-                  " " + Byte_To_Hex_String(file.At(location)) + "\n";
+        listed += Address_To_Hex_String(location) + ": " + Byte_To_Hex_String(chip.at(location)) +
+                  " " + Byte_To_Hex_String(file.at(location)) + "\n";
     }
     if (count == 0) return false;
     std::string header = std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
@@ -125,16 +125,16 @@ class Run {
     return true;
   }
 
-  bool stopping() const { return services_.stop != nullptr && services_.stop->Requested(); }
+  bool stopping() const { return services_.stop != nullptr && services_.stop->requested(); }
 
-  void reportFailure(const char* title, const char* lead, const FileResult& result) {
-    services_.messages.Show(title, std::string(lead) + options_.file + "\r" + result.reason,
+  void reportFailure(const char* title, const char* lead, const Expected<>& result) {
+    services_.messages.show(title, std::string(lead) + options_.file + "\r" + result.error(),
                             MessageIcon::Critical);
   }
 
   // What went well, unless vesk is to be quiet.
   void note(const char* title, const std::string& text) {
-    if (!options_.quiet) services_.messages.Show(title, text, MessageIcon::Information);
+    if (!options_.quiet) services_.messages.show(title, text, MessageIcon::Information);
   }
 
   const VeskOptions& options_;
@@ -149,14 +149,14 @@ class Run {
 VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services) {
   Run run(options, services);
   switch (options.command) {
-    case VeskCommand::kRead:
+    case VeskCommand::Read:
       return run.read();
-    case VeskCommand::kBlank:
+    case VeskCommand::Blank:
       return run.blank();
-    case VeskCommand::kWrite:
+    case VeskCommand::Write:
       return run.write();
-    case VeskCommand::kVerify:
+    case VeskCommand::Verify:
       return run.verify();
   }
-  return VeskStatus::kFailed;
+  return VeskStatus::Failed;
 }

@@ -22,10 +22,10 @@ struct VeskServices {
 
 // How a command ended, as vesk's exit status tells it.
 enum class VeskStatus {
-  kDone = 0,        // the chip was read, is blank, was programmed, matches
-  kChipSaidNo = 1,  // not blank, Bad Eprom, differences
-  kFailed = 2,      // a file or the port failed (reported)
-  kStopped = 3      // a termination signal stopped it (the exit status is 128 + the signal)
+  Done = 0,        // the chip was read, is blank, was programmed, matches
+  ChipSaidNo = 1,  // not blank, Bad Eprom, differences
+  Failed = 2,      // a file or the port failed (reported)
+  Stopped = 3      // a termination signal stopped it (the exit status is 128 + the signal)
 };
 
 // The first differences that verify lists.
@@ -33,4 +33,4 @@ inline constexpr int kListedDifferences = 16;
 
 // Runs options.command on the chip, with the window's commands of the core:
 // the same port handling, boxes, progress and chip file.
-VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);
+[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);

@@ -45,6 +45,13 @@ std::optional<std::int32_t> inRange(std::string_view text, std::int32_t highest)
   return static_cast<std::int32_t>(*value);
 }
 
+// "378h, 0x378, 888 (decimal)": the forms of a base address, LPT1's as the example.
+std::string portForms() {
+  const std::string hex = baseAddressHex(kLpt1Base);
+  return hex + ", 0x" + hex.substr(0, hex.size() - 1) + ", " + std::to_string(kLpt1Base) +
+         " (decimal)";
+}
+
 // Reads the command line one argument at a time.
 class ArgumentReader {
  public:
@@ -74,13 +81,13 @@ class ArgumentReader {
     }
     VeskArguments result;
     if (help) {
-      result.ask = VeskArguments::Ask::kHelp;
+      result.ask = VeskArguments::Ask::Help;
     } else if (version) {
-      result.ask = VeskArguments::Ask::kVersion;
+      result.ask = VeskArguments::Ask::Version;
     } else if (!error_.empty()) {
       result.error = error_;
     } else if (takeWords(words) && requireType(typeGiven)) {
-      result.ask = VeskArguments::Ask::kRun;
+      result.ask = VeskArguments::Ask::Run;
     } else {
       result.error = error_;
     }
@@ -157,9 +164,8 @@ class ArgumentReader {
       if (base)
         options_.settings.LptBase = *base;
       else
-        error_ = "--port " + value +
-                 ": give the base address as 378h, 0x378, 888 (decimal) or lpt1 to lpt3, "
-                 "from 1 to 32765";
+        error_ = "--port " + value + ": give the base address as " + portForms() +
+                 " or lpt1 to lpt3, from " + lptBaseRangeText();
     } else if (name == "--io-delay") {
       const std::optional<std::int32_t> delay = inRange(value, kHighestIoDelay);
       if (delay)
@@ -185,13 +191,13 @@ class ArgumentReader {
     const std::string& command = words[0];
     const std::size_t files = words.size() - 1;
     if (command == "read") {
-      options_.command = VeskCommand::kRead;
+      options_.command = VeskCommand::Read;
     } else if (command == "write") {
-      options_.command = VeskCommand::kWrite;
+      options_.command = VeskCommand::Write;
     } else if (command == "verify") {
-      options_.command = VeskCommand::kVerify;
+      options_.command = VeskCommand::Verify;
     } else if (command == "blank") {
-      options_.command = VeskCommand::kBlank;
+      options_.command = VeskCommand::Blank;
       if (files == 0) return true;
       error_ = "blank takes no file";
       return false;
@@ -232,7 +238,7 @@ std::optional<std::int16_t> parsePort(std::string_view text) {
   else if (folded.rfind("0x", 0) == 0)
     hex = whole(std::string_view(folded).substr(2), 16);
   else
-    return Parse_Lpt_Base(text);
+    return parseLptBase(text);
   if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
   return static_cast<std::int16_t>(*hex);
 }
@@ -256,8 +262,12 @@ std::string veskUsage() {
          "  -t, --type TYPE      " +
          choosableTypes() +
          "\n"
-         "      --port PORT      the port's base address: 378h, 0x378, 888 (decimal),\n"
-         "                       lpt1, lpt2 or lpt3 (default 378h)\n"
+         "      --port PORT      the port's base address: " +
+         portForms() +
+         ",\n"
+         "                       lpt1, lpt2 or lpt3 (default " +
+         baseAddressHex(PortSettings{}.LptBase) +
+         ")\n"
          "      --io-delay N     delay loop iterations between port accesses, 0 to " +
          std::to_string(kHighestIoDelay) +
          " (default 100)\n"

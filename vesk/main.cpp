@@ -19,27 +19,27 @@
 
 namespace {
 
-constexpr int kUsageError = static_cast<int>(VeskStatus::kFailed);
+constexpr int kUsageError = static_cast<int>(VeskStatus::Failed);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  IgnoreWriteSignals();
+  ignoreWriteSignals();
   TerminationSignals termination;
 
   const VeskArguments arguments =
       parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
   switch (arguments.ask) {
-    case VeskArguments::Ask::kHelp:
+    case VeskArguments::Ask::Help:
       std::fputs(veskUsage().c_str(), stdout);
       return 0;
-    case VeskArguments::Ask::kVersion:
+    case VeskArguments::Ask::Version:
       std::puts("vesk " VESK_VERSION);
       return 0;
-    case VeskArguments::Ask::kError:
+    case VeskArguments::Ask::Error:
       std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", arguments.error.c_str());
       return kUsageError;
-    case VeskArguments::Ask::kRun:
+    case VeskArguments::Ask::Run:
       break;
   }
   const VeskOptions& options = arguments.options;
@@ -59,22 +59,23 @@ int main(int argc, char** argv) {
     if (!options.chipFile.empty()) {
       // Refused before any work: a folder that is missing or read-only, a
       // special file, a file another program is using.
-      std::string whyNot;
-      chipFile = ChipFile::Open(options.chipFile, simulator->Chip(), whyNot);
-      if (!chipFile) {
-        line.writeLine("vesk: " + whyNot);
+      Expected<std::unique_ptr<ChipFile>> opened =
+          ChipFile::open(options.chipFile, simulator->chip());
+      if (!opened) {
+        line.writeLine("vesk: " + opened.error());
         return kUsageError;
       }
+      chipFile = std::move(*opened);
     }
     ports = std::make_unique<SimulatorPortSource>(*simulator);
   } else {
-    ports = MakeHardwarePortSource();
+    ports = makeHardwarePortSource();
   }
 
   RealTiming timing;
   VeskServices services{*ports, timing, messages, progress, &termination, chipFile.get()};
   const VeskStatus status = runVeskCommand(options, services);
   // A signal ends the program at the next safe point, whatever that was.
-  if (status == VeskStatus::kStopped || termination.Requested()) return termination.ExitStatus();
+  if (status == VeskStatus::Stopped || termination.requested()) return termination.exitStatus();
   return static_cast<int>(status);
 }

@@ -63,31 +63,26 @@ std::vector<TraceEvent> parseTrace(std::istream& in) {
   return events;
 }
 
-std::span<const TraceEvent> findSegment(const std::vector<TraceEvent>& events, std::uint8_t open,
-                                        std::uint8_t close, std::string& whyNot) {
+Expected<std::span<const TraceEvent>> findSegment(const std::vector<TraceEvent>& events,
+                                                  std::uint8_t open, std::uint8_t close) {
   const auto isMarker = [](const TraceEvent& event, std::uint8_t value) {
     return event.kind == TraceEvent::Kind::Marker && event.value == value;
   };
   std::size_t begin = 0;
   while (begin < events.size() && !isMarker(events[begin], open)) ++begin;
-  if (begin == events.size()) {
-    whyNot = "the guest's start marker " + std::to_string(open) + " is not in the trace";
-    return {};
-  }
+  if (begin == events.size())
+    return Failure{"the guest's start marker " + std::to_string(open) + " is not in the trace"};
   std::size_t end = ++begin;
   while (end < events.size() && !isMarker(events[end], close)) {
     if (events[end].kind == TraceEvent::Kind::Marker) {
-      whyNot = "marker " + std::to_string(events[end].value) + " (line " +
-               std::to_string(events[end].line) + ") comes before the end marker " +
-               std::to_string(close);
-      return {};
+      return Failure{"marker " + std::to_string(events[end].value) + " (line " +
+                     std::to_string(events[end].line) + ") comes before the end marker " +
+                     std::to_string(close)};
     }
     ++end;
   }
-  if (end == events.size()) {
-    whyNot = "the guest's end marker " + std::to_string(close) + " is not in the trace";
-    return {};
-  }
+  if (end == events.size())
+    return Failure{"the guest's end marker " + std::to_string(close) + " is not in the trace"};
   return std::span<const TraceEvent>(events).subspan(begin, end - begin);
 }
 

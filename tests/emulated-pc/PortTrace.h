@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "Expected.h"
+
 // One line of QEMU's trace log that matters here: an access to a register of
 // the emulated parallel port, or a marker the guest wrote to the serial
 // port's scratch register to tell where each of its steps begins and ends.
@@ -26,9 +28,9 @@ struct TraceEvent {
 std::vector<TraceEvent> parseTrace(std::istream& in);
 
 // The parallel-port events between the marker `open` and the first marker
-// `close` after it. Empty with `whyNot` set when either is missing.
-std::span<const TraceEvent> findSegment(const std::vector<TraceEvent>& events, std::uint8_t open,
-                                        std::uint8_t close, std::string& whyNot);
+// `close` after it; a failure when either is missing.
+Expected<std::span<const TraceEvent>> findSegment(const std::vector<TraceEvent>& events,
+                                                  std::uint8_t open, std::uint8_t close);
 
 // The control register as the last write before `segment` (a view into
 // `events`, as findSegment gives it) left it; the

@@ -7,18 +7,18 @@
 namespace {
 
 // The board's control lines, with the parallel port's names in brackets.
-constexpr std::uint8_t kStep = 0x01;     // (Strobe) 0->1 steps the address counter
-constexpr std::uint8_t kRun = 0x02;      // (Auto Feed) clear then set restarts at location 0
-constexpr std::uint8_t kPulse = 0x04;    // (Initialize) programming pulse
-constexpr std::uint8_t kProgram = 0x08;  // (Select In) programming state
+constexpr std::uint8_t kStep = 0x01;            // (Strobe) 0->1 steps the address counter
+constexpr std::uint8_t kRestartCounter = 0x02;  // (Auto Feed) clear then set restarts at location 0
+constexpr std::uint8_t kPulse = 0x04;           // (Initialize) programming pulse
+constexpr std::uint8_t kProgram = 0x08;         // (Select In) programming state
 constexpr std::uint8_t kLines = 0x0F;
 constexpr std::uint8_t kDataInput = 0x20;  // the port leaves the data lines to the chip
 
 constexpr std::uint8_t kOff = 0x00;
-constexpr std::uint8_t kRead = kDataInput | kRun;
+constexpr std::uint8_t kRead = kDataInput | kRestartCounter;
 constexpr std::uint8_t kReadStep = kRead | kStep;
 constexpr std::uint8_t kProgramStart = kProgram;
-constexpr std::uint8_t kProgramIdle = kProgram | kRun;
+constexpr std::uint8_t kProgramIdle = kProgram | kRestartCounter;
 constexpr std::uint8_t kProgramPulse = kProgramIdle | kPulse;
 constexpr std::uint8_t kProgramStep = kProgramIdle | kStep;
 constexpr std::uint8_t kClaimLines = kProgram | kPulse;  // what the kernel writes on a claim
@@ -43,7 +43,7 @@ bool pulsing(std::uint8_t lines) {
 
 // The chip drives the data lines in the read state: Auto Feed set, Select In clear.
 bool chipDrives(std::uint8_t lines) {
-  return (lines & (kRun | kProgram)) == kRun;
+  return (lines & (kRestartCounter | kProgram)) == kRestartCounter;
 }
 
 std::string at(const TraceEvent& event) {
@@ -103,7 +103,7 @@ class BoardView {
       pulseDriven_ = portDrives;
     }
     const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (lines & bit); };
-    if (rose(kRun)) counter_ = 0;
+    if (rose(kRestartCounter)) counter_ = 0;
     if (rose(kStep) && counter_ >= 0) ++counter_;
     lines_ = lines;
     portDrives_ = portDrives;

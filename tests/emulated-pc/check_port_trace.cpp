@@ -143,15 +143,16 @@ int main(int argc, char** argv) {
   bool allOk = true;
   bool quotedClaim = false;
   for (const Step& step : steps) {
-    std::string whyNot;
-    const auto segment = findSegment(events, static_cast<std::uint8_t>(kStartMarker + step.marker),
-                                     static_cast<std::uint8_t>(kEndMarker + step.marker), whyNot);
+    const Expected<std::span<const TraceEvent>> found =
+        findSegment(events, static_cast<std::uint8_t>(kStartMarker + step.marker),
+                    static_cast<std::uint8_t>(kEndMarker + step.marker));
     std::cout << step.plan.name << ":";
-    if (!whyNot.empty()) {
-      std::cout << " FAILED\n    " << whyNot << "\n";
+    if (!found) {
+      std::cout << " FAILED\n    " << found.error() << "\n";
       allOk = false;
       continue;
     }
+    const std::span<const TraceEvent> segment = *found;
     if (step.modules) {
       std::cout << "\n";
       reportLoading(events, segment);

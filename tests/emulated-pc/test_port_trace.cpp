@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::uint16_t kBase = 888;
+constexpr std::uint16_t kBase = kLpt1Base;
 constexpr std::int32_t kLocations = 16;
 constexpr std::uint8_t kStart = 0x61;
 constexpr std::uint8_t kEnd = 0xC1;
@@ -70,9 +70,9 @@ class DirectIo final : public PortIo {
 class FakeKernel final : public PpdevCalls {
  public:
   explicit FakeKernel(TraceWriter& trace) : trace_(trace) {}
-  int Open(const std::string&) override { return 3; }
-  void Close(int) override {}
-  int Ioctl(int, unsigned long request, void* arg) override {
+  int open(const std::string&, std::error_code&) override { return 3; }
+  void close(int) override {}
+  std::error_code ioctl(int, unsigned long request, void* arg) override {
     auto* byte = static_cast<unsigned char*>(arg);
     switch (request) {
       case PPGETMODES:
@@ -101,7 +101,7 @@ class FakeKernel final : public PpdevCalls {
       default:
         break;
     }
-    return 0;
+    return {};
   }
 
  private:
@@ -116,18 +116,18 @@ class FakeKernel final : public PpdevCalls {
 class PulseTiming final : public BoardTiming {
  public:
   explicit PulseTiming(TraceWriter& trace) : trace_(trace) {}
-  void Delay(std::int32_t) override {}
-  void PulseWait(std::int32_t ms) override { trace_.wait(ms * 1000 + 40); }
+  void delay(std::int32_t) override {}
+  void pulseWait(std::int32_t ms) override { trace_.wait(ms * 1000 + 40); }
 
  private:
   TraceWriter& trace_;
 };
 
 struct Quiet final : Progress, Messages {
-  void SetVisible(bool) override {}
-  void SetMaximum(std::int32_t) override {}
-  void SetValue(std::int32_t) override {}
-  void Show(const std::string&, const std::string&, MessageIcon) override {}
+  void setVisible(bool) override {}
+  void setMaximum(std::int32_t) override {}
+  void setValue(std::int32_t) override {}
+  void show(const std::string&, const std::string&, MessageIcon) override {}
 };
 
 // A blank chip except the byte at `badAt`, which it never takes.
@@ -150,20 +150,26 @@ std::vector<TraceEvent> traceOf(const RunPlan& plan) {
   {
     DirectIo direct(trace);
     FakeKernel kernel(trace);
-    std::string whyNot;
     std::unique_ptr<PpdevPort> ppdev;
-    if (plan.driver == PortDriver::Ppdev) ppdev = PpdevPort::Open(kernel, "p", kBase, whyNot);
+    if (plan.driver == PortDriver::Ppdev) {
+      Expected<std::unique_ptr<PpdevPort>> opened = PpdevPort::open(kernel, "p", kBase);
+      if (!opened) {
+        ADD_FAILURE() << opened.error();
+        return {};
+      }
+      ppdev = std::move(*opened);
+    }
     PortIo& port = ppdev ? static_cast<PortIo&>(*ppdev) : direct;
     PulseTiming timing(trace);
     Quiet quiet;
     PortSettings settings;
     settings.VerifyEmpty = plan.blankCheck;
-    Board board{port, timing, settings, quiet, quiet};
+    RoutineServices services{port, timing, settings, quiet, quiet};
     MemoryImage image(kLocations);
-    std::copy(plan.image.begin(), plan.image.end(), image.Data());
-    if (plan.command == BoardCommand::Read) Read_Eprom(board, kBase, kLocations, image);
-    if (plan.command == BoardCommand::Blank) Blank_Check(board, kBase, kLocations);
-    if (plan.command == BoardCommand::Write) Write_Eprom(board, kBase, kLocations, image);
+    std::copy(plan.image.begin(), plan.image.end(), image.data());
+    if (plan.command == BoardCommand::Read) Read_Eprom(services, kBase, kLocations, image);
+    if (plan.command == BoardCommand::Blank) Blank_Check(services, kBase, kLocations);
+    if (plan.command == BoardCommand::Write) Write_Eprom(services, kBase, kLocations, image);
   }
   trace.marker(kEnd);
   std::istringstream in(trace.text());
@@ -171,10 +177,13 @@ std::vector<TraceEvent> traceOf(const RunPlan& plan) {
 }
 
 RunReport check(const RunPlan& plan, const std::vector<TraceEvent>& events) {
-  std::string whyNot;
-  const auto segment = findSegment(events, kStart, kEnd, whyNot);
-  EXPECT_EQ(whyNot, "");
-  return checkRun(plan, segment, controlBefore(events, segment));
+  const Expected<std::span<const TraceEvent>> segment = findSegment(events, kStart, kEnd);
+  if (!segment) {
+    RunReport missing;
+    missing.faults.push_back(segment.error());
+    return missing;
+  }
+  return checkRun(plan, *segment, controlBefore(events, *segment));
 }
 
 std::string allFaults(const RunReport& report) {
@@ -350,15 +359,17 @@ TEST(PortTraceCheck, TraceLinesMarkersAndSegments) {
   EXPECT_EQ(events[0].timeUs, 10'000'005);
   EXPECT_EQ(events[0].line, 2u);
   EXPECT_EQ(events[2].kind, TraceEvent::Kind::Read);
-  std::string whyNot;
-  const auto segment = findSegment(events, 0x61, 0xC1, whyNot);
-  ASSERT_EQ(segment.size(), 1u) << whyNot;
-  EXPECT_EQ(segment[0].timeUs, 10'000'020);
-  EXPECT_EQ(controlBefore(events, segment), 0x0C);
-  EXPECT_TRUE(findSegment(events, 0x62, 0xC2, whyNot).empty());
-  EXPECT_NE(whyNot.find("start marker 98"), std::string::npos) << whyNot;
-  EXPECT_TRUE(findSegment(events, 0x61, 0xC2, whyNot).empty());
-  EXPECT_NE(whyNot.find("end marker 194"), std::string::npos) << whyNot;
+  const Expected<std::span<const TraceEvent>> segment = findSegment(events, 0x61, 0xC1);
+  ASSERT_TRUE(segment) << segment.error();
+  ASSERT_EQ(segment->size(), 1u);
+  EXPECT_EQ((*segment)[0].timeUs, 10'000'020);
+  EXPECT_EQ(controlBefore(events, *segment), 0x0C);
+  for (const auto& [open, close, why] :
+       {std::tuple{0x62, 0xC2, "start marker 98"}, std::tuple{0x61, 0xC2, "end marker 194"}}) {
+    const Expected<std::span<const TraceEvent>> missing = findSegment(events, open, close);
+    EXPECT_FALSE(missing);
+    EXPECT_NE(missing.error().find(why), std::string::npos) << missing.error();
+  }
 }
 
 }  // namespace

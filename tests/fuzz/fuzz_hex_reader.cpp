@@ -11,7 +11,7 @@ namespace {
 struct CountingSink : ByteSink {
   std::size_t bytes = 0;
   unsigned sum = 0;
-  bool Write(const std::uint8_t* data, std::size_t size) override {
+  bool write(const std::uint8_t* data, std::size_t size) override {
     for (std::size_t i = 0; i < size; ++i) sum += data[i];  // every byte handed out is readable
     bytes += size;
     return true;
@@ -28,7 +28,7 @@ struct LastMessage : ConverterMessages {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CountingSink sink;
   LastMessage messages;
-  const HexReadEnd end = ReadHexRecords(data, size, sink, messages);
+  const HexReadEnd end = readHexRecords(data, size, sink, messages);
   const bool warned = messages.last == "Warning: Hex file bad formed, end of record not found";
   if (sink.bytes > size / 2 || end == HexReadEnd::WriteFailed ||
       (end == HexReadEnd::EndOfInput && !warned)) {
