@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
   TerminationSignals termination;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("VeskEprom"));
+  // Wayland matches the window to its menu entry and icon by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.veskeprom.VeskEprom"));
 
   std::vector<std::string> arguments;
   for (const QString& argument : QApplication::arguments().mid(1)) {
