@@ -13,111 +13,20 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <numeric>
 #include <sstream>
 
-#include "PortTrace.h"
-#include "ProtocolCheck.h"
+#include "PortCheck.h"
 
 namespace {
 
-constexpr unsigned kStartMarker = 0x60;
-constexpr unsigned kEndMarker = 0xC0;
-constexpr unsigned kMostMarkers = 0x1F;
-constexpr std::size_t kQuotedBefore = 3;
-constexpr std::size_t kQuotedAfter = 16;
-
-struct Step {
-  unsigned marker = 0;
-  bool modules = false;  // the drivers' loading: reported, not checked
-  RunPlan plan;
-};
-
-bool readSteps(const std::filesystem::path& path, std::vector<Step>& steps, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot read the plan " + path.string();
-    return false;
-  }
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    Step step;
-    std::string driver, command, type, port, pulse, blank, image, status, locations;
-    if (!(fields >> step.marker >> step.plan.name >> driver >> command >> type >> port >>
-          locations >> pulse >> blank >> image >> status) ||
-        step.marker == 0 || step.marker > kMostMarkers) {
-      error = path.string() + ":" + std::to_string(number) + ": not a step: " + line;
-      return false;
-    }
-    step.modules = driver == "modules";
-    if (!step.modules) {
-      step.plan.driver = driver == "ppdev" ? PortDriver::Ppdev : PortDriver::Direct;
-      step.plan.command = command == "read"    ? BoardCommand::Read
-                          : command == "blank" ? BoardCommand::Blank
-                                               : BoardCommand::Write;
-      step.plan.locations = std::stoi(locations);
-      step.plan.pulseMs = std::stoi(pulse);
-      step.plan.blankCheck = blank == "yes";
-      if (image != "-") {
-        std::ifstream bytes(path.parent_path() / image, std::ios::binary);
-        if (!bytes) {
-          error = "cannot read the image " + image;
-          return false;
-        }
-        step.plan.image.assign(std::istreambuf_iterator<char>(bytes), {});
-      }
-    }
-    steps.push_back(std::move(step));
-  }
-  return true;
-}
-
-void quote(std::span<const TraceEvent> events) {
-  for (const TraceEvent& event : events) std::cout << "      " << event.text << "\n";
-}
-
-// The accesses around the first byte written to the data lines: a pulse, its
-// read-back and the direction changes around them.
-void quoteFirstPulse(std::span<const TraceEvent> segment) {
-  const auto first = std::find_if(segment.begin(), segment.end(), [](const TraceEvent& e) {
-    return e.kind == TraceEvent::Kind::Write && e.reg == 0;
-  });
-  if (first == segment.end()) return;
-  const std::size_t at = static_cast<std::size_t>(first - segment.begin());
-  const std::size_t from = at > kQuotedBefore ? at - kQuotedBefore : 0;
-  std::cout << "    the first pulse and its read-back:\n";
-  quote(segment.subspan(from, std::min(segment.size() - from, kQuotedBefore + kQuotedAfter)));
-}
-
-void reportPulses(const std::vector<ObservedPulse>& pulses) {
-  if (pulses.empty()) return;
-  std::int64_t shortest = pulses.front().widthUs;
-  std::int64_t longest = shortest;
-  std::int64_t total = 0;
-  for (const ObservedPulse& pulse : pulses) {
-    shortest = std::min(shortest, pulse.widthUs);
-    longest = std::max(longest, pulse.widthUs);
-    total += pulse.widthUs;
-  }
-  std::cout << "    " << pulses.size() << " pulses: " << shortest << " us shortest, "
-            << total / static_cast<std::int64_t>(pulses.size()) << " us on average, " << longest
+void reportPulses(const std::vector<std::int64_t>& us) {
+  if (us.empty()) return;
+  const auto [shortest, longest] = std::minmax_element(us.begin(), us.end());
+  const std::int64_t total = std::accumulate(us.begin(), us.end(), std::int64_t{0});
+  std::cout << "    " << us.size() << " pulses: " << *shortest << " us shortest, "
+            << total / static_cast<std::int64_t>(us.size()) << " us on average, " << *longest
             << " us longest\n";
-}
-
-// The drivers' probe: what the board would make of it.
-void reportLoading(const std::vector<TraceEvent>& events, std::span<const TraceEvent> segment) {
-  std::size_t writes = 0;
-  for (const TraceEvent& event : segment) writes += event.kind == TraceEvent::Kind::Write;
-  std::uint8_t control = controlBefore(events, segment);
-  const std::vector<ObservedPulse> pulses = pulsesIn(segment, control);
-  char left[8];
-  std::snprintf(left, sizeof left, "%02Xh", control);
-  std::cout << "  " << segment.size() << " accesses (" << writes
-            << " writes) while the drivers probed the port; the control register left at " << left
-            << "\n  programming pulses the board would see in them:"
-            << (pulses.empty() ? " none" : "") << "\n";
-  reportPulses(pulses);
 }
 
 }  // namespace
@@ -127,53 +36,74 @@ int main(int argc, char** argv) {
     std::cerr << "usage: check_port_trace PLAN TRACE\n";
     return 2;
   }
-  std::vector<Step> steps;
-  std::string error;
-  if (!readSteps(argv[1], steps, error)) {
-    std::cerr << "check_port_trace: " << error << "\n";
+  std::ifstream planFile(argv[1]), traceFile(argv[2]);
+  if (!planFile || !traceFile) {
+    std::cerr << "check_port_trace: cannot read " << (planFile ? argv[2] : argv[1]) << "\n";
     return 2;
   }
-  std::ifstream traceFile(argv[2]);
-  if (!traceFile) {
-    std::cerr << "check_port_trace: cannot read the trace " << argv[2] << "\n";
-    return 2;
-  }
-  const std::vector<TraceEvent> events = parseTrace(traceFile);
-
+  const std::vector<Access> trace = parseTrace(traceFile);
   bool allOk = true;
-  bool quotedClaim = false;
-  for (const Step& step : steps) {
-    const Expected<std::span<const TraceEvent>> found =
-        findSegment(events, static_cast<std::uint8_t>(kStartMarker + step.marker),
-                    static_cast<std::uint8_t>(kEndMarker + step.marker));
-    std::cout << step.plan.name << ":";
-    if (!found) {
-      std::cout << " FAILED\n    " << found.error() << "\n";
+  std::string line;
+  for (int number = 1; std::getline(planFile, line); ++number) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    unsigned marker = 0;
+    std::string name, driver, command, type, port, locations, pulse, blank, image;
+    if (!(fields >> marker >> name >> driver >> command >> type >> port >> locations >> pulse >>
+          blank >> image)) {
+      std::cerr << "check_port_trace: " << argv[1] << ":" << number << ": not a step\n";
+      return 2;
+    }
+    // The step's accesses lie between its two markers.
+    const auto isMarker = [](std::uint8_t value) {
+      return [value](const Access& a) { return a.kind == Access::Marker && a.value == value; };
+    };
+    const auto open = std::find_if(trace.begin(), trace.end(), isMarker(0x60 + marker));
+    const auto close = std::find_if(open, trace.end(), isMarker(0xC0 + marker));
+    std::cout << name << ":";
+    if (close == trace.end() ||
+        std::any_of(open + 1, close, [](const Access& a) { return a.kind == Access::Marker; })) {
+      std::cout << " FAILED\n    the guest's markers of this step are not in the trace\n";
       allOk = false;
       continue;
     }
-    const std::span<const TraceEvent> segment = *found;
-    if (step.modules) {
-      std::cout << "\n";
-      reportLoading(events, segment);
+    std::uint8_t control = 0xCC;  // the emulated port's control register after a reset
+    for (auto a = trace.begin(); a != open; ++a)
+      if (a->kind == Access::Write && a->reg == 2) control = a->value;
+    const std::span<const Access> run(open + 1, close);
+    if (driver == "modules") {
+      const std::vector<std::int64_t> pulses = pulsesIn(run, control);
+      char left[8];
+      std::snprintf(left, sizeof left, "%02Xh", control);
+      std::cout << " " << run.size() << " accesses while the drivers probed the port, control "
+                << left << " after them; programming pulses a board would see: " << pulses.size()
+                << "\n";
+      reportPulses(pulses);
       continue;
     }
-    const RunReport report = checkRun(step.plan, segment, controlBefore(events, segment));
-    std::cout << (report.ok() ? " ok, " : " FAILED, ") << segment.size() << " accesses\n";
-    for (const std::string& fault : report.faults) std::cout << "    " << fault << "\n";
-    allOk = allOk && report.ok();
-    if (report.claimPulseUs >= 0) {
-      std::cout << "    the claim's control 0Ch lasted " << report.claimPulseUs << " us\n";
-      if (!quotedClaim) {
-        std::vector<TraceEvent> claim;
-        for (const TraceEvent* event : report.claim) claim.push_back(*event);
-        std::cout << "    the claim, up to our 00h:\n";
-        quote(claim);
-        quotedClaim = true;
+    RunPlan plan;
+    plan.ppdev = driver == "ppdev";
+    plan.command = command == "read"    ? RunPlan::Read
+                   : command == "blank" ? RunPlan::Blank
+                                        : RunPlan::Write;
+    plan.locations = std::stoi(locations);
+    plan.pulseMs = std::stoi(pulse);
+    plan.blankCheck = blank == "yes";
+    if (image != "-") {
+      std::ifstream bytes(std::filesystem::path(argv[1]).parent_path() / image, std::ios::binary);
+      if (!bytes) {
+        std::cerr << "check_port_trace: cannot read the image " << image << "\n";
+        return 2;
       }
+      plan.image.assign(std::istreambuf_iterator<char>(bytes), {});
     }
-    reportPulses(report.pulses);
-    if (step.plan.command == BoardCommand::Write) quoteFirstPulse(segment);
+    const RunReport report = checkRun(plan, run, control);
+    std::cout << (report.faults.empty() ? " ok, " : " FAILED, ") << run.size() << " accesses\n";
+    for (const std::string& fault : report.faults) std::cout << "    " << fault << "\n";
+    if (report.claimUs >= 0)
+      std::cout << "    the claim's control 0Ch lasted " << report.claimUs << " us\n";
+    reportPulses(report.pulseUs);
+    allOk = allOk && report.faults.empty();
   }
   std::cout << (allOk ? "every run follows the board's protocol\n"
                       : "the trace breaks the board's protocol\n");
