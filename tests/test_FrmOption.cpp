@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
-
+// The Options window: the settings it shows and takes, and the base
+// addresses it refuses.
 #include <QPointer>
 
 #include "FrmOption.h"
@@ -20,51 +20,38 @@ TEST(ParseLptBase, AcceptsOnlyDecimalPortNumbersTheRegistersFitIn) {
       {"0x378", std::nullopt},
       {"12.5", std::nullopt},
       {"+5", std::nullopt},
-      {"99999999999", std::nullopt},
-  };
+      {"99999999999", std::nullopt}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(parseLptBase(text), expected) << text;
 }
 
 class FrmOptionTest : public ::testing::Test {
  protected:
+  ~FrmOptionTest() override { delete options_.data(); }
   FrmOption& open() {
-    options_ = new FrmOption(settings_, messages_);
+    options_ = new FrmOption(settings_, fakes_);
     options_->show();
     return *options_;
   }
   bool stillOpen() const { return options_ && options_->isVisible(); }
-  ~FrmOptionTest() override { delete options_.data(); }
-
   PortSettings settings_;
-  RecordingMessages messages_;
-
- private:
+  WindowFakes fakes_;
   QPointer<FrmOption> options_;
 };
 
-TEST_F(FrmOptionTest, OpensOnTheCurrentSettings) {
+TEST_F(FrmOptionTest, OpensOnTheCurrentSettingsWithTheAddressesInItsCaptions) {
+  settings_ = {632, 250, 3, false};
   FrmOption& options = open();
   EXPECT_FALSE(options.isModal());
-  EXPECT_TRUE(options.Option_Lpt1->isChecked());
-  EXPECT_EQ(options.Slider_Delay->value(), 100);
-  EXPECT_EQ(options.Slider_Pulse->value(), 1);
-  EXPECT_TRUE(options.Check1->isChecked());
+  EXPECT_TRUE(options.Option_Lpt2->isChecked());
+  EXPECT_EQ(std::tuple(options.Slider_Delay->value(), options.Slider_Pulse->value(),
+                       options.Check1->isChecked()),
+            std::tuple(250, 3, false));
+  EXPECT_EQ(std::tuple(options.Label_Lpt1->text(), options.Label_Lpt2->text(),
+                       options.Label_Lpt3->text()),
+            std::tuple("LPT1  (378h)", "LPT2  (278h)", "LPT3  (3BCh)"));
 }
 
-// The captions and the refusal are put together from the port constants.
-TEST_F(FrmOptionTest, CaptionsAndRefusalNameTheAddressesExactly) {
-  FrmOption& options = open();
-  EXPECT_EQ(options.Label_Lpt1->text(), "LPT1  (378h)");
-  EXPECT_EQ(options.Label_Lpt2->text(), "LPT2  (278h)");
-  EXPECT_EQ(options.Label_Lpt3->text(), "LPT3  (3BCh)");
-  options.Option_Lpt4->setChecked(true);
-  options.cmdOK->click();
-  ASSERT_EQ(messages_.boxes.size(), 1u);
-  EXPECT_EQ(messages_.boxes[0].text,
-            "The port address must be a decimal whole number from 1 to 32765");
-}
-
-TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
+TEST_F(FrmOptionTest, OkTakesEverySettingAndATypedBaseShowsAsItsPortNextTime) {
   for (const auto& [typed, reopened] : {std::pair{"632", "Option_Lpt2"}, {"4000", "Option_Lpt4"}}) {
     FrmOption& options = open();
     options.Option_Lpt4->setChecked(true);
@@ -74,9 +61,9 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
     options.Check1->setChecked(false);
     options.cmdOK->click();
     EXPECT_FALSE(stillOpen());
-    EXPECT_EQ(settings_.LptBase, std::stoi(typed));
-    EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse, settings_.VerifyEmpty),
-              std::tuple(2500, 0, false));
+    EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay, settings_.ProgPulse,
+                         settings_.VerifyEmpty),
+              std::tuple(std::stoi(typed), 2500, 0, false));
     FrmOption& again = open();
     EXPECT_TRUE(again.findChild<QRadioButton*>(reopened)->isChecked());
     EXPECT_EQ(again.Text_Lpt4->text(), "");
@@ -84,28 +71,30 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
   }
 }
 
-TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
+TEST_F(FrmOptionTest, CancelChangesNothing) {
   FrmOption& options = open();
   options.Slider_Delay->setValue(5000);
-  options.Slider_Pulse->setValue(5);
+  options.Option_Lpt3->setChecked(true);
   options.cmdCancel->click();
-  EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse), std::tuple(100, 1));
+  EXPECT_FALSE(stillOpen());
+  EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(888, 100));
+}
 
-  FrmOption& refused = open();
-  refused.Slider_Delay->setValue(0);
-  refused.Option_Lpt4->setChecked(true);
+TEST_F(FrmOptionTest, ABadBaseIsRefusedInABoxOfItsOwnAndTheWindowStaysOpenUnchanged) {
+  FrmOption& options = open();
+  options.Slider_Delay->setValue(0);
+  options.Option_Lpt4->setChecked(true);
   for (const char* typed : {"", "32766", "abc"}) {
-    refused.Text_Lpt4->setText(typed);
-    refused.cmdOK->click();
+    options.Text_Lpt4->setText(typed);
+    options.cmdOK->click();
     EXPECT_TRUE(stillOpen()) << typed;
   }
-  ASSERT_EQ(messages_.boxes.size(), 3u);
-  EXPECT_NE(messages_.boxes[0].text.find("32765"), std::string::npos);
-  // The refusal is the Options window's box: closing it leaves Options on top.
-  EXPECT_EQ(messages_.boxes[2].owner, &refused);
+  // The box is the Options window's: closing it leaves Options on top.
+  const Box refusal{"Options", "The port address must be a decimal whole number from 1 to 32765",
+                    MessageIcon::Exclamation, &options};
+  EXPECT_EQ(fakes_.boxes, std::vector<Box>(3, refusal));
   EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(888, 100));
-
-  refused.Option_Lpt3->setChecked(true);  // the bad text no longer counts
-  refused.cmdOK->click();
+  options.Option_Lpt3->setChecked(true);  // the bad text no longer counts
+  options.cmdOK->click();
   EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(956, 0));
 }

@@ -1,48 +1,38 @@
 #include "PortCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <istream>
 #include <map>
 #include <regex>
-#include <utility>
 
 namespace {
 
-// The board's control lines, under the parallel port's names.
-constexpr std::uint8_t kStep = 0x01;     // Strobe: 0->1 steps the address counter
-constexpr std::uint8_t kRestart = 0x02;  // Auto Feed: clear, then set, restarts it at 0
-constexpr std::uint8_t kPulse = 0x04;    // Initialize, in programming state: the pulse
-constexpr std::uint8_t kProgram = 0x08;  // Select In: programming state
+// The board's control lines, under the parallel port's names: Strobe (01h)
+// steps the address counter, Auto Feed (02h) restarts it, Initialize (04h) is
+// the programming pulse in programming state, Select In (08h).
+constexpr std::uint8_t kRestart = 0x02;
+constexpr std::uint8_t kProgram = 0x08;
 constexpr std::uint8_t kLines = 0x0F;
-constexpr std::uint8_t kInput = 0x20;               // the port leaves the data lines to the chip
-constexpr std::uint8_t kClaim = kProgram | kPulse;  // the kernel's control value on a claim
+constexpr std::uint8_t kInput = 0x20;  // the port leaves the data lines to the chip
+constexpr std::uint8_t kClaim = 0x0C;  // the kernel's control value on a claim
 
-std::string hex(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02Xh", value);
-  return text;
-}
-
+// "trace line 12 (write control 0Eh)"; the protocol's accesses have no line.
 std::string describe(const Access& a) {
-  static const char* const kNames[] = {"data", "status", "control", "?"};
-  const std::string text =
-      std::string(a.kind == Access::Write ? "write " : "read ") + kNames[std::min<int>(a.reg, 3)];
-  return a.kind == Access::Write ? text + " " + hex(a.value) : text;
-}
-
-std::string at(const Access& a) {
-  return "trace line " + std::to_string(a.line) + " (" + describe(a) + ")";
+  char text[48];
+  std::snprintf(text, sizeof text, a.kind == Access::Write ? "write %s %02Xh" : "read %s",
+                a.reg == 0   ? "data"
+                : a.reg == 1 ? "status"
+                             : "control",
+                a.value);
+  return a.line == 0 ? text : "trace line " + std::to_string(a.line) + " (" + text + ")";
 }
 
 bool controlWrite(const Access& a) {
   return a.kind == Access::Write && a.reg == 2;
 }
-// Reads of the status and control registers: nothing the board sees.
-bool unseen(const Access& a) {
-  return a.kind == Access::Read && a.reg != 0;
-}
 
-// One access of the protocol and where in the run it belongs.
+// One access of the protocol, and where in the run it belongs.
 struct Step {
   Access access;
   std::int32_t location, pulse;  // -1 outside the locations; 0 outside the pulses
@@ -67,7 +57,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
     control(0x00, "board off before the counter restarts");
     control(0x22, "read state, counter at location 0");
     for (location = 0; location < plan.locations; ++location) {
-      add(Access::Read, 0, 0, "the chip's byte");
+      add(Access::Read, 0, 0xFF, "the chip's byte");
       control(0x23, "step to the next location");
       control(0x22, "read state");
     }
@@ -85,7 +75,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
         control(0x0E, "pulse begins");
         control(0x0A, "pulse ends");
         control(0x22, "read state for the read-back");
-        add(Access::Read, 0, 0, "read-back");
+        add(Access::Read, 0, 0xFF, "read-back");
         control(0x0A, "programming idle");
       }
       pulse = 0;
@@ -103,44 +93,44 @@ std::vector<Step> protocol(const RunPlan& plan) {
   return steps;
 }
 
-// The port as the board sees it: the control lines, who drives the data
-// lines, the address counter and the programming pulses.
-struct Board {
-  struct Pulse {
-    std::int32_t location;  // -1: before the counter was first restarted
-    std::int64_t us;
-    std::size_t line;
-    bool driven;  // by the port, all through the pulse
-  };
-
-  explicit Board(std::uint8_t control)
-      : lines(control & kLines), portDrives(!(control & kInput)), ownPulse(!pulsing()) {}
-  bool pulsing() const { return (lines & kClaim) == kClaim; }
-  // The chip drives the data lines in read state: Auto Feed set, Select In clear.
-  bool conflict() const { return portDrives && (lines & (kRestart | kProgram)) == kRestart; }
-
-  // True when the control lines changed.
-  bool write(const Access& a) {
-    const std::uint8_t before = lines;
-    const bool wasPulsing = pulsing();
-    lines = a.value & kLines;
-    portDrives = !(a.value & kInput);
-    if (!wasPulsing && pulsing()) pulse = {counter, a.timeUs, a.line, true};
-    pulse.driven = pulse.driven && portDrives;
-    // A pulse already on when the board is first seen is nobody's.
-    if (wasPulsing && !pulsing() && std::exchange(ownPulse, true))
-      pulses.push_back({pulse.location, a.timeUs - pulse.us, pulse.line, pulse.driven});
-    if (!(before & kRestart) && (lines & kRestart)) counter = 0;
-    if (!(before & kStep) && (lines & kStep) && counter >= 0) ++counter;
-    return lines != before;
+// An access as the board takes it: a change of the control lines, or a data
+// access with the direction of the data lines then. `at` is its index in the
+// trace or the protocol.
+struct Seen {
+  Access::Kind kind;
+  std::uint8_t reg, value;
+  bool portDrives;
+  std::size_t at;
+  bool operator==(const Seen& o) const {
+    return kind == o.kind && reg == o.reg && value == o.value &&
+           (reg != 0 || portDrives == o.portDrives);
   }
-
-  std::uint8_t lines;
-  bool portDrives, ownPulse;
-  std::int32_t counter = -1;
-  Pulse pulse{};
-  std::vector<Pulse> pulses;
 };
+
+// What the board sees of `accesses`, starting from `control`, and the faults
+// the board would suffer from them. With `exact` (direct I/O) every access
+// counts as it was made; else reads of the status and control registers,
+// and control writes that leave the lines as they are, show nothing.
+template <class Fault>
+std::vector<Seen> boardSees(std::span<const Access> accesses, std::uint8_t control, bool exact,
+                            const Fault& fault) {
+  std::vector<Seen> seen;
+  for (std::size_t i = 0; i < accesses.size(); ++i) {
+    const Access& a = accesses[i];
+    const bool changed = controlWrite(a) && ((a.value ^ control) & kLines) != 0;
+    if (controlWrite(a)) control = a.value;
+    // The chip drives the data lines in read state: Auto Feed set, Select In clear.
+    if (controlWrite(a) && !(control & kInput) && (control & (kRestart | kProgram)) == kRestart)
+      fault("direction", "the port and the chip both drive the data lines after " + describe(a));
+    if (exact || changed || a.reg == 0)
+      seen.push_back({a.kind, a.reg,
+                      std::uint8_t(a.kind == Access::Read ? 0
+                                   : exact || !changed    ? a.value
+                                                          : control & kLines),
+                      !(control & kInput), i});
+  }
+  return seen;
+}
 
 }  // namespace
 
@@ -172,103 +162,60 @@ RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_
   const auto fault = [&](const std::string& kind, const std::string& text) {
     if (++kinds[kind] <= 5) report.faults.push_back(text);
   };
-  Board board(control);
-  std::size_t i = 0;
   if (plan.ppdev) {  // the claim: the kernel's 0Ch, then nothing the board sees before our 00h
-    while (i < run.size() && unseen(run[i])) ++i;
-    if (i == run.size() || !controlWrite(run[i]) || (run[i].value & (kLines | kInput)) != kClaim) {
+    const auto quiet = [](const Access& a) { return a.kind == Access::Read && a.reg != 0; };
+    const auto claim = std::find_if_not(run.begin(), run.end(), quiet);
+    const auto ours =
+        claim == run.end() ? claim : std::find_if(claim + 1, run.end(), [&](const Access& a) {
+          return !quiet(a) && !(controlWrite(a) && (a.value & kLines) == kClaim);
+        });
+    if (claim == run.end() || !controlWrite(*claim) || (claim->value & (kLines | kInput)) != kClaim)
       fault("claim", "the run does not begin with the claim's control 0Ch" +
-                         (i < run.size() ? ", but with " + at(run[i]) : ""));
-      return report;
-    }
-    std::size_t ours = i + 1;
-    while (ours < run.size() &&
-           (unseen(run[ours]) || (controlWrite(run[ours]) && (run[ours].value & kLines) == kClaim)))
-      ++ours;
-    if (ours == run.size() || !controlWrite(run[ours]) || (run[ours].value & kLines) != 0) {
+                         (claim != run.end() ? ", but with " + describe(*claim) : ""));
+    else if (ours == run.end() || !controlWrite(*ours) || (ours->value & kLines) != 0)
       fault("claim", "the claim's control 0Ch is not followed at once by our 00h" +
-                         (ours < run.size() ? ": " + at(run[ours]) : ""));
-      return report;
-    }
-    report.claimUs = run[ours].timeUs - run[i].timeUs;
-    board = Board(run[ours].value);
-    i = ours + 1;
+                         (ours != run.end() ? ": " + describe(*ours) : ""));
+    if (!report.faults.empty()) return report;
+    report.claimUs = ours->timeUs - claim->timeUs;
+    control = ours->value;
+    run = run.subspan(static_cast<std::size_t>(ours - run.begin()) + 1);
   }
-  // Through ppdev only what the board sees is compared: the control lines,
-  // the data accesses, and the direction of the data lines at each of them.
   const std::vector<Step> steps = protocol(plan);
-  Board expected = board;
-  std::size_t next = 0;
-  const auto skipUnseen = [&] {
-    while (plan.ppdev && next < steps.size() && controlWrite(steps[next].access) &&
-           (steps[next].access.value & kLines) == expected.lines)
-      expected.write(steps[next++].access);
-  };
-  bool lost = false;  // after the first sequence fault, the rest is out of step
-  for (; i < run.size(); ++i) {
-    const Access& a = run[i];
-    const bool changed = controlWrite(a) && board.write(a);
-    if (controlWrite(a) && board.conflict())
-      fault("direction", "the port and the chip both drive the data lines after " + at(a));
-    if (changed && board.lines == kClaim)
-      fault("claim", "control 0Ch again, a second claim, at " + at(a));
-    if (a.kind == Access::Read && a.reg == 0 && a.value != 0xFF)
-      fault("chip", "the emulated chip answers " + hex(a.value) + ", not FFh, at " + at(a));
-    if (lost || (plan.ppdev && (unseen(a) || (controlWrite(a) && !changed)))) continue;
-    skipUnseen();
-    lost = next == steps.size();
-    if (lost) {
-      fault("sequence", "an access after the run's last one, at " + at(a));
-      continue;
+  std::vector<Access> stepAccesses;
+  for (const Step& step : steps) stepAccesses.push_back(step.access);
+  const std::vector<Seen> want = boardSees(stepAccesses, control, !plan.ppdev, fault);
+  const std::vector<Seen> got = boardSees(run, control, !plan.ppdev, fault);
+  const auto [w, g] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
+  if (g == got.end() && w != want.end())
+    fault("sequence", "the run stops early; next would be " + where(steps[w->at]));
+  else if (w == want.end() && g != got.end())
+    fault("sequence", "an access after the run's last one, at " + describe(run[g->at]));
+  else if (w != want.end())
+    fault("sequence", "at " + describe(run[g->at]) + " the protocol has " + where(steps[w->at]) +
+                          (w->kind == g->kind && w->value == g->value
+                               ? std::string(", with the data lines ") +
+                                     (w->portDrives ? "driven by the port" : "left to the chip")
+                               : ""));
+  else  // each pulse of the protocol has its place in the run
+    for (std::size_t i = 0; i + 1 < want.size(); ++i) {
+      const Step& step = steps[want[i].at];
+      if (!controlWrite(step.access) || step.access.value != 0x0E) continue;
+      const Access& begins = run[got[i].at];
+      const Access& ends = run[got[i + 1].at];
+      report.pulseUs.push_back(ends.timeUs - begins.timeUs);
+      const std::string which =
+          "the pulse at location " + std::to_string(step.location) + " (" + describe(begins) + ")";
+      // Each time stamp is cut to the microsecond: a width may come out 1 us short.
+      if (report.pulseUs.back() < plan.pulseMs * 1000 - 1)
+        fault("pulse length", which + " lasts " + std::to_string(report.pulseUs.back()) +
+                                  " us, less than " + std::to_string(plan.pulseMs) + " ms");
+      // The port must drive the data lines until the write that ends the pulse.
+      if (std::any_of(&begins, &ends + 1,
+                      [](const Access& a) { return controlWrite(a) && (a.value & kInput); }))
+        fault("pulse direction", "the port lets go of the data lines during " + which);
     }
-    const Step& want = steps[next++];
-    const bool lines = plan.ppdev && controlWrite(a);
-    lost = a.kind != want.access.kind || a.reg != want.access.reg ||
-           (a.kind == Access::Write &&
-            (lines ? (want.access.value & kLines) != board.lines : a.value != want.access.value));
-    if (lost) fault("sequence", "at " + at(a) + " the protocol has " + where(want));
-    if (controlWrite(want.access)) expected.write(want.access);
-    if (!lost && want.access.reg == 0 && board.portDrives != expected.portDrives) {
-      fault("sequence", "at " + at(a) + ", " + where(want) + ", the data lines are " +
-                            (board.portDrives ? "driven by the port" : "left to the chip"));
-      lost = true;
-    }
-  }
-  skipUnseen();
-  if (!lost && next < steps.size())
-    fault("sequence", "the run stops early; next would be " + where(steps[next]));
-
-  std::map<std::int32_t, std::pair<int, int>> pulses;  // by location: the protocol's, the run's
-  for (const Step& step : steps)
-    if (controlWrite(step.access) && step.access.value == 0x0E) ++pulses[step.location].first;
-  for (const Board::Pulse& pulse : board.pulses) ++pulses[pulse.location].second;
-  for (const auto& [location, count] : pulses)
-    if (count.first != count.second)
-      fault("pulse count", "location " + std::to_string(location) + " got " +
-                               std::to_string(count.second) + " pulses; the protocol gives it " +
-                               std::to_string(count.first));
-  for (const Board::Pulse& pulse : board.pulses) {
-    report.pulseUs.push_back(pulse.us);
-    const std::string which = "the pulse at location " + std::to_string(pulse.location) +
-                              " (trace line " + std::to_string(pulse.line) + ")";
-    // Each time stamp is cut to the microsecond: a width may come out 1 us short.
-    if (pulse.us < plan.pulseMs * 1000 - 1)
-      fault("pulse length", which + " lasts " + std::to_string(pulse.us) + " us, less than " +
-                                std::to_string(plan.pulseMs) + " ms");
-    if (!pulse.driven)
-      fault("pulse direction", "the port lets go of the data lines during " + which);
-  }
   for (const auto& [kind, count] : kinds)
     if (count > 5)
       report.faults.push_back("... and " + std::to_string(count - 5) + " more " + kind + " faults");
   return report;
-}
-
-std::vector<std::int64_t> pulsesIn(std::span<const Access> run, std::uint8_t& control) {
-  Board board(control);
-  for (const Access& a : run)
-    if (controlWrite(a)) board.write(a), control = a.value;
-  std::vector<std::int64_t> widths;
-  for (const Board::Pulse& pulse : board.pulses) widths.push_back(pulse.us);
-  return widths;
 }

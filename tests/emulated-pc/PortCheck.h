@@ -1,8 +1,7 @@
 #pragma once
 // Checks what the emulated PC's parallel port saw during one run of the
 // programmer against the board's protocol, as the board sees it. The protocol
-// and the board's model stand here on their own, apart from the programmer's
-// code, so that a fault there shows.
+// and the board stand here on their own, apart from the programmer's code.
 #include <cstdint>
 #include <iosfwd>
 #include <span>
@@ -30,7 +29,7 @@ struct RunPlan {
 };
 
 struct RunReport {
-  std::vector<std::string> faults;    // empty: the run follows the protocol
+  std::vector<std::string> faults;    // none: the run follows the protocol
   std::vector<std::int64_t> pulseUs;  // the programming pulses' lengths
   std::int64_t claimUs = -1;          // ppdev: from the claim's 0Ch to our 00h
 };
@@ -38,13 +37,9 @@ struct RunReport {
 // Checks the accesses of one run; `control` is the control register before
 // them. The emulated chip reads FFh and never takes a byte: FFh is programmed
 // with one pulse, any other byte gets ten and ends the write. Direct I/O must
-// make exactly the protocol's accesses. Through ppdev the kernel's claim
-// (0Ch) comes first, at once followed by our 00h; then the kernel may read
-// the status and control registers and write control values that leave the
-// lines (bits 0-3) as they are, as long as the port and the chip never drive
-// the data lines together.
+// make exactly the protocol's accesses, no more. Through ppdev the kernel's
+// claim (0Ch) comes first, at once followed by our 00h; then the kernel may
+// read the status and control registers and write control values that leave
+// the lines (bits 0-3) as they are, as long as the port and the chip never
+// drive the data lines together and the port drives them through every pulse.
 RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_t control);
-
-// The lengths of the programming pulses a board would see in `run`, whoever
-// made them; `control` is left as the run leaves the control register.
-std::vector<std::int64_t> pulsesIn(std::span<const Access> run, std::uint8_t& control);
