@@ -93,48 +93,10 @@ inline std::string exited(int code) {
   return "exited with " + std::to_string(code);
 }
 
-// One run, its output and standard error kept in files of its own; killed
-// when it is still running as the object goes.
-class Program {
- public:
-  explicit Program(ProgramRun run) : run_(std::move(run)) {
-    run_.errorFile = logs_.filePath("err");
-    run_.outputFile = logs_.filePath("out");
-    pid_ = run_.start();
-  }
-  ~Program() {
-    if (running()) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
-    if (run_.terminalFd >= 0) ::close(run_.terminalFd);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool running() {
-    int status = 0;
-    if (status_ == kRunning && ::waitpid(pid_, &status, WNOHANG) == pid_)
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
-    return status_ == kRunning;
-  }
-  // The exit status; 256 + N when signal N killed it; -1 when it did not end in time.
-  int wait(std::chrono::seconds limit = std::chrono::seconds(60)) {
-    waitFor([this] { return errors(), !running(); }, limit);
-    return status_ == kRunning ? -1 : status_;
-  }
-  void signal(int number) const { ::kill(pid_, number); }
-  // Standard error so far: its file, or what the terminal showed.
-  std::string errors() {
-    char bytes[4096];
-    for (ssize_t got; run_.terminal && (got = ::read(run_.terminalFd, bytes, sizeof bytes)) > 0;)
-      shown_.append(bytes, got);
-    return run_.terminal ? shown_ : readFile(run_.errorFile);
-  }
-  std::string output() const { return readFile(run_.outputFile); }
-
- private:
-  static constexpr int kRunning = -2;
-  TempFolder logs_;
-  ProgramRun run_;
-  pid_t pid_ = -1;
-  std::string shown_;
-  int status_ = kRunning;
-};
+// What the pseudo-terminal at `fd` showed since the last call.
+inline std::string shown(int fd) {
+  std::string text;
+  char bytes[4096];
+  for (ssize_t got; (got = ::read(fd, bytes, sizeof bytes)) > 0;) text.append(bytes, got);
+  return text;
+}

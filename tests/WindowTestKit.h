@@ -55,6 +55,7 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   std::function<void()> onDelay;  // a user acting during a run
 };
 
+// Each test starts with a window of its own in a folder of its own.
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : previousFolder_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
@@ -62,9 +63,10 @@ class WindowTest : public ::testing::Test {
     window_.reset();
     QDir::setCurrent(previousFolder_);
   }
-  void makeWindow(std::int32_t screenWidth = 1024) {
+  void SetUp() override { makeWindow(); }
+  void makeWindow() {
     window_ = std::make_unique<FrmMain>(
-        g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [=] { return screenWidth; }});
+        g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [] { return 1024; }});
     window_->show();
   }
   void trigger(const char* item) const { window_->findChild<QAction*>(item)->trigger(); }
@@ -75,12 +77,20 @@ class WindowTest : public ::testing::Test {
   std::string filePath(const std::string& name) const {
     return folder_.filePath(QString::fromStdString(name)).toStdString();
   }
+  // Opens a file of `bytes` under `name` in the test's folder.
+  void open(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    writeBytes(filePath(name), bytes);
+    choose(name);
+    trigger("MnuOpen");
+  }
   // The next dialog chooses `name` in the test's folder.
   void choose(const std::string& name) { fakes_.answers.push_back({filePath(name), name}); }
   static std::string text(const QLabel* label) { return label->text().toStdString(); }
+  std::string checkSum() const { return text(window_->LblChkSum); }
   std::string entry(const HexViewModel& model, int row) const {
     return model.entry(row).toLatin1().toStdString();
   }
+  HexView& view() const { return window_->view(); }
 
   MdlGlobal g_;
   WindowFakes fakes_;

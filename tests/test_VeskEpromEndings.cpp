@@ -6,26 +6,24 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-
 #include "ProgramRun.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using std::chrono::seconds;
-constexpr std::size_t kChipSize = 1 << 20;
 
 class VeskEpromEndings : public ::testing::Test {
  protected:
   VeskEpromEndings() { ::setenv("QT_QPA_PLATFORM", "offscreen", 1); }
   ProgramRun veskEprom(const std::string& chipFile) const {
-    return {.argv = {VESKEPROM_PATH, "--simulate=" + chipFile}, .folder = folder_.path.string()};
+    return {.argv = {VESKEPROM_PATH, "--simulate=" + chipFile},
+            .folder = folder_.path.string(),
+            .errorFile = errors_};
   }
   // Names in the folder besides default.bin and the chip file.
   std::vector<std::string> otherFiles() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_.path))
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path))
       if (entry.path().filename() != "default.bin" && entry.path() != chip_)
         names.push_back(entry.path().filename());
     return names;
@@ -37,48 +35,38 @@ class VeskEpromEndings : public ::testing::Test {
     if (fd >= 0) ::close(fd);
     return locked;
   }
-  TempFolder folder_;
-  std::string chip_ = folder_.filePath("chip.bin");
+  TempFolder folder_, logs_;
+  std::string chip_ = folder_.filePath("chip.bin"), errors_ = logs_.filePath("errors");
 };
 
 TEST_F(VeskEpromEndings, AChipFileItCannotKeepIsRefusedAtStartNamingIt) {
-  ASSERT_EQ(::mkfifo(folder_.filePath("fifo").c_str(), 0600), 0);
-  Program fifo(veskEprom(folder_.filePath("fifo")));
-  EXPECT_EQ(fifo.wait(seconds(30)), 1);
-  EXPECT_TRUE(fifo.errors().ends_with("VeskEprom: The simulated chip cannot be kept in " +
-                                      folder_.filePath("fifo") + ": it is not a regular file.\n"))
-      << fifo.errors();
+  const std::string fifo = folder_.filePath("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(describeStatus(waitForExit(veskEprom(fifo).start(), seconds(30))), exited(1));
+  EXPECT_TRUE(readFile(errors_).ends_with("VeskEprom: The simulated chip cannot be kept in " +
+                                          fifo + ": it is not a regular file.\n"))
+      << readFile(errors_);
   // A size limit: the blank chip cannot be written at start. Reported, not a
   // SIGXFSZ, and nothing is left behind.
   ProgramRun limited = veskEprom(chip_);
   limited.fileSizeLimit = 4096;
-  Program big(limited);
-  EXPECT_EQ(big.wait(seconds(30)), 1);
-  EXPECT_NE(big.errors().find(chip_ + ": File too large"), std::string::npos) << big.errors();
+  EXPECT_EQ(describeStatus(waitForExit(limited.start(), seconds(30))), exited(1));
+  EXPECT_NE(readFile(errors_).find(chip_ + ": File too large"), std::string::npos)
+      << readFile(errors_);
   EXPECT_EQ(otherFiles(), std::vector<std::string>{"fifo"});
-}
-
-TEST_F(VeskEpromEndings, OneProgramAtATimePerChipFile) {
-  Program first(veskEprom(chip_));
-  ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }));
-  Program second(veskEprom(chip_));
-  EXPECT_EQ(second.wait(), 1);
-  EXPECT_NE(second.errors().find(chip_ + " is in use"), std::string::npos) << second.errors();
-  first.signal(SIGTERM);
-  EXPECT_EQ(first.wait(), 128 + SIGTERM);
 }
 
 TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFileUnlessIgnoredAtStart) {
   std::vector<std::uint8_t> pattern(65536);
   for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<std::uint8_t>(i * 7);
+  std::vector<std::uint8_t> expected = pattern;
+  expected.resize(1 << 20, 0xFF);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     writeBytes(chip_, pattern);
-    Program program(veskEprom(chip_));
+    const pid_t program = veskEprom(chip_).start();
     ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }));
-    program.signal(signal);
-    EXPECT_EQ(program.wait(), 128 + signal);
-    std::vector<std::uint8_t> expected = pattern;
-    expected.resize(kChipSize, 0xFF);
+    ::kill(program, signal);
+    EXPECT_EQ(describeStatus(waitForExit(program)), exited(128 + signal));
     EXPECT_EQ(readBytes(chip_), expected) << signal;
     EXPECT_FALSE(chipFileLocked());
     EXPECT_EQ(otherFiles(), std::vector<std::string>{});
@@ -86,12 +74,13 @@ TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFileUnlessIgnore
   // Started under nohup, the closed terminal's SIGHUP does not end it.
   ProgramRun nohup = veskEprom(chip_);
   nohup.ignoredSignals = {SIGHUP};
-  Program program(nohup);
+  const pid_t program = nohup.start();
   ASSERT_TRUE(waitFor([&] { return chipFileLocked(); }));
-  program.signal(SIGHUP);
-  EXPECT_FALSE(waitFor([&] { return !program.running(); }, seconds(1)));
-  program.signal(SIGTERM);
-  EXPECT_EQ(program.wait(), 128 + SIGTERM);
+  ::kill(program, SIGHUP);
+  EXPECT_FALSE(
+      waitFor([&] { return ::waitpid(program, nullptr, WNOHANG) == program; }, seconds(1)));
+  ::kill(program, SIGTERM);
+  EXPECT_EQ(describeStatus(waitForExit(program)), exited(128 + SIGTERM));
 }
 
 }  // namespace

@@ -28,23 +28,6 @@ struct Rig {
   }
 };
 
-TEST(Commands, ReadConfirmsWithSizeAndTypeThenReadsAndShowsTheImage) {
-  Rig rig;
-  rig.rec.reads = {0x01, 0x02, 0x03, 0x04};
-  EXPECT_EQ(readCommand(rig.context, rig.settings, "27128", 4, rig.image), CommandOutcome::Done);
-  EXPECT_EQ(rig.framing(), (Events{"acquire888", "box:Will Read Eprom27128|4 Byte|I", "busy",
-                                   "show", "max4", "show-image", "hide", "v0", "align", "idle"}));
-  EXPECT_EQ(contents(rig.image), (Bytes{1, 2, 3, 4}));
-}
-
-TEST(Commands, WriteSetsTheHourglassAndProgressBeforeItsConfirmation) {
-  Rig rig;
-  rig.rec.reads.assign(16, 0x00);  // every location verifies at once
-  EXPECT_EQ(writeCommand(rig.context, rig.settings, 16, MemoryImage(16)), CommandOutcome::Done);
-  EXPECT_EQ(rig.framing(), (Events{"acquire888", "busy", "show", "max16",
-                                   "box:Will Write Eprom|16 Byte|I", "hide", "v0", "idle"}));
-}
-
 TEST(Commands, WithoutPortAccessOneBoxSaysWhyAndNothingElseHappens) {
   for (const char command : {'r', 'b', 'w'}) {
     Rig rig;

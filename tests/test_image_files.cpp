@@ -2,7 +2,6 @@
 // without ever losing the old file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ImageFiles.h"
@@ -21,7 +20,6 @@ Bytes pattern(std::size_t size) {
 class ImageFilesTest : public ::testing::Test {
  protected:
   long entries() const { return std::distance(fs::directory_iterator(temp_.path), {}); }
-
   TempFolder temp_;
   std::string path_ = temp_.filePath("image.bin");
   Recorder boxes_;
@@ -29,32 +27,30 @@ class ImageFilesTest : public ::testing::Test {
 };
 
 TEST_F(ImageFilesTest, LoadFitsAnyFileToTheChipSizeWithTheRightWarning) {
-  for (const auto& [length, box] : std::initializer_list<std::pair<std::size_t, std::string>>{
-           {4096, ""},
-           {2048, "box:Warning!| File is Smaller than Eprom Size|E"},
-           {8192, "box:Warning! | File is Bigger than Eprom Size,will be Cutted! |E"},
-           {0, "box:Warning!| You've Selected an Empty File|E"}}) {
+  for (const auto& [length, box] : std::initializer_list<std::pair<std::size_t, Events>>{
+           {4096, {}},
+           {2048, {"box:Warning!| File is Smaller than Eprom Size|E"}},
+           {8192, {"box:Warning! | File is Bigger than Eprom Size,will be Cutted! |E"}},
+           {0, {"box:Warning!| You've Selected an Empty File|E"}}}) {
     writeBytes(path_, pattern(length));
     boxes_.events.clear();
     ASSERT_TRUE(Load_Image_File(path_, 4096, image_, boxes_));
-    EXPECT_EQ(boxes_.events, box.empty() ? Events{} : Events{box});
     Bytes expected = pattern(std::min<std::size_t>(length, 4096));
     expected.resize(4096, 0x00);  // a short file leaves 00, not FFh
-    EXPECT_EQ(contents(image_), expected) << length;
+    EXPECT_EQ(std::tuple(boxes_.events, contents(image_)), std::tuple(box, expected)) << length;
   }
 }
 
-TEST_F(ImageFilesTest, MissingNameIsCreatedEmptyOrRefusedAsAsked) {
-  const Expected<> refused = Load_Image_File(path_, 2048, image_, boxes_, MissingImageFile::Refuse);
-  EXPECT_EQ(refused.error(), "No such file or directory");
-  EXPECT_FALSE(fs::exists(path_));
-  EXPECT_EQ(image_.size(), 16);
+TEST_F(ImageFilesTest, AMissingNameIsCreatedEmptyOrRefusedAsAsked) {
+  EXPECT_EQ(Load_Image_File(path_, 2048, image_, boxes_, MissingImageFile::Refuse).error(),
+            "No such file or directory");
+  EXPECT_EQ(std::tuple(fs::exists(path_), image_.size()), std::tuple(false, 16));
   ASSERT_TRUE(Load_Image_File(path_, 2048, image_, boxes_));
-  EXPECT_EQ(fs::file_size(path_), 0u);
-  EXPECT_EQ(boxes_.events, Events{"box:Warning!| You've Selected an Empty File|E"});
+  EXPECT_EQ(std::tuple(fs::file_size(path_), boxes_.events),
+            std::tuple(0u, Events{"box:Warning!| You've Selected an Empty File|E"}));
 }
 
-TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
+TEST_F(ImageFilesTest, AReadOnlyFileLoads) {
   writeBytes(path_, pattern(4096));
   fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   fs::permissions(temp_.path, fs::perms::all);
@@ -65,29 +61,24 @@ TEST_F(ImageFilesTest, ReadOnlyFileLoads) {
             0);
 }
 
-TEST_F(ImageFilesTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+TEST_F(ImageFilesTest, SaveReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporaryFile) {
+  // The temporary file's name does not grow with the target's; a link stays a link.
+  const std::string target = temp_.filePath(std::string(250, 'n')),
+                    link = temp_.filePath("link.bin");
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  writeBytes(path_, pattern(10000));
-  fs::permissions(path_, mode);
-  const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way, as on a full disk
-  EXPECT_EQ(Save_Image_File(path_, MemoryImage(4096)).error(), "File too large");
-  EXPECT_EQ(readBytes(path_), pattern(10000));
-  EXPECT_EQ(entries(), 1);
-}
-
-TEST_F(ImageFilesTest, SaveReplacesTheWholeFileKeepingItsModeAndLinks) {
-  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  // The temporary file's name does not grow with the target's.
-  const std::string longName = temp_.filePath(std::string(250, 'n'));
-  writeBytes(longName, pattern(10000));
-  fs::permissions(longName, mode);
-  fs::create_symlink(longName, temp_.path / "link.bin");
+  writeBytes(target, pattern(10000));
+  fs::permissions(target, mode);
+  fs::create_symlink(target, link);
+  {
+    const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way, as on a full disk
+    EXPECT_EQ(Save_Image_File(link, MemoryImage(4096)).error(), "File too large");
+  }
+  EXPECT_EQ(std::tuple(readBytes(target), entries()), std::tuple(pattern(10000), 2));
   image_.at(15) = 0x99;
-  ASSERT_TRUE(Save_Image_File(temp_.filePath("link.bin"), image_));
-  EXPECT_TRUE(fs::is_symlink(temp_.path / "link.bin"));
-  EXPECT_EQ(readBytes(longName), contents(image_));
-  EXPECT_EQ(fs::status(longName).permissions(), mode);
-  EXPECT_EQ(entries(), 2);
+  ASSERT_TRUE(Save_Image_File(link, image_));
+  EXPECT_EQ(std::tuple(readBytes(target), fs::status(target).permissions(), fs::is_symlink(link),
+                       entries()),
+            std::tuple(contents(image_), mode, true, 2));
 }
 
 TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
@@ -99,8 +90,8 @@ TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
     EXPECT_EQ(Save_Image_File(special, image_).error(), "Not a regular file") << special;
   }
   ::alarm(0);
-  EXPECT_EQ(image_.size(), 16);
-  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_character_file("/dev/null"));
+  EXPECT_EQ(std::tuple(image_.size(), fs::is_fifo(fifo), fs::is_character_file("/dev/null")),
+            std::tuple(16, true, true));
   EXPECT_EQ(Load_Image_File(temp_.path.string(), 4096, image_, boxes_).error(), "Is a directory");
 }
 
