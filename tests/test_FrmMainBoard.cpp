@@ -1,5 +1,6 @@
 // The window's read on the board simulator.
 #include <QApplication>
+#include <QTimer>
 #include <chrono>
 #include <set>
 
@@ -43,16 +44,19 @@ TEST_F(WindowTest, ProgressMovesWhileTheWindowTakesNoOtherCommandNorClose) {
   PaintedValues painted;
   view().ProgressBar1->installEventFilter(&painted);
   simulator_.setLatency(std::chrono::microseconds(25));  // about a third of a second for a 2732
-  int delays = 0;
+  int delays = 0, windowSystemServedAt = 0;
   fakes_.onDelay = [&] {
     if (++delays != 5000) return;
     click("Read");         // user input: dropped
     trigger("MnuFill00");  // a second command: refused
     window_->close();      // a run cannot be cut short
+    QTimer::singleShot(
+        0, [&] { windowSystemServedAt = delays; });  // as the window system's requests are
   };
   trigger("MnuRead");
   fakes_.onDelay = nullptr;
   EXPECT_GE(painted.values.size(), 2u);
+  EXPECT_TRUE(windowSystemServedAt > 5000 && windowSystemServedAt < delays) << windowSystemServedAt;
   EXPECT_EQ(std::tuple(fakes_.boxes.size(), checkSum(), window_->isVisible()),
             std::tuple(1u, "CheckSum = FF000", true));
   trigger("MnuFill00");  // and afterwards everything works again
