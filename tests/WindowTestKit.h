@@ -84,7 +84,9 @@ class WindowTest : public ::testing::Test {
     trigger("MnuOpen");
   }
   // The next dialog chooses `name` in the test's folder.
-  void choose(const std::string& name) { fakes_.answers.push_back({filePath(name), name}); }
+  void choose(const std::string& name) {
+    fakes_.answers.push_back({filePath(name), name.substr(name.rfind('/') + 1)});
+  }
   static std::string text(const QLabel* label) { return label->text().toStdString(); }
   std::string checkSum() const { return text(window_->LblChkSum); }
   std::string entry(const HexViewModel& model, int row) const {

@@ -204,7 +204,7 @@ RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_
       const Access& ends = run[got[i + 1].at];
       report.pulseUs.push_back(ends.timeUs - begins.timeUs);
       const std::string which =
-          "the pulse at location " + std::to_string(step.location) + " (" + describe(begins) + ")";
+          "the pulse at location " + std::to_string(step.location) + " at " + describe(begins);
       // Each time stamp is cut to the microsecond: a width may come out 1 us short.
       if (report.pulseUs.back() < plan.pulseMs * 1000 - 1)
         fault("pulse length", which + " lasts " + std::to_string(report.pulseUs.back()) +
