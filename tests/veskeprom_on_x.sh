@@ -75,12 +75,12 @@ start_display() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   pids+=("$xvfb")
-  poll 30 grep -qx '[0-9]\+' "$work/display" ||
+  poll "$patience" grep -qx '[0-9]\+' "$work/display" ||
     skip "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
   export DISPLAY=":$(cat "$work/display")"
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   pids+=($!)
-  poll 30 openbox_running || skip "openbox did not start: $(tail -n 3 "$work/openbox.log")"
+  poll "$patience" openbox_running || skip "openbox did not start: $(tail -n 3 "$work/openbox.log")"
 }
 openbox_running() { wmctrl -m | grep -q '^Name: Openbox'; }
 
