@@ -1,7 +1,6 @@
 #pragma once
-// Recording stand-ins for the window's boxes, dialogs, launches and waits,
+// A recording stand-in for the window's boxes, dialogs, launches and waits,
 // and a fixture that runs the real FrmMain in a folder of its own.
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,6 +12,7 @@
 
 #include "BoardSimulator.h"
 #include "FrmMain.h"
+#include "HexRows.h"
 #include "TestFiles.h"
 
 struct Box {
@@ -21,17 +21,15 @@ struct Box {
   const QWidget* owner = nullptr;  // none: the main window
   bool operator==(const Box&) const = default;
 };
+using Launch = std::pair<std::string, std::vector<std::string>>;
 
-struct RecordingMessages final : WindowMessages {
+// Records the boxes and launches; answers each dialog with the next file
+// queued, Cancel when none is.
+struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   void showFor(QWidget* owner, const std::string& title, const std::string& text,
                MessageIcon icon) override {
     boxes.push_back({title, text, icon, owner});
   }
-  std::vector<Box> boxes;
-};
-
-// Answers each dialog with the next file queued; none queued is Cancel.
-struct ScriptedDialogs final : FileDialogs {
   std::optional<ChosenFile> run(const FileDialogRequest& request) override {
     requests.push_back(request);
     if (answers.empty()) return std::nullopt;
@@ -39,34 +37,25 @@ struct ScriptedDialogs final : FileDialogs {
     answers.pop_front();
     return answer;
   }
-  std::deque<ChosenFile> answers;
-  std::vector<FileDialogRequest> requests;
-};
-
-struct Launch {
-  std::string program;
-  std::vector<std::string> arguments;
-  bool operator==(const Launch&) const = default;
-};
-
-struct RecordingLauncher final : Launcher {
   Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override {
-    launches.push_back({program, arguments});
-    if (fails) return Failure{"not found"};
+    launches.emplace_back(program, arguments);
+    if (launchFails) return Failure{"not found"};
     return {};
   }
-  std::vector<Launch> launches;
-  bool fails = false;
-};
-
-struct NoWaitTiming final : BoardTiming {
   void delay(std::int32_t) override {
     if (onDelay) onDelay();
   }
   void pulseWait(std::int32_t) override {}
-  std::function<void()> onDelay;
+
+  std::vector<Box> boxes;
+  std::deque<ChosenFile> answers;
+  std::vector<FileDialogRequest> requests;
+  std::vector<Launch> launches;
+  bool launchFails = false;
+  std::function<void()> onDelay;  // a user acting during a run
 };
 
+// Each test starts with a window of its own in a folder of its own.
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : previousFolder_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
@@ -74,33 +63,41 @@ class WindowTest : public ::testing::Test {
     window_.reset();
     QDir::setCurrent(previousFolder_);
   }
-
-  void makeWindow(std::int32_t screenWidth = 1024) {
+  void SetUp() override { makeWindow(); }
+  void makeWindow() {
     window_ = std::make_unique<FrmMain>(
-        g_, WindowServices{messages_, dialogs_, launcher_, ports_, timing_,
-                           [screenWidth] { return screenWidth; }});
+        g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [] { return 1024; }});
     window_->show();
   }
-
-  QAction* action(const char* name) const { return window_->findChild<QAction*>(name); }
-  void clickToolbar(const char* key) const {
-    QTest::mouseClick(window_->Toolbar1->widgetForAction(action(key)), Qt::LeftButton);
+  void trigger(const char* item) const { window_->findChild<QAction*>(item)->trigger(); }
+  void click(const char* key) const {
+    QTest::mouseClick(window_->Toolbar1->widgetForAction(window_->findChild<QAction*>(key)),
+                      Qt::LeftButton);
   }
-  std::string folderPath() const { return folder_.path().toStdString(); }
-  std::string filePath(const char* name) const { return folder_.filePath(name).toStdString(); }
-  ChosenFile chosen(const char* name) const { return {filePath(name), name}; }
-  static std::string labelText(const QLabel* label) { return label->text().toStdString(); }
-  static std::string entry(const HexViewModel& model, int row) {
+  std::string filePath(const std::string& name) const {
+    return folder_.filePath(QString::fromStdString(name)).toStdString();
+  }
+  // Opens a file of `bytes` under `name` in the test's folder.
+  void open(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    writeBytes(filePath(name), bytes);
+    choose(name);
+    trigger("MnuOpen");
+  }
+  // The next dialog chooses `name` in the test's folder.
+  void choose(const std::string& name) {
+    fakes_.answers.push_back({filePath(name), name.substr(name.rfind('/') + 1)});
+  }
+  static std::string text(const QLabel* label) { return label->text().toStdString(); }
+  std::string checkSum() const { return text(window_->LblChkSum); }
+  std::string entry(const HexViewModel& model, int row) const {
     return model.entry(row).toLatin1().toStdString();
   }
+  HexView& view() const { return window_->view(); }
 
   MdlGlobal g_;
-  RecordingMessages messages_;
-  ScriptedDialogs dialogs_;
-  RecordingLauncher launcher_;
+  WindowFakes fakes_;
   BoardSimulator simulator_;
   SimulatorPortSource ports_{simulator_};
-  NoWaitTiming timing_;
   std::unique_ptr<FrmMain> window_;
 
  private:

@@ -1,11 +1,9 @@
 #pragma once
-
-// A port source, board, timing, progress bar, message boxes and window that
+// A port source, port, timing, progress bar, message boxes and window that
 // write down everything done to them, in order: "acquire888", "C22" control
 // write, "D5A" data write, "R" data read, "d100" delay, "p1" pulse wait, "v3"
 // progress value, "max4096", "show", "hide", "busy", "idle", "show-image",
 // "align", "box:Title|Text|I" (icon I, E or C).
-
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -35,7 +33,7 @@ class Recorder final : public PortSource,
   explicit Recorder(std::uint16_t base = kLpt1Base) : base_(base) {}
 
   Events events;
-  std::deque<std::uint8_t> reads;  // what the data reads return, in order; FFh when used up
+  std::deque<std::uint8_t> reads;  // what the data reads give, in order; FFh when used up
   bool available = true;           // acquire() hands out the recorder, else "Join group lp."
   std::size_t failingRead = 0;     // the data read (counted from 1) that throws PortFailure
 
@@ -44,7 +42,6 @@ class Recorder final : public PortSource,
     if (!available) return Failure{"Join group lp."};
     return static_cast<PortIo*>(this);
   }
-
   void out(std::uint16_t port, std::uint8_t value) override {
     events.push_back(tagged(port == base_ ? "D" : port == base_ + 2 ? "C" : "?", value, true));
   }
@@ -70,13 +67,23 @@ class Recorder final : public PortSource,
   void showReadImage() override { events.push_back("show-image"); }
   void alignListsAndRepaint() override { events.push_back("align"); }
 
+  // The message boxes alone.
+  Events boxes() const {
+    Events boxes;
+    for (const std::string& e : events)
+      if (e.starts_with("box:")) boxes.push_back(e);
+    return boxes;
+  }
+
  private:
   std::uint16_t base_;
   std::size_t readCount_ = 0;
 };
 
-inline void then(Events& events, const Events& more) {
-  events.insert(events.end(), more.begin(), more.end());
+inline Events join(std::initializer_list<Events> parts) {
+  Events all;
+  for (const Events& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
 }
 
 inline Bytes contents(const MemoryImage& image) {

@@ -1,71 +1,47 @@
-#include <gtest/gtest.h>
-
+// The Options window: the settings it shows and takes, and the base
+// addresses it refuses.
 #include <QPointer>
 
 #include "FrmOption.h"
 #include "WindowTestKit.h"
 
-TEST(ParseLptBase, AcceptsOnlyDecimalPortNumbersTheRegistersFitIn) {
-  const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
-      {"632", 632},
-      {"1", 1},
-      {"32765", 32765},
-      {" 4000 ", 4000},
-      {"", std::nullopt},
-      {"  ", std::nullopt},
-      {"0", std::nullopt},
-      {"32766", std::nullopt},
-      {"-5", std::nullopt},
-      {"378h", std::nullopt},
-      {"0x378", std::nullopt},
-      {"12.5", std::nullopt},
-      {"+5", std::nullopt},
-      {"99999999999", std::nullopt},
-  };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(parseLptBase(text), expected) << text;
-}
-
 class FrmOptionTest : public ::testing::Test {
  protected:
+  ~FrmOptionTest() override { delete options_.data(); }
   FrmOption& open() {
-    options_ = new FrmOption(settings_, messages_);
+    options_ = new FrmOption(settings_, fakes_);
     options_->show();
     return *options_;
   }
   bool stillOpen() const { return options_ && options_->isVisible(); }
-  ~FrmOptionTest() override { delete options_.data(); }
-
+  auto settings() const {
+    return std::tuple(settings_.LptBase, settings_.IoDelay, settings_.ProgPulse,
+                      settings_.VerifyEmpty);
+  }
   PortSettings settings_;
-  RecordingMessages messages_;
-
- private:
+  WindowFakes fakes_;
   QPointer<FrmOption> options_;
 };
 
-TEST_F(FrmOptionTest, OpensOnTheCurrentSettings) {
+TEST_F(FrmOptionTest, ShowsTheCurrentSettingsAndCancelChangesNothing) {
+  settings_ = {632, 250, 3, false};
   FrmOption& options = open();
   EXPECT_FALSE(options.isModal());
-  EXPECT_TRUE(options.Option_Lpt1->isChecked());
-  EXPECT_EQ(options.Slider_Delay->value(), 100);
-  EXPECT_EQ(options.Slider_Pulse->value(), 1);
-  EXPECT_TRUE(options.Check1->isChecked());
+  EXPECT_EQ(std::tuple(options.Option_Lpt2->isChecked(), options.Slider_Delay->value(),
+                       options.Slider_Pulse->value(), options.Check1->isChecked()),
+            std::tuple(true, 250, 3, false));
+  EXPECT_EQ(std::tuple(options.Label_Lpt1->text(), options.Label_Lpt2->text(),
+                       options.Label_Lpt3->text()),
+            std::tuple("LPT1  (378h)", "LPT2  (278h)", "LPT3  (3BCh)"));
+  options.Slider_Delay->setValue(5000);
+  options.Option_Lpt3->setChecked(true);
+  options.cmdCancel->click();
+  EXPECT_EQ(std::tuple(stillOpen(), settings()), std::tuple(false, std::tuple(632, 250, 3, false)));
 }
 
-// The captions and the refusal are put together from the port constants.
-TEST_F(FrmOptionTest, CaptionsAndRefusalNameTheAddressesExactly) {
-  FrmOption& options = open();
-  EXPECT_EQ(options.Label_Lpt1->text(), "LPT1  (378h)");
-  EXPECT_EQ(options.Label_Lpt2->text(), "LPT2  (278h)");
-  EXPECT_EQ(options.Label_Lpt3->text(), "LPT3  (3BCh)");
-  options.Option_Lpt4->setChecked(true);
-  options.cmdOK->click();
-  ASSERT_EQ(messages_.boxes.size(), 1u);
-  EXPECT_EQ(messages_.boxes[0].text,
-            "The port address must be a decimal whole number from 1 to 32765");
-}
-
-TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
-  for (const auto& [typed, reopened] : {std::pair{"632", "Option_Lpt2"}, {"4000", "Option_Lpt4"}}) {
+TEST_F(FrmOptionTest, OkTakesEverySettingAndATypedBaseShowsAsItsPortNextTime) {
+  for (const auto& [typed, reopened] :
+       {std::pair{" 632 ", "Option_Lpt2"}, {"32765", "Option_Lpt4"}}) {
     FrmOption& options = open();
     options.Option_Lpt4->setChecked(true);
     options.Text_Lpt4->setText(typed);
@@ -74,9 +50,7 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
     options.Check1->setChecked(false);
     options.cmdOK->click();
     EXPECT_FALSE(stillOpen());
-    EXPECT_EQ(settings_.LptBase, std::stoi(typed));
-    EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse, settings_.VerifyEmpty),
-              std::tuple(2500, 0, false));
+    EXPECT_EQ(settings(), std::tuple(std::stoi(typed), 2500, 0, false));
     FrmOption& again = open();
     EXPECT_TRUE(again.findChild<QRadioButton*>(reopened)->isChecked());
     EXPECT_EQ(again.Text_Lpt4->text(), "");
@@ -84,28 +58,23 @@ TEST_F(FrmOptionTest, TypedBaseIsTakenAndShownAsItsPortNextTime) {
   }
 }
 
-TEST_F(FrmOptionTest, CancelAndBadBasesChangeNothing) {
+TEST_F(FrmOptionTest, ABaseThatIsNotADecimalPortNumberIsRefusedInABoxOfItsOwn) {
   FrmOption& options = open();
-  options.Slider_Delay->setValue(5000);
-  options.Slider_Pulse->setValue(5);
-  options.cmdCancel->click();
-  EXPECT_EQ(std::tuple(settings_.IoDelay, settings_.ProgPulse), std::tuple(100, 1));
-
-  FrmOption& refused = open();
-  refused.Slider_Delay->setValue(0);
-  refused.Option_Lpt4->setChecked(true);
-  for (const char* typed : {"", "32766", "abc"}) {
-    refused.Text_Lpt4->setText(typed);
-    refused.cmdOK->click();
+  options.Slider_Delay->setValue(0);
+  options.Option_Lpt4->setChecked(true);
+  const char* const refused[] = {"",   "  ",   "0",     "32766", "-5",
+                                 "+5", "378h", "0x378", "12.5",  "99999999999"};
+  for (const char* typed : refused) {
+    options.Text_Lpt4->setText(typed);
+    options.cmdOK->click();
     EXPECT_TRUE(stillOpen()) << typed;
   }
-  ASSERT_EQ(messages_.boxes.size(), 3u);
-  EXPECT_NE(messages_.boxes[0].text.find("32765"), std::string::npos);
-  // The refusal is the Options window's box: closing it leaves Options on top.
-  EXPECT_EQ(messages_.boxes[2].owner, &refused);
-  EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(888, 100));
-
-  refused.Option_Lpt3->setChecked(true);  // the bad text no longer counts
-  refused.cmdOK->click();
-  EXPECT_EQ(std::tuple(settings_.LptBase, settings_.IoDelay), std::tuple(956, 0));
+  // The box is the Options window's: closing it leaves Options on top.
+  const Box refusal{"Options", "The port address must be a decimal whole number from 1 to 32765",
+                    MessageIcon::Exclamation, &options};
+  EXPECT_EQ(fakes_.boxes, std::vector<Box>(std::size(refused), refusal));
+  EXPECT_EQ(settings(), std::tuple(888, 100, 1, true));
+  options.Option_Lpt3->setChecked(true);  // the bad text no longer counts
+  options.cmdOK->click();
+  EXPECT_EQ(settings(), std::tuple(956, 0, 1, true));
 }
