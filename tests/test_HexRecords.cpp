@@ -9,7 +9,7 @@ namespace {
 
 std::string records(const std::vector<std::uint8_t>& image, std::size_t begin, std::size_t end) {
   std::string text(hexTextBound(end - begin), '\0');
-  text.resize(formatRecords(image.data(), begin, end, text.data()));
+  text.resize(formatRecords(image.data() + begin, begin, end - begin, text.data()));
   return text;
 }
 
