@@ -67,9 +67,15 @@ int BinToHex(const std::string& inputPath, const std::string& outputTarget, std:
   FileDescriptor output = createNewOutput(outputTarget);
   if (!output) return 0;
 
+  reserveRoom(output.get(), hexFileLength(size));
   FileSource source(input.get(), size);
+  if (!writeRecords(source, size, output.get())) {
+    releaseUnusedRoom(output.get());
+    messages.ShowMessage(errorReadingFile(inputPath));
+    return 0;
+  }
   // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (!writeRecords(source, size, output.get()) || output.close()) {
+  if (output.close()) {
     messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }

@@ -29,6 +29,21 @@ FileDescriptor createNewOutput(const std::string& target, std::string* chosen) {
   }
 }
 
+void reserveRoom(int fd, std::uint64_t length) {
+  if (length > 0) {
+    [[maybe_unused]] const int ignored =
+        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length));
+  }
+}
+
+void releaseUnusedRoom(int fd) {
+  // Cutting a file to its own size frees the blocks past its end.
+  struct stat info;
+  if (::fstat(fd, &info) == 0) {
+    [[maybe_unused]] const int ignored = ::ftruncate(fd, info.st_size);
+  }
+}
+
 FileSource::FileSource(int fd, std::uint64_t size) : fd_(fd), left_(size) {
   // Checked before anything is converted, so that a file that lost its end
   // since it was found leaves an empty output, as a failed read does.

@@ -19,6 +19,15 @@
 [[nodiscard]] FileDescriptor createNewOutput(const std::string& target,
                                              std::string* chosen = nullptr);
 
+// Asks the file system for `length` bytes of room for `fd` at once, without
+// changing the file's size: writing into room set aside costs the system
+// less than finding it page by page. Where the system cannot, or the disk is
+// too full, the writes find their room as usual.
+void reserveRoom(int fd, std::uint64_t length);
+
+// Gives back the room reserved beyond what was written, after a failure.
+void releaseUnusedRoom(int fd);
+
 // The input file read front to back, never further than the `size` it had
 // when it was found (bytes added since are not converted). A file that turns
 // out shorter, already at the start or while it is read, is a failed read,
