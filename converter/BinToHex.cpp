@@ -29,8 +29,33 @@ bool readExactly(ByteSource& source, std::uint8_t* into, std::size_t size) {
   return true;
 }
 
+// The HEX text written in order, with room reserved a step ahead of it: a
+// run that is killed leaves no more than a step reserved past its end.
+class HexOutput {
+ public:
+  HexOutput(int fd, std::uint64_t length) : fd_(fd), length_(length) {}
+
+  bool write(const char* text, std::size_t size) {
+    if (written_ + size > reservedTo_) {
+      const std::uint64_t to = std::min(length_, written_ + size + kReserveStep);
+      reserveRoom(fd_, reservedTo_, to - reservedTo_);
+      reservedTo_ = to;
+    }
+    if (writeAll(fd_, text, size)) return false;
+    written_ += size;
+    return true;
+  }
+
+ private:
+  static constexpr std::uint64_t kReserveStep = 64 * 1024 * 1024;
+  int fd_;
+  std::uint64_t length_;  // of the whole text
+  std::uint64_t written_ = 0;
+  std::uint64_t reservedTo_ = 0;
+};
+
 // The records of the whole input, block by block; false on a failed read or write.
-bool writeRecords(ByteSource& source, std::uint32_t size, int output) {
+bool writeRecords(ByteSource& source, std::uint32_t size, HexOutput& output) {
   const std::size_t blockBytes = std::min<std::size_t>(kBlockBytes, size);
   const std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[blockBytes]);
   const std::unique_ptr<char[]> text(new (
@@ -51,7 +76,7 @@ bool writeRecords(ByteSource& source, std::uint32_t size, int output) {
         std::memcpy(text.get() + length, kEndOfFileRecord, kEndOfFileRecordLength);
         length += kEndOfFileRecordLength;
       }
-      if (writeAll(output, text.get(), length)) return false;
+      if (!output.write(text.get(), length)) return false;
     } while (begin < blockLength);
     offset += blockLength;
   } while (offset < size);
@@ -67,9 +92,9 @@ int BinToHex(const std::string& inputPath, const std::string& outputTarget, std:
   FileDescriptor output = createNewOutput(outputTarget);
   if (!output) return 0;
 
-  reserveRoom(output.get(), hexFileLength(size));
   FileSource source(input.get(), size);
-  if (!writeRecords(source, size, output.get())) {
+  HexOutput hex(output.get(), hexFileLength(size));
+  if (!writeRecords(source, size, hex)) {
     releaseUnusedRoom(output.get());
     messages.ShowMessage(errorReadingFile(inputPath));
     return 0;

@@ -29,10 +29,10 @@ FileDescriptor createNewOutput(const std::string& target, std::string* chosen) {
   }
 }
 
-void reserveRoom(int fd, std::uint64_t length) {
+void reserveRoom(int fd, std::uint64_t offset, std::uint64_t length) {
   if (length > 0) {
-    [[maybe_unused]] const int ignored =
-        ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length));
+    [[maybe_unused]] const int ignored = ::fallocate(
+        fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset), static_cast<off_t>(length));
   }
 }
 

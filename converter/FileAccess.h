@@ -19,11 +19,11 @@
 [[nodiscard]] FileDescriptor createNewOutput(const std::string& target,
                                              std::string* chosen = nullptr);
 
-// Asks the file system for `length` bytes of room for `fd` at once, without
-// changing the file's size: writing into room set aside costs the system
-// less than finding it page by page. Where the system cannot, or the disk is
-// too full, the writes find their room as usual.
-void reserveRoom(int fd, std::uint64_t length);
+// Asks the file system for room for the `length` bytes from `offset` on at
+// once, without changing the file's size: writing into room set aside costs
+// the system less than finding it page by page. Where the system cannot, or
+// the disk is too full, the writes find their room as usual.
+void reserveRoom(int fd, std::uint64_t offset, std::uint64_t length);
 
 // Gives back the room reserved beyond what was written, after a failure.
 void releaseUnusedRoom(int fd);
