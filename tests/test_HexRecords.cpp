@@ -35,7 +35,7 @@ TEST(HexRecords, LinesAndChecksumsAreExact) {
 }
 
 TEST(HexRecords, TheFileLengthIsKnownBeforehand) {
-  // zeza reserves exactly this much room for its output.
+  // zeza reserves room for its output up to this length and no further.
   const std::vector<std::uint8_t> image(3 * 65536 + 40, 0x5A);
   for (std::size_t size : {0, 1, 15, 16, 17, 65535, 65536, 65537, 65552, 131072, 131088, 196648}) {
     EXPECT_EQ(hexFileLength(size), records(image, 0, size).size() + kEndOfFileRecordLength) << size;
