@@ -1,10 +1,10 @@
 #include "FileAccess.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -29,43 +29,35 @@ FileDescriptor createNewOutput(const std::string& target, std::string* chosen) {
   }
 }
 
-InputBuffer::InputBuffer(InputBuffer&& other) noexcept
-    : mapping_(std::exchange(other.mapping_, nullptr)),
-      mapped_(std::exchange(other.mapped_, 0)),
-      data_(std::exchange(other.data_, nullptr)) {}
-
-InputBuffer& InputBuffer::operator=(InputBuffer&& other) noexcept {
-  std::swap(mapping_, other.mapping_);
-  std::swap(mapped_, other.mapped_);
-  std::swap(data_, other.data_);
-  return *this;
+void reserveRoom(int fd, std::uint64_t offset, std::uint64_t length) {
+  if (length > 0) {
+    [[maybe_unused]] const int ignored = ::fallocate(
+        fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset), static_cast<off_t>(length));
+  }
 }
 
-InputBuffer::~InputBuffer() {
-  if (mapping_ != nullptr) ::munmap(mapping_, mapped_);
+void releaseUnusedRoom(int fd) {
+  // Cutting a file to its own size frees the blocks past its end.
+  struct stat info;
+  if (::fstat(fd, &info) == 0) {
+    [[maybe_unused]] const int ignored = ::ftruncate(fd, info.st_size);
+  }
 }
 
-InputBuffer readWhole(int fd, std::uint64_t size) {
-  // Memory of our own rather than the file mapped: a file cut short by
-  // someone else then gives a short read, not a crash. Large pages spare
-  // the system a fault per 4 KiB, most of the cost of a plain read here;
-  // the tail that does not fill one stays in small pages, so that no more
-  // than the file's size is ever touched.
-  constexpr std::size_t kLargePage = 2 * 1024 * 1024;
-  InputBuffer buffer;
-  const std::size_t length = static_cast<std::size_t>(size) + kLargePage;
-  void* memory =
-      ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (memory == MAP_FAILED) return buffer;
-  buffer.mapping_ = memory;
-  buffer.mapped_ = length;
-  const auto address = reinterpret_cast<std::uintptr_t>(memory);
-  buffer.data_ = reinterpret_cast<std::uint8_t*>((address + kLargePage - 1) & ~(kLargePage - 1));
-  const std::size_t wholePages = static_cast<std::size_t>(size) / kLargePage * kLargePage;
-  if (wholePages > 0) ::madvise(buffer.data_, wholePages, MADV_HUGEPAGE);
+FileSource::FileSource(int fd, std::uint64_t size) : fd_(fd), left_(size) {
+  // Checked before anything is converted, so that a file that lost its end
+  // since it was found leaves an empty output, as a failed read does.
+  struct stat info;
+  shortAtStart_ = ::fstat(fd, &info) != 0 || static_cast<std::uint64_t>(info.st_size) < size;
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
 
+Expected<std::size_t> FileSource::read(std::uint8_t* into, std::size_t size) {
+  if (shortAtStart_) return Failure{"the file is shorter than when it was found"};
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
   std::size_t got = 0;
-  if (readUpTo(fd, buffer.data_, static_cast<std::size_t>(size), &got) || got != size) return {};
-  return buffer;
+  if (const std::error_code error = readUpTo(fd_, into, wanted, &got)) return systemFailure(error);
+  if (got != wanted) return Failure{"the file is shorter than when it was found"};
+  left_ -= got;
+  return got;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ByteStreams.h"
 #include "FileDescriptor.h"
 
 // Opens an existing regular file for reading. Folders, devices and pipes
@@ -18,24 +19,28 @@
 [[nodiscard]] FileDescriptor createNewOutput(const std::string& target,
                                              std::string* chosen = nullptr);
 
-// A whole input file in memory, released when it goes out of scope.
-class InputBuffer {
- public:
-  InputBuffer() = default;
-  InputBuffer(InputBuffer&& other) noexcept;
-  InputBuffer& operator=(InputBuffer&& other) noexcept;
-  ~InputBuffer();
+// Asks the file system for room for the `length` bytes from `offset` on at
+// once, without changing the file's size: writing into room set aside costs
+// the system less than finding it page by page. Where the system cannot, or
+// the disk is too full, the writes find their room as usual.
+void reserveRoom(int fd, std::uint64_t offset, std::uint64_t length);
 
-  const std::uint8_t* data() const { return data_; }
-  explicit operator bool() const { return data_ != nullptr; }
+// Gives back the room reserved beyond what was written, after a failure.
+void releaseUnusedRoom(int fd);
+
+// The input file read front to back, never further than the `size` it had
+// when it was found (bytes added since are not converted). A file that turns
+// out shorter, already at the start or while it is read, is a failed read,
+// never an early end: a conversion that went on would pass off part of a
+// file as the whole.
+class FileSource : public ByteSource {
+ public:
+  FileSource(int fd, std::uint64_t size);
+  // Exactly min(size, what is left) bytes, or a failure.
+  [[nodiscard]] Expected<std::size_t> read(std::uint8_t* into, std::size_t size) override;
 
  private:
-  friend InputBuffer readWhole(int fd, std::uint64_t size);
-  void* mapping_ = nullptr;
-  std::size_t mapped_ = 0;
-  std::uint8_t* data_ = nullptr;  // the first large-page boundary in the mapping
+  int fd_;
+  std::uint64_t left_;
+  bool shortAtStart_;
 };
-
-// Exactly `size` bytes read from the start of `fd` into a buffer of that
-// size; empty when the read fails, falls short, or the memory is not there.
-[[nodiscard]] InputBuffer readWhole(int fd, std::uint64_t size);

@@ -1,32 +1,20 @@
 #include "HexParser.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
+#include <new>
 
+#include "HexBlocks.h"
 #include "MessageTexts.h"
 
 namespace {
 
-// Value of a hex digit in either case. Any other character counts as 0: the
-// record's checksum then nearly always reports it.
-constexpr std::array<std::uint8_t, 256> makeDigitValues() {
-  std::array<std::uint8_t, 256> values{};
-  for (unsigned c = '0'; c <= '9'; ++c) values[c] = static_cast<std::uint8_t>(c - '0');
-  for (unsigned c = 'A'; c <= 'F'; ++c) values[c] = static_cast<std::uint8_t>(c - 'A' + 10);
-  for (unsigned c = 'a'; c <= 'f'; ++c) values[c] = static_cast<std::uint8_t>(c - 'a' + 10);
-  return values;
-}
-constexpr auto kDigitValue = makeDigitValues();
-
-// The byte written as two hex characters, high digit first.
-inline std::uint8_t HexPairValue(const std::uint8_t* chars) {
-  return static_cast<std::uint8_t>(kDigitValue[chars[0]] << 4 | kDigitValue[chars[1]]);
-}
-
 constexpr std::size_t kHeaderChars = 9;    // ":", length, address, type
 constexpr std::size_t kChecksumChars = 2;  // after the data
+// The longest record: 255 data bytes. A record cut by the end of a block is
+// shorter than this, so this much room before a block takes any carry-over.
+constexpr std::size_t kMaxRecordChars = kHeaderChars + 2 * 255 + kChecksumChars;
 constexpr std::uint8_t kDataRecord = 0x00;
 constexpr std::uint8_t kEndRecord = 0x01;
 
@@ -35,12 +23,14 @@ class Staging {
  public:
   // A record adds at most one byte per two characters of the input, so a
   // small input needs no more than half its size.
-  Staging(ByteSink& sink, std::size_t inputSize)
+  Staging(ByteSink& sink, std::uint64_t inputSize)
       : sink_(sink),
-        capacity_(std::min(kMaxCapacity, inputSize / 2 + kRecordRoom)),
-        bytes_(new std::uint8_t[capacity_]) {}
+        capacity_(static_cast<std::size_t>(
+            std::min<std::uint64_t>(kMaxCapacity, inputSize / 2 + kRecordRoom))),
+        bytes_(new (std::nothrow) std::uint8_t[capacity_]) {}
 
-  // Room for one record's data (at most 255 bytes); false if a flush failed.
+  explicit operator bool() const { return bytes_ != nullptr; }
+  // Room for one record's data (at most 255 bytes); null if a flush failed.
   std::uint8_t* room() {
     if (capacity_ - used_ < kRecordRoom && !flush()) return nullptr;
     return bytes_.get() + used_;
@@ -69,51 +59,115 @@ const std::uint8_t* findRecordStart(const std::uint8_t* from, const std::uint8_t
       std::memchr(from, ':', static_cast<std::size_t>(end - from)));
 }
 
-}  // namespace
+// The next record after one that ended at `after`: most files put CR LF or
+// LF between records, which a look at the next three characters settles
+// without a call.
+const std::uint8_t* findNextRecord(const std::uint8_t* after, const std::uint8_t* end) {
+  for (int i = 0; i < 3; ++i, ++after) {
+    if (after == end) return nullptr;
+    if (*after == ':') return after;
+  }
+  return findRecordStart(after, end);
+}
 
-HexReadEnd readHexRecords(const std::uint8_t* text, std::size_t size, ByteSink& sink,
-                          ConverterMessages& messages) {
-  Staging staging(sink, size);
-  const std::uint8_t* const end = text + size;
-  // A file that does not begin with ":" (a blank line, a byte-order mark) is
-  // read from its first ":".
-  const std::uint8_t* p = size == 0 ? nullptr : findRecordStart(text, end);
+// One reading of a whole input: the block being parsed, with any start of a
+// record carried over from the block before in front of it.
+class RecordReader {
+ public:
+  RecordReader(ByteSource& source, std::uint64_t size, ByteSink& sink, ConverterMessages& messages,
+               std::size_t blockBytes)
+      : source_(source),
+        messages_(messages),
+        staging_(sink, size),
+        blockBytes_(static_cast<std::size_t>(
+            std::clamp<std::uint64_t>(size, 1, std::max<std::size_t>(blockBytes, 1)))),
+        text_(new (std::nothrow) std::uint8_t[kMaxRecordChars + blockBytes_]) {}
 
-  while (p != nullptr) {
-    if (static_cast<std::size_t>(end - p) < kHeaderChars + kChecksumChars) break;
+  HexReadEnd run() {
+    if (!text_ || !staging_) return HexReadEnd::ReadFailed;
+    std::size_t carried = 0;  // the start of a record cut by the block's end, now in front
+    for (;;) {
+      const Expected<std::size_t> got = source_.read(text_.get() + carried, blockBytes_);
+      if (!got) return staging_.flush() ? HexReadEnd::ReadFailed : HexReadEnd::WriteFailed;
+      if (*got == 0) break;
+      const std::uint8_t* const end = text_.get() + carried + *got;
+      // A file that does not begin with ":" (a blank line, a byte-order
+      // mark) is read from its first ":"; a carried record begins with one.
+      const std::uint8_t* record = findRecordStart(text_.get(), end);
+      while (record != nullptr) {
+        const std::uint8_t* const next = readRecord(record, end);
+        if (next == nullptr) return stopped_;
+        if (next == record) break;  // cut by the block's end
+        record = next < end ? findNextRecord(next, end) : nullptr;
+      }
+      carried = record == nullptr ? 0 : static_cast<std::size_t>(end - record);
+      if (carried > 0) std::memmove(text_.get(), record, carried);
+    }
+    if (!staging_.flush()) return HexReadEnd::WriteFailed;
+    messages_.ShowMessage(kBadFormed);
+    return HexReadEnd::EndOfInput;
+  }
+
+ private:
+  // Reads the record at `p`. Returns the position after its checksum; `p`
+  // itself when the record does not end before `end`; null when the reading
+  // is over (the end record, or a failed write), with stopped_ set.
+  const std::uint8_t* readRecord(const std::uint8_t* p, const std::uint8_t* end) {
+    const auto left = static_cast<std::size_t>(end - p);
+    if (left < kHeaderChars + kChecksumChars) return p;
     const std::uint8_t length = HexPairValue(p + 1);
+    if (left < kHeaderChars + 2u * length + kChecksumChars) return p;
     const std::uint8_t addressHigh = HexPairValue(p + 3);
     const std::uint8_t addressLow = HexPairValue(p + 5);
     const std::uint8_t type = HexPairValue(p + 7);
-    const std::uint8_t* data = p + kHeaderChars;
-    if (static_cast<std::size_t>(end - data) < 2u * length + kChecksumChars) break;
+    const std::uint8_t* const data = p + kHeaderChars;
 
-    std::uint8_t* out = staging.room();
-    if (out == nullptr) return HexReadEnd::WriteFailed;
+    std::uint8_t* out = staging_.room();
+    if (out == nullptr) return stop(HexReadEnd::WriteFailed);
     unsigned sum = length + addressHigh + addressLow + type;
-    for (unsigned i = 0; i < length; ++i) {
-      const std::uint8_t value = HexPairValue(data + 2 * i);
-      out[i] = value;
-      sum += value;
+    if (length == 16) {  // the common case, on its own for the compiler
+      sum += decodeHexPairs16(data, out);
+    } else {
+      // Sixteen bytes at a time (records of 32 are common too), the rest one by one.
+      unsigned i = 0;
+      for (; i + 16 <= length; i += 16) sum += decodeHexPairs16(data + 2 * i, out + i);
+      for (; i < length; ++i) {
+        const std::uint8_t value = HexPairValue(data + 2 * i);
+        out[i] = value;
+        sum += value;
+      }
     }
     const std::uint8_t calculated = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
     const std::uint8_t found = HexPairValue(data + 2 * length);
     if (found != calculated) {
-      if (!staging.flush(type == kDataRecord ? length : 0)) return HexReadEnd::WriteFailed;
-      messages.ShowMessage(badChecksum(found, calculated));
+      if (!staging_.flush(type == kDataRecord ? length : 0)) return stop(HexReadEnd::WriteFailed);
+      messages_.ShowMessage(badChecksum(found, calculated));
     }
-    if (type == kDataRecord) staging.commit(length);
+    if (type == kDataRecord) staging_.commit(length);
     // The end record is read like any other, its checksum after its data
     // (none in the usual ":00000001FF"); the rest of the input is ignored.
     if (type == kEndRecord) {
-      return staging.flush() ? HexReadEnd::EndRecord : HexReadEnd::WriteFailed;
+      return stop(staging_.flush() ? HexReadEnd::EndRecord : HexReadEnd::WriteFailed);
     }
-    // Whatever stands between this record and the next ":" is skipped.
-    const std::uint8_t* after = data + 2 * length + kChecksumChars;
-    p = after < end ? findRecordStart(after, end) : nullptr;
+    return data + 2 * length + kChecksumChars;
   }
 
-  if (!staging.flush()) return HexReadEnd::WriteFailed;
-  messages.ShowMessage(kBadFormed);
-  return HexReadEnd::EndOfInput;
+  const std::uint8_t* stop(HexReadEnd end) {
+    stopped_ = end;
+    return nullptr;
+  }
+
+  ByteSource& source_;
+  ConverterMessages& messages_;
+  Staging staging_;
+  const std::size_t blockBytes_;
+  std::unique_ptr<std::uint8_t[]> text_;
+  HexReadEnd stopped_ = HexReadEnd::EndOfInput;
+};
+
+}  // namespace
+
+HexReadEnd readHexRecords(ByteSource& source, std::uint64_t size, ByteSink& sink,
+                          ConverterMessages& messages, std::size_t blockBytes) {
+  return RecordReader(source, size, sink, messages, blockBytes).run();
 }

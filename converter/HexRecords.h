@@ -22,11 +22,21 @@ std::size_t formatDataRecord(char* out, std::uint16_t address, const std::uint8_
 // The type-04 record that makes `upper` the high 16 bits of the addresses after it.
 std::size_t formatExtendedLinearAddress(char* out, std::uint16_t upper);
 
-// The records for bytes [begin, end) of `image`; `begin` must be a multiple of
-// 16 and only the last chunk of an image may end elsewhere. Returns the
-// characters written; `out` needs hexTextBound(end - begin) of room.
-std::size_t formatRecords(const std::uint8_t* image, std::uint64_t begin, std::uint64_t end,
+// The records for the `count` bytes at `bytes`, the first of which stands at
+// `offset` in the input. `offset` must be a multiple of 16, and only the
+// input's last block may hold a count that is not. Returns the characters
+// written; `out` needs hexTextBound(count) of room.
+std::size_t formatRecords(const std::uint8_t* bytes, std::uint64_t offset, std::size_t count,
                           char* out);
+
+// The exact length of the HEX file that an input of `size` bytes gives: its
+// full records, a shorter one for a tail of 1 to 15 bytes, a type-04 record
+// at each 64 KiB boundary that data follow, and the end record.
+constexpr std::uint64_t hexFileLength(std::uint64_t size) {
+  const std::uint64_t tail = size % kBytesPerRecord;
+  return size / kBytesPerRecord * kFullRecordLength + (tail > 0 ? 13 + 2 * tail : 0) +
+         (size > 0 ? (size - 1) / 65536 * kAddressRecordLength : 0) + kEndOfFileRecordLength;
+}
 
 // Room enough for the records of `bytes` input bytes starting on a record boundary.
 constexpr std::size_t hexTextBound(std::size_t bytes) {

@@ -26,16 +26,11 @@ int HexToBin(const std::string& inputPath, const std::string& outputTarget, std:
   FileDescriptor output = createNewOutput(outputTarget);
   if (!output) return 0;
 
-  const InputBuffer text = readWhole(input.get(), size);
-  if (!text) {
-    messages.ShowMessage(errorReadingFile(inputPath));
-    return 0;
-  }
-
+  FileSource source(input.get(), size);
   FileSink sink(output.get());
-  const HexReadEnd end = readHexRecords(text.data(), size, sink, messages);
+  const HexReadEnd end = readHexRecords(source, size, sink, messages);
   // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (output.close() || end == HexReadEnd::WriteFailed) {
+  if (output.close() || end == HexReadEnd::WriteFailed || end == HexReadEnd::ReadFailed) {
     messages.ShowMessage(errorReadingFile(inputPath));
     return 0;
   }

@@ -1,5 +1,7 @@
 #include "BinToHex.h"
 
+#include <sys/stat.h>
+
 #include "ConverterTestSupport.h"
 
 namespace {
@@ -17,6 +19,10 @@ TEST_F(BinToHexTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
     EXPECT_EQ(BinToHex(filePath("big.bin"), filePath("big.hex"), 1 << 20, messages), 0);
   }
   EXPECT_EQ(readFile(filePath("big.hex")).size(), 1000u);  // what was written stays
+  // and the room set aside for the rest is given back.
+  struct stat info {};
+  ASSERT_EQ(::stat(filePath("big.hex").c_str(), &info), 0);
+  EXPECT_LE(info.st_blocks * 512, 65536);
   EXPECT_EQ(messages.shown,
             (std::vector<std::string>{"Error Reading File " + filePath("short.bin"),
                                       "Error Reading File " + filePath("big.bin")}));

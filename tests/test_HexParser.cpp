@@ -1,6 +1,7 @@
 #include "HexParser.h"
 
 #include "ConverterTestSupport.h"
+#include "MemorySource.h"
 
 namespace {
 
@@ -18,8 +19,8 @@ struct Outcome : ByteSink, RecordedMessages {
 Outcome read(const std::string& text, bool failingSink = false) {
   Outcome out;
   out.fail = failingSink;
-  out.end =
-      readHexRecords(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out, out);
+  MemorySource source(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  out.end = readHexRecords(source, text.size(), out, out);
   return out;
 }
 

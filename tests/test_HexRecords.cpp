@@ -9,7 +9,7 @@ namespace {
 
 std::string records(const std::vector<std::uint8_t>& image, std::size_t begin, std::size_t end) {
   std::string text(hexTextBound(end - begin), '\0');
-  text.resize(formatRecords(image.data(), begin, end, text.data()));
+  text.resize(formatRecords(image.data() + begin, begin, end - begin, text.data()));
   return text;
 }
 
@@ -32,6 +32,14 @@ TEST(HexRecords, LinesAndChecksumsAreExact) {
       {0x10010, 0x10011, ":01001000AA45\r\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(records(image, c.begin, c.end), c.text) << c.begin;
+}
+
+TEST(HexRecords, TheFileLengthIsKnownBeforehand) {
+  // zeza reserves room for its output up to this length and no further.
+  const std::vector<std::uint8_t> image(3 * 65536 + 40, 0x5A);
+  for (std::size_t size : {0, 1, 15, 16, 17, 65535, 65536, 65537, 65552, 131072, 131088, 196648}) {
+    EXPECT_EQ(hexFileLength(size), records(image, 0, size).size() + kEndOfFileRecordLength) << size;
+  }
 }
 
 }  // namespace

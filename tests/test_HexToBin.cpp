@@ -1,9 +1,12 @@
 #include "HexToBin.h"
 
 #include <cstdlib>
+#include <functional>
 
 #include "BinToHex.h"
 #include "ConverterTestSupport.h"
+#include "HexParser.h"
+#include "MessageTexts.h"
 
 namespace {
 
@@ -50,6 +53,48 @@ TEST_F(HexToBinTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
   EXPECT_EQ(messages_.shown,
             (std::vector<std::string>{"Error Reading File " + filePath("short.hex"),
                                       "Error Reading File " + filePath("big.hex")}));
+}
+
+// Changes the input file when the first bad checksum is reported, that is
+// while the first block is converted.
+struct ChangeOnFirstMessage : RecordedMessages {
+  std::function<void()> change;
+  void ShowMessage(const std::string& text) override {
+    if (shown.empty()) change();
+    RecordedMessages::ShowMessage(text);
+  }
+};
+
+TEST_F(HexToBinTest, AFileChangedWhileItIsReadIsReadAsFoundOrFailsWhereItEnds) {
+  const std::string record = ":10000000000102030405060708090A0B0C0D0E0F78\r\n";
+  std::string hex = ":0100000041BF\r\n";  // a bad checksum
+  while (hex.size() < 3 * kTextBlockBytes) hex += record;
+  const std::string path = filePath("x.hex");
+  const std::string data =
+      std::string("A") +
+      std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F", 16);
+
+  // Records added since the file was found are not read: the end is where it was.
+  writeFile(path, hex);
+  ChangeOnFirstMessage grows;
+  grows.change = [&] { std::ofstream(path, std::ios::app) << record << ":00000001FF\r\n"; };
+  EXPECT_EQ(HexToBin(path, filePath("grown.bin"), hex.size(), grows), 1);
+  EXPECT_EQ(grows.shown, (std::vector<std::string>{"Bad checksum!! Hex = BF - Calculated = BE",
+                                                   std::string(kBadFormed)}));
+  EXPECT_EQ(readFile(filePath("grown.bin")).size(), 1 + (hex.size() - 15) / 45 * 16);
+
+  // A file that loses its end is a failed read, not a shorter file, and the
+  // output keeps the records read before.
+  writeFile(path, hex);
+  ChangeOnFirstMessage shrinks;
+  shrinks.change = [&] { std::filesystem::resize_file(path, hex.size() / 2); };
+  EXPECT_EQ(HexToBin(path, filePath("cut.bin"), hex.size(), shrinks), 0);
+  EXPECT_EQ(shrinks.shown, (std::vector<std::string>{"Bad checksum!! Hex = BF - Calculated = BE",
+                                                     "Error Reading File " + path}));
+  const std::string cut = readFile(filePath("cut.bin"));
+  EXPECT_GT(cut.size(), 1u);
+  EXPECT_EQ(cut, readFile(filePath("grown.bin")).substr(0, cut.size()));
+  EXPECT_EQ(cut.substr(0, 17), data);
 }
 
 }  // namespace

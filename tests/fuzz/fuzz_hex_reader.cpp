@@ -1,38 +1,44 @@
-// Arbitrary bytes into the Intel HEX record reader. Whatever the input, it
-// ends, reads only inside it (the sanitizers watch), hands out at most one
-// byte per two characters, and reports a missing end record.
+// Arbitrary bytes into the Intel HEX record reader, read whole and in small
+// blocks of several sizes, some handed out in pieces smaller still. Whatever
+// the input, every reading ends, reads only inside its buffers (the
+// sanitizers watch), hands out at most one byte per two characters, reports
+// a missing end record, and does exactly what the whole-file reader does:
+// the same writes and the same messages in the same order.
 #include <cstdlib>
 #include <string>
 
 #include "HexParser.h"
+#include "MemorySource.h"
+#include "ReadingLog.h"
+#include "WholeFileHexReader.h"
 
 namespace {
 
-struct CountingSink : ByteSink {
-  std::size_t bytes = 0;
-  unsigned sum = 0;
-  bool write(const std::uint8_t* data, std::size_t size) override {
-    for (std::size_t i = 0; i < size; ++i) sum += data[i];  // every byte handed out is readable
-    bytes += size;
-    return true;
-  }
-};
+const std::string kWarning = "message: Warning: Hex file bad formed, end of record not found\n";
 
-struct LastMessage : ConverterMessages {
-  std::string last;
-  void ShowMessage(const std::string& text) override { last = text; }
-};
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  CountingSink sink;
-  LastMessage messages;
-  const HexReadEnd end = readHexRecords(data, size, sink, messages);
-  const bool warned = messages.last == "Warning: Hex file bad formed, end of record not found";
-  if (sink.bytes > size / 2 || end == HexReadEnd::WriteFailed ||
-      (end == HexReadEnd::EndOfInput && !warned)) {
+  ReadingLog whole;
+  const HexReadEnd expected = readWholeHexText(data, size, whole, whole);
+  if (whole.bytes() > size / 2 || expected == HexReadEnd::WriteFailed ||
+      (expected == HexReadEnd::EndOfInput && !endsWith(whole.log(), kWarning))) {
     std::abort();
+  }
+
+  struct Blocks {
+    std::size_t block, piece;
+  } const readings[] = {{kTextBlockBytes, kTextBlockBytes}, {1, 1}, {31, 7}, {64 + size % 64, 64}};
+  for (const Blocks& blocks : readings) {
+    ReadingLog streamed;
+    MemorySource source(data, size, blocks.piece);
+    const HexReadEnd end = readHexRecords(source, size, streamed, streamed, blocks.block);
+    if (end != expected || streamed.log() != whole.log()) std::abort();
   }
   return 0;
 }

@@ -1,0 +1,216 @@
+// The block-by-block HEX reader against the whole-file reader it replaced:
+// on generated texts, with every block size that matters, records cut by a
+// block's end at every position, sinks that fail, and sources that do.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "HexBlocks.h"
+#include "HexParser.h"
+#include "MemorySource.h"
+#include "ReadingLog.h"
+#include "WholeFileHexReader.h"
+
+namespace {
+
+const std::uint8_t* bytesOf(const std::string& text) {
+  return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+struct Reading {
+  HexReadEnd end;
+  std::string log;
+};
+
+Reading readWhole(const std::string& text, std::size_t sinkCapacity = SIZE_MAX) {
+  ReadingLog log(sinkCapacity);
+  const HexReadEnd end = readWholeHexText(bytesOf(text), text.size(), log, log);
+  return {end, log.log()};
+}
+
+Reading readInBlocks(const std::string& text, std::size_t block, std::size_t piece = SIZE_MAX,
+                     std::size_t sinkCapacity = SIZE_MAX) {
+  ReadingLog log(sinkCapacity);
+  MemorySource source(bytesOf(text), text.size(), piece);
+  const HexReadEnd end = readHexRecords(source, text.size(), log, log, block);
+  return {end, log.log()};
+}
+
+void expectSameReading(const Reading& got, const Reading& expected, const std::string& what) {
+  EXPECT_EQ(got.end, expected.end) << what;
+  EXPECT_EQ(got.log, expected.log) << what;
+}
+
+// HEX text as files come: mostly full data records, with every other kind of
+// record, bad checksums, lower case, stray characters, different line ends,
+// with or without an end record, cut off or not.
+class TextMaker {
+ public:
+  explicit TextMaker(unsigned seed) : random_(seed) {}
+
+  std::string make(int records) {
+    std::string text = chance(10) ? pick({"\r\n", "\xEF\xBB\xBF", "junk"}) : "";
+    for (int i = 0; i < records; ++i) text += record() + separator();
+    if (chance(70)) text += record(0, 0x01) + separator() + (chance(20) ? record() : "");
+    if (chance(20)) text.resize(random_() % (text.size() + 1));
+    return text;
+  }
+
+  std::string record() {
+    static constexpr unsigned kTypes[] = {0x00, 0x00, 0x00, 0x00, 0x02, 0x03, 0x04, 0x05, 0x7E};
+    const unsigned length =
+        chance(80)
+            ? 16
+            : pick<unsigned>({0, 1, 2, 3, 15, 17, 32, 255, static_cast<unsigned>(random_() % 256)});
+    return record(length, kTypes[random_() % std::size(kTypes)]);
+  }
+
+  std::string record(unsigned length, unsigned type) {
+    std::vector<std::uint8_t> bytes = {
+        static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(random_()),
+        static_cast<std::uint8_t>(random_() & 0xF0), static_cast<std::uint8_t>(type)};
+    for (unsigned i = 0; i < length; ++i) bytes.push_back(static_cast<std::uint8_t>(random_()));
+    unsigned sum = 0;
+    for (std::uint8_t b : bytes) sum += b;
+    bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+    if (chance(5)) bytes.back() ^= 1 + random_() % 255;
+    std::string text = ":";
+    const char* digits = chance(10) ? "0123456789abcdef" : "0123456789ABCDEF";
+    for (std::uint8_t b : bytes) text += {digits[b >> 4], digits[b & 0xF]};
+    if (chance(3)) text[1 + random_() % (text.size() - 1)] = pick({'g', 'G', ' ', '\x80', '\xFF'});
+    return text;
+  }
+
+ private:
+  std::string separator() {
+    if (chance(5)) return std::string(random_() % 700, pick({' ', 'x', '\n'}));
+    return pick({"\r\n", "\r\n", "\n", "", " ;\t\r\n"});
+  }
+  bool chance(unsigned percent) { return random_() % 100 < percent; }
+  template <class T>
+  T pick(std::initializer_list<T> choices) {
+    return choices.begin()[random_() % choices.size()];
+  }
+  std::string pick(std::initializer_list<const char*> choices) {
+    return choices.begin()[random_() % choices.size()];
+  }
+
+  std::mt19937 random_;
+};
+
+TEST(HexReaderBlocks, ReadsGeneratedTextsAsTheWholeFileReaderDoes) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    const std::string text = TextMaker(seed).make(seed % 40);
+    const Reading expected = readWhole(text);
+    for (std::size_t block : {1, 2, 3, 11, 44, 45, 46, 520, 521, 522, 4096}) {
+      expectSameReading(readInBlocks(text, block), expected,
+                        "seed " + std::to_string(seed) + ", block " + std::to_string(block));
+    }
+    // A source may hand out less than a block at a time.
+    expectSameReading(readInBlocks(text, 100, 7), expected, "seed " + std::to_string(seed));
+  }
+}
+
+TEST(HexReaderBlocks, RecordsCutByABlockEndAtEveryPosition) {
+  // The block boundary walks through a full record, a record of 255 bytes
+  // (longer than a block), a bad checksum and the end record.
+  TextMaker maker(7);
+  std::string records = maker.record(16, 0) + "\r\n" + maker.record(255, 0) + "\n" +
+                        maker.record(3, 4) + maker.record(16, 0) + "\r\n";
+  records[records.size() - 4] ^= 1;  // the last record's checksum
+  records += maker.record(0, 1) + "\r\n";
+  for (std::size_t block : {64, 600}) {
+    for (std::size_t shift = 0; shift < block; ++shift) {
+      const std::string text = std::string(shift, '\n') + records;
+      const std::string what =
+          "block " + std::to_string(block) + ", shift " + std::to_string(shift);
+      expectSameReading(readInBlocks(text, block), readWhole(text), what);
+      // And the same text cut at the block boundary's position, without an end record.
+      const std::string cut = text.substr(0, text.size() - 1 - shift % 40);
+      expectSameReading(readInBlocks(cut, block), readWhole(cut), what + ", cut");
+    }
+  }
+}
+
+TEST(HexReaderBlocks, ASinkThatFailsStopsTheReadingAtTheSamePlace) {
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    const std::string text = TextMaker(seed).make(60);
+    for (std::size_t capacity : {0, 1, 16, 100, 500}) {
+      expectSameReading(readInBlocks(text, 64, 64, capacity), readWhole(text, capacity),
+                        "seed " + std::to_string(seed) + ", capacity " + std::to_string(capacity));
+    }
+  }
+  // Past 512 KiB of text the data go out in blocks of 256 KiB, also in between messages.
+  std::string big;
+  TextMaker maker(3);
+  while (big.size() < 3'000'000) big += maker.record(16, 0) + "\r\n";
+  for (std::size_t capacity : {SIZE_MAX, std::size_t{300'000}}) {
+    expectSameReading(readInBlocks(big, 65536, 65536, capacity), readWhole(big, capacity),
+                      "big, capacity " + std::to_string(capacity));
+  }
+}
+
+// Hands out its text, then fails.
+class FailingSource : public ByteSource {
+ public:
+  FailingSource(const std::string& text, std::size_t failAt) : text_(text), left_(failAt) {}
+  Expected<std::size_t> read(std::uint8_t* into, std::size_t size) override {
+    if (left_ == 0) return Failure{"Input/output error"};
+    const std::size_t count = std::min({size, left_, text_.size() - given_});
+    std::copy_n(text_.data() + given_, count, into);
+    given_ += count;
+    left_ -= count;
+    return count;
+  }
+
+ private:
+  const std::string& text_;
+  std::size_t left_;
+  std::size_t given_ = 0;
+};
+
+TEST(HexReaderBlocks, AFailedReadHandsOutTheRecordsBeforeItAndSaysNothing) {
+  // Not an end of input: no "bad formed" warning, and the caller learns of it.
+  const std::string warning = "message: Warning: Hex file bad formed, end of record not found\n";
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    const std::string text = TextMaker(seed).make(30) + ":00000001FF\r\n";
+    for (std::size_t failAt : {std::size_t{0}, std::size_t{50}, text.size() / 2}) {
+      ReadingLog log;
+      FailingSource source(text, failAt);
+      const HexReadEnd end = readHexRecords(source, text.size(), log, log, 64);
+      Reading before = readWhole(text.substr(0, failAt));
+      if (before.end == HexReadEnd::EndRecord) continue;  // the end came before the failure
+      ASSERT_EQ(before.log.substr(before.log.size() - warning.size()), warning);
+      before.log.resize(before.log.size() - warning.size());
+      EXPECT_EQ(end, HexReadEnd::ReadFailed) << seed;
+      EXPECT_EQ(log.log(), before.log) << seed;
+    }
+  }
+}
+
+TEST(HexReaderBlocks, SixteenBytesAtOnceDecodeAndEncodeAsOneAtATime) {
+  // Every character in every position of the block decodes as the table
+  // says, stray characters included; every byte value encodes the same.
+  std::string chars(32, '0');
+  for (unsigned c = 0; c < 256; ++c) {
+    for (std::size_t at = 0; at < 32; ++at) {
+      chars[at] = static_cast<char>(c);
+      std::uint8_t fast[16], plain[16];
+      EXPECT_EQ(decodeHexPairs16(bytesOf(chars), fast),
+                decodeHexPairs16Portable(bytesOf(chars), plain));
+      EXPECT_TRUE(std::equal(fast, fast + 16, plain)) << c << " at " << at;
+      chars[at] = "0123456789abcdefABCDEF"[(c + at) % 22];
+    }
+  }
+  std::uint8_t bytes[16];
+  for (unsigned v = 0; v < 256; ++v) {
+    for (int i = 0; i < 16; ++i) bytes[i] = static_cast<std::uint8_t>(v + 17 * i);
+    char fast[32], plain[32];
+    EXPECT_EQ(encodeHexPairs16(bytes, fast), encodeHexPairs16Portable(bytes, plain));
+    EXPECT_EQ(std::string(fast, 32), std::string(plain, 32)) << v;
+  }
+}
+
+}  // namespace
