@@ -18,8 +18,8 @@ class ZezaProgram : public FolderTest {
     std::set<std::string> created;
   };
 
-  Result Run(const std::vector<std::string>& arguments, const std::string& folder = ".",
-             const std::string& display = "") {
+  Result runZeza(const std::vector<std::string>& arguments, const std::string& folder = ".",
+                 const std::string& display = "") {
     const auto before = listing();
     std::string command = "cd '" + filePath(folder) + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
                           display + " " ZEZA_PATH;
@@ -54,7 +54,7 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
       "\r\n";
   writeFile(filePath("x.bin"), "");
   for (const auto& arguments : {std::vector<std::string>{}, {"x.bin", "x.bin"}}) {
-    const Result result = Run(arguments);
+    const Result result = runZeza(arguments);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.errors, kBanner + usage);
     EXPECT_TRUE(result.created.empty());
@@ -62,7 +62,7 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
 }
 
 TEST_F(ZezaProgram, ADisplayThatDoesNotAnswerFallsBackToStandardError) {
-  const Result result = Run({"missing.hex"}, ".", "DISPLAY=:65000");
+  const Result result = runZeza({"missing.hex"}, ".", "DISPLAY=:65000");
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.errors, kBanner + "Can't find file missing.hex\n");
 }
@@ -91,7 +91,7 @@ TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
       {"missing.hex", {}, kBanner + "Can't find file missing.hex\n"},
   };
   for (const Case& c : cases) {
-    const Result result = Run({c.argument}, c.folder);
+    const Result result = runZeza({c.argument}, c.folder);
     EXPECT_EQ(result.exitCode, 0) << c.argument;
     EXPECT_EQ(result.created, c.created) << c.argument;
     EXPECT_EQ(result.errors, c.errors) << c.argument;
@@ -105,7 +105,7 @@ TEST_F(ZezaProgram, MatchesAreConvertedInNameOrder) {
   writeFile(filePath("x.bin"), "3");
   writeFile(filePath("x.BIN"), "1");
   writeFile(filePath("x.Bin"), "2");
-  const Result result = Run({"*.bin"});
+  const Result result = runZeza({"*.bin"});
   EXPECT_EQ(result.created, (std::set<std::string>{"x.hex", "x.hex1", "x.hex2"}));
   EXPECT_EQ(readFile(filePath("x.hex")), ":0100000031CE\r\n:00000001FF\r\n");
   EXPECT_EQ(readFile(filePath("x.hex1")), ":0100000032CD\r\n:00000001FF\r\n");
@@ -119,7 +119,7 @@ TEST_F(ZezaProgram, PatternConvertsEveryMatchAndRefusesFilesOf4GiB) {
   std::filesystem::create_directory(filePath("d.bin"));  // matched, but nothing to convert
   writeFile(filePath("big.bin"), "");
   std::filesystem::resize_file(filePath("big.bin"), 1ull << 32);  // sparse: no disk used
-  const Result result = Run({"*.bin"});
+  const Result result = runZeza({"*.bin"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.created, (std::set<std::string>{"a.hex", "b.hex"}));
   EXPECT_EQ(readFile(filePath("b.hex")), ":0100000032CD\r\n:00000001FF\r\n");

@@ -98,54 +98,43 @@ TEST(PortCheck, TheProgrammersRunsPassWithEveryPulseMeasured) {
   }
 }
 
-TEST(PortCheck, AWrongControlValueOrAPulseTooFewBreaksTheSequence) {
-  for (const bool ppdev : {false, true}) {
-    EXPECT_THAT(
-        check(planOf(ppdev, RunPlan::Write), [](Trace& t) { nth(t, 0x0B)->value = 0x09; }).faults,
-        Contains(HasSubstr(
-            "the protocol has write control 0Bh, location 0: step to the next location")));
-    EXPECT_THAT(check(planOf(ppdev, RunPlan::Write, 5, false),
-                      [](Trace& t) { t.erase(nth(t, 0x0E, 15), nth(t, 0x0E, 15) + 2); })
-                    .faults,
-                Contains(HasSubstr(
-                    "the protocol has write control 0Eh, location 5 pulse 10: pulse begins")));
-  }
-}
-
-TEST(PortCheck, APulseTooShortIsCaught) {
-  for (const bool ppdev : {false, true})
-    EXPECT_THAT(check(planOf(ppdev, RunPlan::Write), {}, 900).faults,
-                Contains(HasSubstr("us, less than 1 ms")));
-}
-
-TEST(PortCheck, DirectionChangesInTheUnsafeOrderAreCaught) {
-  // To the read-back the port lets go of the data lines (3Ah) before the chip
-  // drives them (32h); back from it the chip stops (3Ah) before the port
-  // drives them (1Ah). Planted: the other way round, 12h in between.
-  const RunPlan plan = planOf(true, RunPlan::Write);
-  for (const int turn : {3, 4})
-    EXPECT_THAT(check(plan, [&](Trace& t) { nth(t, 0x0A, turn)->value = 0x12; }).faults,
-                Contains(HasSubstr("the port and the chip both drive the data lines")));
-  EXPECT_THAT(check(plan, [](Trace& t) { nth(t, 0x0E)->value |= 0x20; }).faults,
-              Contains(HasSubstr("the port lets go of the data lines during the pulse")));
-}
-
-TEST(PortCheck, TheClaimComesFirstAndOnlyOnceAndDirectIoMakesNoOtherAccess) {
-  const RunPlan plan = planOf(true, RunPlan::Read);
-  EXPECT_THAT(check(plan, [](Trace& t) { t.erase(t.begin(), t.begin() + 2); }).faults,
-              Contains(HasSubstr("does not begin with the claim's control 0Ch")));
-  EXPECT_THAT(check(plan, [](Trace& t) { t[1].value = 0x1E; }).faults,
-              Contains(HasSubstr("not followed at once by our 00h")));
-  EXPECT_THAT(check(plan, [](Trace& t) { t.insert(nth(t, 0x03), t[0]); }).faults,
-              Contains(HasSubstr("the protocol has write control 23h, location 0")));
-  // A status read: the kernel's business through ppdev, a fault with direct I/O.
-  for (const bool ppdev : {false, true})
-    EXPECT_EQ(check(planOf(ppdev, RunPlan::Read),
-                    [](Trace& t) {
-                      t.insert(t.begin() + 8, {Access::Read, 1});
-                    })
-                  .faults.empty(),
-              ppdev);
+TEST(PortCheck, EachPlantedFaultIsCaught) {
+  const RunPlan write = planOf(false, RunPlan::Write),
+                badAt5 = planOf(false, RunPlan::Write, 5, false);
+  const RunPlan ppdevWrite = planOf(true, RunPlan::Write), ppdevRead = planOf(true, RunPlan::Read);
+  const struct {
+    RunPlan plan;
+    std::function<void(Trace&)> plant;
+    std::int64_t pulseUs;
+    const char* fault;
+  } plants[] = {
+      {write, [](Trace& t) { nth(t, 0x0B)->value = 0x09; }, 1040,
+       "the protocol has write control 0Bh, location 0: step to the next location"},
+      {badAt5, [](Trace& t) { t.erase(nth(t, 0x0E, 15), nth(t, 0x0E, 15) + 2); }, 1040,
+       "the protocol has write control 0Eh, location 5 pulse 10: pulse begins"},
+      {write, {}, 900, "us, less than 1 ms"},
+      // To the read-back the port lets go of the data lines (3Ah) before the
+      // chip drives them (32h), and back the other way round: 12h between is both.
+      {ppdevWrite, [](Trace& t) { nth(t, 0x0A, 3)->value = 0x12; }, 1040,
+       "the port and the chip both drive the data lines"},
+      {ppdevWrite, [](Trace& t) { nth(t, 0x0A, 4)->value = 0x12; }, 1040,
+       "the port and the chip both drive the data lines"},
+      {ppdevWrite, [](Trace& t) { nth(t, 0x0E)->value |= 0x20; }, 1040,
+       "the port lets go of the data lines during the pulse"},
+      {ppdevRead, [](Trace& t) { t.erase(t.begin(), t.begin() + 2); }, 1040,
+       "does not begin with the claim's control 0Ch"},
+      {ppdevRead, [](Trace& t) { t[1].value = 0x1E; }, 1040, "not followed at once by our 00h"},
+      {ppdevRead, [](Trace& t) { t.insert(nth(t, 0x03), t[0]); }, 1040,
+       "the protocol has write control 23h, location 0"},
+      // A status read is the kernel's business through ppdev, a fault with direct I/O.
+      {planOf(false, RunPlan::Read),
+       [](Trace& t) {
+         t.insert(t.begin() + 8, {Access::Read, 1});
+       },
+       1040, "read status"},
+  };
+  for (const auto& p : plants)
+    EXPECT_THAT(check(p.plan, p.plant, p.pulseUs).faults, Contains(HasSubstr(p.fault))) << p.fault;
 }
 
 }  // namespace
