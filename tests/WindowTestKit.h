@@ -79,7 +79,7 @@ class WindowTest : public ::testing::Test {
   }
   // Opens a file of `bytes` under `name` in the test's folder.
   void open(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    writeBytes(filePath(name), bytes);
+    writeFile(filePath(name), bytes);
     choose(name);
     trigger("MnuOpen");
   }

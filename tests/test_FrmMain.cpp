@@ -35,9 +35,9 @@ TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
 }
 
 TEST_F(WindowTest, ADefaultFileIsNeverChangedNorNeeded) {
-  writeBytes("default.bin", {1, 2, 3});
+  writeFile("default.bin", {1, 2, 3});
   makeWindow();
-  EXPECT_EQ(readBytes("default.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(readFile("default.bin"), "\1\2\3");
   QDir().mkdir("gone");  // a current folder that no longer exists
   QDir::setCurrent("gone");
   QDir("..").rmdir("gone");
