@@ -1,21 +1,10 @@
 // The main window's start, menus and toolbar.
 #include <QApplication>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "FrmOption.h"
 #include "WindowTestKit.h"
-
-namespace {
-
-std::vector<FrmOption*> openOptionsWindows() {
-  std::vector<FrmOption*> open;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* options = qobject_cast<FrmOption*>(widget); options && options->isVisible())
-      open.push_back(options);
-  return open;
-}
-
-}  // namespace
 
 TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
   for (const QAction* item : window_->typeItems) {
@@ -85,7 +74,10 @@ TEST_F(WindowTest, EachToolbarButtonRunsItsCommandOtherKeysNoneAndOptionsOpensOn
             std::tuple("Will Read Eprom 2732", "Will Write Eprom", "About"));
   EXPECT_EQ(fakes_.launches, (std::vector<Launch>{{"crc32.exe", {}}, {"hedit.exe", {}}}));
   trigger("MnuOption");  // brings the open one forward
-  ASSERT_EQ(openOptionsWindows().size(), 1u);
-  EXPECT_FALSE(openOptionsWindows()[0]->isModal());
-  openOptionsWindows()[0]->close();
+  std::vector<QWidget*> options;
+  std::ranges::copy_if(QApplication::topLevelWidgets(), std::back_inserter(options),
+                       [](QWidget* w) { return qobject_cast<FrmOption*>(w) && w->isVisible(); });
+  ASSERT_EQ(options.size(), 1u);
+  EXPECT_FALSE(options[0]->isModal());
+  options[0]->close();
 }
