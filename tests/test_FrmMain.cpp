@@ -1,6 +1,8 @@
 // The main window's start, menus and toolbar.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenuBar>
 #include <algorithm>
 
 #include "FrmOption.h"
@@ -80,4 +82,30 @@ TEST_F(WindowTest, EachToolbarButtonRunsItsCommandOtherKeysNoneAndOptionsOpensOn
   ASSERT_EQ(options.size(), 1u);
   EXPECT_FALSE(options[0]->isModal());
   options[0]->close();
+}
+
+TEST_F(WindowTest, NoPopUpOnTheBarsAndALongFileNameKeepsBothEnds) {
+  for (QWidget* bar :
+       {static_cast<QWidget*>(window_->Toolbar1), static_cast<QWidget*>(window_->menuBar())}) {
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {2, 2}, bar->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(bar, &rightClick);
+    QWidget* popUp = QApplication::activePopupWidget();
+    EXPECT_EQ(popUp, nullptr) << bar->metaObject()->className();
+    if (popUp) popUp->close();
+  }
+  const std::string folder(80, 'd');
+  QDir().mkdir(QString::fromStdString(folder));
+  choose(folder + "/image.bin");
+  trigger("MnuSaveAs");
+  ElidedLabel* label = window_->LblFileName;
+  EXPECT_EQ(label->toolTip().toStdString(), "File: " + filePath(folder + "/image.bin"));
+  const QString shown = label->displayedText();
+  EXPECT_TRUE(shown.startsWith("File: /") && shown.endsWith("d/image.bin") &&
+              shown.contains(QChar(0x2026)))
+      << shown.toStdString();
+  QLabel plain(shown);  // on screen it looks like a label holding the shortened text
+  plain.setFont(label->font());
+  plain.resize(label->size());
+  EXPECT_EQ(label->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            plain.grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
