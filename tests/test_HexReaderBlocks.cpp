@@ -94,25 +94,6 @@ TEST(HexReaderBlocks, ReadsGeneratedTextsAsTheWholeFileReaderDoes) {
   }
 }
 
-TEST(HexReaderBlocks, RecordsCutByABlockEndAtEveryPosition) {
-  // The block boundary walks through a full record, a record of 255 bytes
-  // (longer than a block), a bad checksum and the end record.
-  TextMaker maker(7);
-  std::string records = maker.record(16, 0) + "\r\n" + maker.record(255, 0) + "\n" +
-                        maker.record(3, 4) + maker.record(16, 0) + "\r\n";
-  records[records.size() - 4] ^= 1;  // the last record's checksum
-  records += maker.record(0, 1) + "\r\n";
-  for (std::size_t block : {64, 600}) {
-    for (std::size_t shift = 0; shift < block; ++shift) {
-      const std::string text = std::string(shift, '\n') + records;
-      EXPECT_EQ(readInBlocks(text, block), readWhole(text)) << block << ", shift " << shift;
-      // And the same text cut at the block boundary's position, without an end record.
-      const std::string cut = text.substr(0, text.size() - 1 - shift % 40);
-      EXPECT_EQ(readInBlocks(cut, block), readWhole(cut)) << block << ", cut, shift " << shift;
-    }
-  }
-}
-
 TEST(HexReaderBlocks, ASinkThatFailsStopsTheReadingAtTheSamePlace) {
   for (unsigned seed = 1; seed <= 60; ++seed) {
     const std::string text = TextMaker(seed).make(60);

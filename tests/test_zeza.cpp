@@ -77,27 +77,20 @@ TEST_F(ZezaProgram, ConvertsByExtensionBesideTheSourceUnderAFreeName) {
   EXPECT_EQ(readFile(filePath("x.bin")), "old");
 }
 
-TEST_F(ZezaProgram, MatchesAreConvertedInNameOrder) {
+TEST_F(ZezaProgram, PatternConvertsEveryMatchInNameOrderAndRefusesFilesOf4GiB) {
   // All three want x.hex; capitals sort first, and each takes the first free name.
-  writeFile(filePath("x.bin"), "3");
-  writeFile(filePath("x.BIN"), "1");
-  writeFile(filePath("x.Bin"), "2");
-  EXPECT_EQ(runZeza({"*.bin"}), Result(0, "", {"x.hex", "x.hex1", "x.hex2"}));
-  EXPECT_EQ(readFile(filePath("x.hex")), ":0100000031CE\r\n:00000001FF\r\n");
-  EXPECT_EQ(readFile(filePath("x.hex1")), ":0100000032CD\r\n:00000001FF\r\n");
-  EXPECT_EQ(readFile(filePath("x.hex2")), ":0100000033CC\r\n:00000001FF\r\n");
-}
-
-TEST_F(ZezaProgram, PatternConvertsEveryMatchAndRefusesFilesOf4GiB) {
-  writeFile(filePath("a.bin"), "1");
-  writeFile(filePath("b.BIN"), "2");
-  writeFile(filePath("c.txt"), "3");
+  for (const auto& [name, text] :
+       {std::pair{"x.bin", "3"}, {"x.BIN", "1"}, {"x.Bin", "2"}, {"c.txt", "4"}})
+    writeFile(filePath(name), text);
   std::filesystem::create_directory(filePath("d.bin"));  // matched, but nothing to convert
   writeFile(filePath("big.bin"), "");
   std::filesystem::resize_file(filePath("big.bin"), 1ull << 32);  // sparse: no disk used
   EXPECT_EQ(runZeza({"*.bin"}),
-            Result(0, kBanner + "File is too large!!! (big.bin)\n", {"a.hex", "b.hex"}));
-  EXPECT_EQ(readFile(filePath("b.hex")), ":0100000032CD\r\n:00000001FF\r\n");
+            Result(0, kBanner + "File is too large!!! (big.bin)\n", {"x.hex", "x.hex1", "x.hex2"}));
+  for (const auto& [name, record] : {std::pair{"x.hex", ":0100000031CE"},
+                                     {"x.hex1", ":0100000032CD"},
+                                     {"x.hex2", ":0100000033CC"}})
+    EXPECT_EQ(readFile(filePath(name)), record + std::string("\r\n:00000001FF\r\n"));
 }
 
 TEST_F(ZezaProgram, AFileSizeLimitIsAWriteErrorThatIsReportedNotADeath) {
