@@ -33,8 +33,7 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   }
   Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override {
     launches.emplace_back(program, arguments);
-    if (launchFails) return Failure{"not found"};
-    return {};
+    return launchFails ? Expected<>(Failure{"not found"}) : Expected<>();
   }
   void delay(std::int32_t) override {
     if (onDelay) onDelay();
