@@ -7,17 +7,11 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
-#include <functional>
 #include <optional>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "TestFiles.h"
 
@@ -72,25 +66,15 @@ inline bool waitFor(const std::function<bool()>& done,
   return true;
 }
 
-// The wait status of `pid` once it has ended; -1 (and the process killed)
-// when it does not end in time.
+// How `pid` ended: its exit status, 256 + N when signal N ended it, -1 (and
+// the process killed) when it did not end in time.
 inline int waitForExit(pid_t pid, std::chrono::seconds limit = std::chrono::seconds(60)) {
   int status = -1;
-  if (waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit)) return status;
+  if (waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, limit))
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);
   ::kill(pid, SIGKILL);
   ::waitpid(pid, &status, 0);
   return -1;
-}
-
-inline std::string describeStatus(int status) {
-  if (status == -1) return "did not end in time";
-  if (WIFEXITED(status)) return "exited with " + std::to_string(WEXITSTATUS(status));
-  if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
-  return "status " + std::to_string(status);
-}
-
-inline std::string exited(int code) {
-  return "exited with " + std::to_string(code);
 }
 
 // What the pseudo-terminal at `fd` showed since the last call.

@@ -1,7 +1,7 @@
 #pragma once
 // Files for tests: a private temporary folder (ctest runs tests in parallel),
-// whole-file writes and reads, a cap on file size that makes writes fail as
-// on a full disk, and a check run as an ordinary user.
+// whole-file writes and reads, a folder's names, a cap on file size that makes
+// writes fail as on a full disk, and a check run as an ordinary user.
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -12,10 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
 
 struct TempFolder {
   TempFolder() {
@@ -34,19 +36,31 @@ struct TempFolder {
   std::filesystem::path path;
 };
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
+inline void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
-inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  writeFile(path, std::string(bytes.begin(), bytes.end()));
+inline void writeFile(const std::string& path, const Bytes& bytes) {
+  writeFile(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
-inline std::string readFile(const std::string& path) {
+template <class Data = std::string>
+Data readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
-inline std::vector<std::uint8_t> readBytes(const std::string& path) {
-  const std::string bytes = readFile(path);
-  return {bytes.begin(), bytes.end()};
+
+// The names in `folder` and below it, relative to it.
+inline std::set<std::string> listing(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    names.insert(entry.path().lexically_relative(folder).string());
+  return names;
+}
+
+// Bytes that are never FFh, so that every one of them changes a blank chip.
+inline Bytes pattern(std::size_t size) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 % 255);
+  return bytes;
 }
 
 // While it lives, this process cannot make files longer than `bytes`.

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
-#include <deque>
-#include <functional>
 #include <memory>
 
 #include "BoardSimulator.h"
@@ -23,8 +20,8 @@ struct Box {
 };
 using Launch = std::pair<std::string, std::vector<std::string>>;
 
-// Records the boxes and launches; answers each dialog with the next file
-// queued, Cancel when none is.
+// Records the boxes, dialogs and launches; answers the next dialog with the
+// file chosen for it, Cancel when none was.
 struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   void showFor(QWidget* owner, const std::string& title, const std::string& text,
                MessageIcon icon) override {
@@ -32,15 +29,11 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   }
   std::optional<ChosenFile> run(const FileDialogRequest& request) override {
     requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    const ChosenFile answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return std::exchange(answer, std::nullopt);
   }
   Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override {
     launches.emplace_back(program, arguments);
-    if (launchFails) return Failure{"not found"};
-    return {};
+    return launchFails ? Expected<>(Failure{"not found"}) : Expected<>();
   }
   void delay(std::int32_t) override {
     if (onDelay) onDelay();
@@ -48,7 +41,7 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   void pulseWait(std::int32_t) override {}
 
   std::vector<Box> boxes;
-  std::deque<ChosenFile> answers;
+  std::optional<ChosenFile> answer;
   std::vector<FileDialogRequest> requests;
   std::vector<Launch> launches;
   bool launchFails = false;
@@ -58,7 +51,9 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
 // Each test starts with a window of its own in a folder of its own.
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() : previousFolder_(QDir::currentPath()) { QDir::setCurrent(folder_.path()); }
+  WindowTest() : previousFolder_(QDir::currentPath()) {
+    QDir::setCurrent(QString::fromStdString(folder_.path.string()));
+  }
   ~WindowTest() override {
     window_.reset();
     QDir::setCurrent(previousFolder_);
@@ -74,18 +69,16 @@ class WindowTest : public ::testing::Test {
     QTest::mouseClick(window_->Toolbar1->widgetForAction(window_->findChild<QAction*>(key)),
                       Qt::LeftButton);
   }
-  std::string filePath(const std::string& name) const {
-    return folder_.filePath(QString::fromStdString(name)).toStdString();
-  }
+  std::string filePath(const std::string& name) const { return folder_.filePath(name); }
   // Opens a file of `bytes` under `name` in the test's folder.
   void open(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    writeBytes(filePath(name), bytes);
+    writeFile(filePath(name), bytes);
     choose(name);
     trigger("MnuOpen");
   }
   // The next dialog chooses `name` in the test's folder.
   void choose(const std::string& name) {
-    fakes_.answers.push_back({filePath(name), name.substr(name.rfind('/') + 1)});
+    fakes_.answer = {filePath(name), name.substr(name.rfind('/') + 1)};
   }
   static std::string text(const QLabel* label) { return label->text().toStdString(); }
   std::string checkSum() const { return text(window_->LblChkSum); }
@@ -101,6 +94,6 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<FrmMain> window_;
 
  private:
-  QTemporaryDir folder_;
+  TempFolder folder_;
   QString previousFolder_;
 };

@@ -6,14 +6,11 @@
 // "align", "box:Title|Text|I" (icon I, E or C).
 #include <cstdio>
 #include <deque>
-#include <string>
-#include <vector>
 
 #include "Commands.h"
 #include "TestFiles.h"
 
 using Events = std::vector<std::string>;
-using Bytes = std::vector<std::uint8_t>;
 
 // Built by appending: gcc 12 warns wrongly (-Wrestrict) on "literal" + std::string.
 inline std::string tagged(const char* tag, long value, bool hex = false) {
@@ -66,14 +63,6 @@ class Recorder final : public PortSource,
   void setBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
   void showReadImage() override { events.push_back("show-image"); }
   void alignListsAndRepaint() override { events.push_back("align"); }
-
-  // The message boxes alone.
-  Events boxes() const {
-    Events boxes;
-    for (const std::string& e : events)
-      if (e.starts_with("box:")) boxes.push_back(e);
-    return boxes;
-  }
 
  private:
   std::uint16_t base_;

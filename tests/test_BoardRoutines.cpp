@@ -42,14 +42,6 @@ TEST(Read_Eprom, ReadsEveryLocationWithItsDelaysAndLeavesControlAt22h) {
   EXPECT_EQ(contents(image), (Bytes{0x12, 0x34, 0x56}));
 }
 
-TEST(Blank_Check, StopsAtTheFirstLocationThatIsNotFFh) {
-  Rig rig;
-  rig.rec.reads = {0xFF, 0xFF, 0xFE, 0xFF};
-  EXPECT_FALSE(Blank_Check(rig.services, 632, 4));
-  EXPECT_EQ(rig.rec.events,
-            join({kStartReading, readLocation(1), readLocation(2), {"v3", "d7", "R"}}));
-}
-
 TEST(Write_Eprom, BlankCheckFirstThenEveryLocationPulsedAtLeastOnce) {
   Rig rig;
   rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 2, then the read-backs

@@ -1,21 +1,12 @@
 // The main window's start, menus and toolbar.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenuBar>
+#include <algorithm>
 
 #include "FrmOption.h"
 #include "WindowTestKit.h"
-
-namespace {
-
-std::vector<FrmOption*> openOptionsWindows() {
-  std::vector<FrmOption*> open;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* options = qobject_cast<FrmOption*>(widget); options && options->isVisible())
-      open.push_back(options);
-  return open;
-}
-
-}  // namespace
 
 TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
   for (const QAction* item : window_->typeItems) {
@@ -35,9 +26,9 @@ TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
 }
 
 TEST_F(WindowTest, ADefaultFileIsNeverChangedNorNeeded) {
-  writeBytes("default.bin", {1, 2, 3});
+  writeFile("default.bin", {1, 2, 3});
   makeWindow();
-  EXPECT_EQ(readBytes("default.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(readFile("default.bin"), "\1\2\3");
   QDir().mkdir("gone");  // a current folder that no longer exists
   QDir::setCurrent("gone");
   QDir("..").rmdir("gone");
@@ -85,7 +76,36 @@ TEST_F(WindowTest, EachToolbarButtonRunsItsCommandOtherKeysNoneAndOptionsOpensOn
             std::tuple("Will Read Eprom 2732", "Will Write Eprom", "About"));
   EXPECT_EQ(fakes_.launches, (std::vector<Launch>{{"crc32.exe", {}}, {"hedit.exe", {}}}));
   trigger("MnuOption");  // brings the open one forward
-  ASSERT_EQ(openOptionsWindows().size(), 1u);
-  EXPECT_FALSE(openOptionsWindows()[0]->isModal());
-  openOptionsWindows()[0]->close();
+  std::vector<QWidget*> options;
+  std::ranges::copy_if(QApplication::topLevelWidgets(), std::back_inserter(options),
+                       [](QWidget* w) { return qobject_cast<FrmOption*>(w) && w->isVisible(); });
+  ASSERT_EQ(options.size(), 1u);
+  EXPECT_FALSE(options[0]->isModal());
+  options[0]->close();
+}
+
+TEST_F(WindowTest, NoPopUpOnTheBarsAndALongFileNameKeepsBothEnds) {
+  for (QWidget* bar :
+       {static_cast<QWidget*>(window_->Toolbar1), static_cast<QWidget*>(window_->menuBar())}) {
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {2, 2}, bar->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(bar, &rightClick);
+    QWidget* popUp = QApplication::activePopupWidget();
+    EXPECT_EQ(popUp, nullptr) << bar->metaObject()->className();
+    if (popUp) popUp->close();
+  }
+  const std::string folder(80, 'd');
+  QDir().mkdir(QString::fromStdString(folder));
+  choose(folder + "/image.bin");
+  trigger("MnuSaveAs");
+  ElidedLabel* label = window_->LblFileName;
+  EXPECT_EQ(label->toolTip().toStdString(), "File: " + filePath(folder + "/image.bin"));
+  const QString shown = label->displayedText();
+  EXPECT_TRUE(shown.startsWith("File: /") && shown.endsWith("d/image.bin") &&
+              shown.contains(QChar(0x2026)))
+      << shown.toStdString();
+  QLabel plain(shown);  // on screen it looks like a label holding the shortened text
+  plain.setFont(label->font());
+  plain.resize(label->size());
+  EXPECT_EQ(label->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            plain.grab().toImage().convertToFormat(QImage::Format_RGB32));
 }

@@ -1,27 +1,27 @@
 #include "HexParser.h"
 
 #include "ConverterTestSupport.h"
-#include "MemorySource.h"
+#include "MemoryStreams.h"
 
 namespace {
 
-// Records what the reader hands out and says.
-struct Outcome : ByteSink, RecordedMessages {
-  HexReadEnd end{};
-  std::string bytes;
-  bool fail = false;
-  bool write(const std::uint8_t* data, std::size_t size) override {
-    bytes.append(reinterpret_cast<const char*>(data), size);
-    return !fail;
-  }
-};
+using Strings = std::vector<std::string>;
+using Outcome = std::tuple<HexReadEnd, std::string, Strings>;  // the end, bytes and messages
 
+// The reading of `text`, into a sink that takes every byte or none.
 Outcome read(const std::string& text, bool failingSink = false) {
-  Outcome out;
+  struct : ByteSink, RecordedMessages {
+    std::string bytes;
+    bool fail = false;
+    bool write(const std::uint8_t* data, std::size_t size) override {
+      bytes.append(reinterpret_cast<const char*>(data), size);
+      return !fail;
+    }
+  } out;
   out.fail = failingSink;
   MemorySource source(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  out.end = readHexRecords(source, text.size(), out, out);
-  return out;
+  const HexReadEnd end = readHexRecords(source, text.size(), out, out);
+  return {end, out.bytes, out.shown};
 }
 
 const std::string kEnd = ":00000001FF";
@@ -45,40 +45,30 @@ TEST(HexParser, ToleratesWhatRealFilesLookLike) {
       {"other types add nothing", ":020000040001F9\n:0100000041BE\n:0400000500001234B1\n" + kEnd,
        "A"},
   };
-  for (const Case& c : cases) {
-    const Outcome out = read(c.text);
-    EXPECT_EQ(out.end, HexReadEnd::EndRecord) << c.what;
-    EXPECT_EQ(out.bytes, c.bytes) << c.what;
-    EXPECT_EQ(out.shown, std::vector<std::string>{}) << c.what;
-  }
+  for (const Case& c : cases)
+    EXPECT_EQ(read(c.text), Outcome(HexReadEnd::EndRecord, c.bytes, {})) << c.what;
 }
 
 TEST(HexParser, BadChecksumsAreReportedInOrderAndTheDataKept) {
-  const Outcome out = read(":0100000041BF\n:0100000042BD\n:010000004300\n:02000004000000\n");
-  EXPECT_EQ(out.end, HexReadEnd::EndOfInput);
-  EXPECT_EQ(out.bytes, "ABC");
-  EXPECT_EQ(out.shown,
-            (std::vector<std::string>{"Bad checksum!! Hex = BF - Calculated = BE",
-                                      "Bad checksum!! Hex = 0 - Calculated = BC",
-                                      "Bad checksum!! Hex = 0 - Calculated = FA", kBadFormed}));
+  EXPECT_EQ(read(":0100000041BF\n:0100000042BD\n:010000004300\n:02000004000000\n"),
+            Outcome(HexReadEnd::EndOfInput, "ABC",
+                    {"Bad checksum!! Hex = BF - Calculated = BE",
+                     "Bad checksum!! Hex = 0 - Calculated = BC",
+                     "Bad checksum!! Hex = 0 - Calculated = FA", kBadFormed}));
 }
 
 TEST(HexParser, CutOffRecordsEndTheReadingKeepingCompleteRecords) {
   for (const std::string tail :
-       {"", ":", ":01000000", ":0100000041", ":0100000041B", ":10000000FF"}) {
-    const Outcome out = read(":0100000041BE\r\n" + tail);
-    EXPECT_EQ(out.end, HexReadEnd::EndOfInput) << tail;
-    EXPECT_EQ(out.bytes, "A") << tail;
-    EXPECT_EQ(out.shown, std::vector<std::string>{kBadFormed}) << tail;
-  }
-  EXPECT_EQ(read("").shown, std::vector<std::string>{kBadFormed});
+       {"", ":", ":01000000", ":0100000041", ":0100000041B", ":10000000FF"})
+    EXPECT_EQ(read(":0100000041BE\r\n" + tail), Outcome(HexReadEnd::EndOfInput, "A", {kBadFormed}))
+        << tail;
+  EXPECT_EQ(std::get<2>(read("")), Strings{kBadFormed});
 }
 
 TEST(HexParser, BufferedOutputIsWrittenBeforeEachMessage) {
   // So a failing output is noticed before the next bad record is reported.
-  const Outcome failed = read(":0100000041BE\n:0100000042BC\n" + kEnd, true);
-  EXPECT_EQ(failed.end, HexReadEnd::WriteFailed);
-  EXPECT_EQ(failed.shown, std::vector<std::string>{});
+  EXPECT_EQ(read(":0100000041BE\n:0100000042BC\n" + kEnd, true),
+            Outcome(HexReadEnd::WriteFailed, "A", {}));
 }
 
 }  // namespace

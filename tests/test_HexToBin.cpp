@@ -1,4 +1,5 @@
-#include "HexToBin.h"
+// Both directions of the conversion, on files.
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <functional>
@@ -6,6 +7,7 @@
 #include "BinToHex.h"
 #include "ConverterTestSupport.h"
 #include "HexParser.h"
+#include "HexToBin.h"
 #include "MessageTexts.h"
 
 namespace {
@@ -14,6 +16,7 @@ class HexToBinTest : public FolderTest {
  protected:
   RecordedMessages messages_;
 };
+using BinToHexTest = HexToBinTest;
 
 TEST_F(HexToBinTest, WriterOutputReadsBackToTheSameBytesHereAndInObjcopy) {
   const bool objcopy = std::system("objcopy --version >/dev/null 2>&1") == 0;
@@ -36,6 +39,25 @@ TEST_F(HexToBinTest, WriterOutputReadsBackToTheSameBytesHereAndInObjcopy) {
   }
   EXPECT_EQ(messages_.shown, std::vector<std::string>{});
   if (!objcopy) GTEST_SKIP() << "objcopy is missing; only our own reader was checked";
+}
+
+TEST_F(BinToHexTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
+  writeFile(filePath("short.bin"), std::string(10, 'a'));
+  EXPECT_EQ(BinToHex(filePath("short.bin"), filePath("short.hex"), 16, messages_), 0);
+  EXPECT_EQ(readFile(filePath("short.hex")), "");  // created, and left empty
+  writeFile(filePath("big.bin"), randomBytes(1 << 20, 1));
+  {
+    FileSizeLimit limit(1000);
+    EXPECT_EQ(BinToHex(filePath("big.bin"), filePath("big.hex"), 1 << 20, messages_), 0);
+  }
+  EXPECT_EQ(readFile(filePath("big.hex")).size(), 1000u);  // what was written stays
+  // and the room set aside for the rest is given back.
+  struct stat info {};
+  ASSERT_EQ(::stat(filePath("big.hex").c_str(), &info), 0);
+  EXPECT_LE(info.st_blocks * 512, 65536);
+  EXPECT_EQ(messages_.shown,
+            (std::vector<std::string>{"Error Reading File " + filePath("short.bin"),
+                                      "Error Reading File " + filePath("big.bin")}));
 }
 
 TEST_F(HexToBinTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
@@ -70,9 +92,6 @@ TEST_F(HexToBinTest, AFileChangedWhileItIsReadIsReadAsFoundOrFailsWhereItEnds) {
   std::string hex = ":0100000041BF\r\n";  // a bad checksum
   while (hex.size() < 3 * kTextBlockBytes) hex += record;
   const std::string path = filePath("x.hex");
-  const std::string data =
-      std::string("A") +
-      std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F", 16);
 
   // Records added since the file was found are not read: the end is where it was.
   writeFile(path, hex);
@@ -94,7 +113,8 @@ TEST_F(HexToBinTest, AFileChangedWhileItIsReadIsReadAsFoundOrFailsWhereItEnds) {
   const std::string cut = readFile(filePath("cut.bin"));
   EXPECT_GT(cut.size(), 1u);
   EXPECT_EQ(cut, readFile(filePath("grown.bin")).substr(0, cut.size()));
-  EXPECT_EQ(cut.substr(0, 17), data);
+  EXPECT_EQ(cut.substr(0, 17),
+            std::string("A\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F", 17));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST_F(ChipFileTest, OneProgramAtATimeAlsoAfterEveryWriteBack) {
 
 TEST_F(ChipFileTest, FilesThatCannotBeKeptAreRefusedAtStartNamingThemAndNothingHangs) {
   ASSERT_EQ(::mkfifo(temp_.filePath("fifo").c_str(), 0600), 0);
-  writeBytes(temp_.filePath("big.bin"), Bytes(65, 0x00));
+  writeFile(temp_.filePath("big.bin"), Bytes(65, 0x00));
   ::alarm(20);  // a FIFO opened for reading would block: fail rather than hang
   for (const auto& [path, words] :
        {std::pair{temp_.filePath("no-folder/chip.bin"), "does not exist"},

@@ -11,15 +11,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes pattern(std::size_t size) {
-  Bytes bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
-  return bytes;
-}
-
 class ImageFilesTest : public ::testing::Test {
  protected:
-  long entries() const { return std::distance(fs::directory_iterator(temp_.path), {}); }
   TempFolder temp_;
   std::string path_ = temp_.filePath("image.bin");
   Recorder boxes_;
@@ -32,7 +25,7 @@ TEST_F(ImageFilesTest, LoadFitsAnyFileToTheChipSizeWithTheRightWarning) {
            {2048, {"box:Warning!| File is Smaller than Eprom Size|E"}},
            {8192, {"box:Warning! | File is Bigger than Eprom Size,will be Cutted! |E"}},
            {0, {"box:Warning!| You've Selected an Empty File|E"}}}) {
-    writeBytes(path_, pattern(length));
+    writeFile(path_, pattern(length));
     boxes_.events.clear();
     ASSERT_TRUE(Load_Image_File(path_, 4096, image_, boxes_));
     Bytes expected = pattern(std::min<std::size_t>(length, 4096));
@@ -51,7 +44,7 @@ TEST_F(ImageFilesTest, AMissingNameIsCreatedEmptyOrRefusedAsAsked) {
 }
 
 TEST_F(ImageFilesTest, AReadOnlyFileLoads) {
-  writeBytes(path_, pattern(4096));
+  writeFile(path_, pattern(4096));
   fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   fs::permissions(temp_.path, fs::perms::all);
   EXPECT_EQ(asOrdinaryUser([&] {
@@ -66,19 +59,20 @@ TEST_F(ImageFilesTest, SaveReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporaryFi
   const std::string target = temp_.filePath(std::string(250, 'n')),
                     link = temp_.filePath("link.bin");
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  writeBytes(target, pattern(10000));
+  writeFile(target, pattern(10000));
   fs::permissions(target, mode);
   fs::create_symlink(target, link);
   {
     const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way, as on a full disk
     EXPECT_EQ(Save_Image_File(link, MemoryImage(4096)).error(), "File too large");
   }
-  EXPECT_EQ(std::tuple(readBytes(target), entries()), std::tuple(pattern(10000), 2));
+  EXPECT_EQ(std::tuple(readFile<Bytes>(target), listing(temp_.path).size()),
+            std::tuple(pattern(10000), 2u));
   image_.at(15) = 0x99;
   ASSERT_TRUE(Save_Image_File(link, image_));
-  EXPECT_EQ(std::tuple(readBytes(target), fs::status(target).permissions(), fs::is_symlink(link),
-                       entries()),
-            std::tuple(contents(image_), mode, true, 2));
+  EXPECT_EQ(std::tuple(readFile<Bytes>(target), fs::status(target).permissions(),
+                       fs::is_symlink(link), listing(temp_.path).size()),
+            std::tuple(contents(image_), mode, true, 2u));
 }
 
 TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {

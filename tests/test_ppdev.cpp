@@ -1,6 +1,7 @@
 // The ppdev back-end against a fake ioctl layer and a fake /proc tree, the
 // choice between ppdev and direct I/O, and direct I/O's refusals. (What the
 // real kernel puts on the port's registers: the emulated PC's test.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
@@ -13,6 +14,10 @@
 #include "core_fakes.h"
 
 namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct FakePpdev final : PpdevCalls {
   int open(const std::string& path, std::error_code& error) override {
@@ -42,13 +47,6 @@ struct FakePpdev final : PpdevCalls {
   unsigned long failing = 0;  // the request that fails with EIO
 };
 
-// The port, or nullptr with `whyNot` saying why there is none.
-std::unique_ptr<PpdevPort> openPort(FakePpdev& fake, std::string& whyNot) {
-  Expected<std::unique_ptr<PpdevPort>> port = PpdevPort::open(fake, "/dev/parport1", 888);
-  whyNot = port.error();
-  return port ? std::move(*port) : nullptr;
-}
-
 TEST(PpdevPort, OpenFailuresSayWhatIsMissingAndAPortThatCannotReadIsNeverClaimed) {
   for (const auto& [modes, error, failing, hint] :
        std::initializer_list<std::tuple<unsigned, int, unsigned long, const char*>>{
@@ -58,10 +56,11 @@ TEST(PpdevPort, OpenFailuresSayWhatIsMissingAndAPortThatCannotReadIsNeverClaimed
            {PARPORT_MODE_TRISTATE, 0, PPCLAIM, "the printer driver (sudo rmmod lp)"}}) {
     FakePpdev fake;
     std::tie(fake.modes, fake.openError, fake.failing) = std::tuple(modes, error, failing);
-    std::string whyNot;
-    EXPECT_EQ(openPort(fake, whyNot), nullptr);
-    EXPECT_NE(whyNot.find(hint), std::string::npos) << whyNot;
-    EXPECT_TRUE(whyNot.ends_with(" Or try the board simulator: --simulate.")) << whyNot;
+    const auto port = PpdevPort::open(fake, "/dev/parport1", 888);
+    EXPECT_FALSE(port);
+    EXPECT_THAT(
+        port.error(),
+        AllOf(HasSubstr(hint), ::testing::EndsWith(" Or try the board simulator: --simulate.")));
     EXPECT_EQ(std::count(fake.calls.begin(), fake.calls.end(), "CLAIM"), failing == PPCLAIM);
   }
 }
@@ -107,9 +106,8 @@ TEST_F(PortSourceTest, HoldsOnePortFoundByItsBaseAddressAndReleasesItBeforeTheNe
 TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplained) {
   EXPECT_EQ(acquire(632), nullptr);
   EXPECT_EQ(direct_, std::vector<int>{632});
-  for (const char* part :
-       {"632 (278h), and direct port access needs root", "group lp", "--simulate"})
-    EXPECT_NE(whyNot_.find(part), std::string::npos) << whyNot_;
+  EXPECT_THAT(whyNot_, AllOf(HasSubstr("632 (278h), and direct port access needs root"),
+                             HasSubstr("group lp"), HasSubstr("--simulate")));
   for (const std::int16_t bad : {0, -888, 32766}) {
     EXPECT_EQ(acquire(bad), nullptr);
     EXPECT_EQ(whyNot_,
@@ -120,17 +118,13 @@ TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplai
 }
 
 TEST(DirectPort, RefusalSaysWhatFailedAndOnlyTellsOrdinaryUsersToBecomeRoot) {
-  const std::string user = directRefusalText(EPERM, false);
-  EXPECT_NE(user.find("needs root (Operation not permitted)"), std::string::npos) << user;
-  EXPECT_NE(user.find("group lp"), std::string::npos) << user;
+  EXPECT_THAT(directRefusalText(EPERM, false),
+              AllOf(HasSubstr("needs root (Operation not permitted)"), HasSubstr("group lp")));
   for (const auto& [text, reason] :
        {std::pair{directRefusalText(EPERM, true), "lockdown"},
-        {directRefusalText(EINVAL, true), "failed (Invalid argument)"}}) {
-    EXPECT_EQ(text.find("needs root"), std::string::npos) << text;
-    EXPECT_EQ(text.find("as root"), std::string::npos) << text;
-    EXPECT_NE(text.find(reason), std::string::npos) << text;
-    EXPECT_NE(text.find("modprobe parport_pc ppdev"), std::string::npos) << text;
-  }
+        {directRefusalText(EINVAL, true), "failed (Invalid argument)"}})
+    EXPECT_THAT(text, AllOf(Not(HasSubstr("needs root")), Not(HasSubstr("as root")),
+                            HasSubstr(reason), HasSubstr("modprobe parport_pc ppdev")));
 }
 
 }  // namespace

@@ -5,39 +5,30 @@
 // a missing end record, and does exactly what the whole-file reader does:
 // the same writes and the same messages in the same order.
 #include <cstdlib>
-#include <string>
+#include <string_view>
+#include <utility>
 
 #include "HexParser.h"
-#include "MemorySource.h"
-#include "ReadingLog.h"
+#include "MemoryStreams.h"
 #include "WholeFileHexReader.h"
 
-namespace {
-
-const std::string kWarning = "message: Warning: Hex file bad formed, end of record not found\n";
-
-bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-}  // namespace
+constexpr std::string_view kWarning =
+    "message: Warning: Hex file bad formed, end of record not found\n";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ReadingLog whole;
   const HexReadEnd expected = readWholeHexText(data, size, whole, whole);
   if (whole.bytes() > size / 2 || expected == HexReadEnd::WriteFailed ||
-      (expected == HexReadEnd::EndOfInput && !endsWith(whole.log(), kWarning))) {
+      (expected == HexReadEnd::EndOfInput && !whole.log().ends_with(kWarning))) {
     std::abort();
   }
 
-  struct Blocks {
-    std::size_t block, piece;
-  } const readings[] = {{kTextBlockBytes, kTextBlockBytes}, {1, 1}, {31, 7}, {64 + size % 64, 64}};
-  for (const Blocks& blocks : readings) {
+  const std::pair<std::size_t, std::size_t> readings[] = {
+      {kTextBlockBytes, kTextBlockBytes}, {1, 1}, {31, 7}, {64 + size % 64, 64}};
+  for (const auto& [block, piece] : readings) {
     ReadingLog streamed;
-    MemorySource source(data, size, blocks.piece);
-    const HexReadEnd end = readHexRecords(source, size, streamed, streamed, blocks.block);
+    MemorySource source(data, size, piece);
+    const HexReadEnd end = readHexRecords(source, size, streamed, streamed, block);
     if (end != expected || streamed.log() != whole.log()) std::abort();
   }
   return 0;
