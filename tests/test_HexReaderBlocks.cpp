@@ -94,6 +94,22 @@ TEST(HexReaderBlocks, ReadsGeneratedTextsAsTheWholeFileReaderDoes) {
   }
 }
 
+TEST(HexReaderBlocks, RecordsCutByABlockEndAtEveryPosition) {
+  // The block end walks through a full record, one of 255 bytes (longer than
+  // a block of 64), a bad checksum and the end record; and the same text cut short.
+  TextMaker maker(7);
+  std::string records = maker.record(16, 0) + "\r\n" + maker.record(255, 0) + "\n" +
+                        maker.record(3, 4) + maker.record(16, 0) + "\r\n";
+  records[records.size() - 4] ^= 1;  // the last record's checksum
+  records += maker.record(0, 1) + "\r\n";
+  for (std::size_t shift = 0; shift < 600; ++shift) {
+    const std::string text = std::string(shift, '\n') + records;
+    for (const std::string& t : {text, text.substr(0, text.size() - 1 - shift % 40)})
+      for (std::size_t block : {64, 600})
+        EXPECT_EQ(readInBlocks(t, block), readWhole(t)) << block << ", shift " << shift;
+  }
+}
+
 TEST(HexReaderBlocks, ASinkThatFailsStopsTheReadingAtTheSamePlace) {
   for (unsigned seed = 1; seed <= 60; ++seed) {
     const std::string text = TextMaker(seed).make(60);
