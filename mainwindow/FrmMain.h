@@ -73,7 +73,6 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void Mnuabout_Click();
   void MnuWhatsVESK_Click();
 
-  bool commandRunning() const { return running_; }
   HexView& view() { return *hexView_; }
 
   // CommandWindow: what the read and write commands need of the window.
