@@ -18,6 +18,7 @@
 #include "QtLauncher.h"
 #include "QtMessages.h"
 #include "TerminationSignals.h"
+#include "WriteSignals.h"
 
 namespace {
 

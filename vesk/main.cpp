@@ -16,6 +16,7 @@
 #include "TerminationSignals.h"
 #include "VeskCommands.h"
 #include "VeskOptions.h"
+#include "WriteSignals.h"
 
 namespace {
 
