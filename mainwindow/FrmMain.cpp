@@ -287,7 +287,7 @@ void FrmMain::Reset_Hex_View(std::int32_t size) {
 }
 
 void FrmMain::Show_Image() {
-  showReadImage();
+  showImageRows();
   HexView::setSelectedRow(hexView_->Lst_Address, 0);
   hexView_->Lst_Address->scrollToTop();
   alignListsAndRepaint();

@@ -44,7 +44,7 @@ struct WindowServices {
 
 // The main window: menus, Toolbar1, the status labels, the hex view, and the
 // commands they run. Every command runs to its end before the next can start.
-class FrmMain final : public QMainWindow, public CommandWindow {
+class FrmMain final : public QMainWindow, public BusyIndicator {
   Q_OBJECT
  public:
   FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent = nullptr);
@@ -75,10 +75,8 @@ class FrmMain final : public QMainWindow, public CommandWindow {
 
   HexView& view() { return *hexView_; }
 
-  // CommandWindow: what the read and write commands need of the window.
+  // The hourglass, while a command works the board.
   void setBusy(bool busy) override;
-  void showReadImage() override;
-  void alignListsAndRepaint() override;
 
   QMenu* MnuFile;
   QMenu* MnuAction;
@@ -109,6 +107,11 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   // Runs a command unless one is running; no command ends with a stray
   // exception or a wait cursor.
   void runCommand(const std::function<void()>& command);
+  // After a read or an open: checksum label and data rows from the image,
+  // the lists hidden while they are refilled.
+  void showImageRows();
+  // Then: selections aligned to Lst_Address's row, window repainted.
+  void alignListsAndRepaint();
   void setFileLabel();
   // After a confirmed dialog: the current file, its label and the current folder.
   void takeChosenFile(const ChosenFile& chosen);

@@ -84,11 +84,13 @@ class PortSourceTest : public ::testing::Test {
   TempFolder temp_;
   FakePpdev* fake_ = new FakePpdev;
   std::vector<int> direct_;
+  // As the window makes it: an unusable base address is to be changed in Options.
   HardwarePortSource source_{std::unique_ptr<FakePpdev>(fake_), temp_.path.string(), "/dev",
                              [this](std::uint16_t base) -> Expected<std::unique_ptr<PortIo>> {
                                direct_.push_back(base);
                                return Failure{directRefusalText(EPERM, false)};
-                             }};
+                             },
+                             " in Options"};
   std::string whyNot_;
 };
 
