@@ -102,7 +102,8 @@ TEST_F(PortSourceTest, HoldsOnePortFoundByItsBaseAddressAndReleasesItBeforeTheNe
   EXPECT_EQ(std::vector(fake_->calls.begin() + 6, fake_->calls.end()),
             (Events{"WDATA FF", "RELEASE", "close", "open /dev/parport0", "GETMODES", "EXCL",
                     "CLAIM", "WCONTROL 00", "DATADIR 0"}));
-  EXPECT_EQ(std::tuple(fake_->calls[0], direct_.size()), std::tuple("open /dev/parport1", 0u));
+  EXPECT_EQ(fake_->calls[0], "open /dev/parport1");
+  EXPECT_TRUE(direct_.empty());
 }
 
 TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplained) {
