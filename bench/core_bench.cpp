@@ -33,11 +33,6 @@ class StoredProgress final : public Progress {
   std::int32_t last = 0;
 };
 
-class NoMessages final : public Messages {
- public:
-  void show(const std::string&, const std::string&, MessageIcon) override {}
-};
-
 std::vector<std::uint8_t> randomBytes(std::size_t count) {
   std::mt19937 random(27);
   std::vector<std::uint8_t> bytes(count);
@@ -81,8 +76,7 @@ void BM_Read_27080_Against_Bare_Loop(benchmark::State& state) {
   PortSettings settings;
   settings.IoDelay = 0;
   StoredProgress progress;
-  NoMessages messages;
-  RoutineServices services{port, timing, settings, progress, messages};
+  RoutineServices services{port, timing, settings, progress};
   MemoryImage image;
   std::vector<std::uint8_t> bytes(k27080);
   double bare = 1e9, interfaces = 1e9;
@@ -106,8 +100,7 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
   settings.IoDelay = 0;
   settings.ProgPulse = 1;
   StoredProgress progress;
-  NoMessages messages;
-  RoutineServices services{simulator, timing, settings, progress, messages};
+  RoutineServices services{simulator, timing, settings, progress};
   MemoryImage image(k2732);
   const auto bytes = randomBytes(k2732);
   std::copy(bytes.begin(), bytes.end(), image.data());
@@ -115,7 +108,7 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
     state.PauseTiming();
     std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);  // a fresh blank chip
     state.ResumeTiming();
-    Write_Eprom(services, kBase, k2732, image);
+    (void)Write_Eprom(services, kBase, k2732, image);
   }
   if (!std::equal(simulator.chip().begin(), simulator.chip().end(), image.data()))
     state.SkipWithError("the chip does not hold the image");

@@ -27,8 +27,3 @@ std::string MakeUniqueName(const std::string& target, std::uint64_t& counter) {
     if (!nameIsTaken(candidate)) return candidate;
   }
 }
-
-std::string MakeUniqueName(const std::string& target) {
-  std::uint64_t counter = 0;
-  return MakeUniqueName(target, counter);
-}

@@ -17,4 +17,3 @@ SplitName SplitExtension(const std::string& name);
 // link on disk. `counter` is left at the one taken, so that a caller whose
 // exclusive create loses a race can go on from counter + 1.
 std::string MakeUniqueName(const std::string& target, std::uint64_t& counter);
-std::string MakeUniqueName(const std::string& target);

@@ -48,11 +48,6 @@ inline char* putFullRecord(char* out, std::uint16_t address, const std::uint8_t*
 
 }  // namespace
 
-std::size_t formatDataRecord(char* out, std::uint16_t address, const std::uint8_t* data,
-                             std::size_t count) {
-  return static_cast<std::size_t>(putRecord(out, 0x00, address, data, count) - out);
-}
-
 std::size_t formatExtendedLinearAddress(char* out, std::uint16_t upper) {
   const std::uint8_t value[2] = {static_cast<std::uint8_t>(upper >> 8),
                                  static_cast<std::uint8_t>(upper & 0xFF)};

@@ -14,11 +14,6 @@ inline constexpr std::size_t kAddressRecordLength = 17;
 inline constexpr char kEndOfFileRecord[] = ":00000001FF\r\n";
 inline constexpr std::size_t kEndOfFileRecordLength = sizeof(kEndOfFileRecord) - 1;
 
-// One data record of `count` bytes (1 to 255) at the 16-bit `address`;
-// returns the number of characters written (11 + 2 * count + 2).
-std::size_t formatDataRecord(char* out, std::uint16_t address, const std::uint8_t* data,
-                             std::size_t count);
-
 // The type-04 record that makes `upper` the high 16 bits of the addresses after it.
 std::size_t formatExtendedLinearAddress(char* out, std::uint16_t upper);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+
 // The interface of zeza's message-box module, a Qt plug-in that zeza loads
 // only when it has something to show: Qt's libraries would otherwise cost
 // every run some 14 MiB of memory and a good part of its start-up time.
@@ -16,3 +18,11 @@ void ZezaBoxClose(void* handle);
 }
 
 inline constexpr const char* kZezaBoxModuleName = "zeza-messagebox.so";
+
+// True when the environment variable `name` holds something. zeza and its
+// module both ask it of DISPLAY and WAYLAND_DISPLAY: whether a display may be
+// reached at all.
+inline bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}

@@ -11,11 +11,6 @@
 
 namespace {
 
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
 // Qt's own warnings ("could not connect to display", "XDG_RUNTIME_DIR not
 // set") would only clutter zeza's output; its messages are the boxes.
 void dropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
 // CR LF and lone CR end lines in zeza's texts; a box wants LF.
 std::string withLineFeeds(const std::string& text) {
   std::string out;

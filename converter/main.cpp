@@ -1,11 +1,11 @@
 // zeza: converts raw binary EPROM images to Intel HEX and back.
-#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "WriteSignals.h"
 #include "Zeza.h"
 #include "ZezaMessageOutput.h"
 
@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
   // A file-size limit or a reader that went away (zeza x.hex 2>&1 | head)
   // become failed writes, reported or dropped, instead of killing zeza with
   // a half-written output.
-  std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGPIPE, SIG_IGN);
+  ignoreWriteSignals();
   ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", moduleFolders());
   try {
     std::vector<std::string> arguments;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "HexText.h"
+#include "HexDigits.h"
 
 std::uint32_t Calc_CheckSum(const MemoryImage& image, std::int32_t epromSize) {
   // An image shorter than EpromSize is summed over what it has, never past its end.
@@ -15,5 +15,5 @@ std::uint32_t Calc_CheckSum(const MemoryImage& image, std::int32_t epromSize) {
 }
 
 std::string checkSumText(std::uint32_t sum) {
-  return "CheckSum = " + hexString(sum);
+  return "CheckSum = " + hexWithoutLeadingZeros(sum);
 }

@@ -1,5 +1,6 @@
 #include "HexRows.h"
 
+#include "HexDigits.h"
 #include "HexText.h"
 
 std::string Address_To_Hex_String(std::int32_t address) {
@@ -16,7 +17,7 @@ std::string Address_To_Hex_String(std::int32_t address) {
   // Negative values never occur as row addresses; they print as their 32-bit
   // two's complement, as a hex conversion of a signed integer does.
   std::string text(zeros);
-  text += hexString(static_cast<std::uint32_t>(address));
+  text += hexWithoutLeadingZeros(static_cast<std::uint32_t>(address));
   return text;
 }
 

@@ -5,7 +5,3 @@
 std::string Byte_To_Hex_String(std::uint8_t value) {
   return {kHexDigitPairs[value][0], kHexDigitPairs[value][1]};
 }
-
-std::string hexString(std::uint32_t value) {
-  return hexWithoutLeadingZeros(value);
-}

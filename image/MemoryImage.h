@@ -4,8 +4,7 @@
 #include <vector>
 
 // The in-memory copy of one chip. The buffer is indexed by chip location,
-// 0 to size - 1; element() counts from 1 instead. Every re-creation leaves
-// all bytes 00.
+// 0 to size - 1. Every re-creation leaves all bytes 00.
 class MemoryImage {
  public:
   MemoryImage() = default;
@@ -24,8 +23,6 @@ class MemoryImage {
   std::uint8_t at(std::int32_t location) const {
     return bytes_[static_cast<std::size_t>(location)];
   }
-  // Element k, counting from 1: location k - 1.
-  std::uint8_t element(std::int32_t k) const { return at(k - 1); }
 
   std::uint8_t* data() { return bytes_.data(); }
   const std::uint8_t* data() const { return bytes_.data(); }

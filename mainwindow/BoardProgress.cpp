@@ -5,7 +5,9 @@
 void BoardProgress::setVisible(bool visible) {
   if (!bar_) return;
   bar_->setVisible(visible);
-  if (visible) repaint();
+  if (!visible) return;
+  repaint();
+  throttle_.drawnNow();
 }
 
 void BoardProgress::setMaximum(std::int32_t maximum) {
@@ -17,16 +19,9 @@ void BoardProgress::setValue(std::int32_t value) {
   if (!bar_) return;
   // Called once per byte: a counter, now and then the clock, and a paint
   // a few times a second.
-  if (!bar_->isVisible()) {
-    bar_->setValue(value);
-    return;
-  }
-  if (++valuesSinceCheck_ < kValuesPerClockCheck && sinceRepaint_.isValid()) return;
-  valuesSinceCheck_ = 0;
-  if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kRepaintIntervalMs) {
-    bar_->setValue(value);
-    repaint();
-  }
+  if (bar_->isVisible() && !throttle_.due()) return;
+  bar_->setValue(value);
+  if (bar_->isVisible()) repaint();
 }
 
 void BoardProgress::repaint() {
@@ -35,5 +30,4 @@ void BoardProgress::repaint() {
   // "are you alive" pings); mouse and keys wait, and are dropped when the
   // command ends.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  sinceRepaint_.start();
 }

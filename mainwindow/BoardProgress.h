@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 
+#include "ProgressThrottle.h"
 #include "UserInterfaces.h"
 
 // ProgressBar1 for the read and programming loops, which report every byte
@@ -11,11 +11,6 @@
 // second, paint events only: the window stays shut to user input meanwhile.
 class BoardProgress final : public Progress {
  public:
-  static constexpr int kRepaintIntervalMs = 100;
-  // The clock is read once per this many values: a read of a simulated chip
-  // reports a value every few nanoseconds.
-  static constexpr int kValuesPerClockCheck = 64;
-
   void setBar(QProgressBar* bar) { bar_ = bar; }
 
   void setVisible(bool visible) override;
@@ -26,6 +21,5 @@ class BoardProgress final : public Progress {
   void repaint();
 
   QPointer<QProgressBar> bar_;
-  QElapsedTimer sinceRepaint_;
-  int valuesSinceCheck_ = 0;
+  ProgressThrottle throttle_;
 };

@@ -31,7 +31,8 @@ constexpr int kStatusFrameHeight = 33;
 constexpr int kHexViewTop = 40;  // Label2's top edge, below the status frame
 constexpr int kToolbarGap = 8;
 
-// One button of Toolbar1: its key, what it shows, and the command it runs.
+// One button of Toolbar1: its key, what it shows, and the command it runs,
+// a menu item's, whose action it shares.
 struct ToolbarButton {
   const char* key;  // empty: a gap between groups
   const char* tooltip;
@@ -88,13 +89,18 @@ FrmMain::~FrmMain() {
   if (busy_) QApplication::restoreOverrideCursor();
 }
 
-QAction* FrmMain::addMenuItem(QMenu* menu, const char* name, const char* caption,
-                              void (FrmMain::*command)()) {
+void FrmMain::addMenuItem(QMenu* menu, const char* name, const char* caption, Command command) {
   QAction* item = menu->addAction(QString::fromLatin1(caption));
   item->setObjectName(QString::fromLatin1(name));
-  connect(item, &QAction::triggered, this,
-          [this, command] { runCommand([this, command] { (this->*command)(); }); });
-  return item;
+  connect(item, &QAction::triggered, this, [this, item, command] {
+    // A click on the item's toolbar button goes to the toolbar's dispatcher.
+    if (std::exchange(pressedOnToolbar_, nullptr) == item) {
+      Toolbar1_ButtonClick(item->data().toString());
+      return;
+    }
+    runCommand([this, command] { (this->*command)(); }, Failures::Shown);
+  });
+  commandActions_.emplace_back(command, item);
 }
 
 void FrmMain::buildMenus() {
@@ -123,7 +129,7 @@ void FrmMain::buildMenus() {
     item->setCheckable(true);
     item->setEnabled(row.selectable);  // the 274001 and 27080 are shown greyed
     connect(item, &QAction::triggered, this,
-            [this, &row] { runCommand([this, &row] { Select_Eprom(row); }); });
+            [this, &row] { runCommand([this, &row] { Select_Eprom(row); }, Failures::Shown); });
     typeItems[i] = item;
   }
   addMenuItem(MnuConfiguration, "MnuOption", "&Options", &FrmMain::MnuOption_Click);
@@ -156,13 +162,22 @@ void FrmMain::buildToolbar() {
       Toolbar1->addWidget(gap);
       continue;
     }
-    QAction* action = Toolbar1->addAction(QIcon(QString::fromLatin1(button.icon)), QString());
-    action->setObjectName(QString::fromLatin1(button.key));
+    // The menu item's own action, with the button's key, icon and tooltip;
+    // the menu shows no icon.
+    const auto shared =
+        std::find_if(commandActions_.begin(), commandActions_.end(),
+                     [&](const auto& entry) { return entry.first == button.command; });
+    QAction* action = shared->second;
     action->setData(QString::fromLatin1(button.key));
+    action->setIcon(QIcon(QString::fromLatin1(button.icon)));
+    action->setIconVisibleInMenu(false);
     action->setToolTip(QString::fromLatin1(button.tooltip));
+    Toolbar1->addAction(action);
+    auto* toolButton = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action));
+    connect(toolButton, &QToolButton::pressed, this,
+            [this, action] { pressedOnToolbar_ = action; });
+    connect(toolButton, &QToolButton::released, this, [this] { pressedOnToolbar_ = nullptr; });
   }
-  connect(Toolbar1, &QToolBar::actionTriggered, this,
-          [this](QAction* action) { Toolbar1_ButtonClick(action->data().toString()); });
 }
 
 void FrmMain::buildStatusFrame() {
@@ -229,20 +244,21 @@ void FrmMain::setFileLabel() {
 void FrmMain::Toolbar1_ButtonClick(const QString& key) {
   for (const ToolbarButton& button : kToolbarButtons) {
     if (button.command != nullptr && key == QLatin1String(button.key)) {
-      runCommand([this, command = button.command] { (this->*command)(); });
+      runCommand([this, command = button.command] { (this->*command)(); }, Failures::Quiet);
       return;
     }
   }
 }
 
-void FrmMain::runCommand(const std::function<void()>& command) {
+void FrmMain::runCommand(const std::function<void()>& command, Failures failures) {
   CommandGuard guard(running_);
   if (!guard.entered()) return;
   try {
     command();
   } catch (const std::exception& failure) {
     if (busy_) setBusy(false);
-    services_.messages.show("Error", failure.what(), MessageIcon::Critical);
+    if (failures == Failures::Shown)
+      services_.messages.show("Error", failure.what(), MessageIcon::Critical);
   }
   if (busy_) setBusy(false);
 }
@@ -287,7 +303,7 @@ void FrmMain::Reset_Hex_View(std::int32_t size) {
 }
 
 void FrmMain::Show_Image() {
-  showReadImage();
+  showImageRows();
   HexView::setSelectedRow(hexView_->Lst_Address, 0);
   hexView_->Lst_Address->scrollToTop();
   alignListsAndRepaint();

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "BoardProgress.h"
 #include "BoardTiming.h"
@@ -44,14 +46,16 @@ struct WindowServices {
 
 // The main window: menus, Toolbar1, the status labels, the hex view, and the
 // commands they run. Every command runs to its end before the next can start.
-class FrmMain final : public QMainWindow, public CommandWindow {
+// Menu and toolbar share one QAction per command.
+class FrmMain final : public QMainWindow, public BusyIndicator {
   Q_OBJECT
  public:
   FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent = nullptr);
   ~FrmMain() override;
 
   // Runs the command of a toolbar key; the keys compare exactly, case included,
-  // and a key that matches none does nothing.
+  // and a key that matches none does nothing. A failure the command does not
+  // handle itself ends it quietly (from a menu it gets the "Error" box).
   void Toolbar1_ButtonClick(const QString& key);
 
   void Select_Eprom(const EpromTypeRow& row);
@@ -73,13 +77,10 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void Mnuabout_Click();
   void MnuWhatsVESK_Click();
 
-  bool commandRunning() const { return running_; }
   HexView& view() { return *hexView_; }
 
-  // CommandWindow: what the read and write commands need of the window.
+  // The hourglass, while a command works the board.
   void setBusy(bool busy) override;
-  void showReadImage() override;
-  void alignListsAndRepaint() override;
 
   QMenu* MnuFile;
   QMenu* MnuAction;
@@ -105,11 +106,18 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   void Set_Defaults();
   void createDefaultFileIfMissing();
   void Uncheck_All_Eproms();
-  QAction* addMenuItem(QMenu* menu, const char* name, const char* caption,
-                       void (FrmMain::*command)());
+  using Command = void (FrmMain::*)();
+  void addMenuItem(QMenu* menu, const char* name, const char* caption, Command command);
+  // What becomes of a failure that a command does not handle itself.
+  enum class Failures { Shown, Quiet };
   // Runs a command unless one is running; no command ends with a stray
   // exception or a wait cursor.
-  void runCommand(const std::function<void()>& command);
+  void runCommand(const std::function<void()>& command, Failures failures);
+  // After a read or an open: checksum label and data rows from the image,
+  // the lists hidden while they are refilled.
+  void showImageRows();
+  // Then: selections aligned to Lst_Address's row, window repainted.
+  void alignListsAndRepaint();
   void setFileLabel();
   // After a confirmed dialog: the current file, its label and the current folder.
   void takeChosenFile(const ChosenFile& chosen);
@@ -123,6 +131,12 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   HexView* hexView_;
   BoardProgress progress_;
   QPointer<QDialog> options_;  // the open Options window, deleted when it closes
+  // The menus' actions by the command they run; the toolbar shares them.
+  std::vector<std::pair<Command, QAction*>> commandActions_;
+  // The action whose toolbar button is pressed: a trigger of it until the
+  // button is released is a toolbar click (Qt signals a shared action's
+  // trigger alike to the menu, the toolbar and the action, wherever it came from).
+  QAction* pressedOnToolbar_ = nullptr;
   bool running_ = false;
   bool busy_ = false;
 };

@@ -7,21 +7,28 @@
 #include "MainTexts.h"
 
 CommandContext FrmMain::commandContext() {
-  return {services_.ports, services_.timing, services_.messages, progress_,
-          *this,           services_.stop,   services_.chipFile};
+  return {services_.ports, services_.timing,  services_.messages, progress_, this,
+          services_.stop,  services_.chipFile};
 }
 
 void FrmMain::MnuRead_Click() {
   CommandContext context = commandContext();
-  readCommand(context, g_.port, g_.EpromType, g_.EpromSize, g_.EpromImage);
+  ReadCommandResult read = readCommand(context, g_.port, g_.EpromType, g_.EpromSize);
+  // A read that does not end well leaves the image and the view as they were.
+  if (read.outcome != CommandOutcome::Done) return;
+  g_.EpromImage = std::move(read.image);
+  // The bar goes between the rows and the selections; the hourglass last.
+  showImageRows();
+  read.indicators.hideProgress();
+  alignListsAndRepaint();
 }
 
 void FrmMain::MnuWrite_Click() {
   CommandContext context = commandContext();
-  writeCommand(context, g_.port, g_.EpromSize, g_.EpromImage);
+  (void)writeCommand(context, g_.port, g_.EpromSize, g_.EpromImage);
 }
 
-void FrmMain::showReadImage() {
+void FrmMain::showImageRows() {
   LblChkSum->setText(
       QString::fromStdString(checkSumText(Calc_CheckSum(g_.EpromImage, g_.EpromSize))));
   hexView_->hideLists();

@@ -78,9 +78,7 @@ void FrmMain::MnuOpen_Click() {
       Show_Image();
     } else {
       setBusy(false);
-      services_.messages.show(kOpenFailedTitle,
-                              kOpenFailedLead + g_.CurrentFileName + "\r" + loaded.error(),
-                              MessageIcon::Critical);
+      services_.messages.show(openFailedMessage(g_.CurrentFileName, loaded.error()));
     }
   }
   setBusy(false);
@@ -93,11 +91,7 @@ void FrmMain::MnuSaveAs_Click() {
   setBusy(true);
   const Expected<> saved = Save_Image_File(g_.CurrentFileName, g_.EpromImage);
   setBusy(false);
-  if (!saved) {
-    services_.messages.show(kSaveFailedTitle,
-                            kSaveFailedLead + g_.CurrentFileName + "\r" + saved.error(),
-                            MessageIcon::Critical);
-  }
+  if (!saved) services_.messages.show(saveFailedMessage(g_.CurrentFileName, saved.error()));
 }
 
 void FrmMain::MnuFileConversion_Click() {

@@ -20,10 +20,7 @@ class HexViewModel final : public QAbstractListModel {
 
   explicit HexViewModel(Column column, QObject* parent = nullptr);
 
-  Column kind() const { return column_; }
-
-  // Address rows for `size` bytes (Fill_Address_List), or placeholder rows
-  // for the other two lists (Fill_Empty_Rows).
+  // Address rows for `size` bytes, or placeholder rows for the other two lists.
   void fillRows(std::int32_t size);
   // Data or character rows from the bytes (Fill_Data_Rows).
   void Fill_Data_Rows(Snapshot bytes, std::int32_t size);

@@ -22,7 +22,7 @@ inline constexpr const char* kAboutText =
 inline constexpr const char* kWhatsVeskTitle = "What's VESK?";
 inline constexpr const char* kWhatsVeskText = "V(ersatile) E(prom) S(oftware) K(it)";
 
-inline constexpr const char* kWarningTitle = "Warning !";
+// The warnings' title, kWarningTitle, is the chip's refusals' too: programmer/Commands.h.
 inline constexpr const char* kHexFileWarning =
     "VeskEprom does Not support directly *.HEX File\r"
     "It will be Converted in *.BIN File\r"

@@ -11,12 +11,17 @@ class QWidget;
 // the box is closed.
 class WindowMessages : public Messages {
  public:
-  // A box that belongs to `owner`; nullptr: to the main window.
+  // A box that belongs to `owner` (nullptr: to the main window), its lines
+  // joined by "\r".
   virtual void showFor(QWidget* owner, const std::string& title, const std::string& text,
                        MessageIcon icon) = 0;
 
-  // The boxes of the commands (read, programming, files) belong to the main window.
-  void show(const std::string& title, const std::string& text, MessageIcon icon) final {
+  // The boxes of the commands (read, programming, files) belong to the main
+  // window; the core's lines are joined by "\r", as the window's own are.
+  void show(const Message& message) final {
+    showFor(nullptr, message.title, joinLines(message.lines, "\r"), message.icon);
+  }
+  void show(const std::string& title, const std::string& text, MessageIcon icon) {
     showFor(nullptr, title, text, icon);
   }
 };

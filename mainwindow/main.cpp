@@ -9,15 +9,14 @@
 #include <memory>
 #include <string_view>
 
-#include "BoardSimulator.h"
-#include "ChipFile.h"
 #include "FrmMain.h"
-#include "HardwarePortSource.h"
 #include "LaunchOptions.h"
+#include "PortSourceFactory.h"
 #include "QtFileDialogs.h"
 #include "QtLauncher.h"
 #include "QtMessages.h"
 #include "TerminationSignals.h"
+#include "WriteSignals.h"
 
 namespace {
 
@@ -35,12 +34,17 @@ void reportFailure(const QString& text) {
 // the chip file.
 ChipFile* gChipFileAtExit = nullptr;
 
+// A message's lines, one a line.
+std::string linesOf(const Message& message) {
+  return joinLines(message.lines, "\n");
+}
+
 void writeChipAtExit() {
   if (gChipFileAtExit != nullptr) {
     const Expected<> saved = gChipFileAtExit->save();
     if (!saved)
       std::fprintf(stderr, "VeskEprom: %s\n",
-                   chipNotSavedText(gChipFileAtExit->path(), saved.error()).c_str());
+                   linesOf(chipNotSavedMessage(gChipFileAtExit->path(), saved.error())).c_str());
   }
 }
 
@@ -85,36 +89,27 @@ int main(int argc, char** argv) {
 
   // The dialogs change the current folder: the chip file is kept by its full path.
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
-  std::unique_ptr<BoardSimulator> simulator;
-  std::unique_ptr<ChipFile> chipFile;
-  std::unique_ptr<PortSource> ports;
-  if (options.simulate) {
-    simulator = std::make_unique<BoardSimulator>();
-    simulator->setLatency(std::chrono::microseconds(options.simulatorLatencyUs));
-    if (!options.chipFile.empty()) {
-      // Refused now, not after the work is done: a folder that is missing or
-      // read-only, a special file, a file another program is using.
-      Expected<std::unique_ptr<ChipFile>> opened =
-          ChipFile::open(options.chipFile, simulator->chip());
-      if (!opened) {
-        reportFailure(QString::fromStdString(opened.error()));
-        return 1;
-      }
-      chipFile = std::move(*opened);
-    }
-    ports = std::make_unique<SimulatorPortSource>(*simulator);
-  } else {
-    ports = makeHardwarePortSource();
+  // A chip file is refused now, not after the work is done: a folder that is
+  // missing or read-only, a special file, a file another program is using.
+  Expected<MadePortSource> board =
+      makePortSource({.simulate = options.simulate,
+                      .chipFile = options.chipFile,
+                      .latency = std::chrono::microseconds(options.simulatorLatencyUs)},
+                     " in Options");
+  if (!board) {
+    reportFailure(QString::fromStdString(board.error()));
+    return 1;
   }
+  ChipFile* const chipFile = board->chipFile.get();
 
-  const ChipFileAtExit writtenAtExit(chipFile.get());
+  const ChipFileAtExit writtenAtExit(chipFile);
   MdlGlobal global;
   QtMessages boxes;
   QtFileDialogs dialogs;
   QtLauncher launcher;
   RealTiming timing;
   FrmMain window(global,
-                 {boxes, dialogs, launcher, *ports, timing, {}, &termination, chipFile.get()});
+                 {boxes, dialogs, launcher, *board->ports, timing, {}, &termination, chipFile});
   boxes.setParent(&window);
   dialogs.setParent(&window);
 
@@ -132,11 +127,11 @@ int main(int argc, char** argv) {
 
   // The chip file already holds every programming run; this keeps whatever
   // else changed the simulated chip.
-  if (chipFile) {
+  if (chipFile != nullptr) {
     const Expected<> saved = chipFile->save();
     if (!saved) {
-      reportFailure(QString::fromStdString(chipNotSavedText(chipFile->path(), saved.error()))
-                        .replace(QLatin1Char('\r'), QLatin1Char('\n')));
+      reportFailure(
+          QString::fromStdString(linesOf(chipNotSavedMessage(chipFile->path(), saved.error()))));
       status = 1;
     }
   }

@@ -111,22 +111,26 @@ void Read_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
   // Control stays at 22h.
 }
 
-bool Blank_Check(RoutineServices& services, std::int16_t base, std::int32_t size) {
+BlankCheckResult Blank_Check(RoutineServices& services, std::int16_t base, std::int32_t size) {
   Pass pass(services, base);
   pass.startReading();
   for (std::int32_t location = 0; location < size; ++location) {
     // The first location that is not FFh ends the check, with no further access.
-    if (pass.readLocation(location) != 0xFF) return false;
+    if (pass.readLocation(location) != 0xFF) return {.blank = false};
     pass.stepAfterReading();
   }
-  return true;  // control stays at 22h either way
+  return {.blank = true};  // control stays at 22h either way
 }
 
-WriteOutcome Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
-                         const MemoryImage& image) {
-  if (services.settings.VerifyEmpty && !Blank_Check(services, base, size)) {
-    services.messages.show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
-    return WriteOutcome::NotBlank;
+WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
+                        const MemoryImage& image) {
+  WriteResult result;
+  if (services.settings.VerifyEmpty) {
+    result.blankCheck = Blank_Check(services, base, size);
+    if (!result.blankCheck.blank) {
+      result.outcome = WriteOutcome::NotBlank;
+      return result;
+    }
   }
   Pass pass(services, base);
   pass.control(control_value::kProgStart);
@@ -138,17 +142,21 @@ WriteOutcome Write_Eprom(RoutineServices& services, std::int16_t base, std::int3
   for (std::int32_t location = 0; location < count; ++location) {
     pass.beginLocation(location);
     const bool good = burnLocation(pass, image.at(location));
-    // The step to the next location is made for a failing one too, before the box.
+    // The step to the next location is made for a failing one too, before
+    // the pass ends.
     pass.delay();
     pass.control(control_value::kProgStep);
     pass.delay();
     pass.control(control_value::kProgIdle);
     if (!good) {
-      services.messages.show("Warning !", "Bad Eprom", MessageIcon::Critical);
-      pass.control(control_value::kOff);
-      return WriteOutcome::BadEprom;
+      result.outcome = WriteOutcome::BadEprom;
+      return result;
     }
   }
-  pass.control(control_value::kOff);
-  return WriteOutcome::Programmed;
+  endProgramming(services, base);
+  return result;
+}
+
+void endProgramming(RoutineServices& services, std::int16_t base) {
+  services.port.out(static_cast<std::uint16_t>(base + kControlRegister), control_value::kOff);
 }

@@ -68,8 +68,11 @@ Expected<FileDescriptor> createBlank(const std::string& path, std::size_t size) 
 
 }  // namespace
 
-std::string chipNotSavedText(const std::string& path, const std::string& reason) {
-  return "The simulated chip cannot be saved to " + path + "\r" + reason;
+Message chipNotSavedMessage(const std::string& path, const std::string& reason) {
+  return {MessageKind::Error,
+          MessageIcon::Critical,
+          "Simulated Chip",
+          {"The simulated chip cannot be saved to " + path, reason}};
 }
 
 Expected<std::unique_ptr<ChipFile>> ChipFile::open(const std::string& path,
@@ -125,11 +128,4 @@ ChipFile::ChipFile(std::string path, const std::vector<std::uint8_t>& chip, File
 Expected<> ChipFile::save() {
   // The new file takes the name already locked; the old one goes with its lock.
   return replaceFile(path_, chip_.data(), chip_.size(), &lock_);
-}
-
-bool ChipFile::writeBack(Messages& messages) {
-  const Expected<> saved = save();
-  if (!saved)
-    messages.show(kChipFileTitle, chipNotSavedText(path_, saved.error()), MessageIcon::Critical);
-  return saved.hasValue();
 }

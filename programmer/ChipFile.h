@@ -28,8 +28,6 @@ class ChipFile {
 
   // Writes the chip to the file; the old contents stay on failure.
   Expected<> save();
-  // save(), with a critical box naming the file and the reason when it fails.
-  bool writeBack(Messages& messages);
 
   const std::string& path() const { return path_; }
 
@@ -41,6 +39,5 @@ class ChipFile {
   FileDescriptor lock_;  // the file as it stands under its name, locked
 };
 
-// Title and lead of the box for a write-back that failed.
-inline constexpr const char* kChipFileTitle = "Simulated Chip";
-std::string chipNotSavedText(const std::string& path, const std::string& reason);
+// The message of a write-back that failed: the file's name, then the reason.
+Message chipNotSavedMessage(const std::string& path, const std::string& reason);

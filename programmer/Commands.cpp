@@ -2,159 +2,206 @@
 
 #include <utility>
 
-#include "BoardRoutines.h"
-
 namespace {
 
-// The hourglass is set back on every way out of a command.
-class BusyPointer {
- public:
-  explicit BusyPointer(CommandWindow& window) : window_(window) { window_.setBusy(true); }
-  ~BusyPointer() { window_.setBusy(false); }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
+// The titles of the messages that announce a run: "Will Read Eprom" is
+// followed by the type key.
+constexpr const char* kWillReadTitle = "Will Read Eprom";
+constexpr const char* kWillWriteTitle = "Will Write Eprom";
 
- private:
-  CommandWindow& window_;
-};
+Message announcement(std::string title, std::int32_t epromSize) {
+  return {MessageKind::Announcement,
+          MessageIcon::Information,
+          std::move(title),
+          {byteCountText(epromSize)}};
+}
 
-// ProgressBar1 shown for a run; hidden and set to 0 by hide(), or on the way
-// out when the run ends early.
-class ProgressShown {
- public:
-  ProgressShown(Progress& progress, std::int32_t maximum) : progress_(progress) {
-    progress_.setVisible(true);
-    progress_.setMaximum(maximum);
-  }
-  ~ProgressShown() { hide(); }
-  ProgressShown(const ProgressShown&) = delete;
-  ProgressShown& operator=(const ProgressShown&) = delete;
-  void hide() {
-    if (!shown_) return;
-    shown_ = false;
-    progress_.setVisible(false);
-    progress_.setValue(0);
-  }
-
- private:
-  Progress& progress_;
-  bool shown_ = true;
-};
-
-// The port comes first: when it cannot be had, one box says why and the
-// command ends before the image or the view is touched.
+// The port comes first: when it cannot be had, one message says why and the
+// command ends before anything else happens.
 PortIo* acquirePort(CommandContext& context, std::int16_t base) {
   const Expected<PortIo*> port = context.ports.acquire(base);
   if (port) return *port;
-  context.messages.show("No Port Access",
-                        "The programmer board at base address " + baseAddressText(base) +
-                            " cannot be reached.\r" + port.error(),
-                        MessageIcon::Critical);
+  context.messages.show(
+      {MessageKind::Error,
+       MessageIcon::Critical,
+       "No Port Access",
+       {"The programmer board at base address " + baseAddressText(base) + " cannot be reached.",
+        port.error()}});
   return nullptr;
 }
 
-void reportPortFailure(CommandContext& context, std::int16_t base, const PortFailure& failure,
-                       const char* what) {
-  context.messages.show("Port Error",
-                        std::string(what) + " stopped: the port at base address " +
-                            baseAddressText(base) + " failed.\r" + failure.what(),
-                        MessageIcon::Critical);
+// The chip's refusals, as both the blank check and the write command show them.
+void showRefusal(Messages& messages, CommandOutcome outcome) {
+  if (outcome == CommandOutcome::NotBlank)
+    messages.show({MessageKind::Warning,
+                   MessageIcon::Information,
+                   kWarningTitle,
+                   {"The Eprom is not Empty"}});
+  if (outcome == CommandOutcome::BadEprom)
+    messages.show({MessageKind::Error, MessageIcon::Critical, kWarningTitle, {"Bad Eprom"}});
 }
 
-// Runs one pass over the chip; a port that fails is reported, a stop is not
-// (the program is ending). The progress bar is hidden before any box.
-template <class Pass>
-CommandOutcome runOnBoard(CommandContext& context, ProgressShown& progress, std::int16_t base,
-                          const char* what, Pass&& pass) {
-  try {
-    return pass();
-  } catch (const PortFailure& failure) {
-    progress.hide();
-    reportPortFailure(context, base, failure, what);
-    return CommandOutcome::PortFailed;
-  } catch (const RunStopped&) {
-    progress.hide();
-    return CommandOutcome::Stopped;
+CommandOutcome outcomeOf(WriteOutcome outcome) {
+  switch (outcome) {
+    case WriteOutcome::NotBlank:
+      return CommandOutcome::NotBlank;
+    case WriteOutcome::BadEprom:
+      return CommandOutcome::BadEprom;
+    case WriteOutcome::Programmed:
+      break;
   }
+  return CommandOutcome::Done;
 }
 
-std::string byteCountText(std::int32_t epromSize) {
-  return std::to_string(epromSize) + " Byte";
-}
+// What every command on the board does once it has the port: the hourglass,
+// the bar for `epromSize` locations, and the routines' services.
+class BoardRun {
+ public:
+  BoardRun(CommandContext& context, const PortSettings& settings, PortIo& port,
+           std::int32_t epromSize)
+      : context_(context),
+        base_(settings.LptBase),
+        indicators_(context.progress, context.busy, epromSize),
+        services_{port, context.timing, settings, context.progress, context.stop} {}
+
+  RoutineServices& services() { return services_; }
+  RunIndicators& indicators() { return indicators_; }
+
+  // Runs one pass over the chip; a port that fails is reported, a stop is
+  // not (the program is ending). The bar is hidden before the message.
+  template <class Pass>
+  CommandOutcome onBoard(const char* what, Pass&& pass) {
+    try {
+      return pass();
+    } catch (const PortFailure& failure) {
+      indicators_.hideProgress();
+      context_.messages.show({MessageKind::Error,
+                              MessageIcon::Critical,
+                              "Port Error",
+                              {std::string(what) + " stopped: the port at base address " +
+                                   baseAddressText(base_) + " failed.",
+                               failure.what()}});
+      return CommandOutcome::PortFailed;
+    } catch (const RunStopped&) {
+      indicators_.hideProgress();
+      return CommandOutcome::Stopped;
+    }
+  }
+
+ private:
+  CommandContext& context_;
+  std::int16_t base_;
+  RunIndicators indicators_;
+  RoutineServices services_;
+};
 
 }  // namespace
 
-CommandOutcome readCommand(CommandContext& context, const PortSettings& settings,
-                           const std::string& epromType, std::int32_t epromSize,
-                           MemoryImage& epromImage) {
-  PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) return CommandOutcome::NoPort;
-  context.messages.show(std::string(kWillReadTitle) + epromType, byteCountText(epromSize),
-                        MessageIcon::Information);
-  BusyPointer busy(context.window);
-  ProgressShown progress(context.progress, epromSize);
-  RoutineServices services{
-      *port, context.timing, settings, context.progress, context.messages, context.stop};
-  // Read into a fresh image and take it only when the read is complete, so a
-  // port that fails half-way leaves the old image and the view as they were.
-  MemoryImage read;
-  const CommandOutcome outcome =
-      runOnBoard(context, progress, settings.LptBase, "Reading the Eprom", [&] {
-        Read_Eprom(services, settings.LptBase, epromSize, read);
-        return CommandOutcome::Done;
-      });
-  if (outcome != CommandOutcome::Done) return outcome;
-  epromImage = std::move(read);
-  context.window.showReadImage();
-  progress.hide();
-  context.window.alignListsAndRepaint();
-  return outcome;
+RunIndicators::RunIndicators(Progress& progress, BusyIndicator* busy, std::int32_t maximum)
+    : progress_(&progress), busy_(busy) {
+  if (busy_ != nullptr) busy_->setBusy(true);
+  progress_->setVisible(true);
+  progress_->setMaximum(maximum);
 }
 
-CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
-                            std::int32_t epromSize) {
-  PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) return CommandOutcome::NoPort;
-  BusyPointer busy(context.window);
-  ProgressShown progress(context.progress, epromSize);
-  RoutineServices services{
-      *port, context.timing, settings, context.progress, context.messages, context.stop};
-  const CommandOutcome outcome =
-      runOnBoard(context, progress, settings.LptBase, "Checking the Eprom", [&] {
-        return Blank_Check(services, settings.LptBase, epromSize) ? CommandOutcome::Done
-                                                                  : CommandOutcome::NotBlank;
-      });
-  progress.hide();
-  if (outcome == CommandOutcome::NotBlank)
-    context.messages.show(kNotEmptyTitle, kNotEmptyText, MessageIcon::Information);
-  return outcome;
+RunIndicators::RunIndicators(RunIndicators&& other) noexcept
+    : progress_(std::exchange(other.progress_, nullptr)),
+      busy_(std::exchange(other.busy_, nullptr)) {}
+
+RunIndicators& RunIndicators::operator=(RunIndicators&& other) noexcept {
+  if (this != &other) {
+    end();
+    progress_ = std::exchange(other.progress_, nullptr);
+    busy_ = std::exchange(other.busy_, nullptr);
+  }
+  return *this;
 }
 
-CommandOutcome writeCommand(CommandContext& context, const PortSettings& settings,
-                            std::int32_t epromSize, const MemoryImage& epromImage) {
+void RunIndicators::hideProgress() {
+  if (progress_ != nullptr) std::exchange(progress_, nullptr)->hide();
+}
+
+void RunIndicators::end() {
+  hideProgress();
+  if (busy_ != nullptr) std::exchange(busy_, nullptr)->setBusy(false);
+}
+
+std::string byteCountText(std::int32_t count) {
+  return std::to_string(count) + " Byte";
+}
+
+ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
+                              const std::string& epromType, std::int32_t epromSize) {
+  ReadCommandResult result;
   PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) return CommandOutcome::NoPort;
-  BusyPointer busy(context.window);
-  ProgressShown progress(context.progress, epromSize);
-  context.messages.show(kWillWriteTitle, byteCountText(epromSize), MessageIcon::Information);
-  RoutineServices services{
-      *port, context.timing, settings, context.progress, context.messages, context.stop};
-  const CommandOutcome outcome =
-      runOnBoard(context, progress, settings.LptBase, "Programming the Eprom", [&] {
-        switch (Write_Eprom(services, settings.LptBase, epromSize, epromImage)) {
-          case WriteOutcome::NotBlank:
-            return CommandOutcome::NotBlank;
-          case WriteOutcome::BadEprom:
-            return CommandOutcome::BadEprom;
-          case WriteOutcome::Programmed:
-            break;
-        }
-        return CommandOutcome::Done;
-      });
-  progress.hide();
+  if (port == nullptr) {
+    result.outcome = CommandOutcome::NoPort;
+    return result;
+  }
+  context.messages.show(announcement(std::string(kWillReadTitle) + epromType, epromSize));
+  BoardRun run(context, settings, *port, epromSize);
+  result.outcome = run.onBoard("Reading the Eprom", [&] {
+    Read_Eprom(run.services(), settings.LptBase, epromSize, result.image);
+    return CommandOutcome::Done;
+  });
+  if (result.outcome == CommandOutcome::Done) {
+    result.indicators = std::move(run.indicators());
+  } else {
+    // Only a complete read is handed on: a port that fails half-way leaves
+    // the caller's image as it was.
+    result.image = MemoryImage();
+  }
+  return result;
+}
+
+BlankCommandResult blankCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize) {
+  BlankCommandResult result;
+  PortIo* port = acquirePort(context, settings.LptBase);
+  if (port == nullptr) {
+    result.outcome = CommandOutcome::NoPort;
+    return result;
+  }
+  BoardRun run(context, settings, *port, epromSize);
+  result.outcome = run.onBoard("Checking the Eprom", [&] {
+    result.check = Blank_Check(run.services(), settings.LptBase, epromSize);
+    return result.check.blank ? CommandOutcome::Done : CommandOutcome::NotBlank;
+  });
+  run.indicators().hideProgress();
+  showRefusal(context.messages, result.outcome);
+  return result;
+}
+
+WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize, const MemoryImage& epromImage) {
+  WriteCommandResult result;
+  PortIo* port = acquirePort(context, settings.LptBase);
+  if (port == nullptr) {
+    result.outcome = CommandOutcome::NoPort;
+    return result;
+  }
+  BoardRun run(context, settings, *port, epromSize);
+  context.messages.show(announcement(kWillWriteTitle, epromSize));
+  result.outcome = run.onBoard("Programming the Eprom", [&] {
+    result.write =
+        programChip(run.services(), context.messages, settings.LptBase, epromSize, epromImage);
+    return outcomeOf(result.write.outcome);
+  });
+  run.indicators().hideProgress();
   // Whatever the run did to a simulated chip is in its file before anything else happens.
-  if (context.chipFile != nullptr && outcome != CommandOutcome::NotBlank &&
-      !context.chipFile->writeBack(context.messages) && outcome == CommandOutcome::Done)
-    return CommandOutcome::ChipFileFailed;
-  return outcome;
+  if (context.chipFile != nullptr && result.outcome != CommandOutcome::NotBlank) {
+    if (const Expected<> saved = context.chipFile->save(); !saved) {
+      context.messages.show(chipNotSavedMessage(context.chipFile->path(), saved.error()));
+      if (result.outcome == CommandOutcome::Done) result.outcome = CommandOutcome::ChipFileFailed;
+    }
+  }
+  return result;
+}
+
+WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
+                        std::int32_t epromSize, const MemoryImage& epromImage) {
+  const WriteResult written = Write_Eprom(services, base, epromSize, epromImage);
+  showRefusal(messages, outcomeOf(written.outcome));
+  if (written.outcome == WriteOutcome::BadEprom) endProgramming(services, base);
+  return written;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "BoardRoutines.h"
 #include "BoardTiming.h"
 #include "ChipFile.h"
 #include "MemoryImage.h"
@@ -11,33 +12,29 @@
 #include "RunStop.h"
 #include "UserInterfaces.h"
 
-// What the read and write commands need of the main window besides its
-// message boxes and progress bar.
-class CommandWindow {
+// The hourglass pointer, which a front end may show while a command works the board.
+class BusyIndicator {
  public:
-  virtual ~CommandWindow() = default;
-  virtual void setBusy(bool busy) = 0;  // hourglass pointer on / off
-  // After a read: checksum label and data rows rebuilt from the image, lists
-  // hidden while they are refilled.
-  virtual void showReadImage() = 0;
-  // After a read: selections aligned to Lst_Address's row, window repainted.
-  virtual void alignListsAndRepaint() = 0;
+  virtual ~BusyIndicator() = default;
+  virtual void setBusy(bool busy) = 0;
 };
 
+// What the commands work with: the port source and the waits of the board,
+// and the front end's messages, progress bar and hourglass.
 struct CommandContext {
   PortSource& ports;
   BoardTiming& timing;
   Messages& messages;
   Progress& progress;
-  CommandWindow& window;
+  BusyIndicator* busy = nullptr;  // none: no hourglass (vesk)
   // Asked between two locations: a run stops there when the program is to end.
   const StopRequest* stop = nullptr;
   // The simulated chip's file, written back after every programming run.
   ChipFile* chipFile = nullptr;
 };
 
-// How a command ended. Every end but Done has been reported in a box, except
-// Stopped: the program is ending.
+// How a command ended. Every end but Done has been reported in a message,
+// except Stopped: the program is ending.
 enum class CommandOutcome {
   Done,
   NoPort,         // the port could not be had; nothing happened
@@ -48,28 +45,78 @@ enum class CommandOutcome {
   ChipFileFailed  // the chip was programmed, but its file could not be written back
 };
 
-// The titles of the boxes that announce a run: "Will Read Eprom" is followed by
-// the type key (" 2732", "27128").
-inline constexpr const char* kWillReadTitle = "Will Read Eprom";
-inline constexpr const char* kWillWriteTitle = "Will Write Eprom";
+// What a command shows while it works the board: the hourglass and
+// ProgressBar1, shown when it is made and gone when it goes (the bar first).
+class RunIndicators {
+ public:
+  RunIndicators() = default;  // shows nothing
+  RunIndicators(Progress& progress, BusyIndicator* busy, std::int32_t maximum);
+  RunIndicators(RunIndicators&& other) noexcept;
+  RunIndicators& operator=(RunIndicators&& other) noexcept;  // ends what this one showed
+  ~RunIndicators() { end(); }
 
-// The "&Read Eprom" command: confirmation box, hourglass, progress, Read_Eprom,
-// then the window shows the image. When the port cannot be had, one critical
-// box says why and nothing else happens. A run that does not end well leaves
-// the image and the view as they were.
-CommandOutcome readCommand(CommandContext& context, const PortSettings& settings,
-                           const std::string& epromType, std::int32_t epromSize,
-                           MemoryImage& epromImage);
+  // ProgressBar1 hidden and back at 0; the hourglass stays.
+  void hideProgress();
+  // Both gone.
+  void end();
 
-// The blank check on its own: hourglass, progress, Blank_Check over EpromSize
-// locations. A chip that is not blank gets the same box as a refused write;
-// a blank one none (Done). No confirmation box: nothing is changed.
-CommandOutcome blankCommand(CommandContext& context, const PortSettings& settings,
-                            std::int32_t epromSize);
+ private:
+  Progress* progress_ = nullptr;   // null once hidden
+  BusyIndicator* busy_ = nullptr;  // null once gone
+};
 
-// The "&Write Eprom" command: hourglass, progress, confirmation box, Write_Eprom,
-// then a simulated chip is written back to its file (a failed write-back is
-// reported, and a run that ended well then ends ChipFileFailed). The image and
-// the view are never touched.
-CommandOutcome writeCommand(CommandContext& context, const PortSettings& settings,
-                            std::int32_t epromSize, const MemoryImage& epromImage);
+// What the read command hands back. On Done, the chip's image, and the
+// hourglass and the bar still up: the front end shows the image, then ends
+// them (the window: checksum, data rows, bar hidden, lists aligned, repaint,
+// hourglass gone). Otherwise no image, and nothing left up.
+struct ReadCommandResult {
+  CommandOutcome outcome = CommandOutcome::Done;
+  MemoryImage image;
+  RunIndicators indicators;
+};
+
+// What the blank check on its own hands back.
+struct BlankCommandResult {
+  CommandOutcome outcome = CommandOutcome::Done;
+  BlankCheckResult check;
+};
+
+// What the write command hands back.
+struct WriteCommandResult {
+  CommandOutcome outcome = CommandOutcome::Done;
+  WriteResult write;  // what the programming pass did, when it ran
+};
+
+// "4096 Byte": how the messages count a chip's bytes.
+std::string byteCountText(std::int32_t count);
+
+// The "&Read Eprom" command: the port (when it cannot be had, one critical
+// message says why and nothing else happens), the "Will Read Eprom" message
+// followed by the type key (" 2732", "27128"), hourglass, progress,
+// Read_Eprom into a fresh image.
+ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
+                              const std::string& epromType, std::int32_t epromSize);
+
+// The blank check on its own: the port, hourglass, progress, Blank_Check
+// over EpromSize locations. A chip that is not blank gets the same message as
+// a refused write, once the bar is hidden; a blank one none (Done). No
+// announcement: nothing is changed.
+BlankCommandResult blankCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize);
+
+// The "&Write Eprom" command: the port, hourglass, progress, the "Will Write
+// Eprom" message, programChip() while the bar is up. Then a simulated chip is
+// written back to its file (a failed write-back is reported, and a run that
+// ended well then ends ChipFileFailed). The image is never touched.
+WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize, const MemoryImage& epromImage);
+
+// Write_Eprom as the write command runs it: the chip's refusal is shown
+// while the board is still where the pass ended, and a pass that met a bad
+// location is then ended (control 00h).
+WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
+                        std::int32_t epromSize, const MemoryImage& epromImage);
+
+// The title of the boxes that warn: the chip's refusals here, and the
+// window's own warnings.
+inline constexpr const char* kWarningTitle = "Warning !";

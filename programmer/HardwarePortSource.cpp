@@ -7,11 +7,13 @@
 #include "Ppdev.h"
 
 HardwarePortSource::HardwarePortSource(std::unique_ptr<PpdevCalls> ppdev, std::string procRoot,
-                                       std::string devRoot, DirectOpener openDirect)
+                                       std::string devRoot, DirectOpener openDirect,
+                                       std::string basePlace)
     : ppdev_(std::move(ppdev)),
       procRoot_(std::move(procRoot)),
       devRoot_(std::move(devRoot)),
-      openDirect_(std::move(openDirect)) {}
+      openDirect_(std::move(openDirect)),
+      basePlace_(std::move(basePlace)) {}
 
 Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
   if (base < kLowestLptBase || base > kHighestLptBase) {
@@ -19,7 +21,7 @@ Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
         "This is not a usable base address (the control register at base + 2 must stay "
         "below " +
         std::to_string(std::numeric_limits<std::int16_t>::max() + 1) + "): set one from " +
-        lptBaseRangeText() + " in Options."};
+        lptBaseRangeText() + basePlace_ + "."};
   }
   const bool broken = heldPpdev_ != nullptr && heldPpdev_->failed();
   if (held_ && heldBase_ == base && !broken) return held_.get();
@@ -47,7 +49,7 @@ Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
   return held_.get();
 }
 
-std::unique_ptr<PortSource> makeHardwarePortSource() {
+std::unique_ptr<PortSource> makeHardwarePortSource(std::string basePlace) {
   return std::make_unique<HardwarePortSource>(makeSystemPpdevCalls(), "/proc", "/dev",
-                                              openDirectPort);
+                                              openDirectPort, std::move(basePlace));
 }

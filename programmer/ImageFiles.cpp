@@ -27,19 +27,33 @@ Expected<> Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
 
   image.recreate(size);
   const off_t length = st.st_size;
+  const auto warn = [&messages](const char* title, const char* text) {
+    messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {text}});
+  };
   if (length == 0) {
-    messages.show("Warning!", " You've Selected an Empty File", MessageIcon::Exclamation);
+    warn("Warning!", " You've Selected an Empty File");
     return {};
   }
   if (length < size)
-    messages.show("Warning!", " File is Smaller than Eprom Size", MessageIcon::Exclamation);
+    warn("Warning!", " File is Smaller than Eprom Size");
   else if (length > size)
-    messages.show("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ",
-                  MessageIcon::Exclamation);
+    warn("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ");
   const auto count = static_cast<std::size_t>(std::min<off_t>(length, image.size()));
   if (const std::error_code error = readUpTo(file.get(), image.data(), count))
     return systemFailure(error);
   return {};
+}
+
+Message openFailedMessage(const std::string& path, const std::string& reason) {
+  return {
+      MessageKind::Error, MessageIcon::Critical, "Open", {"Cannot read the file " + path, reason}};
+}
+
+Message saveFailedMessage(const std::string& path, const std::string& reason) {
+  return {MessageKind::Error,
+          MessageIcon::Critical,
+          "Save As",
+          {"Cannot write the file " + path, reason}};
 }
 
 Expected<> Save_Image_File(const std::string& path, const MemoryImage& image) {

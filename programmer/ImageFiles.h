@@ -18,12 +18,10 @@ Expected<> Load_Image_File(const std::string& path, std::int32_t size, MemoryIma
                            Messages& messages,
                            MissingImageFile missing = MissingImageFile::CreateEmpty);
 
-// The boxes of a file that cannot be read or written: the lead, the file's
-// name, "\r", the system's reason.
-inline constexpr const char* kOpenFailedTitle = "Open";
-inline constexpr const char* kOpenFailedLead = "Cannot read the file ";
-inline constexpr const char* kSaveFailedTitle = "Save As";
-inline constexpr const char* kSaveFailedLead = "Cannot write the file ";
+// The messages of a file that cannot be read (Open) or written (Save As):
+// the file's name, then the system's reason.
+Message openFailedMessage(const std::string& path, const std::string& reason);
+Message saveFailedMessage(const std::string& path, const std::string& reason);
 
 // Writes every byte of `image` to `path`, through a temporary file in the same
 // folder renamed over the target: on failure the old file stays as it was.

@@ -64,8 +64,3 @@ void TerminationSignals::drain() const {
   while (::read(readFd_, bytes, sizeof bytes) > 0) {
   }
 }
-
-void ignoreWriteSignals() {
-  std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGPIPE, SIG_IGN);
-}

@@ -32,7 +32,3 @@ class TerminationSignals final : public StopRequest {
   int readFd_ = -1;
   std::vector<int> handled_;  // the signals whose handler this object installed
 };
-
-// File-size limits and closed pipes become write errors that the programs
-// report (EFBIG, EPIPE) instead of signals that kill them half-way.
-void ignoreWriteSignals();

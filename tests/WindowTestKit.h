@@ -64,10 +64,16 @@ class WindowTest : public ::testing::Test {
         g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [] { return 1024; }});
     window_->show();
   }
+  // A menu item chosen.
   void trigger(const char* item) const { window_->findChild<QAction*>(item)->trigger(); }
+  // The toolbar button of `key`, as its action is known to the toolbar.
+  QAction* button(const char* key) const {
+    for (QAction* action : window_->Toolbar1->actions())
+      if (action->data().toString() == QLatin1String(key)) return action;
+    return nullptr;
+  }
   void click(const char* key) const {
-    QTest::mouseClick(window_->Toolbar1->widgetForAction(window_->findChild<QAction*>(key)),
-                      Qt::LeftButton);
+    QTest::mouseClick(window_->Toolbar1->widgetForAction(button(key)), Qt::LeftButton);
   }
   std::string filePath(const std::string& name) const { return folder_.filePath(name); }
   // Opens a file of `bytes` under `name` in the test's folder.

@@ -1,9 +1,10 @@
 #pragma once
-// A port source, port, timing, progress bar, message boxes and window that
+// A port source, port, timing, progress bar, messages and hourglass that
 // write down everything done to them, in order: "acquire888", "C22" control
 // write, "D5A" data write, "R" data read, "d100" delay, "p1" pulse wait, "v3"
-// progress value, "max4096", "show", "hide", "busy", "idle", "show-image",
-// "align", "box:Title|Text|I" (icon I, E or C).
+// progress value, "max4096", "show", "hide", "busy", "idle",
+// "box:Title|Text|I" (the lines joined by "\r" as a box shows them; icon I,
+// E or C).
 #include <cstdio>
 #include <deque>
 
@@ -25,11 +26,12 @@ class Recorder final : public PortSource,
                        public BoardTiming,
                        public Progress,
                        public Messages,
-                       public CommandWindow {
+                       public BusyIndicator {
  public:
   explicit Recorder(std::uint16_t base = kLpt1Base) : base_(base) {}
 
   Events events;
+  std::vector<MessageKind> kinds;  // of the messages, in order
   std::deque<std::uint8_t> reads;  // what the data reads give, in order; FFh when used up
   bool available = true;           // acquire() hands out the recorder, else "Join group lp."
   std::size_t failingRead = 0;     // the data read (counted from 1) that throws PortFailure
@@ -54,15 +56,14 @@ class Recorder final : public PortSource,
   void setVisible(bool visible) override { events.push_back(visible ? "show" : "hide"); }
   void setMaximum(std::int32_t max) override { events.push_back(tagged("max", max)); }
   void setValue(std::int32_t value) override { events.push_back(tagged("v", value)); }
-  void show(const std::string& title, const std::string& text, MessageIcon icon) override {
-    const char* mark = icon == MessageIcon::Critical      ? "C"
-                       : icon == MessageIcon::Exclamation ? "E"
-                                                          : "I";
-    events.push_back("box:" + title + "|" + text + "|" + mark);
+  void show(const Message& message) override {
+    const char* mark = message.icon == MessageIcon::Critical      ? "C"
+                       : message.icon == MessageIcon::Exclamation ? "E"
+                                                                  : "I";
+    events.push_back("box:" + message.title + "|" + joinLines(message.lines, "\r") + "|" + mark);
+    kinds.push_back(message.kind);
   }
   void setBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
-  void showReadImage() override { events.push_back("show-image"); }
-  void alignListsAndRepaint() override { events.push_back("align"); }
 
  private:
   std::uint16_t base_;

@@ -14,8 +14,14 @@ namespace {
 struct Rig {
   Recorder rec{632};
   PortSettings settings{632, 7, 3, true};
-  RoutineServices services{rec, rec, settings, rec, rec};
+  RoutineServices services{rec, rec, settings, rec};
+  // Write_Eprom as the write command runs it, with the chip's refusal shown.
+  WriteOutcome program(std::int32_t size, const MemoryImage& image) {
+    return programChip(services, rec, 632, size, image).outcome;
+  }
 };
+
+enum class Routine { Read, Blank, Write };
 
 const Events kStartReading{"C00", "d7", "C22", "d7"};
 const Events kStartBurning{"C08", "d7", "C0A", "d7"};
@@ -47,7 +53,7 @@ TEST(Write_Eprom, BlankCheckFirstThenEveryLocationPulsedAtLeastOnce) {
   rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 2, then the read-backs
   MemoryImage image(2);
   image.at(0) = 0xFF;  // what the blank chip holds already: still one pulse
-  EXPECT_EQ(Write_Eprom(rig.services, 632, 2, image), WriteOutcome::Programmed);
+  EXPECT_EQ(rig.program(2, image), WriteOutcome::Programmed);
   EXPECT_EQ(rig.rec.events, join({kStartReading,
                                   readLocation(1),
                                   readLocation(2),
@@ -65,8 +71,8 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
   image.at(0) = 0xA5;
   image.at(1) = 0x3C;
   image.at(2) = 0x77;
-  EXPECT_EQ(Write_Eprom(rig.services, 632, 4, image), WriteOutcome::BadEprom);
-  // The failing location is stepped past before the message.
+  EXPECT_EQ(rig.program(4, image), WriteOutcome::BadEprom);
+  // The failing location is stepped past before the message, the board off after it.
   EXPECT_EQ(rig.rec.events, join({kStartBurning,
                                   burnLocation(1, 0xA5, 1),
                                   burnLocation(2, 0x3C, 3),
@@ -77,7 +83,7 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
 TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
   Rig rig;
   rig.rec.reads = {0xFF, 0x00};
-  EXPECT_EQ(Write_Eprom(rig.services, 632, 3, MemoryImage(3)), WriteOutcome::NotBlank);
+  EXPECT_EQ(rig.program(3, MemoryImage(3)), WriteOutcome::NotBlank);
   EXPECT_EQ(rig.rec.events, join({kStartReading,
                                   readLocation(1),
                                   {"v2", "d7", "R", "box:Warning !|The Eprom is not Empty|I"}}));
@@ -91,22 +97,29 @@ struct StopAtSecond final : StopRequest {
 
 TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
   // Told to stop before the second location: the first is complete, then 00h and nothing else.
-  for (const char routine : {'r', 'b', 'w'}) {
+  for (const Routine routine : {Routine::Read, Routine::Blank, Routine::Write}) {
     Rig rig;
     rig.settings.VerifyEmpty = false;
-    if (routine == 'w') rig.rec.reads = {0x11};
+    if (routine == Routine::Write) rig.rec.reads = {0x11};
     const StopAtSecond stop;
     rig.services.stop = &stop;
     MemoryImage image(3);
     image.at(0) = 0x11;
-    EXPECT_THROW(routine == 'r'   ? Read_Eprom(rig.services, 632, 3, image)
-                 : routine == 'b' ? (void)Blank_Check(rig.services, 632, 3)
-                                  : (void)Write_Eprom(rig.services, 632, 3, image),
-                 RunStopped);
-    EXPECT_EQ(rig.rec.events, routine == 'w'
-                                  ? join({kStartBurning, burnLocation(1, 0x11, 1), {"C00"}})
-                                  : join({kStartReading, readLocation(1), {"C00"}}))
-        << routine;
+    const auto run = [&] {
+      switch (routine) {
+        case Routine::Read:
+          return Read_Eprom(rig.services, 632, 3, image);
+        case Routine::Blank:
+          return (void)Blank_Check(rig.services, 632, 3);
+        case Routine::Write:
+          return (void)rig.program(3, image);
+      }
+    };
+    EXPECT_THROW(run(), RunStopped);
+    const Events expected = routine == Routine::Write
+                                ? join({kStartBurning, burnLocation(1, 0x11, 1), {"C00"}})
+                                : join({kStartReading, readLocation(1), {"C00"}});
+    EXPECT_EQ(rig.rec.events, expected) << static_cast<int>(routine);
   }
 }
 
@@ -130,8 +143,8 @@ TEST(BoardSimulator, APulseProgramsWhatTheLinesCarriedWhileItLasted) {
     sim.out(888, 0x0F);
     EXPECT_EQ(sim.in(888), 0x0F);
     for (const std::uint8_t control : {pulse, end, std::uint8_t{0x22}}) sim.out(890, control);
-    EXPECT_EQ(std::tuple(sim.in(888), sim.stats().pulses), std::tuple(cell, 1u))
-        << int{pulse} << " " << int{end};
+    EXPECT_EQ(sim.in(888), cell) << int{pulse} << " " << int{end};
+    EXPECT_EQ(sim.stats().pulses, 1u) << int{pulse} << " " << int{end};
   }
 }
 

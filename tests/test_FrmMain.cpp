@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <algorithm>
+#include <stdexcept>
 
 #include "FrmOption.h"
 #include "WindowTestKit.h"
@@ -13,13 +14,15 @@ TEST_F(WindowTest, StartsWithThe2732AndEveryDefault) {
     EXPECT_EQ(item->isChecked(), item->objectName() == "Mnu2732");
     EXPECT_EQ(item->isEnabled(), item->text() != "274001" && item->text() != "27080");
   }
-  EXPECT_EQ(std::tuple(text(window_->LblEprom), text(window_->LblFileName), checkSum()),
-            std::tuple("Eprom:   2732", "File: default.bin", "CheckSum =  0"));
-  EXPECT_EQ(std::tuple(g_.EpromImage.size(), g_.CurrentFileTitle, g_.port.LptBase),
-            std::tuple(4096, "", 888));
+  EXPECT_EQ(text(window_->LblEprom), "Eprom:   2732");
+  EXPECT_EQ(text(window_->LblFileName), "File: default.bin");
+  EXPECT_EQ(checkSum(), "CheckSum =  0");
+  EXPECT_EQ(g_.EpromImage.size(), 4096);
+  EXPECT_EQ(g_.CurrentFileTitle, "");
+  EXPECT_EQ(g_.port.LptBase, 888);
   EXPECT_EQ(view().addressModel().rowCount(), 256);
-  EXPECT_EQ(std::tuple(entry(view().dataModel(), 255), entry(view().asciModel(), 255)),
-            std::tuple(kPlaceholderDataEntry, kPlaceholderAsciEntry));
+  EXPECT_EQ(entry(view().dataModel(), 255), kPlaceholderDataEntry);
+  EXPECT_EQ(entry(view().asciModel(), 255), kPlaceholderAsciEntry);
   EXPECT_FALSE(view().ProgressBar1->isVisible());
   EXPECT_TRUE(window_->windowTitle().startsWith("Vesk Eprom Programmer V1.1  -  by "));
   EXPECT_EQ(QFileInfo("default.bin").size(), 0);
@@ -36,45 +39,99 @@ TEST_F(WindowTest, ADefaultFileIsNeverChangedNorNeeded) {
   EXPECT_TRUE(window_->isVisible() && fakes_.boxes.empty());
 }
 
-TEST_F(WindowTest, ChoosingATypeEvenTheCurrentOneEmptiesTheImageAndResetsTheView) {
-  simulator_.chip().assign(simulator_.chip().size(), 0x5A);
-  trigger("MnuRead");
-  ASSERT_EQ(g_.EpromImage.at(0), 0x5A);
+// A chip read first, so that an emptied image shows.
+class TypeChoice : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    simulator_.chip().assign(simulator_.chip().size(), 0x5A);
+    trigger("MnuRead");
+    ASSERT_EQ(g_.EpromImage.at(0), 0x5A);
+  }
+};
+
+TEST_F(TypeChoice, EvenTheCurrentTypeEmptiesTheImage) {
+  trigger("Mnu2732");
+  EXPECT_EQ(g_.EpromImage.size(), 4096);
+  EXPECT_EQ(std::count(g_.EpromImage.data(), g_.EpromImage.data() + 4096, 0), 4096);
+  EXPECT_EQ(checkSum(), "CheckSum = 0");
+}
+
+TEST_F(TypeChoice, TheViewAndTheLabelTakeTheTypesSize) {
   for (const auto& [item, label, rows, lastAddress] :
-       {std::tuple{"Mnu2732", "Eprom:   2732", 256, " 00FF0"},
-        {"Mnu2716", "Eprom:   2716", 128, " 007F0"},
+       {std::tuple{"Mnu2716", "Eprom:   2716", 128, " 007F0"},
         {"Mnu27128", "Eprom:  27128", 1024, " 03FF0"}}) {
     trigger(item);
-    EXPECT_EQ(std::tuple(text(window_->LblEprom), checkSum(), g_.EpromImage.size(),
-                         int{g_.EpromImage.at(0)}),
-              std::tuple(label, "CheckSum = 0", rows * 16, 0));
-    EXPECT_EQ(std::tuple(view().asciModel().rowCount(), entry(view().addressModel(), rows - 1),
-                         entry(view().asciModel(), 0)),
-              std::tuple(rows, lastAddress, kPlaceholderAsciEntry));
-    for (const QAction* type : window_->typeItems)
-      EXPECT_EQ(type->isChecked(), type->objectName() == item);
+    EXPECT_EQ(text(window_->LblEprom), label);
+    EXPECT_EQ(g_.EpromImage.size(), rows * 16) << item;
+    EXPECT_EQ(view().asciModel().rowCount(), rows) << item;
+    EXPECT_EQ(entry(view().addressModel(), rows - 1), lastAddress);
+    EXPECT_EQ(entry(view().asciModel(), 0), kPlaceholderAsciEntry) << item;
   }
-  window_->Select_Eprom(kEpromCatalogue.back());  // unavailable, but its row works
+}
+
+TEST_F(TypeChoice, OnlyTheChosenTypeIsChecked) {
+  for (const char* item : {"Mnu27128", "Mnu2716"}) {
+    trigger(item);
+    for (const QAction* type : window_->typeItems)
+      EXPECT_EQ(type->isChecked(), type->objectName() == item) << item;
+  }
+}
+
+TEST_F(WindowTest, AnUnavailableTypesRowStillFillsTheView) {
+  window_->Select_Eprom(kEpromCatalogue.back());  // the 27080: greyed in the menu
   EXPECT_EQ(entry(view().addressModel(), 65535), " FFFF0");
 }
 
-TEST_F(WindowTest, EachToolbarButtonRunsItsCommandOtherKeysNoneAndOptionsOpensOnce) {
-  for (const QAction* button : window_->Toolbar1->actions())
-    EXPECT_TRUE(button->data().isNull() || !button->icon().pixmap(32).isNull());
-  for (const char* key : {"open", "Help ", ""}) window_->Toolbar1_ButtonClick(key);
+TEST_F(WindowTest, EachToolbarButtonIsItsMenuItemWithItsOwnKeyIconAndTooltip) {
+  const std::tuple<const char*, const char*, const char*> buttons[] = {
+      {"Open", "MnuOpen", "Open File"},
+      {"SaveAs", "MnuSaveAs", "Save File  As"},
+      {"Read", "MnuRead", "Read Eprom"},
+      {"Write", "MnuWrite", "Write Eprom"},
+      {"Option", "MnuOption", "Option"},
+      {"Convert", "MnuFileConversion", "Convert File"},
+      {"HexEditor", "MnuHexEditor", "Hex Editor"},
+      {"CRC32", "MnuCRC32", "Calculate CRC32"},
+      {"Help", "Mnuabout", "Help"}};
+  for (const auto& [key, item, tooltip] : buttons) {
+    QAction* action = button(key);
+    ASSERT_NE(action, nullptr) << key;
+    EXPECT_EQ(action, window_->findChild<QAction*>(item)) << key;
+    EXPECT_EQ(action->toolTip().toStdString(), tooltip);
+    EXPECT_FALSE(action->icon().pixmap(32).isNull()) << key;
+    EXPECT_FALSE(action->isIconVisibleInMenu()) << key;
+  }
+  // The rest are the gaps between the groups.
+  EXPECT_EQ(window_->Toolbar1->actions().size(), std::size(buttons) + 4);
+}
+
+TEST_F(WindowTest, AKeyThatNamesNoButtonAndDiagnosticDoNothing) {
+  for (const char* key : {"open", "Help ", "", "MnuOpen"}) window_->Toolbar1_ButtonClick(key);
   trigger("MnuDiagnostic");
-  EXPECT_TRUE(fakes_.requests.empty() && fakes_.boxes.empty());
+  EXPECT_TRUE(fakes_.requests.empty());
+  EXPECT_TRUE(fakes_.boxes.empty());
+  EXPECT_TRUE(fakes_.launches.empty());
+}
+
+TEST_F(WindowTest, EachToolbarButtonRunsItsCommand) {
   for (const char* key :
-       {"Open", "SaveAs", "Convert", "Read", "Write", "Help", "CRC32", "HexEditor", "Option"})
+       {"Open", "SaveAs", "Convert", "Read", "Write", "Help", "CRC32", "HexEditor"})
     click(key);
   ASSERT_EQ(fakes_.requests.size(), 3u);
-  EXPECT_EQ(
-      std::tuple(fakes_.requests[0].title, fakes_.requests[1].title, fakes_.requests[2].title),
-      std::tuple("Open", "Save As", "File Conversion "));
-  ASSERT_EQ(fakes_.boxes.size(), 4u);  // the hex editor's "You Must Save the File" last
-  EXPECT_EQ(std::tuple(fakes_.boxes[0].title, fakes_.boxes[1].title, fakes_.boxes[2].title),
-            std::tuple("Will Read Eprom 2732", "Will Write Eprom", "About"));
+  EXPECT_EQ(fakes_.requests[0].title, "Open");
+  EXPECT_EQ(fakes_.requests[1].title, "Save As");
+  EXPECT_EQ(fakes_.requests[2].title, "File Conversion ");
+  ASSERT_EQ(fakes_.boxes.size(), 4u);
+  EXPECT_EQ(fakes_.boxes[0].title, "Will Read Eprom 2732");
+  EXPECT_EQ(fakes_.boxes[1].title, "Will Write Eprom");
+  EXPECT_EQ(fakes_.boxes[2].title, "About");
+  EXPECT_EQ(fakes_.boxes[3].text, "You Must Save the File before Editing !");
   EXPECT_EQ(fakes_.launches, (std::vector<Launch>{{"crc32.exe", {}}, {"hedit.exe", {}}}));
+}
+
+TEST_F(WindowTest, OptionsOpensOnceNotModalFromToolbarAndMenu) {
+  click("Option");
   trigger("MnuOption");  // brings the open one forward
   std::vector<QWidget*> options;
   std::ranges::copy_if(QApplication::topLevelWidgets(), std::back_inserter(options),
@@ -82,6 +139,45 @@ TEST_F(WindowTest, EachToolbarButtonRunsItsCommandOtherKeysNoneAndOptionsOpensOn
   ASSERT_EQ(options.size(), 1u);
   EXPECT_FALSE(options[0]->isModal());
   options[0]->close();
+}
+
+// A failure a command does not handle itself: from the menu the "Error" box
+// names it, from the toolbar the command ends quietly. Either way nothing is
+// left busy.
+TEST_F(WindowTest, AnUnhandledFailureGetsTheErrorBoxFromTheMenuOnly) {
+  fakes_.onDelay = [] { throw std::runtime_error("The delay loop broke"); };
+  const Box announcement{"Will Read Eprom 2732", "4096 Byte", MessageIcon::Information};
+  trigger("MnuRead");
+  EXPECT_EQ(
+      fakes_.boxes,
+      (std::vector<Box>{announcement, {"Error", "The delay loop broke", MessageIcon::Critical}}));
+  fakes_.boxes.clear();
+  click("Read");
+  window_->Toolbar1_ButtonClick("Read");
+  EXPECT_EQ(fakes_.boxes, (std::vector<Box>{announcement, announcement}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(view().ProgressBar1->isVisible());
+  fakes_.onDelay = nullptr;
+  trigger("MnuFill00");  // and the window takes commands again
+  trigger("MnuRead");
+  EXPECT_EQ(checkSum(), "CheckSum = FF000");
+}
+
+// The boxes a command shows of its own are the same whichever way it started.
+TEST_F(WindowTest, ACommandsOwnFailureBoxesAreTheSameFromToolbarAndMenu) {
+  fakes_.launchFails = true;
+  for (const char* key : {"Open", "SaveAs", "CRC32"}) {
+    fakes_.boxes.clear();
+    choose("no such folder/a.bin");
+    click(key);
+    const std::vector<Box> fromToolbar = fakes_.boxes;
+    fakes_.boxes.clear();
+    choose("no such folder/a.bin");
+    button(key)->trigger();
+    EXPECT_EQ(fakes_.boxes, fromToolbar) << key;
+    ASSERT_EQ(fromToolbar.size(), 1u) << key;
+    EXPECT_EQ(fromToolbar[0].icon, MessageIcon::Critical) << key;
+  }
 }
 
 TEST_F(WindowTest, NoPopUpOnTheBarsAndALongFileNameKeepsBothEnds) {

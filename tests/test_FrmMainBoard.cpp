@@ -14,19 +14,21 @@ TEST_F(WindowTest, ReadShowsTheChipKeepingTheSelectedRowAndFillAll00ClearsIt) {
   EXPECT_EQ(fakes_.boxes,
             (std::vector<Box>{{"Will Read Eprom 2732", "4096 Byte", MessageIcon::Information}}));
   EXPECT_EQ(checkSum(), "CheckSum = 7F688");  // 7F800h for 16 x 00h..FFh, less row 1 (178h)
-  for (QListView* list : {view().Lst_Address, view().Lst_Data, view().Lst_Asci})
-    EXPECT_EQ(std::tuple(HexView::selectedRow(list), HexView::topRow(list)),
-              std::tuple(40, HexView::topRow(view().Lst_Address)));
+  for (QListView* list : {view().Lst_Address, view().Lst_Data, view().Lst_Asci}) {
+    EXPECT_EQ(HexView::selectedRow(list), 40) << list->objectName().toStdString();
+    EXPECT_EQ(HexView::topRow(list), HexView::topRow(view().Lst_Address))
+        << list->objectName().toStdString();
+  }
   EXPECT_EQ(entry(view().asciModel(), 4), "  @ABCDEFGHIJKLMNO");
   // A row of 00 from the chip looks like a reset row in the bytes, but not in the characters.
-  EXPECT_EQ(std::tuple(entry(view().dataModel(), 1), entry(view().asciModel(), 1)),
-            std::tuple(kPlaceholderDataEntry, "  " + std::string(16, '\0')));
+  EXPECT_EQ(entry(view().dataModel(), 1), kPlaceholderDataEntry);
+  EXPECT_EQ(entry(view().asciModel(), 1), "  " + std::string(16, '\0'));
   EXPECT_FALSE(view().ProgressBar1->isVisible());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   trigger("MnuFill00");
-  EXPECT_EQ(std::tuple(checkSum(), entry(view().asciModel(), 4),
-                       std::count(g_.EpromImage.data(), g_.EpromImage.data() + 4096, 0)),
-            std::tuple("CheckSum = 0", kPlaceholderAsciEntry, 4096));
+  EXPECT_EQ(checkSum(), "CheckSum = 0");
+  EXPECT_EQ(entry(view().asciModel(), 4), kPlaceholderAsciEntry);
+  EXPECT_EQ(std::count(g_.EpromImage.data(), g_.EpromImage.data() + 4096, 0), 4096);
 }
 
 // The values a progress bar showed when it was painted part-way.
@@ -57,8 +59,9 @@ TEST_F(WindowTest, ProgressMovesWhileTheWindowTakesNoOtherCommandNorClose) {
   fakes_.onDelay = nullptr;
   EXPECT_GE(painted.values.size(), 2u);
   EXPECT_TRUE(windowSystemServedAt > 5000 && windowSystemServedAt < delays) << windowSystemServedAt;
-  EXPECT_EQ(std::tuple(fakes_.boxes.size(), checkSum(), window_->isVisible()),
-            std::tuple(1u, "CheckSum = FF000", true));
+  EXPECT_EQ(fakes_.boxes.size(), 1u);
+  EXPECT_EQ(checkSum(), "CheckSum = FF000");
+  EXPECT_TRUE(window_->isVisible());
   trigger("MnuFill00");  // and afterwards everything works again
   EXPECT_EQ(checkSum(), "CheckSum = 0");
 }

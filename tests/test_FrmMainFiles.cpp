@@ -6,13 +6,14 @@ TEST_F(WindowTest, OpenShowsAnyNameAsBinaryFittedToTheTypeFromRowZero) {
   open("ab", std::vector<std::uint8_t>(2048, 2));  // too short a name to end in "hex"
   EXPECT_EQ(fakes_.boxes, (std::vector<Box>{{"Warning!", " File is Smaller than Eprom Size",
                                              MessageIcon::Exclamation}}));
-  EXPECT_EQ(std::tuple(checkSum(), entry(view().dataModel(), 127).substr(0, 3),
-                       entry(view().dataModel(), 128)),
-            std::tuple("CheckSum = 1000", " 02", kPlaceholderDataEntry));
+  EXPECT_EQ(checkSum(), "CheckSum = 1000");
+  EXPECT_EQ(entry(view().dataModel(), 127).substr(0, 3), " 02");
+  EXPECT_EQ(entry(view().dataModel(), 128), kPlaceholderDataEntry);
   for (QListView* list : {view().Lst_Address, view().Lst_Data, view().Lst_Asci})
     EXPECT_EQ(HexView::selectedRow(list), 0);
-  EXPECT_EQ(std::tuple(g_.CurrentFileName, g_.CurrentFileTitle, text(window_->LblFileName)),
-            std::tuple(filePath("ab"), "ab", "File: " + filePath("ab")));
+  EXPECT_EQ(g_.CurrentFileName, filePath("ab"));
+  EXPECT_EQ(g_.CurrentFileTitle, "ab");
+  EXPECT_EQ(text(window_->LblFileName), "File: " + filePath("ab"));
 }
 
 TEST_F(WindowTest, TheConverterGetsTheWholePathOfAHexFileOrOfAFileToConvert) {
@@ -32,8 +33,8 @@ TEST_F(WindowTest, TheConverterGetsTheWholePathOfAHexFileOrOfAFileToConvert) {
                  "File\r............Done!\rReOpen it as .BIN",
                  MessageIcon::Exclamation},
                 {"Conversion Done !", "The File has been converted", MessageIcon::Information}}));
-  EXPECT_EQ(std::tuple(checkSum(), QDir::currentPath().toStdString()),
-            std::tuple("CheckSum = 7000", filePath("my images")));
+  EXPECT_EQ(checkSum(), "CheckSum = 7000");
+  EXPECT_EQ(QDir::currentPath().toStdString(), filePath("my images"));
 }
 
 TEST_F(WindowTest, AFileThatCannotBeReadOrWrittenIsNamedAndTheImageKept) {
@@ -49,7 +50,8 @@ TEST_F(WindowTest, AFileThatCannotBeReadOrWrittenIsNamedAndTheImageKept) {
                  MessageIcon::Critical},
                 {"Save As", "Cannot write the file " + missing + "\rNo such file or directory",
                  MessageIcon::Critical}}));
-  EXPECT_EQ(std::tuple(int{g_.EpromImage.at(0)}, checkSum()), std::tuple(3, "CheckSum = 3000"));
+  EXPECT_EQ(g_.EpromImage.at(0), 3);
+  EXPECT_EQ(checkSum(), "CheckSum = 3000");
 }
 
 TEST_F(WindowTest, TheHexEditorGetsTheBareNameOnceAFileWasChosen) {

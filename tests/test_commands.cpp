@@ -1,5 +1,5 @@
-// The read and write commands around the protocols: the port asked for
-// first, then their boxes, the hourglass and the progress bar, in order.
+// The read, blank and write commands around the protocols: the port asked
+// for first, then their messages, the hourglass and the progress bar, in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +8,12 @@
 
 namespace {
 
+enum class Command { Read, Blank, Write };
+constexpr Command kCommands[] = {Command::Read, Command::Blank, Command::Write};
+
 struct Rig {
   Recorder rec;
-  CommandContext context{rec, rec, rec, rec, rec};
+  CommandContext context{rec, rec, rec, rec, &rec};
   PortSettings settings{888, 0, 0, false};
   MemoryImage image{16};
   Rig() { image.at(0) = 0xAB; }
@@ -23,15 +26,25 @@ struct Rig {
     return framing;
   }
   bool imageKept() const { return image.size() == 16 && image.at(0) == 0xAB; }
-  CommandOutcome run(char command) {
-    return command == 'r'   ? readCommand(context, settings, "27128", 16, image)
-           : command == 'b' ? blankCommand(context, settings, 16)
-                            : writeCommand(context, settings, 16, image);
+  // The command's outcome; a read that does not end well hands back no image.
+  CommandOutcome run(Command command) {
+    switch (command) {
+      case Command::Read: {
+        const ReadCommandResult read = readCommand(context, settings, "27128", 16);
+        EXPECT_TRUE(read.outcome == CommandOutcome::Done || read.image.size() == 0);
+        return read.outcome;
+      }
+      case Command::Blank:
+        return blankCommand(context, settings, 16).outcome;
+      case Command::Write:
+        return writeCommand(context, settings, 16, image).outcome;
+    }
+    return CommandOutcome::Done;
   }
 };
 
 TEST(Commands, WithoutPortAccessOneBoxSaysWhyAndNothingElseHappens) {
-  for (const char command : {'r', 'b', 'w'}) {
+  for (const Command command : kCommands) {
     Rig rig;
     rig.rec.available = false;
     rig.settings.LptBase = 632;
@@ -45,7 +58,7 @@ TEST(Commands, WithoutPortAccessOneBoxSaysWhyAndNothingElseHappens) {
 
 TEST(Commands, APortFailingHalfWayIsReportedOnceTheProgressBarIsHiddenAndTheImageKept) {
   for (const auto& [command, what] :
-       {std::pair{'r', "Reading the Eprom"}, {'w', "Programming the Eprom"}}) {
+       {std::pair{Command::Read, "Reading the Eprom"}, {Command::Write, "Programming the Eprom"}}) {
     Rig rig;
     rig.rec.failingRead = 2;
     EXPECT_EQ(rig.run(command), CommandOutcome::PortFailed);
@@ -66,14 +79,80 @@ struct AlwaysStop final : StopRequest {
 
 TEST(Commands, AStoppedRunEndsQuietlyNotBusyWithTheImageKept) {
   const AlwaysStop stop;
-  for (const char command : {'r', 'b', 'w'}) {
+  for (const Command command : kCommands) {
     Rig rig;
     rig.context.stop = &stop;
     EXPECT_EQ(rig.run(command), CommandOutcome::Stopped);
     EXPECT_EQ(std::ranges::count_if(rig.rec.events, [](auto& e) { return e.starts_with("box:"); }),
-              command == 'b' ? 0 : 1);  // the confirmation only
+              command == Command::Blank ? 0 : 1);  // the announcement only
     EXPECT_EQ(rig.framing().back(), "idle");
     EXPECT_TRUE(rig.imageKept());
+  }
+}
+
+// The window shows the image before the bar goes, and the hourglass goes last.
+TEST(Commands, AReadThatEndsWellHandsOnTheImageWithTheBarAndTheHourglassStillUp) {
+  Rig rig;
+  rig.rec.reads = {0x12, 0x34};
+  ReadCommandResult read = readCommand(rig.context, rig.settings, "27128", 16);
+  ASSERT_EQ(read.outcome, CommandOutcome::Done);
+  EXPECT_EQ(Bytes(read.image.data(), read.image.data() + 3), (Bytes{0x12, 0x34, 0xFF}));
+  EXPECT_EQ(read.image.size(), 16);
+  EXPECT_EQ(rig.framing(),
+            (Events{"acquire888", "box:Will Read Eprom27128|16 Byte|I", "busy", "show", "max16"}));
+  read.indicators.hideProgress();
+  read.indicators.end();
+  EXPECT_EQ(Events(rig.rec.events.end() - 3, rig.rec.events.end()), (Events{"hide", "v0", "idle"}));
+  EXPECT_EQ(rig.rec.kinds, std::vector{MessageKind::Announcement});
+}
+
+// The chip's refusals, each shown once: a refused write and a bad location
+// while the bar is still up (a bad location before the board goes off), a
+// refused blank check once the bar is gone.
+TEST(Commands, TheChipsRefusalsAreShownOnceWhereTheyHappen) {
+  const std::string notEmpty = "box:Warning !|The Eprom is not Empty|I";
+  const std::string bad = "box:Warning !|Bad Eprom|C";
+  const struct {
+    Command command;
+    bool blankCheck;
+    std::deque<std::uint8_t> reads;
+    CommandOutcome outcome;
+    Events ending;
+    MessageKind kind;
+  } cases[] = {
+      {Command::Blank,
+       false,
+       {0xFF, 0x00},
+       CommandOutcome::NotBlank,
+       {"R", "hide", "v0", notEmpty, "idle"},
+       MessageKind::Warning},
+      {Command::Write,
+       true,
+       {0x00},
+       CommandOutcome::NotBlank,
+       {"R", notEmpty, "hide", "v0", "idle"},
+       MessageKind::Warning},
+      // 0xAB at location 0 never takes: ten pulses, the step past it, the box, 00h.
+      {Command::Write,
+       false,
+       {},
+       CommandOutcome::BadEprom,
+       {"C0B", "C0A", bad, "C00", "hide", "v0", "idle"},
+       MessageKind::Error},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.settings.VerifyEmpty = c.blankCheck;
+    rig.rec.reads = c.reads;
+    EXPECT_EQ(rig.run(c.command), c.outcome);
+    Events ending;
+    std::ranges::copy_if(rig.rec.events, std::back_inserter(ending),
+                         [](const std::string& e) { return e[0] != 'd'; });
+    ending.erase(ending.begin(), ending.end() - static_cast<long>(c.ending.size()));
+    EXPECT_EQ(ending, c.ending);
+    const std::string& box = c.outcome == CommandOutcome::BadEprom ? bad : notEmpty;
+    EXPECT_EQ(std::ranges::count(rig.rec.events, box), 1);
+    EXPECT_EQ(rig.rec.kinds.back(), c.kind);
   }
 }
 

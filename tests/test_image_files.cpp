@@ -30,17 +30,19 @@ TEST_F(ImageFilesTest, LoadFitsAnyFileToTheChipSizeWithTheRightWarning) {
     ASSERT_TRUE(Load_Image_File(path_, 4096, image_, boxes_));
     Bytes expected = pattern(std::min<std::size_t>(length, 4096));
     expected.resize(4096, 0x00);  // a short file leaves 00, not FFh
-    EXPECT_EQ(std::tuple(boxes_.events, contents(image_)), std::tuple(box, expected)) << length;
+    EXPECT_EQ(boxes_.events, box) << length;
+    EXPECT_EQ(contents(image_), expected) << length;
   }
 }
 
 TEST_F(ImageFilesTest, AMissingNameIsCreatedEmptyOrRefusedAsAsked) {
   EXPECT_EQ(Load_Image_File(path_, 2048, image_, boxes_, MissingImageFile::Refuse).error(),
             "No such file or directory");
-  EXPECT_EQ(std::tuple(fs::exists(path_), image_.size()), std::tuple(false, 16));
+  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_EQ(image_.size(), 16);
   ASSERT_TRUE(Load_Image_File(path_, 2048, image_, boxes_));
-  EXPECT_EQ(std::tuple(fs::file_size(path_), boxes_.events),
-            std::tuple(0u, Events{"box:Warning!| You've Selected an Empty File|E"}));
+  EXPECT_EQ(fs::file_size(path_), 0u);
+  EXPECT_EQ(boxes_.events, Events{"box:Warning!| You've Selected an Empty File|E"});
 }
 
 TEST_F(ImageFilesTest, AReadOnlyFileLoads) {
@@ -66,13 +68,14 @@ TEST_F(ImageFilesTest, SaveReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporaryFi
     const FileSizeLimit limit(1024);  // writing a 4 KiB image fails half-way, as on a full disk
     EXPECT_EQ(Save_Image_File(link, MemoryImage(4096)).error(), "File too large");
   }
-  EXPECT_EQ(std::tuple(readFile<Bytes>(target), listing(temp_.path).size()),
-            std::tuple(pattern(10000), 2u));
+  EXPECT_EQ(readFile<Bytes>(target), pattern(10000));
+  EXPECT_EQ(listing(temp_.path).size(), 2u);
   image_.at(15) = 0x99;
   ASSERT_TRUE(Save_Image_File(link, image_));
-  EXPECT_EQ(std::tuple(readFile<Bytes>(target), fs::status(target).permissions(),
-                       fs::is_symlink(link), listing(temp_.path).size()),
-            std::tuple(contents(image_), mode, true, 2u));
+  EXPECT_EQ(readFile<Bytes>(target), contents(image_));
+  EXPECT_EQ(fs::status(target).permissions(), mode);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(listing(temp_.path).size(), 2u);
 }
 
 TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
@@ -84,8 +87,9 @@ TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {
     EXPECT_EQ(Save_Image_File(special, image_).error(), "Not a regular file") << special;
   }
   ::alarm(0);
-  EXPECT_EQ(std::tuple(image_.size(), fs::is_fifo(fifo), fs::is_character_file("/dev/null")),
-            std::tuple(16, true, true));
+  EXPECT_EQ(image_.size(), 16);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
   EXPECT_EQ(Load_Image_File(temp_.path.string(), 4096, image_, boxes_).error(), "Is a directory");
 }
 

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "BoardRoutines.h"
+#include "Commands.h"
 #include "PortCheck.h"
 #include "Ppdev.h"
 #include "core_fakes.h"
@@ -64,13 +64,12 @@ RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = 
   if (plan.ppdev) ppdev = std::move(PpdevPort::open(tracer, "/dev/parport0", 888).value());
   Recorder quiet;
   const PortSettings settings{888, 100, 1, plan.blankCheck};
-  RoutineServices services{ppdev ? *ppdev : static_cast<PortIo&>(tracer), tracer, settings, quiet,
-                           quiet};
+  RoutineServices services{ppdev ? *ppdev : static_cast<PortIo&>(tracer), tracer, settings, quiet};
   MemoryImage image(16);
   std::copy(plan.image.begin(), plan.image.end(), image.data());
   if (plan.command == RunPlan::Read) Read_Eprom(services, 888, 16, image);
   if (plan.command == RunPlan::Blank) (void)Blank_Check(services, 888, 16);
-  if (plan.command == RunPlan::Write) (void)Write_Eprom(services, 888, 16, image);
+  if (plan.command == RunPlan::Write) (void)programChip(services, quiet, 888, 16, image);
   ppdev.reset();  // the release
   if (plant) plant(tracer.trace);
   return checkRun(plan, tracer.trace, 0x0C);

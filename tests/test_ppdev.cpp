@@ -84,11 +84,13 @@ class PortSourceTest : public ::testing::Test {
   TempFolder temp_;
   FakePpdev* fake_ = new FakePpdev;
   std::vector<int> direct_;
+  // As the window makes it: an unusable base address is to be changed in Options.
   HardwarePortSource source_{std::unique_ptr<FakePpdev>(fake_), temp_.path.string(), "/dev",
                              [this](std::uint16_t base) -> Expected<std::unique_ptr<PortIo>> {
                                direct_.push_back(base);
                                return Failure{directRefusalText(EPERM, false)};
-                             }};
+                             },
+                             " in Options"};
   std::string whyNot_;
 };
 
@@ -100,7 +102,8 @@ TEST_F(PortSourceTest, HoldsOnePortFoundByItsBaseAddressAndReleasesItBeforeTheNe
   EXPECT_EQ(std::vector(fake_->calls.begin() + 6, fake_->calls.end()),
             (Events{"WDATA FF", "RELEASE", "close", "open /dev/parport0", "GETMODES", "EXCL",
                     "CLAIM", "WCONTROL 00", "DATADIR 0"}));
-  EXPECT_EQ(std::tuple(fake_->calls[0], direct_.size()), std::tuple("open /dev/parport1", 0u));
+  EXPECT_EQ(fake_->calls[0], "open /dev/parport1");
+  EXPECT_TRUE(direct_.empty());
 }
 
 TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplained) {

@@ -44,7 +44,7 @@ std::string progressBarText(std::int32_t value, std::int32_t maximum,
 
 void TerminalProgress::setVisible(bool visible) {
   visible_ = visible;
-  drawn_ = false;
+  throttle_.restart();
   lastValue_ = 0;
   passStart_ = Clock::now();
   if (!visible) line_.clear();
@@ -58,17 +58,12 @@ void TerminalProgress::setValue(std::int32_t value) {
   if (!visible_) return;
   if (value < lastValue_) {  // a new pass over the chip
     passStart_ = Clock::now();
-    drawn_ = false;
+    throttle_.restart();
   }
   lastValue_ = value;
-  if (drawn_ && ++valuesSinceCheck_ < kValuesPerClockCheck) return;
-  valuesSinceCheck_ = 0;
-  const Clock::time_point now = Clock::now();
-  if (!drawn_ || now - lastDraw_ >= kRedrawInterval) draw(value, now);
+  if (throttle_.due()) draw(value, throttle_.lastDraw());
 }
 
 void TerminalProgress::draw(std::int32_t value, Clock::time_point now) {
   line_.show(progressBarText(value, maximum_, now - passStart_));
-  lastDraw_ = now;
-  drawn_ = true;
 }

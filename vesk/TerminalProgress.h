@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ProgressThrottle.h"
 #include "StatusLine.h"
 #include "UserInterfaces.h"
 
@@ -14,11 +15,7 @@
 // blank check) starts its own time estimate.
 class TerminalProgress final : public Progress {
  public:
-  using Clock = std::chrono::steady_clock;
-  static constexpr std::chrono::milliseconds kRedrawInterval{100};
-  // The clock is read once per this many locations: a simulated read reports
-  // one every few nanoseconds.
-  static constexpr int kValuesPerClockCheck = 64;
+  using Clock = ProgressThrottle::Clock;
 
   explicit TerminalProgress(StatusLine& line) : line_(line) {}
 
@@ -34,9 +31,7 @@ class TerminalProgress final : public Progress {
   std::int32_t maximum_ = 0;
   std::int32_t lastValue_ = 0;
   Clock::time_point passStart_;
-  Clock::time_point lastDraw_;
-  bool drawn_ = false;  // drawn at least once in this pass
-  int valuesSinceCheck_ = 0;
+  ProgressThrottle throttle_;
 };
 
 // No progress at all: standard error is no terminal, or vesk is quiet.

@@ -3,20 +3,11 @@
 #include <string>
 
 #include "CheckSum.h"
-#include "Commands.h"
 #include "HexRows.h"
 #include "HexText.h"
 #include "ImageFiles.h"
 
 namespace {
-
-// The core's commands update a window; vesk has none.
-class NoWindow final : public CommandWindow {
- public:
-  void setBusy(bool) override {}
-  void showReadImage() override {}
-  void alignListsAndRepaint() override {}
-};
 
 VeskStatus statusOf(CommandOutcome outcome) {
   switch (outcome) {
@@ -35,36 +26,26 @@ VeskStatus statusOf(CommandOutcome outcome) {
   return VeskStatus::Failed;
 }
 
-std::string byteText(std::int32_t count) {
-  return std::to_string(count) + " Byte";
-}
-
 class Run {
  public:
-  Run(const VeskOptions& options, VeskServices& services)
-      : options_(options),
-        services_(services),
-        context_{services.ports, services.timing, services.messages, services.progress,
-                 window_,        services.stop,   services.chipFile},
-        size_(options.type->size) {}
+  Run(const VeskOptions& options, CommandContext& context, std::FILE* report)
+      : options_(options), context_(context), report_(report), size_(options.type->size) {}
 
   VeskStatus read() {
-    MemoryImage image;
-    const CommandOutcome outcome =
-        readCommand(context_, options_.settings, options_.type->key, size_, image);
-    if (outcome != CommandOutcome::Done) return statusOf(outcome);
+    ReadCommandResult read = readChip();
+    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
     if (stopping()) return VeskStatus::Stopped;
-    if (const Expected<> saved = Save_Image_File(options_.file, image); !saved) {
-      reportFailure(kSaveFailedTitle, kSaveFailedLead, saved);
+    if (const Expected<> saved = Save_Image_File(options_.file, read.image); !saved) {
+      context_.messages.show(saveFailedMessage(options_.file, saved.error()));
       return VeskStatus::Failed;
     }
-    note("Read Eprom", byteText(size_) + " saved in " + options_.file + ", " +
-                           checkSumText(Calc_CheckSum(image, size_)));
+    note("Read Eprom", byteCountText(size_) + " saved in " + options_.file + ", " +
+                           checkSumText(Calc_CheckSum(read.image, size_)));
     return VeskStatus::Done;
   }
 
   VeskStatus blank() {
-    const CommandOutcome outcome = blankCommand(context_, options_.settings, size_);
+    const CommandOutcome outcome = blankCommand(context_, options_.settings, size_).outcome;
     if (outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
     return statusOf(outcome);
   }
@@ -73,9 +54,9 @@ class Run {
     MemoryImage image;
     if (!load(image)) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
-    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image);
+    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image).outcome;
     if (outcome == CommandOutcome::Done)
-      note("Write Eprom", byteText(size_) + " programmed from " + options_.file);
+      note("Write Eprom", byteCountText(size_) + " programmed from " + options_.file);
     return statusOf(outcome);
   }
 
@@ -83,12 +64,10 @@ class Run {
     MemoryImage image;
     if (!load(image)) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
-    MemoryImage chip;
-    const CommandOutcome outcome =
-        readCommand(context_, options_.settings, options_.type->key, size_, chip);
-    if (outcome != CommandOutcome::Done) return statusOf(outcome);
+    ReadCommandResult read = readChip();
+    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
     if (stopping()) return VeskStatus::Stopped;
-    if (!listDifferences(chip, image)) {
+    if (!listDifferences(read.image, image)) {
       note("Verify", "The Eprom matches " + options_.file);
       return VeskStatus::Done;
     }
@@ -96,12 +75,20 @@ class Run {
   }
 
  private:
+  // The chip read as the window reads it; the bar goes at once, there is no
+  // view to fill first.
+  ReadCommandResult readChip() {
+    ReadCommandResult read = readCommand(context_, options_.settings, options_.type->key, size_);
+    read.indicators.end();
+    return read;
+  }
+
   // The file as the window's Open loads it, except that a missing file is
   // an error here instead of a new empty image.
   bool load(MemoryImage& image) {
     const Expected<> loaded =
-        Load_Image_File(options_.file, size_, image, services_.messages, MissingImageFile::Refuse);
-    if (!loaded) reportFailure(kOpenFailedTitle, kOpenFailedLead, loaded);
+        Load_Image_File(options_.file, size_, image, context_.messages, MissingImageFile::Refuse);
+    if (!loaded) context_.messages.show(openFailedMessage(options_.file, loaded.error()));
     return loaded.hasValue();
   }
 
@@ -120,34 +107,28 @@ class Run {
     std::string header = std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
                          " (address: chip file)";
     if (count > kListedDifferences) header += ", the first " + std::to_string(kListedDifferences);
-    std::fputs((header + "\n" + listed).c_str(), services_.report);
-    std::fflush(services_.report);
+    std::fputs((header + "\n" + listed).c_str(), report_);
+    std::fflush(report_);
     return true;
   }
 
-  bool stopping() const { return services_.stop != nullptr && services_.stop->requested(); }
+  bool stopping() const { return context_.stop != nullptr && context_.stop->requested(); }
 
-  void reportFailure(const char* title, const char* lead, const Expected<>& result) {
-    services_.messages.show(title, std::string(lead) + options_.file + "\r" + result.error(),
-                            MessageIcon::Critical);
-  }
-
-  // What went well, unless vesk is to be quiet.
+  // What went well (the messages leave it out when vesk is quiet).
   void note(const char* title, const std::string& text) {
-    if (!options_.quiet) services_.messages.show(title, text, MessageIcon::Information);
+    context_.messages.show({MessageKind::Note, MessageIcon::Information, title, {text}});
   }
 
   const VeskOptions& options_;
-  VeskServices& services_;
-  NoWindow window_;
-  CommandContext context_;
+  CommandContext& context_;
+  std::FILE* report_;
   std::int32_t size_;
 };
 
 }  // namespace
 
-VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services) {
-  Run run(options, services);
+VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context, std::FILE* report) {
+  Run run(options, context, report);
   switch (options.command) {
     case VeskCommand::Read:
       return run.read();

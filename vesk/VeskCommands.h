@@ -2,23 +2,8 @@
 
 #include <cstdio>
 
-#include "BoardTiming.h"
-#include "ChipFile.h"
-#include "PortSource.h"
-#include "RunStop.h"
-#include "UserInterfaces.h"
+#include "Commands.h"
 #include "VeskOptions.h"
-
-// What a vesk command works with; main() makes them, tests may make others.
-struct VeskServices {
-  PortSource& ports;
-  BoardTiming& timing;
-  Messages& messages;
-  Progress& progress;
-  const StopRequest* stop = nullptr;
-  ChipFile* chipFile = nullptr;  // the simulated chip's file, when there is one
-  std::FILE* report = stdout;    // where verify lists the differences
-};
 
 // How a command ended, as vesk's exit status tells it.
 enum class VeskStatus {
@@ -31,6 +16,9 @@ enum class VeskStatus {
 // The first differences that verify lists.
 inline constexpr int kListedDifferences = 16;
 
-// Runs options.command on the chip, with the window's commands of the core:
-// the same port handling, boxes, progress and chip file.
-[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, VeskServices& services);
+// Runs options.command on the chip with the window's commands of the core:
+// the same port handling, messages, progress and chip file (`context`, which
+// main() makes and tests may make otherwise). Verify lists the differences
+// on `report`.
+[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context,
+                                        std::FILE* report = stdout);

@@ -3,19 +3,17 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "BoardSimulator.h"
-#include "ChipFile.h"
-#include "HardwarePortSource.h"
+#include "PortSourceFactory.h"
 #include "StatusLine.h"
 #include "TerminalMessages.h"
 #include "TerminalProgress.h"
 #include "TerminationSignals.h"
 #include "VeskCommands.h"
 #include "VeskOptions.h"
+#include "WriteSignals.h"
 
 namespace {
 
@@ -51,30 +49,23 @@ int main(int argc, char** argv) {
   const bool showBar = !options.quiet && ::isatty(STDERR_FILENO) == 1;
   Progress& progress = showBar ? static_cast<Progress&>(bar) : silent;
 
-  std::unique_ptr<BoardSimulator> simulator;
-  std::unique_ptr<ChipFile> chipFile;
-  std::unique_ptr<PortSource> ports;
-  if (options.simulate) {
-    simulator = std::make_unique<BoardSimulator>();
-    if (!options.chipFile.empty()) {
-      // Refused before any work: a folder that is missing or read-only, a
-      // special file, a file another program is using.
-      Expected<std::unique_ptr<ChipFile>> opened =
-          ChipFile::open(options.chipFile, simulator->chip());
-      if (!opened) {
-        line.writeLine("vesk: " + opened.error());
-        return kUsageError;
-      }
-      chipFile = std::move(*opened);
-    }
-    ports = std::make_unique<SimulatorPortSource>(*simulator);
-  } else {
-    ports = makeHardwarePortSource();
+  // A chip file is refused before any work: a folder that is missing or
+  // read-only, a special file, a file another program is using.
+  Expected<MadePortSource> board =
+      makePortSource({.simulate = options.simulate, .chipFile = options.chipFile}, " with --port");
+  if (!board) {
+    line.writeLine("vesk: " + board.error());
+    return kUsageError;
   }
 
   RealTiming timing;
-  VeskServices services{*ports, timing, messages, progress, &termination, chipFile.get()};
-  const VeskStatus status = runVeskCommand(options, services);
+  CommandContext context{.ports = *board->ports,
+                         .timing = timing,
+                         .messages = messages,
+                         .progress = progress,
+                         .stop = &termination,
+                         .chipFile = board->chipFile.get()};
+  const VeskStatus status = runVeskCommand(options, context);
   // A signal ends the program at the next safe point, whatever that was.
   if (status == VeskStatus::Stopped || termination.requested()) return termination.exitStatus();
   return static_cast<int>(status);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "BoardSimulator.h"
+#include "ChipFile.h"
+#include "Expected.h"
+#include "PortSource.h"
+
+// What a program's command line says of the board simulator. More settings
+// of the simulated board join these as the programs learn them.
+struct SimulatorSettings {
+  bool simulate = false;  // the simulator instead of the parallel port
+  std::string chipFile;   // the simulated chip kept in this file; empty: a blank chip
+  std::chrono::microseconds latency{0};  // how long each access to the simulated board takes
+};
+
+// The port source a program runs on, and what it stands on. Held by main()
+// for the whole run.
+struct MadePortSource {
+  std::unique_ptr<BoardSimulator> simulator;  // with the simulator
+  std::unique_ptr<ChipFile> chipFile;         // with the simulator's chip file
+  std::unique_ptr<PortSource> ports;          // never null
+};
+
+// The simulator (with its chip file, checked, locked and loaded now, so that
+// a file that cannot be kept is refused before any work) or the parallel
+// port. `basePlace` says where the program's user chooses another base
+// address (" in Options"), for the port's refusals. When the chip file
+// cannot be used: one sentence that names it says why.
+Expected<MadePortSource> makePortSource(const SimulatorSettings& simulator,
+                                        const std::string& basePlace);
