@@ -2,6 +2,7 @@
 // before a chip is touched.
 #include <gtest/gtest.h>
 
+#include "OptionValues.h"
 #include "VeskOptions.h"
 
 namespace {
