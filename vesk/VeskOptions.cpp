@@ -104,17 +104,24 @@ std::string commandList(const CLI::App& vesk) {
   return list;
 }
 
-std::string commandMissing(const CLI::App& vesk, const std::vector<std::string>& words,
-                           std::optional<std::size_t> command) {
-  if (!command) return "no command given (" + commandList(vesk) + ")";
-  return "unknown command '" + words[*command] + "' (" + commandList(vesk) + ")";
-}
-
-// The chip file a bare --simulate was followed by, the likely cause of a file too many.
+// The word a bare --simulate was followed by: meant as the chip file, it
+// became a command or a file too many.
 std::optional<std::string> wordAfterBareSimulate(const std::vector<std::string>& words) {
   for (std::size_t i = 0; i + 1 < words.size() && words[i] != "--"; ++i)
     if (words[i] == "--simulate" && !words[i + 1].starts_with("-")) return words[i + 1];
   return std::nullopt;
+}
+
+std::string simulateHint(const std::string& chipFile) {
+  return "; for the simulated chip kept in " + chipFile + ", write --simulate=" + chipFile;
+}
+
+std::string commandMissing(const CLI::App& vesk, const std::vector<std::string>& words,
+                           std::optional<std::size_t> command) {
+  if (!command) return "no command given (" + commandList(vesk) + ")";
+  std::string text = "unknown command '" + words[*command] + "' (" + commandList(vesk) + ")";
+  if (wordAfterBareSimulate(words) == words[*command]) text += simulateHint(words[*command]);
+  return text;
 }
 
 std::string tooManyFiles(const CLI::App& command, const std::vector<std::string>& words) {
@@ -126,7 +133,7 @@ std::string tooManyFiles(const CLI::App& command, const std::vector<std::string>
                             : files == 1 ? " takes one file"
                                          : " takes " + std::to_string(files) + " files");
   if (const std::optional<std::string> chipFile = wordAfterBareSimulate(words))
-    text += "; for the simulated chip kept in " + *chipFile + ", write --simulate=" + *chipFile;
+    text += simulateHint(*chipFile);
   return text;
 }
 
@@ -134,8 +141,8 @@ std::string tooManyFiles(const CLI::App& command, const std::vector<std::string>
 std::string leftOver(const CLI::App& vesk, const std::vector<std::string>& words) {
   for (const std::string& word : vesk.remaining(true)) {
     if (word == "--") continue;
-    if (word.size() > 1 && word[0] == '-')
-      return "unknown option " + word.substr(0, word.find('='));
+    if (word.starts_with("--")) return "unknown option " + word.substr(0, word.find('='));
+    if (word.size() > 1 && word[0] == '-') return "unknown option " + word.substr(0, 2);
     return tooManyFiles(*vesk.get_subcommands().front(), words);
   }
   return {};
@@ -209,8 +216,10 @@ VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   } catch (const CLI::ParseError& error) {
     failure = error.what();
   }
-  // The plainest fault first: no command, then words no command takes.
-  if (vesk.get_subcommands().empty())
+  // The plainest fault first: no command, then words no command takes. The
+  // command is the word found above; CLI11 may have taken another one.
+  const std::vector<CLI::App*> chosen = vesk.get_subcommands();
+  if (!*command || chosen.empty() || chosen.front()->get_name() != arguments[**command])
     result.error = commandMissing(vesk, arguments, *command);
   else if (const std::string over = leftOver(vesk, arguments); !over.empty())
     result.error = over;
