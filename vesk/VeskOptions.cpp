@@ -148,21 +148,25 @@ std::string leftOver(const CLI::App& vesk, const std::vector<std::string>& words
   return {};
 }
 
+// "OUT.bin", "-t TYPE": an option as a usage line shows it.
+std::string usageName(const CLI::Option& option) {
+  if (option.get_positional()) return option.get_name();
+  const std::string name = option.get_snames().empty() ? "--" + option.get_lnames().front()
+                                                       : "-" + option.get_snames().front();
+  return name + " " + option.get_type_name();
+}
+
 // "read needs OUT.bin, the file the chip is read into": the first required
-// file or option not given, and its description.
-std::string requiredMissing(const CLI::App& command) {
+// file or option not given, and its description; else CLI11's `words`.
+std::string requiredMissing(const CLI::App& vesk, const std::string& words) {
+  const CLI::App& command = *vesk.get_subcommands().front();
   for (const CLI::Option* option : command.get_options()) {
     if (!option->get_required() || option->count() > 0) continue;
     std::string description = option->get_description();
     std::replace(description.begin(), description.end(), '\n', ' ');
-    const std::string name =
-        option->get_positional() ? option->get_name()
-        : option->get_snames().empty()
-            ? "--" + option->get_lnames().front() + " " + option->get_type_name()
-            : "-" + option->get_snames().front() + " " + option->get_type_name();
-    return command.get_name() + " needs " + name + ", " + description;
+    return command.get_name() + " needs " + usageName(*option) + ", " + description;
   }
-  return "the command line is not complete";
+  return words;
 }
 
 // "-t needs a value": CLI11 stops for want of a value only at the last word.
@@ -171,11 +175,8 @@ std::string valueMissing(const std::string& lastWord) {
   return (shortOptions ? std::string{'-', lastWord.back()} : lastWord) + " needs a value";
 }
 
-}  // namespace
-
-VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
-  VeskArguments result;
-  CLI::App vesk("", "vesk");
+// vesk's CLI11 app, its commands bound to `options`.
+void prepare(CLI::App& vesk, VeskOptions& options) {
   // Inherited by the commands, so set before they are declared.
   vesk.formatter(std::make_shared<VeskHelp>());
   vesk.get_formatter()->label("Positionals", "Files");
@@ -185,23 +186,50 @@ VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   vesk.fallthrough();   // --version after the command
   vesk.allow_extras();  // left over for leftOver() to name
   vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  declareVesk(vesk, result.options);
+  declareVesk(vesk, options);
   for (CLI::App* command : vesk.get_subcommands({})) command->group("Commands");
+}
 
+// `words` with the command first and the others in their order, backwards:
+// CLI11 reads from the end.
+std::vector<std::string> forCli11(std::vector<std::string> words,
+                                  std::optional<std::size_t> command) {
+  if (command) {
+    const auto at = words.begin() + static_cast<std::ptrdiff_t>(*command);
+    std::rotate(words.begin(), at, at + 1);
+  }
+  std::reverse(words.begin(), words.end());
+  return words;
+}
+
+// The plainest fault first: no command, then words no command takes, then
+// what CLI11 stopped at (`failure`). The command is the word findCommand()
+// found; CLI11 may have taken another one.
+std::string whatIsWrong(const CLI::App& vesk, const std::vector<std::string>& arguments,
+                        std::optional<std::size_t> command, const std::string& failure) {
+  if (!command || vesk.get_subcommands().empty() ||
+      vesk.get_subcommands().front()->get_name() != arguments[*command])
+    return commandMissing(vesk, arguments, command);
+  if (std::string over = leftOver(vesk, arguments); !over.empty()) return over;
+  return failure;
+}
+
+}  // namespace
+
+VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
+  VeskArguments result;
+  CLI::App vesk("", "vesk");
+  prepare(vesk, result.options);
   const Expected<std::optional<std::size_t>> command = findCommand(arguments, OptionNames(vesk));
   if (!command) {
     result.error = command.error();
     return result;
   }
-  std::vector<std::string> words = arguments;
-  if (*command)
-    std::rotate(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(**command),
-                words.begin() + static_cast<std::ptrdiff_t>(**command) + 1);
-  std::vector<std::string> backwards(words.rbegin(), words.rend());  // CLI11 reads from the end
-
+  std::vector<std::string> words = forCli11(arguments, *command);
+  const std::string lastWord = words.empty() ? "" : words.front();
   std::string failure;
   try {
-    vesk.parse(backwards);
+    vesk.parse(words);
   } catch (const CLI::CallForHelp&) {
     result.ask = VeskArguments::Ask::Help;
     result.help = vesk.help();
@@ -209,22 +237,14 @@ VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   } catch (const CLI::CallForVersion&) {
     result.ask = VeskArguments::Ask::Version;
     return result;
-  } catch (const CLI::RequiredError&) {
-    failure = vesk.get_subcommands().empty() ? "" : requiredMissing(*vesk.get_subcommands()[0]);
+  } catch (const CLI::RequiredError& error) {
+    if (!vesk.get_subcommands().empty()) failure = requiredMissing(vesk, error.what());
   } catch (const CLI::ArgumentMismatch&) {
-    failure = valueMissing(words.back());
+    failure = valueMissing(lastWord);
   } catch (const CLI::ParseError& error) {
     failure = error.what();
   }
-  // The plainest fault first: no command, then words no command takes. The
-  // command is the word found above; CLI11 may have taken another one.
-  const std::vector<CLI::App*> chosen = vesk.get_subcommands();
-  if (!*command || chosen.empty() || chosen.front()->get_name() != arguments[**command])
-    result.error = commandMissing(vesk, arguments, *command);
-  else if (const std::string over = leftOver(vesk, arguments); !over.empty())
-    result.error = over;
-  else
-    result.error = failure;
+  result.error = whatIsWrong(vesk, arguments, *command, failure);
   if (result.error.empty()) result.ask = VeskArguments::Ask::Run;
   return result;
 }
