@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <sstream>
+
 #include "ProgramRun.h"
 
 namespace {
@@ -126,7 +128,111 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   }
   EXPECT_EQ(std::tuple(listing(work_.path), chip()), std::tuple(before, pattern(4096)));
   EXPECT_EQ(std::get<2>(run({"--version"})), "vesk " VESK_VERSION "\n");
-  EXPECT_THAT(std::get<2>(run({"read", "--help"})), ::testing::StartsWith("Usage: vesk COMMAND"));
+  EXPECT_THAT(std::get<2>(run({"read", "--help"})),
+              HasSubstr("\nUsage: vesk read [OPTIONS] OUT.bin\n"));
+}
+
+TEST_F(VeskProgram, ChipTypesAsPrintedOnChipsAreTheCataloguesTypes) {
+  const std::pair<const char*, std::size_t> forms[] = {
+      {"27C16", 2048},   {"27c64", 8192},   {"2764A", 8192},    {"27128a", 16384},
+      {"27C256", 32768}, {"27C512", 65536}, {"27C010", 131072}, {"27C020", 262144}};
+  for (const auto& [form, size] : forms) {
+    EXPECT_EQ(std::get<0>(run({"read", "-q", "-t", form, "--simulate", "out.bin"})), 0) << form;
+    EXPECT_EQ(readFile(path("out.bin")).size(), size) << form;
+  }
+  for (const std::string refused : {"27C040", "27C080"}) {
+    const auto [status, errors, output] = run({"read", "-t", refused, "--simulate", "no.bin"});
+    EXPECT_EQ(status, 2) << refused;
+    EXPECT_THAT(errors, ::testing::StartsWith("vesk: type " + refused + " (the "));
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("no.bin")));
+}
+
+TEST_F(VeskProgram, TheDigitsOfLpt1OrLpt2WithoutTheirHAreRefusedAsAmbiguous) {
+  const std::string tryHelp = "\nTry 'vesk --help'.\n";
+  EXPECT_EQ(run({"blank", "-t", "2732", "--simulate", "--port", "378"}),
+            Result(2,
+                   "vesk: --port 378 is ambiguous: write 378h (or lpt1) for LPT1, or 17Ah for "
+                   "decimal 378" +
+                       tryHelp,
+                   ""));
+  EXPECT_EQ(run({"blank", "-t", "2732", "--simulate", "--port", "278"}),
+            Result(2,
+                   "vesk: --port 278 is ambiguous: write 278h (or lpt2) for LPT2, or 116h for "
+                   "decimal 278" +
+                       tryHelp,
+                   ""));
+  // LPT1's other forms reach the simulated board, which sits there.
+  for (const char* lpt1 : {"378h", "0x378", "888", "LPT1"})
+    EXPECT_EQ(run({"blank", "-t", "2732", "--simulate", "--port", lpt1}),
+              Result(0, "Blank Check: The Eprom is Empty\n", ""))
+        << lpt1;
+  // Other decimal bases are taken: whatever answers there, the line was understood.
+  for (const char* decimal : {"632", "4000"}) {
+    const std::string errors =
+        std::get<1>(run({"blank", "-t", "2732", "--simulate", "--port", decimal}));
+    EXPECT_FALSE(errors.ends_with(tryHelp)) << decimal << ": " << errors;
+  }
+}
+
+TEST_F(VeskProgram, ABareSimulateNeverTakesTheNextWordAsItsChipFile) {
+  writeFile(path("in.bin"), pattern(4096));
+  const std::set<std::string> before = listing(work_.path);
+  const std::string tryHelp = "\nTry 'vesk --help'.\n";
+  EXPECT_EQ(run({"write", "-t", "2732", "--simulate", "chip.bin", "in.bin"}),
+            Result(2,
+                   "vesk: write takes one file; for the simulated chip kept in chip.bin, write "
+                   "--simulate=chip.bin" +
+                       tryHelp,
+                   ""));
+  EXPECT_EQ(run({"blank", "-t", "2732", "--simulate", "chip.bin"}),
+            Result(2,
+                   "vesk: blank takes no file; for the simulated chip kept in chip.bin, write "
+                   "--simulate=chip.bin" +
+                       tryHelp,
+                   ""));
+  EXPECT_EQ(run({"blank", "-t", "2732", "--simulate="}),
+            Result(2, "vesk: --simulate= needs a value after the '='" + tryHelp, ""));
+  EXPECT_EQ(listing(work_.path), before);  // no chip file, and the image as it was
+  // The form the hint names, with the options before the command.
+  EXPECT_EQ(std::get<0>(run(
+                {"-qt", "2732", "--pulse", "0", "--simulate=chip.bin", "write", "--", "in.bin"})),
+            0);
+  EXPECT_EQ(chip(), chipHolding(pattern(4096)));
+}
+
+// The options a help lists, one a line: "  -t,--type TYPE ..." gives -t and --type.
+std::set<std::string> optionsListed(const std::string& help) {
+  std::set<std::string> names;
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("  -")) continue;
+    std::string listed = line.substr(2, line.find_first_of(" [", 2) - 2);
+    std::replace(listed.begin(), listed.end(), ',', ' ');
+    std::istringstream words(listed);
+    for (std::string name; words >> name;) names.insert(name);
+  }
+  return names;
+}
+
+TEST_F(VeskProgram, EveryOptionOfEveryCommandIsInTheHelpAndInTheManPage) {
+  const std::string help = std::get<2>(run({"--help"}));
+  const std::set<std::string> listed = optionsListed(help);
+  const std::size_t commandList = help.find("\nCommands:\n");
+  ASSERT_NE(commandList, std::string::npos) << help;
+  std::istringstream commands(help.substr(commandList + 11));
+  for (std::string line; std::getline(commands, line) && !line.empty();) {
+    const std::string command = line.substr(2, line.find(' ', 2) - 2);
+    for (const std::string& name : optionsListed(std::get<2>(run({command, "--help"}))))
+      EXPECT_TRUE(listed.contains(name)) << command << " " << name;
+  }
+  EXPECT_GE(listed.size(), 12U);
+  const std::string manPage = readFile(VESK_MAN_PAGE);
+  for (const std::string& name : listed) {
+    std::string written;  // as roff writes it, each minus sign escaped
+    for (const char c : name) written += c == '-' ? "\\-" : std::string(1, c);
+    EXPECT_THAT(manPage, HasSubstr(written));
+  }
 }
 
 TEST_F(VeskProgram, AChipFileThatCannotBeWrittenBackIsAnErrorNotACrash) {

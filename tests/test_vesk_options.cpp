@@ -2,6 +2,7 @@
 // before a chip is touched.
 #include <gtest/gtest.h>
 
+#include "OptionValues.h"
 #include "VeskOptions.h"
 
 namespace {
@@ -36,6 +37,133 @@ TEST(VeskOptions, CommandFileAndOptionsInAnyOrderButNothingMissingOrTooMuch) {
                                              {"blank", "-t"}})
     EXPECT_EQ(parseVeskArguments(wrong).ask, Ask::Error) << testing::PrintToString(wrong);
   EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::Help);
+}
+
+}  // namespace
+
+namespace {
+
+std::string typeCaption(std::string_view text) {
+  const Expected<const EpromTypeRow*> row = chipTypeOption(text);
+  return row ? (*row)->caption : row.error();
+}
+
+TEST(VeskOptions, ChipTypesAsPrintedOnChipsAreTheCataloguesTypes) {
+  const std::pair<const char*, const char*> accepted[] = {
+      {"2716", "2716"},     {"27C16", "2716"},    {"27c32", "2732"},     {"27C64", "2764"},
+      {"2764A", "2764"},    {"27c64a", "2764"},   {"27128A", "27128"},   {"27C128", "27128"},
+      {"27256a", "27256"},  {"27C256B", "27256"}, {"27C512", "27512"},   {"27C010", "271001"},
+      {"27c020", "272001"}, {"271001", "271001"}, {"27C1001", "271001"}, {"272001", "272001"}};
+  for (const auto& [text, caption] : accepted) EXPECT_EQ(typeCaption(text), caption) << text;
+  const std::string unavailable =
+      " cannot be chosen: it is listed, but not available (greyed out in VeskEprom too)";
+  EXPECT_EQ(typeCaption("27C040"), "type 27C040 (the 274001)" + unavailable);
+  EXPECT_EQ(typeCaption("27c080"), "type 27c080 (the 27080)" + unavailable);
+  EXPECT_EQ(typeCaption("274001"), "type 274001" + unavailable);
+  for (const char* unknown : {"", "27C", "C256", "x2764", "2764-20", "27C2564", "27C01"})
+    EXPECT_EQ(typeCaption(unknown),
+              "unknown type '" + std::string(unknown) +
+                  "'; the types are 2716, 2732, 2764, 27128, 27256, 27512, 271001, 272001, also "
+                  "as printed on chips (27C256, 27C010, 2764A)");
+}
+
+TEST(VeskOptions, LptDigitsWithoutTheirHAreAmbiguousOtherDecimalBasesAreNot) {
+  const std::string lpt1 = "is ambiguous: write 378h (or lpt1) for LPT1, or 17Ah for decimal ";
+  EXPECT_EQ(portOption("378").error(), "--port 378 " + lpt1 + "378");
+  EXPECT_EQ(portOption(" 0378").error(), "--port  0378 " + lpt1 + "0378");
+  EXPECT_EQ(portOption("278").error(),
+            "--port 278 is ambiguous: write 278h (or lpt2) for LPT2, or 116h for decimal 278");
+  const std::pair<const char*, std::int16_t> accepted[] = {
+      {"888", 888},  {"632", 632},   {"956", 956},   {"4000", 4000},
+      {"378h", 888}, {"0x378", 888}, {"0x278", 632}, {"LPT1", 888}};
+  for (const auto& [text, base] : accepted) {
+    const Expected<std::int16_t> port = portOption(text);
+    ASSERT_TRUE(port) << text << ": " << port.error();
+    EXPECT_EQ(*port, base) << text;
+  }
+}
+
+TEST(VeskOptions, ABareSimulateNeverTakesTheNextWord) {
+  const VeskArguments blankChip =
+      parseVeskArguments({"read", "-t", "27512", "--simulate", "out.bin"});
+  EXPECT_EQ(blankChip.ask, Ask::Run);
+  EXPECT_TRUE(blankChip.options.simulate);
+  EXPECT_EQ(blankChip.options.chipFile, "");
+  EXPECT_EQ(blankChip.options.file, "out.bin");
+  EXPECT_EQ(parseVeskArguments({"write", "-t", "2732", "--simulate", "chip.bin", "in.bin"}).error,
+            "write takes one file; for the simulated chip kept in chip.bin, write "
+            "--simulate=chip.bin");
+  EXPECT_EQ(parseVeskArguments({"blank", "-t", "2732", "--simulate", "chip.bin"}).error,
+            "blank takes no file; for the simulated chip kept in chip.bin, write "
+            "--simulate=chip.bin");
+  EXPECT_EQ(parseVeskArguments({"--simulate", "chip.bin", "blank", "-t", "2732"}).error,
+            "unknown command 'chip.bin' (read, blank, write or verify); for the simulated chip "
+            "kept in chip.bin, write --simulate=chip.bin");
+  // Without a bare --simulate before it, a file too many is only that.
+  EXPECT_EQ(parseVeskArguments({"write", "-t", "2732", "--simulate=c.bin", "a.bin", "b.bin"}).error,
+            "write takes one file");
+}
+
+TEST(VeskOptions, WordsAroundTheCommand) {
+  // Before the command, after it, and in one word; the last of a repeated option counts.
+  const VeskArguments read = parseVeskArguments(
+      {"--port=lpt2", "-qt2716", "--io-delay", "7", "read", "--pulse", "0", "-t", "27C256", "-"});
+  ASSERT_EQ(read.ask, Ask::Run) << read.error;
+  EXPECT_EQ(read.options.command, VeskCommand::Read);
+  EXPECT_STREQ(read.options.type->caption, "27256");
+  EXPECT_EQ(read.options.settings.LptBase, 632);
+  EXPECT_EQ(read.options.settings.IoDelay, 7);
+  EXPECT_EQ(read.options.settings.ProgPulse, 0);
+  EXPECT_TRUE(read.options.quiet);
+  EXPECT_FALSE(read.options.simulate);
+  EXPECT_EQ(read.options.file, "-");
+  // A command that is also a file's name, after "--".
+  const VeskArguments write = parseVeskArguments({"-t", "2732", "--", "write", "verify"});
+  EXPECT_EQ(write.options.command, VeskCommand::Write);
+  EXPECT_EQ(write.options.file, "verify");
+  EXPECT_TRUE(write.options.settings.VerifyEmpty);
+  EXPECT_FALSE(parseVeskArguments({"write", "--no-blank-check", "-t", "2732", "a.bin"})
+                   .options.settings.VerifyEmpty);
+}
+
+TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "no command given (read, blank, write or verify)"},
+      {{"-t", "2732", "erase"}, "unknown command 'erase' (read, blank, write or verify)"},
+      {{"-t", "read"}, "no command given (read, blank, write or verify)"},
+      {{"read", "-t", "2732"}, "read needs OUT.bin, the file the chip is read into"},
+      {{"blank"},
+       "blank needs -t TYPE, the chip type, one of 2716, 2732, 2764, 27128, 27256, 27512, "
+       "271001, 272001 (or as printed on chips: 27C256, 27C010, 2764A ...)"},
+      {{"blank", "-qt"}, "-t needs a value"},
+      {{"blank", "-t", "2732", "--port"}, "--port needs a value"},
+      {{"blank", "-t", "2732", "--port="}, "--port= needs a value after the '='"},
+      {{"blank", "-t", "2732", "--simulate="}, "--simulate= needs a value after the '='"},
+      {{"blank", "-t", "2732", "--quiet=yes"}, "--quiet takes no value"},
+      {{"blank", "-t", "2732", "--no-blank-check=false"}, "--no-blank-check takes no value"},
+      {{"blank", "-t", "2732", "--bogus=1", "x"}, "unknown option --bogus"},
+      {{"blank", "-qzt", "2732"}, "unknown option -z"},
+      {{"erase", "read", "a.bin"}, "unknown command 'erase' (read, blank, write or verify)"},
+      {{"blank", "-t", "2732", "--io-delay", "5001"},
+       "--io-delay 5001: give a whole number from 0 to 5000"},
+      {{"blank", "-t", "2732", "--pulse", "-1"},
+       "--pulse -1: give the milliseconds as a whole number from 0 to 5"}};
+  for (const auto& [words, error] : cases) {
+    const VeskArguments wrong = parseVeskArguments(words);
+    EXPECT_EQ(wrong.ask, Ask::Error) << testing::PrintToString(words);
+    EXPECT_EQ(wrong.error, error) << testing::PrintToString(words);
+  }
+}
+
+TEST(VeskOptions, HelpForVeskOrOneCommandWhateverElseIsWrong) {
+  const VeskArguments vesk = parseVeskArguments({"--bogus", "-h"});
+  EXPECT_EQ(vesk.ask, Ask::Help);
+  EXPECT_TRUE(vesk.help.starts_with("Reads, blank-checks")) << vesk.help;
+  const VeskArguments write = parseVeskArguments({"-h", "write", "a.bin", "b.bin"});
+  EXPECT_EQ(write.ask, Ask::Help);
+  EXPECT_NE(write.help.find("\nUsage: vesk write [OPTIONS] IN.bin\n"), std::string::npos)
+      << write.help;
+  EXPECT_EQ(parseVeskArguments({"write", "--version", "-t"}).ask, Ask::Version);
 }
 
 }  // namespace

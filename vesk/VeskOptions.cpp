@@ -2,286 +2,249 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
 
-#include "AsciiCase.h"
+#include "Expected.h"
+#include "VeskHelp.h"
+#include "VeskSubcommands.h"
+
+// CLI11 reads the words; this file puts the command first, so that every
+// option may also stand before it, and words vesk's errors.
 
 namespace {
 
-// The whole text as a number in `base`, nothing before or after it.
-std::optional<long> whole(std::string_view text, int base = 10) {
-  long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
+bool takesNextWord(const CLI::Option& option) {
+  return option.get_items_expected_max() > 0;
 }
 
-std::string choosableTypes() {
-  std::string list;
-  for (const EpromTypeRow& row : kEpromCatalogue) {
-    if (!row.selectable) continue;
-    if (!list.empty()) list += ", ";
-    list += row.caption;
-  }
-  return list;
-}
-
-// The catalogue's row for a type as the user writes it ("2732", "27128").
-const EpromTypeRow* typeRow(std::string_view text, std::string& error) {
-  for (const EpromTypeRow& row : kEpromCatalogue) {
-    if (text != row.caption) continue;
-    if (row.selectable) return &row;
-    error = "type " + std::string(text) +
-            " cannot be chosen: it is listed, but not available (greyed out in VeskEprom too)";
-    return nullptr;
-  }
-  error = "unknown type '" + std::string(text) + "'; the types are " + choosableTypes();
-  return nullptr;
-}
-
-std::optional<std::int32_t> inRange(std::string_view text, std::int32_t highest) {
-  const std::optional<long> value = whole(text);
-  if (!value || *value < 0 || *value > highest) return std::nullopt;
-  return static_cast<std::int32_t>(*value);
-}
-
-// "378h, 0x378, 888 (decimal)": the forms of a base address, LPT1's as the example.
-std::string portForms() {
-  const std::string hex = baseAddressHex(kLpt1Base);
-  return hex + ", 0x" + hex.substr(0, hex.size() - 1) + ", " + std::to_string(kLpt1Base) +
-         " (decimal)";
-}
-
-// Reads the command line one argument at a time.
-class ArgumentReader {
+// Every option name of vesk and its commands ("-t", "--type"). A name means
+// the same in every command that has it, so the words before the command can
+// be read without knowing the command yet.
+class OptionNames {
  public:
-  explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments_(arguments) {}
+  explicit OptionNames(const CLI::App& vesk) {
+    add(vesk);
+    for (const CLI::App* command : vesk.get_subcommands({})) add(*command);
+  }
 
-  VeskArguments read() {
-    std::vector<std::string> words;  // the command and its file
-    bool optionsEnded = false;
-    bool help = false;
-    bool version = false;
-    bool typeGiven = false;
-    while (next_ < arguments_.size() && error_.empty()) {
-      const std::string& argument = arguments_[next_++];
-      if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
-        words.push_back(argument);
-      } else if (argument == "--") {
-        optionsEnded = true;
-      } else if (argument == "--help") {
-        help = true;
-      } else if (argument == "--version") {
-        version = true;
-      } else if (argument.rfind("--", 0) == 0) {
-        longOption(argument, typeGiven);
-      } else {
-        shortOptions(argument, help, typeGiven);
-      }
-    }
-    VeskArguments result;
-    if (help) {
-      result.ask = VeskArguments::Ask::Help;
-    } else if (version) {
-      result.ask = VeskArguments::Ask::Version;
-    } else if (!error_.empty()) {
-      result.error = error_;
-    } else if (takeWords(words) && requireType(typeGiven)) {
-      result.ask = VeskArguments::Ask::Run;
-    } else {
-      result.error = error_;
-    }
-    result.options = options_;
-    return result;
+  const CLI::Option* find(const std::string& name) const {
+    const auto found = options_.find(name);
+    return found == options_.end() ? nullptr : found->second;
   }
 
  private:
-  // "--name=value" or "--name value".
-  void longOption(const std::string& argument, bool& typeGiven) {
-    const std::size_t equals = argument.find('=');
-    const std::string name = argument.substr(0, equals);
-    const std::optional<std::string> attached =
-        equals == std::string::npos ? std::nullopt
-                                    : std::optional<std::string>(argument.substr(equals + 1));
-    if (name == "--simulate") {
-      options_.simulate = true;
-      if (attached && attached->empty()) error_ = "--simulate= needs the chip file's name";
-      options_.chipFile = attached.value_or("");
-    } else if (name == "--no-blank-check" || name == "--quiet") {
-      if (attached) {
-        error_ = name + " takes no value";
-      } else if (name == "--quiet") {
-        options_.quiet = true;
-      } else {
-        options_.settings.VerifyEmpty = false;
-      }
-    } else if (name == "--type" || name == "--port" || name == "--io-delay" || name == "--pulse") {
-      const std::optional<std::string> value = attached ? attached : nextValue(name);
-      if (!value) return;
-      if (name == "--type") {
-        typeGiven = true;
-        setType(*value);
-      } else {
-        applySetting(name, *value);
-      }
-    } else {
-      error_ = "unknown option " + name;
+  void add(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+      for (const std::string& name : option->get_snames()) note("-" + name, *option);
+      for (const std::string& name : option->get_lnames()) note("--" + name, *option);
     }
   }
 
-  // "-q", "-h", "-t 2732", "-t2732", "-qt 2732".
-  void shortOptions(const std::string& argument, bool& help, bool& typeGiven) {
-    for (std::size_t i = 1; i < argument.size() && error_.empty(); ++i) {
-      const char letter = argument[i];
-      if (letter == 'q') {
-        options_.quiet = true;
-      } else if (letter == 'h') {
-        help = true;
-      } else if (letter == 't') {
-        const std::optional<std::string> value =
-            i + 1 < argument.size() ? std::optional<std::string>(argument.substr(i + 1))
-                                    : nextValue("-t");
-        typeGiven = true;
-        if (value) setType(*value);
-        return;
-      } else {
-        error_ = std::string("unknown option -") + letter;
-      }
-    }
+  void note(const std::string& name, const CLI::Option& option) {
+    const auto [known, added] = options_.emplace(name, &option);
+    if (!added && takesNextWord(*known->second) != takesNextWord(option))
+      throw std::logic_error(name + " takes a value in one command and none in another");
   }
 
-  std::optional<std::string> nextValue(const std::string& name) {
-    if (next_ < arguments_.size()) return arguments_[next_++];
-    error_ = name + " needs a value";
-    return std::nullopt;
-  }
-
-  void setType(const std::string& text) { options_.type = typeRow(text, error_); }
-
-  void applySetting(const std::string& name, const std::string& value) {
-    if (name == "--port") {
-      const std::optional<std::int16_t> base = parsePort(value);
-      if (base)
-        options_.settings.LptBase = *base;
-      else
-        error_ = "--port " + value + ": give the base address as " + portForms() +
-                 " or lpt1 to lpt3, from " + lptBaseRangeText();
-    } else if (name == "--io-delay") {
-      const std::optional<std::int32_t> delay = inRange(value, kHighestIoDelay);
-      if (delay)
-        options_.settings.IoDelay = *delay;
-      else
-        error_ = "--io-delay " + value + ": give a whole number from 0 to " +
-                 std::to_string(kHighestIoDelay);
-    } else {
-      const std::optional<std::int32_t> pulse = inRange(value, kHighestProgPulse);
-      if (pulse)
-        options_.settings.ProgPulse = *pulse;
-      else
-        error_ = "--pulse " + value + ": give the milliseconds as a whole number from 0 to " +
-                 std::to_string(kHighestProgPulse);
-    }
-  }
-
-  bool takeWords(const std::vector<std::string>& words) {
-    if (words.empty()) {
-      error_ = "no command given (read, blank, write or verify)";
-      return false;
-    }
-    const std::string& command = words[0];
-    const std::size_t files = words.size() - 1;
-    if (command == "read") {
-      options_.command = VeskCommand::Read;
-    } else if (command == "write") {
-      options_.command = VeskCommand::Write;
-    } else if (command == "verify") {
-      options_.command = VeskCommand::Verify;
-    } else if (command == "blank") {
-      options_.command = VeskCommand::Blank;
-      if (files == 0) return true;
-      error_ = "blank takes no file";
-      return false;
-    } else {
-      error_ = "unknown command '" + command + "' (read, blank, write or verify)";
-      return false;
-    }
-    if (files != 1) {
-      error_ = command + (files == 0 ? " needs one file" : " takes one file");
-      return false;
-    }
-    options_.file = words[1];
-    return true;
-  }
-
-  bool requireType(bool typeGiven) {
-    if (typeGiven) return true;
-    error_ = "the chip type is missing: -t TYPE, one of " + choosableTypes();
-    return false;
-  }
-
-  const std::vector<std::string>& arguments_;
-  std::size_t next_ = 0;
-  VeskOptions options_;
-  std::string error_;
+  std::map<std::string, const CLI::Option*> options_;
 };
+
+// Where the command stands: the first word that is neither an option nor an
+// option's value, read as CLI11 reads words. Refuses what CLI11 would take
+// silently: a value after "=" for a flag, or nothing after the "=".
+Expected<std::optional<std::size_t>> findCommand(const std::vector<std::string>& words,
+                                                 const OptionNames& names) {
+  std::optional<std::size_t> command;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    std::string name;
+    std::string rest;
+    if (word == "--") {
+      if (!command && i + 1 < words.size()) command = i + 1;
+      break;
+    }
+    if (CLI::detail::split_long(word, name, rest)) {
+      const CLI::Option* option = names.find("--" + name);
+      const std::size_t equals = word.find('=');
+      if (option == nullptr) continue;  // CLI11 leaves it over, to be named
+      if (equals == std::string::npos) {
+        if (takesNextWord(*option)) ++i;
+      } else if (!takesNextWord(*option) && !takesValueAfterEquals(*option)) {
+        return Failure{"--" + name + " takes no value"};
+      } else if (rest.empty()) {
+        return Failure{word + " needs a value after the '='"};
+      }
+    } else if (CLI::detail::split_short(word, name, rest) &&
+               (names.find("-" + name) != nullptr ||
+                std::isdigit(static_cast<unsigned char>(name[0])) == 0)) {
+      // "-qt 2732", "-t2732": the first letter that takes a value ends the word.
+      for (std::size_t letter = 1; letter < word.size(); ++letter) {
+        const CLI::Option* option = names.find(std::string{'-', word[letter]});
+        if (option == nullptr) break;
+        if (!takesNextWord(*option)) continue;
+        if (letter + 1 == word.size()) ++i;
+        break;
+      }
+    } else if (!command) {
+      command = i;
+    }
+  }
+  return command;
+}
+
+// "read, blank, write or verify"
+std::string commandList(const CLI::App& vesk) {
+  const std::vector<const CLI::App*> commands = vesk.get_subcommands({});
+  std::string list;
+  for (std::size_t i = 0; i < commands.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
+  return list;
+}
+
+// The word a bare --simulate was followed by: meant as the chip file, it
+// became a command or a file too many.
+std::optional<std::string> wordAfterBareSimulate(const std::vector<std::string>& words) {
+  for (std::size_t i = 0; i + 1 < words.size() && words[i] != "--"; ++i)
+    if (words[i] == "--simulate" && !words[i + 1].starts_with("-")) return words[i + 1];
+  return std::nullopt;
+}
+
+std::string simulateHint(const std::string& chipFile) {
+  return "; for the simulated chip kept in " + chipFile + ", write --simulate=" + chipFile;
+}
+
+std::string commandMissing(const CLI::App& vesk, const std::vector<std::string>& words,
+                           std::optional<std::size_t> command) {
+  if (!command) return "no command given (" + commandList(vesk) + ")";
+  std::string text = "unknown command '" + words[*command] + "' (" + commandList(vesk) + ")";
+  if (wordAfterBareSimulate(words) == words[*command]) text += simulateHint(words[*command]);
+  return text;
+}
+
+std::string tooManyFiles(const CLI::App& command, const std::vector<std::string>& words) {
+  int files = 0;
+  for (const CLI::Option* option : command.get_options())
+    if (option->get_positional()) files += option->get_items_expected_max();
+  std::string text =
+      command.get_name() + (files == 0   ? " takes no file"
+                            : files == 1 ? " takes one file"
+                                         : " takes " + std::to_string(files) + " files");
+  if (const std::optional<std::string> chipFile = wordAfterBareSimulate(words))
+    text += simulateHint(*chipFile);
+  return text;
+}
+
+// What CLI11 left over: an option no command has, or a file too many.
+std::string leftOver(const CLI::App& vesk, const std::vector<std::string>& words) {
+  for (const std::string& word : vesk.remaining(true)) {
+    if (word == "--") continue;
+    if (word.starts_with("--")) return "unknown option " + word.substr(0, word.find('='));
+    if (word.size() > 1 && word[0] == '-') return "unknown option " + word.substr(0, 2);
+    return tooManyFiles(*vesk.get_subcommands().front(), words);
+  }
+  return {};
+}
+
+// "OUT.bin", "-t TYPE": an option as a usage line shows it.
+std::string usageName(const CLI::Option& option) {
+  if (option.get_positional()) return option.get_name();
+  const std::string name = option.get_snames().empty() ? "--" + option.get_lnames().front()
+                                                       : "-" + option.get_snames().front();
+  return name + " " + option.get_type_name();
+}
+
+// "read needs OUT.bin, the file the chip is read into": the first required
+// file or option not given, and its description; else CLI11's `words`.
+std::string requiredMissing(const CLI::App& vesk, const std::string& words) {
+  const CLI::App& command = *vesk.get_subcommands().front();
+  for (const CLI::Option* option : command.get_options()) {
+    if (!option->get_required() || option->count() > 0) continue;
+    std::string description = option->get_description();
+    std::replace(description.begin(), description.end(), '\n', ' ');
+    return command.get_name() + " needs " + usageName(*option) + ", " + description;
+  }
+  return words;
+}
+
+// "-t needs a value": CLI11 stops for want of a value only at the last word.
+std::string valueMissing(const std::string& lastWord) {
+  const bool shortOptions = !lastWord.starts_with("--");
+  return (shortOptions ? std::string{'-', lastWord.back()} : lastWord) + " needs a value";
+}
+
+// vesk's CLI11 app, its commands bound to `options`.
+void prepare(CLI::App& vesk, VeskOptions& options) {
+  // Inherited by the commands, so set before they are declared.
+  vesk.formatter(std::make_shared<VeskHelp>());
+  vesk.get_formatter()->label("Positionals", "Files");
+  vesk.get_formatter()->label("SUBCOMMAND", "COMMAND");
+  vesk.get_formatter()->column_width(27);
+  vesk.require_subcommand(1, 1);
+  vesk.fallthrough();   // --version after the command
+  vesk.allow_extras();  // left over for leftOver() to name
+  vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  declareVesk(vesk, options);
+  for (CLI::App* command : vesk.get_subcommands({})) command->group("Commands");
+}
+
+// `words` with the command first and the others in their order, backwards:
+// CLI11 reads from the end.
+std::vector<std::string> forCli11(std::vector<std::string> words,
+                                  std::optional<std::size_t> command) {
+  if (command) {
+    const auto at = words.begin() + static_cast<std::ptrdiff_t>(*command);
+    std::rotate(words.begin(), at, at + 1);
+  }
+  std::reverse(words.begin(), words.end());
+  return words;
+}
+
+// The plainest fault first: no command, then words no command takes, then
+// what CLI11 stopped at (`failure`). The command is the word findCommand()
+// found; CLI11 may have taken another one.
+std::string whatIsWrong(const CLI::App& vesk, const std::vector<std::string>& arguments,
+                        std::optional<std::size_t> command, const std::string& failure) {
+  if (!command || vesk.get_subcommands().empty() ||
+      vesk.get_subcommands().front()->get_name() != arguments[*command])
+    return commandMissing(vesk, arguments, command);
+  if (std::string over = leftOver(vesk, arguments); !over.empty()) return over;
+  return failure;
+}
 
 }  // namespace
 
-std::optional<std::int16_t> parsePort(std::string_view text) {
-  const std::string folded = asciiLower(text);
-  if (folded == "lpt1") return kLpt1Base;
-  if (folded == "lpt2") return kLpt2Base;
-  if (folded == "lpt3") return kLpt3Base;
-  std::optional<long> hex;
-  if (folded.size() > 1 && folded.back() == 'h')
-    hex = whole(std::string_view(folded).substr(0, folded.size() - 1), 16);
-  else if (folded.rfind("0x", 0) == 0)
-    hex = whole(std::string_view(folded).substr(2), 16);
-  else
-    return parseLptBase(text);
-  if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
-  return static_cast<std::int16_t>(*hex);
-}
-
 VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
-  return ArgumentReader(arguments).read();
-}
-
-std::string veskUsage() {
-  return "Usage: vesk COMMAND -t TYPE [options] [FILE]\n"
-         "Reads, blank-checks, programs and verifies a 27-series EPROM on the programmer\n"
-         "board at the parallel port.\n"
-         "\n"
-         "Commands:\n"
-         "  read OUT.bin     read the chip into OUT.bin (exactly the chip's size)\n"
-         "  blank            check that every location of the chip is FFh\n"
-         "  write IN.bin     program IN.bin into the chip, after a blank check\n"
-         "  verify IN.bin    read the chip and compare it with IN.bin\n"
-         "\n"
-         "Options:\n"
-         "  -t, --type TYPE      " +
-         choosableTypes() +
-         "\n"
-         "      --port PORT      the port's base address: " +
-         portForms() +
-         ",\n"
-         "                       lpt1, lpt2 or lpt3 (default " +
-         baseAddressHex(PortSettings{}.LptBase) +
-         ")\n"
-         "      --io-delay N     delay loop iterations between port accesses, 0 to " +
-         std::to_string(kHighestIoDelay) +
-         " (default 100)\n"
-         "      --pulse MS       programming pulse in milliseconds, 0 to " +
-         std::to_string(kHighestProgPulse) +
-         " (default 1)\n"
-         "      --no-blank-check write without checking first that the chip is blank\n"
-         "      --simulate[=CHIP.bin]\n"
-         "                       the board simulator instead of the port: a blank chip,\n"
-         "                       or the chip kept in CHIP.bin\n"
-         "  -q, --quiet          no progress bar and no notes, only warnings and errors\n"
-         "  -h, --help           this help\n"
-         "      --version        the version\n"
-         "\n"
-         "Exit status: 0 done; 1 the chip said no (not blank, Bad Eprom, differences);\n"
-         "2 a usage, file or port error; 128 + N when stopped by signal N (130: Ctrl+C).\n";
+  VeskArguments result;
+  CLI::App vesk("", "vesk");
+  prepare(vesk, result.options);
+  const Expected<std::optional<std::size_t>> command = findCommand(arguments, OptionNames(vesk));
+  if (!command) {
+    result.error = command.error();
+    return result;
+  }
+  std::vector<std::string> words = forCli11(arguments, *command);
+  const std::string lastWord = words.empty() ? "" : words.front();
+  std::string failure;
+  try {
+    vesk.parse(words);
+  } catch (const CLI::CallForHelp&) {
+    result.ask = VeskArguments::Ask::Help;
+    result.help = vesk.help();
+    return result;
+  } catch (const CLI::CallForVersion&) {
+    result.ask = VeskArguments::Ask::Version;
+    return result;
+  } catch (const CLI::RequiredError& error) {
+    if (!vesk.get_subcommands().empty()) failure = requiredMissing(vesk, error.what());
+  } catch (const CLI::ArgumentMismatch&) {
+    failure = valueMissing(lastWord);
+  } catch (const CLI::ParseError& error) {
+    failure = error.what();
+  }
+  result.error = whatIsWrong(vesk, arguments, *command, failure);
+  if (result.error.empty()) result.ask = VeskArguments::Ask::Run;
+  return result;
 }

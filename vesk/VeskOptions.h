@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "EpromCatalogue.h"
 #include "PortSettings.h"
 
-// vesk's command line: one command, its options and at most one file.
+// vesk's command line: one command, its options and its files. The commands
+// and what each takes are declared in VeskSubcommands.cpp.
 enum class VeskCommand { Read, Blank, Write, Verify };
 
 struct VeskOptions {
@@ -28,15 +26,9 @@ struct VeskArguments {
   enum class Ask { Run, Help, Version, Error } ask = Ask::Error;
   VeskOptions options;
   std::string error;
+  std::string help;  // the help asked for: vesk's, or one command's
 };
 
 // `arguments` without the program name. Options may stand before or after the
-// command; "--" ends them.
+// command; "--" ends them, and "-" is a file name.
 [[nodiscard]] VeskArguments parseVeskArguments(const std::vector<std::string>& arguments);
-
-// A base address as the user writes it: "378h", "0x378", decimal "888", or
-// "lpt1" to "lpt3"; the same range as the Options window (1 to 32765).
-[[nodiscard]] std::optional<std::int16_t> parsePort(std::string_view text);
-
-// The help text, its list of types taken from the catalogue.
-std::string veskUsage();

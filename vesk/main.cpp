@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
       parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
   switch (arguments.ask) {
     case VeskArguments::Ask::Help:
-      std::fputs(veskUsage().c_str(), stdout);
+      std::fputs(arguments.help.c_str(), stdout);
       return 0;
     case VeskArguments::Ask::Version:
       std::puts("vesk " VESK_VERSION);

@@ -1,0 +1,134 @@
+#include "OptionValues.h"
+
+#include <array>
+#include <charconv>
+#include <utility>
+
+#include "AsciiCase.h"
+#include "PortSettings.h"
+
+namespace {
+
+// The whole text as a number in `base`, nothing before or after it.
+std::optional<long> whole(std::string_view text, int base = 10) {
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string_view withoutBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+struct NamedPort {
+  const char* name;  // as the user writes it
+  const char* shown;
+  std::int16_t base;
+};
+constexpr std::array<NamedPort, 3> kNamedPorts{
+    {{"lpt1", "LPT1", kLpt1Base}, {"lpt2", "LPT2", kLpt2Base}, {"lpt3", "LPT3", kLpt3Base}}};
+
+// The catalogue's caption for a type as printed on chips, lower case:
+// "27C256" -> "27256", "27c010" -> "271001", "2764A" -> "2764". Anything
+// else comes back folded, to be compared with the captions as it is.
+std::string captionOf(std::string_view text) {
+  std::string name = asciiLower(text);
+  // Letters after the number name a revision or a process (2764A, 27C256B).
+  const std::size_t lastDigit = name.find_last_of("0123456789");
+  if (lastDigit != std::string::npos &&
+      name.find_first_not_of("abcdefghijklmnopqrstuvwxyz", lastDigit + 1) == std::string::npos)
+    name.erase(lastDigit + 1);
+  if (name.starts_with("27c")) {
+    name.erase(2, 1);
+    // The CMOS megabit parts count megabits: the 27C010 is the 271001.
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kMegabitParts{
+        {{"27010", "271001"}, {"27020", "272001"}, {"27040", "274001"}}};
+    for (const auto& [printed, caption] : kMegabitParts)
+      if (name == printed) name = caption;
+  }
+  return name;
+}
+
+Expected<std::int32_t> wholeNumberOption(std::string_view option, std::string_view text,
+                                         std::int32_t highest, std::string_view what) {
+  const std::optional<long> value = whole(text);
+  if (value && *value >= 0 && *value <= highest) return static_cast<std::int32_t>(*value);
+  return Failure{std::string(option) + " " + std::string(text) + ": give " + std::string(what) +
+                 " from 0 to " + std::to_string(highest)};
+}
+
+}  // namespace
+
+Expected<const EpromTypeRow*> chipTypeOption(std::string_view text) {
+  const std::string caption = captionOf(text);
+  for (const EpromTypeRow& row : kEpromCatalogue) {
+    if (caption != row.caption) continue;
+    if (row.selectable) return &row;
+    const std::string named = asciiLower(text) == caption
+                                  ? std::string(text)
+                                  : std::string(text) + " (the " + row.caption + ")";
+    return Failure{"type " + named +
+                   " cannot be chosen: it is listed, but not available (greyed out in VeskEprom "
+                   "too)"};
+  }
+  return Failure{"unknown type '" + std::string(text) + "'; the types are " + choosableTypes() +
+                 ", also as printed on chips (27C256, 27C010, 2764A)"};
+}
+
+std::string choosableTypes() {
+  std::string list;
+  for (const EpromTypeRow& row : kEpromCatalogue) {
+    if (!row.selectable) continue;
+    if (!list.empty()) list += ", ";
+    list += row.caption;
+  }
+  return list;
+}
+
+std::optional<std::int16_t> parsePort(std::string_view text) {
+  const std::string folded = asciiLower(text);
+  for (const NamedPort& port : kNamedPorts)
+    if (folded == port.name) return port.base;
+  std::optional<long> hex;
+  if (folded.size() > 1 && folded.back() == 'h')
+    hex = whole(std::string_view(folded).substr(0, folded.size() - 1), 16);
+  else if (folded.starts_with("0x"))
+    hex = whole(std::string_view(folded).substr(2), 16);
+  else
+    return parseLptBase(text);
+  if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
+  return static_cast<std::int16_t>(*hex);
+}
+
+Expected<std::int16_t> portOption(std::string_view text) {
+  const std::string_view digits = withoutBlanks(text);
+  const std::optional<long> decimal = whole(digits);
+  for (const NamedPort& port : kNamedPorts) {
+    if (!decimal || whole(digits, 16) != port.base) continue;
+    return Failure{"--port " + std::string(text) + " is ambiguous: write " +
+                   baseAddressHex(port.base) + " (or " + port.name + ") for " + port.shown +
+                   ", or " + baseAddressHex(static_cast<std::int16_t>(*decimal)) + " for decimal " +
+                   std::string(digits)};
+  }
+  if (const std::optional<std::int16_t> base = parsePort(text)) return *base;
+  return Failure{"--port " + std::string(text) + ": give the base address as " + portForms() +
+                 " or lpt1 to lpt3, from " + lptBaseRangeText()};
+}
+
+std::string portForms() {
+  const std::string hex = baseAddressHex(kLpt1Base);
+  return hex + ", 0x" + hex.substr(0, hex.size() - 1) + ", " + std::to_string(kLpt1Base) +
+         " (decimal)";
+}
+
+Expected<std::int32_t> ioDelayOption(std::string_view text) {
+  return wholeNumberOption("--io-delay", text, kHighestIoDelay, "a whole number");
+}
+
+Expected<std::int32_t> pulseOption(std::string_view text) {
+  return wholeNumberOption("--pulse", text, kHighestProgPulse,
+                           "the milliseconds as a whole number");
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The values of vesk's options as users write them: each is read into what
+// the run needs, or refused in one sentence that says what is wrong.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "EpromCatalogue.h"
+#include "Expected.h"
+
+// The catalogue's row for a chip type written as the menu shows it ("27256")
+// or as it is printed on chips: a C after the 27 ("27C256"; 27C010 and 27C020
+// are the 271001 and 272001) and letters after the number ("2764A"), in any
+// case. A type that is listed but not available is refused, as in the window.
+[[nodiscard]] Expected<const EpromTypeRow*> chipTypeOption(std::string_view text);
+
+// "2716, 2732, ... 272001": the types that can be chosen.
+std::string choosableTypes();
+
+// A base address in any of its forms: "378h", "0x378", decimal "888", or
+// "lpt1" to "lpt3"; the same range as the Options window (1 to 32765).
+[[nodiscard]] std::optional<std::int16_t> parsePort(std::string_view text);
+
+// --port: parsePort's forms, except that LPT1's and LPT2's digits without
+// their "h" (378, 278) are refused as ambiguous: a user who writes them
+// rarely means the decimal address, where no port is.
+[[nodiscard]] Expected<std::int16_t> portOption(std::string_view text);
+
+// "378h, 0x378, 888 (decimal)": the forms of a base address, LPT1's as the example.
+std::string portForms();
+
+// --io-delay and --pulse: whole numbers from 0 to their highest.
+[[nodiscard]] Expected<std::int32_t> ioDelayOption(std::string_view text);
+[[nodiscard]] Expected<std::int32_t> pulseOption(std::string_view text);
