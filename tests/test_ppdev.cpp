@@ -62,10 +62,13 @@ Events opened(const std::string& device) {
 }
 
 // A port for direct I/O that stands for the test's recording port.
-struct DirectStandIn final : PortIo {
+class DirectStandIn final : public PortIo {
+ public:
   explicit DirectStandIn(PortIo& port) : port_(port) {}
   void out(std::uint16_t port, std::uint8_t value) override { port_.out(port, value); }
   std::uint8_t in(std::uint16_t port) override { return port_.in(port); }
+
+ private:
   PortIo& port_;
 };
 
