@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "BoardControl.h"
+#include "PortPresence.h"
 
 namespace {
 
@@ -32,35 +33,42 @@ void BoardSimulator::wait() const {
 }
 
 void BoardSimulator::out(std::uint16_t port, std::uint8_t value) {
-  if (logging_) log_.push_back({true, port, value});
   if (latency_.count() > 0) wait();
-  if (port == base_) {
-    ++stats_.dataWrites;
+  if (port == base_)
     latch_ = value;
-  } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
-    ++stats_.controlWrites;
+  else if (port == static_cast<std::uint16_t>(base_ + 2))
     writeControl(value);
-  } else {
-    ++stats_.otherAccesses;
-  }
 }
 
 std::uint8_t BoardSimulator::in(std::uint16_t port) {
-  std::uint8_t value = kFloating;
   if (latency_.count() > 0) wait();
-  if (port == base_) {
-    ++stats_.dataReads;
-    if (!(control_ & control_bit::kDataInput))
-      value = latch_;
-    else if (static_cast<std::size_t>(counter_) < chip_.size())
-      value = chip_[static_cast<std::size_t>(counter_)];
-  } else if (port == static_cast<std::uint16_t>(base_ + 2)) {
-    value = control_;  // a real control register reads back too
-  } else {
-    ++stats_.otherAccesses;
+  if (port == base_) return (control_ & control_bit::kDataInput) ? chipOutput() : latch_;
+  if (port == static_cast<std::uint16_t>(base_ + 2)) return control_;  // a real one reads back too
+  return kFloating;
+}
+
+std::optional<std::size_t> BoardSimulator::addressedCell() const {
+  const auto cell = static_cast<std::size_t>(counter_ & ~openAddress_);
+  if (socketEmpty_ || cell >= chip_.size()) return std::nullopt;
+  return cell;
+}
+
+std::uint8_t BoardSimulator::chipOutput() {
+  const std::optional<std::size_t> cell = addressedCell();
+  if (!cell) return onDataLines(kFloating);
+  std::uint8_t value = chip_[*cell];
+  if (!unstable_.empty()) {
+    if (const auto found = unstable_.find(static_cast<std::int32_t>(*cell));
+        found != unstable_.end()) {
+      const auto noise = static_cast<std::uint8_t>(random_());
+      value = static_cast<std::uint8_t>((value & ~found->second) | (noise & found->second));
+    }
   }
-  if (logging_) log_.push_back({false, port, value});
-  return value;
+  return onDataLines(value);
+}
+
+std::uint8_t BoardSimulator::onDataLines(std::uint8_t driven) const {
+  return static_cast<std::uint8_t>((driven & ~stuckLow_) | stuckHigh_);
 }
 
 void BoardSimulator::writeControl(std::uint8_t value) {
@@ -68,28 +76,27 @@ void BoardSimulator::writeControl(std::uint8_t value) {
   control_ = value;
   if (pulsing(before) && !pulsing(value)) endPulse(before);
   const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (value & bit); };
-  if (rose(control_bit::kRestartCounter)) {
-    ++stats_.restarts;
-    counter_ = 0;
-  }
+  if (rose(control_bit::kRestartCounter)) counter_ = 0;
   if (rose(control_bit::kStep) && !chip_.empty()) {
-    ++stats_.steps;
     if (static_cast<std::size_t>(++counter_) >= chip_.size()) counter_ = 0;
   }
 }
 
 void BoardSimulator::endPulse(std::uint8_t during) {
-  ++stats_.pulses;
-  if (static_cast<std::size_t>(counter_) >= chip_.size() || dead_.contains(counter_)) return;
-  if (const auto weak = weakPulsesLeft_.find(counter_); weak != weakPulsesLeft_.end()) {
+  ++pulses_;
+  const std::optional<std::size_t> cell = addressedCell();
+  if (!cell) return;
+  const auto location = static_cast<std::int32_t>(*cell);
+  if (dead_.contains(location)) return;
+  if (const auto weak = weakPulsesLeft_.find(location); weak != weakPulsesLeft_.end()) {
     if (--weak->second > 0) return;
     weakPulsesLeft_.erase(weak);
   }
   // What the cell takes is what the lines carried during the pulse: the latch
   // while the port drove them (bit 5 clear), nothing (FFh) while it did not.
   // The write that ends the pulse does not count.
-  const std::uint8_t lines = (during & control_bit::kDataInput) ? kFloating : latch_;
-  chip_[static_cast<std::size_t>(counter_)] &= lines;
+  const std::uint8_t driven = (during & control_bit::kDataInput) ? kFloating : latch_;
+  chip_[*cell] &= onDataLines(driven);
 }
 
 void BoardSimulator::makeWeakCell(std::int32_t location, int pulsesNeeded) {
@@ -98,4 +105,38 @@ void BoardSimulator::makeWeakCell(std::int32_t location, int pulsesNeeded) {
 
 void BoardSimulator::makeDeadCell(std::int32_t location) {
   dead_.insert(location);
+}
+
+void BoardSimulator::makeUnstableCell(std::int32_t location, std::uint8_t mask) {
+  unstable_[location] = mask;
+}
+
+void BoardSimulator::stickDataLine(int bit, bool high) {
+  const auto line = static_cast<std::uint8_t>(1u << bit);
+  stuckLow_ = static_cast<std::uint8_t>(high ? stuckLow_ & ~line : stuckLow_ | line);
+  stuckHigh_ = static_cast<std::uint8_t>(high ? stuckHigh_ | line : stuckHigh_ & ~line);
+}
+
+void BoardSimulator::openAddressLine(int line) {
+  openAddress_ |= std::int32_t{1} << line;
+}
+
+void BoardSimulator::emptySocket() {
+  socketEmpty_ = true;
+}
+
+void BoardSimulator::seedRandomReads(std::uint32_t seed) {
+  random_.seed(seed);
+}
+
+Expected<PortIo*> SimulatorPortSource::acquire(std::int16_t base) {
+  if (answered_ != base) {
+    answered_.reset();
+    if (Expected<> answers = checkPortAnswers(simulator_, base); !answers)
+      return Failure{answers.error() + " The simulated board sits at " +
+                     baseAddressText(static_cast<std::int16_t>(simulator_.base())) +
+                     ": choose that base address" + basePlace_ + "."};
+    answered_ = base;
+  }
+  return &simulator_;
 }

@@ -2,7 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
+#include <optional>
+#include <random>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,27 +24,27 @@
 //   drives them during the pulse, FFh while bit 5 left them floating): an
 //   EPROM cell only ever loses 1s;
 // - accesses to any other address do nothing and read FFh, as with no board.
+//
+// The faults of real chips and boards, none until they are made. Each acts at
+// its own place on the way from the counter to the port, so they combine:
+//   counter -> address lines (an open line reads 0: location a is cell a with
+//   that bit cleared) -> the cell (dead: no pulse changes it; weak: only its
+//   N-th pulse does; unstable: the masked bits of what it stored read at
+//   random at every read; an empty socket: no cell, the lines float at FFh)
+//   -> the data lines (a stuck line reads and carries its one value, whoever
+//   drives it) -> the port.
+// A stuck data line is a fault on the chip's side of the port (a bent pin,
+// a broken track, an output stuck inside the chip): it shows in every chip
+// read and in what a pulse programs (stuck at 0 programs a 0 there, stuck at
+// 1 never does), but not in the port's latch read back in output mode, which
+// the port gives from its own register. None of the faults touches that
+// read-back, so the port still answers the check made when it is acquired,
+// and what the faults do shows in the chip's contents.
 class BoardSimulator final : public PortIo {
  public:
   static constexpr auto kDefaultBase = static_cast<std::uint16_t>(kLpt1Base);
   static constexpr std::int32_t kDefaultChipSize = 1 << 20;  // a blank 27080-sized socket
-
-  struct Statistics {
-    std::uint64_t dataWrites = 0;
-    std::uint64_t dataReads = 0;
-    std::uint64_t controlWrites = 0;
-    std::uint64_t pulses = 0;         // programming pulses ended
-    std::uint64_t steps = 0;          // counter steps
-    std::uint64_t restarts = 0;       // counter restarts at location 0
-    std::uint64_t otherAccesses = 0;  // at addresses where the board is not
-  };
-
-  struct Access {
-    bool write;
-    std::uint16_t port;
-    std::uint8_t value;
-    bool operator==(const Access&) const = default;
-  };
+  static constexpr std::uint32_t kDefaultSeed = 1;
 
   explicit BoardSimulator(std::uint16_t base = kDefaultBase,
                           std::int32_t chipSize = kDefaultChipSize);
@@ -51,22 +52,27 @@ class BoardSimulator final : public PortIo {
   void out(std::uint16_t port, std::uint8_t value) override;
   std::uint8_t in(std::uint16_t port) override;
 
-  // The chip in the socket; starts blank (all FFh).
+  // The chip in the socket, cell by cell; starts blank (all FFh).
   std::vector<std::uint8_t>& chip();
   const std::vector<std::uint8_t>& chip() const;
 
-  // A weak cell takes its value only at the `pulsesNeeded`-th pulse it gets;
-  // a dead cell never changes.
+  // A weak cell takes its value only at the `pulsesNeeded`-th pulse it gets,
+  // and at every pulse after it; a dead cell never changes.
   void makeWeakCell(std::int32_t location, int pulsesNeeded);
   void makeDeadCell(std::int32_t location);
+  // The bits of `mask` read at random at every read of the cell.
+  void makeUnstableCell(std::int32_t location, std::uint8_t mask);
+  // Data line `bit` (0-7) always reads and programs as `high`.
+  void stickDataLine(int bit, bool high);
+  // Address line `line` is not connected: it reads as 0.
+  void openAddressLine(int line);
+  // No chip in the socket: every chip read gives FFh, pulses change nothing.
+  void emptySocket();
+  // The seed of the random reads of unstable cells (kDefaultSeed until set).
+  void seedRandomReads(std::uint32_t seed);
 
-  const Statistics& stats() const { return stats_; }
-  void resetStats() { stats_ = {}; }
-
-  // Every access, in order, while logging is on.
-  void setLogging(bool on) { logging_ = on; }
-  const std::vector<Access>& log() const { return log_; }
-  void clearLog() { log_.clear(); }
+  // Programming pulses ended, in or out of a chip.
+  std::uint64_t pulses() const { return pulses_; }
 
   // Each access busy-waits this long, to model the real bus (about 1 us).
   void setLatency(std::chrono::nanoseconds perAccess) { latency_ = perAccess; }
@@ -78,6 +84,10 @@ class BoardSimulator final : public PortIo {
  private:
   void writeControl(std::uint8_t value);
   void endPulse(std::uint8_t during);
+  // The cell the counter reaches through the address lines; none outside the chip.
+  std::optional<std::size_t> addressedCell() const;
+  std::uint8_t chipOutput();
+  std::uint8_t onDataLines(std::uint8_t driven) const;
   void wait() const;
 
   std::uint16_t base_;
@@ -85,21 +95,32 @@ class BoardSimulator final : public PortIo {
   std::int32_t counter_ = 0;
   std::uint8_t control_ = 0;
   std::uint8_t latch_ = 0xFF;
+  std::uint64_t pulses_ = 0;
+  std::chrono::nanoseconds latency_{0};
+
   std::unordered_map<std::int32_t, int> weakPulsesLeft_;
   std::unordered_set<std::int32_t> dead_;
-  Statistics stats_;
-  bool logging_ = false;
-  std::vector<Access> log_;
-  std::chrono::nanoseconds latency_{0};
+  std::unordered_map<std::int32_t, std::uint8_t> unstable_;
+  std::uint8_t stuckLow_ = 0;     // data lines that read 0
+  std::uint8_t stuckHigh_ = 0;    // data lines that read 1
+  std::int32_t openAddress_ = 0;  // address lines that read 0
+  bool socketEmpty_ = false;
+  std::mt19937 random_{kDefaultSeed};  // the same sequence on every platform
 };
 
-// Always hands out the simulator, whatever the base address: at a base the
-// simulated board does not sit on, it behaves as a missing board.
+// The simulator for its own base address only. The first acquire of a base
+// checks that a port answers there (as the hardware source does): at the
+// simulator's base it does; at another base nothing does, and acquire says so.
+// `basePlace` is where the front end sets the base address (" in Options"),
+// for that refusal.
 class SimulatorPortSource final : public PortSource {
  public:
-  explicit SimulatorPortSource(BoardSimulator& simulator) : simulator_(simulator) {}
-  Expected<PortIo*> acquire(std::int16_t) override { return &simulator_; }
+  explicit SimulatorPortSource(BoardSimulator& simulator, std::string basePlace = {})
+      : simulator_(simulator), basePlace_(std::move(basePlace)) {}
+  Expected<PortIo*> acquire(std::int16_t base) override;
 
  private:
   BoardSimulator& simulator_;
+  std::string basePlace_;
+  std::optional<std::int16_t> answered_;  // the base last checked, when a port answered
 };

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "DirectPort.h"
+#include "PortPresence.h"
 #include "PortSettings.h"
 #include "Ppdev.h"
 
@@ -44,6 +45,11 @@ Expected<PortIo*> HardwarePortSource::acquire(std::int16_t base) {
                      direct.error() + kSimulateHint};
     }
     held_ = std::move(*direct);
+  }
+  if (Expected<> answers = checkPortAnswers(*held_, base); !answers) {
+    held_.reset();
+    heldPpdev_ = nullptr;
+    return Failure{answers.error() + kNoPortHere + kSimulateHint};
   }
   heldBase_ = base;
   return held_.get();

@@ -10,8 +10,10 @@
 #include "Ppdev.h"
 
 // The real parallel port for a base address: the /dev/parportN whose base
-// address it is, else direct x86 I/O. The port is opened once and held until
-// the base address changes or the source is destroyed.
+// address it is, else direct x86 I/O. The port is opened once, checked once
+// for a port that answers there (checkPortAnswers), and held until the base
+// address changes or the source is destroyed; one that does not answer is
+// released and refused.
 class HardwarePortSource final : public PortSource {
  public:
   // Opens direct access, or says why it cannot.

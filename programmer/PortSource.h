@@ -10,7 +10,8 @@
 class PortSource {
  public:
   virtual ~PortSource() = default;
-  // The port for `base` (never null), or what is missing and how to get it
-  // (group lp, root, or --simulate).
+  // The port for `base` (never null), once a port has answered there
+  // (checkPortAnswers); or what is missing and how to get it (group lp, root,
+  // or --simulate), or that no port answers at that address.
   virtual Expected<PortIo*> acquire(std::int16_t base) = 0;
 };

@@ -17,6 +17,6 @@ Expected<MadePortSource> makePortSource(const SimulatorSettings& simulator,
     if (!opened) return Failure{opened.error()};
     made.chipFile = std::move(*opened);
   }
-  made.ports = std::make_unique<SimulatorPortSource>(*made.simulator);
+  made.ports = std::make_unique<SimulatorPortSource>(*made.simulator, basePlace);
   return made;
 }

@@ -1,12 +1,10 @@
 // The exact access sequences of the board protocols, on a recording port at
-// LPT2 (data 632, control 634), IoDelay 7, ProgPulse 3; the pulse's wait;
-// the simulated board.
+// LPT2 (data 632, control 634), IoDelay 7, ProgPulse 3; the pulse's wait.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "BoardRoutines.h"
-#include "BoardSimulator.h"
 #include "core_fakes.h"
 
 namespace {
@@ -128,24 +126,6 @@ TEST(RealTiming, PulseIsNeverShorterThanAsked) {
   const auto start = std::chrono::steady_clock::now();
   timing.pulseWait(2);
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2));
-}
-
-// The data direction during a pulse counts, not the write that ends it; a
-// cell only loses 1s; with the port driving the lines a read gives its latch.
-TEST(BoardSimulator, APulseProgramsWhatTheLinesCarriedWhileItLasted) {
-  for (const auto& [pulse, end, cell] :
-       {std::tuple<std::uint8_t, std::uint8_t, std::uint8_t>{0x0E, 0x0A, 0x0C},
-        {0x0E, 0x22, 0x0C},     // ended straight into read state
-        {0x2E, 0x0A, 0x3C}}) {  // the lines floated: nothing taken
-    BoardSimulator sim(888, 4);
-    sim.chip()[0] = 0x3C;
-    for (const std::uint8_t control : {0x08, 0x0A}) sim.out(890, control);
-    sim.out(888, 0x0F);
-    EXPECT_EQ(sim.in(888), 0x0F);
-    for (const std::uint8_t control : {pulse, end, std::uint8_t{0x22}}) sim.out(890, control);
-    EXPECT_EQ(sim.in(888), cell) << int{pulse} << " " << int{end};
-    EXPECT_EQ(sim.stats().pulses, 1u) << int{pulse} << " " << int{end};
-  }
 }
 
 }  // namespace

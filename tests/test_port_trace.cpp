@@ -11,6 +11,7 @@
 
 #include "Commands.h"
 #include "PortCheck.h"
+#include "PortPresence.h"
 #include "Ppdev.h"
 #include "core_fakes.h"
 
@@ -20,12 +21,24 @@ using ::testing::Contains;
 using ::testing::HasSubstr;
 using Trace = std::vector<Access>;
 
+// The emulated port as QEMU's isa-parallel is: the data register reads back
+// its latch while the port drives the lines, FFh (no chip drives them) while
+// it does not.
 struct Tracer final : PortIo, BoardTiming, PpdevCalls {
   void log(Access::Kind kind, unsigned reg, unsigned value) {
     trace.push_back({kind, std::uint8_t(reg), std::uint8_t(value), clock += 2, trace.size() + 1});
   }
-  void out(std::uint16_t port, std::uint8_t value) override { log(Access::Write, port & 3, value); }
-  std::uint8_t in(std::uint16_t port) override { return log(Access::Read, port & 3, 0xFF), 0xFF; }
+  std::uint8_t data() const { return (kernelControl & 0x20) ? 0xFF : latch; }
+  void out(std::uint16_t port, std::uint8_t value) override {
+    if ((port & 3) == 0) latch = value;
+    if ((port & 3) == 2) kernelControl = value;
+    log(Access::Write, port & 3, value);
+  }
+  std::uint8_t in(std::uint16_t port) override {
+    const std::uint8_t value = (port & 3) == 0 ? data() : 0xFF;
+    log(Access::Read, port & 3, value);
+    return value;
+  }
   void delay(std::int32_t) override {}
   void pulseWait(std::int32_t ms) override { clock += ms * pulseUs; }
   int open(const std::string&, std::error_code&) override { return 3; }
@@ -37,20 +50,21 @@ struct Tracer final : PortIo, BoardTiming, PpdevCalls {
     if (request == PPCLAIM) control(0x0C), control(0x1C);  // saved state, then interrupts on
     if (request == PPWCONTROL) control((kernelControl & 0xF0) | (*byte & 0x0F));
     if (request == PPDATADIR) control((kernelControl & ~0x20) | (*static_cast<int*>(arg) << 5));
-    if (request == PPWDATA) log(Access::Write, 0, *byte);
-    if (request == PPRDATA) log(Access::Read, 0, *byte = 0xFF);
+    if (request == PPWDATA) log(Access::Write, 0, latch = *byte);
+    if (request == PPRDATA) log(Access::Read, 0, *byte = data());
     if (request == PPRELEASE) log(Access::Read, 2, kernelControl);  // the kernel saves the state
     return {};
   }
 
   Trace trace;
   std::int64_t clock = 0, pulseUs = 1040;  // the time a millisecond's pulse takes
-  unsigned kernelControl = 0x0C;           // as the drivers' probe leaves it
+  unsigned kernelControl = 0x0C;           // the control register, as the drivers' probe leaves it
+  std::uint8_t latch = 0xFF;
 };
 
 // 16 locations of FFh but at `badAt`, which the chip never takes.
 RunPlan planOf(bool ppdev, RunPlan::Command command, int badAt = -1, bool blankCheck = true) {
-  RunPlan plan{ppdev, command, 16, 1, blankCheck, Bytes(16, 0xFF)};
+  RunPlan plan{ppdev, true, command, 16, 1, blankCheck, Bytes(16, 0xFF)};
   if (badAt >= 0) plan.image[badAt] = 0x5A;
   return plan;
 }
@@ -62,9 +76,12 @@ RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = 
   tracer.pulseUs = pulseUs;
   std::unique_ptr<PpdevPort> ppdev;
   if (plan.ppdev) ppdev = std::move(PpdevPort::open(tracer, "/dev/parport0", 888).value());
+  PortIo& port = ppdev ? *ppdev : static_cast<PortIo&>(tracer);
+  // As the port source acquires it: checked once.
+  EXPECT_TRUE(checkPortAnswers(port, 888).hasValue());
   Recorder quiet;
   const PortSettings settings{888, 100, 1, plan.blankCheck};
-  RoutineServices services{ppdev ? *ppdev : static_cast<PortIo&>(tracer), tracer, settings, quiet};
+  RoutineServices services{port, tracer, settings, quiet};
   MemoryImage image(16);
   std::copy(plan.image.begin(), plan.image.end(), image.data());
   if (plan.command == RunPlan::Read) Read_Eprom(services, 888, 16, image);
@@ -97,6 +114,16 @@ TEST(PortCheck, TheProgrammersRunsPassWithEveryPulseMeasured) {
   }
 }
 
+TEST(PortCheck, ARunPointedAtABaseWhereNoPortIsMustLeaveThisPortAlone) {
+  RunPlan elsewhere = planOf(false, RunPlan::Read);
+  elsewhere.portHere = false;
+  EXPECT_EQ(checkRun(elsewhere, {}, 0x0C).faults, std::vector<std::string>{});
+  const Trace stray{{Access::Read, 0, 0xFF, 10, 1}};
+  EXPECT_THAT(
+      checkRun(elsewhere, stray, 0x0C).faults,
+      Contains(HasSubstr("an access after the run's last one, at trace line 1 (read data)")));
+}
+
 TEST(PortCheck, EachPlantedFaultIsCaught) {
   const RunPlan write = planOf(false, RunPlan::Write), ppdevWrite = planOf(true, RunPlan::Write),
                 ppdevRead = planOf(true, RunPlan::Read);
@@ -123,6 +150,9 @@ TEST(PortCheck, EachPlantedFaultIsCaught) {
       {ppdevRead, [](Trace& t) { t[1].value = 0x1E; }, "not followed at once by our 00h"},
       {ppdevRead, [](Trace& t) { t.insert(nth(t, 0x03), t[0]); },
        "the protocol has write control 23h, location 0"},
+      // A port acquired without the check that it answers.
+      {planOf(false, RunPlan::Read), [](Trace& t) { t.erase(t.begin(), t.begin() + 7); },
+       "the protocol has write data FFh: latch at FFh before the board is switched off"},
       // A status read is the kernel's business through ppdev, a fault with direct I/O.
       {planOf(false, RunPlan::Read),
        [](Trace& t) {

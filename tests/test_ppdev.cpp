@@ -1,5 +1,6 @@
 // The ppdev back-end against a fake ioctl layer and a fake /proc tree, the
-// choice between ppdev and direct I/O, and direct I/O's refusals. (What the
+// choice between ppdev and direct I/O, the check that a port answers on
+// both, and direct I/O's refusals. (What the
 // real kernel puts on the port's registers: the emulated PC's test.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "DirectPort.h"
 #include "HardwarePortSource.h"
+#include "PortPresence.h"
 #include "core_fakes.h"
 
 namespace {
@@ -33,7 +35,8 @@ struct FakePpdev final : PpdevCalls {
         {PPWCONTROL, "WCONTROL"}, {PPDATADIR, "DATADIR"}};
     std::string call = kNames.at(request);
     if (request == PPGETMODES) *static_cast<unsigned*>(arg) = modes;
-    if (request == PPRDATA) *static_cast<unsigned char*>(arg) = 0xC3;
+    if (request == PPWDATA) latch = *static_cast<unsigned char*>(arg);
+    if (request == PPRDATA) *static_cast<unsigned char*>(arg) = answers ? latch : 0xFF;
     if (request == PPWDATA || request == PPWCONTROL)
       call = tagged((call + " ").c_str(), *static_cast<unsigned char*>(arg), true);
     if (request == PPDATADIR) call = tagged("DATADIR ", *static_cast<int*>(arg));
@@ -45,6 +48,28 @@ struct FakePpdev final : PpdevCalls {
   unsigned modes = PARPORT_MODE_PCSPP | PARPORT_MODE_TRISTATE;
   int openError = 0;
   unsigned long failing = 0;  // the request that fails with EIO
+  bool answers = true;        // the data register reads back its latch, else FFh
+  unsigned char latch = 0xFF;
+};
+
+// What a port source does to a port it has opened, once: the check that a
+// port answers there.
+const Events kAnswerCheck{"WDATA FF", "WCONTROL 00", "WDATA 55", "RDATA",
+                          "WDATA AA", "RDATA",       "WDATA FF"};
+
+Events opened(const std::string& device) {
+  return {"open " + device, "GETMODES", "EXCL", "CLAIM", "WCONTROL 00", "DATADIR 0"};
+}
+
+// A port for direct I/O that stands for the test's recording port.
+class DirectStandIn final : public PortIo {
+ public:
+  explicit DirectStandIn(PortIo& port) : port_(port) {}
+  void out(std::uint16_t port, std::uint8_t value) override { port_.out(port, value); }
+  std::uint8_t in(std::uint16_t port) override { return port_.in(port); }
+
+ private:
+  PortIo& port_;
 };
 
 TEST(PpdevPort, OpenFailuresSayWhatIsMissingAndAPortThatCannotReadIsNeverClaimed) {
@@ -88,10 +113,13 @@ class PortSourceTest : public ::testing::Test {
   HardwarePortSource source_{std::unique_ptr<FakePpdev>(fake_), temp_.path.string(), "/dev",
                              [this](std::uint16_t base) -> Expected<std::unique_ptr<PortIo>> {
                                direct_.push_back(base);
-                               return Failure{directRefusalText(EPERM, false)};
+                               if (!directAllowed_) return Failure{directRefusalText(EPERM, false)};
+                               return std::unique_ptr<PortIo>(new DirectStandIn(directPort_));
                              },
                              " in Options"};
   std::string whyNot_;
+  bool directAllowed_ = false;  // else refused as to an ordinary user
+  Recorder directPort_{632};
 };
 
 TEST_F(PortSourceTest, HoldsOnePortFoundByItsBaseAddressAndReleasesItBeforeTheNext) {
@@ -99,11 +127,43 @@ TEST_F(PortSourceTest, HoldsOnePortFoundByItsBaseAddressAndReleasesItBeforeTheNe
   ASSERT_NE(first, nullptr) << whyNot_;
   EXPECT_EQ(acquire(888), first);
   ASSERT_NE(acquire(956), nullptr);
-  EXPECT_EQ(std::vector(fake_->calls.begin() + 6, fake_->calls.end()),
-            (Events{"WDATA FF", "RELEASE", "close", "open /dev/parport0", "GETMODES", "EXCL",
-                    "CLAIM", "WCONTROL 00", "DATADIR 0"}));
-  EXPECT_EQ(fake_->calls[0], "open /dev/parport1");
-  EXPECT_TRUE(direct_.empty());
+  EXPECT_EQ(fake_->calls, join({opened("/dev/parport1"),
+                                kAnswerCheck,
+                                {"WDATA FF", "RELEASE", "close"},
+                                opened("/dev/parport0"),
+                                kAnswerCheck}));
+  EXPECT_EQ(direct_.size(), 0u);
+}
+
+TEST_F(PortSourceTest, APortThatDoesNotAnswerIsRefusedNamingItsAddressAndReleased) {
+  const std::string advice = std::string(kNoPortHere) + kSimulateHint;
+  fake_->answers = false;
+  EXPECT_EQ(acquire(888), nullptr);
+  EXPECT_EQ(
+      whyNot_,
+      "No parallel port answers at 0378h: 55h written to its data register read back as FFh." +
+          advice);
+  EXPECT_EQ(fake_->calls, join({opened("/dev/parport1"),
+                                {"WDATA FF", "WCONTROL 00", "WDATA 55", "RDATA", "WDATA FF"},
+                                {"WDATA FF", "RELEASE", "close"}}));
+  fake_->answers = true;  // not held: asked again, it is opened again
+  EXPECT_NE(acquire(888), nullptr) << whyNot_;
+  EXPECT_EQ(std::count(fake_->calls.begin(), fake_->calls.end(), "CLAIM"), 2);
+
+  // The same check on direct I/O.
+  directAllowed_ = true;
+  EXPECT_EQ(acquire(632), nullptr);
+  EXPECT_EQ(
+      whyNot_,
+      "No parallel port answers at 0278h: 55h written to its data register read back as FFh." +
+          advice);
+  EXPECT_EQ(directPort_.events, (Events{"DFF", "C00", "D55", "R", "DFF"}));
+  directPort_.events.clear();
+  directPort_.reads = {0x55, 0xAA};
+  PortIo* direct = acquire(632);
+  ASSERT_NE(direct, nullptr) << whyNot_;
+  EXPECT_EQ(acquire(632), direct);
+  EXPECT_EQ(directPort_.events, (Events{"DFF", "C00", "D55", "R", "DAA", "R", "DFF"}));
 }
 
 TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplained) {

@@ -53,6 +53,15 @@ std::vector<Step> protocol(const RunPlan& plan) {
   const auto control = [&](std::uint8_t value, const char* what) {
     add(Access::Write, 2, value, what);
   };
+  if (!plan.portHere) return steps;
+  // Once, when the port is acquired: does a port answer at the base?
+  add(Access::Write, 0, 0xFF, "latch at FFh before the board is switched off");
+  control(0x00, "board off for the check that a port answers");
+  for (const std::uint8_t pattern : {0x55, 0xAA}) {
+    add(Access::Write, 0, pattern, "a pattern for the data latch");
+    add(Access::Read, 0, pattern, "the pattern read back");
+  }
+  add(Access::Write, 0, 0xFF, "latch at FFh after the check");
   if (plan.command != RunPlan::Write || plan.blankCheck) {
     control(0x00, "board off before the counter restarts");
     control(0x22, "read state, counter at location 0");

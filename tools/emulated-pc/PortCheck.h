@@ -22,6 +22,9 @@ std::vector<Access> parseTrace(std::istream& in);
 
 struct RunPlan {
   bool ppdev = false;  // else direct I/O
+  // False: the programmer was pointed at a base where no port is, so this
+  // port must see nothing of the run.
+  bool portHere = true;
   enum Command { Read, Blank, Write } command = Read;
   std::int32_t locations = 0, pulseMs = 1;
   bool blankCheck = true;           // before a write
@@ -35,7 +38,9 @@ struct RunReport {
 };
 
 // Checks the accesses of one run; `control` is the control register before
-// them. The emulated chip reads FFh and never takes a byte: FFh is programmed
+// them. Each run acquires the port first and checks that it answers: FFh into
+// the data latch, control 00h, 55h and AAh written and read back, FFh left in
+// the latch. The emulated chip reads FFh and never takes a byte: FFh is programmed
 // with one pulse, any other byte gets ten and ends the write. Direct I/O must
 // make exactly the protocol's accesses, no more. Through ppdev the kernel's
 // claim (0Ch) comes first, at once followed by our 00h; then the kernel may

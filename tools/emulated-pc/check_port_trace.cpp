@@ -2,7 +2,8 @@
 // checks one run of the programmer in the emulated PC's trace of the parallel
 // port against the board's protocol, and says what it saw. The guest marks
 // the run's start with MARKER + 60h and its end with MARKER + C0h in the
-// serial port's scratch register. DRIVER is direct or ppdev; COMMAND read,
+// serial port's scratch register. DRIVER is direct or ppdev, or none when the
+// programmer was pointed at a base where no port is; COMMAND read,
 // blank or write; BLANK_CHECK yes or no; IMAGE the file a write programs, or -.
 #include <algorithm>
 #include <fstream>
@@ -34,13 +35,15 @@ int main(int argc, char** argv) {
   std::uint8_t control = 0xCC;  // the emulated port's control register after a reset
   for (auto access = accesses.begin(); access != open; ++access)
     if (access->kind == Access::Write && access->reg == 2) control = access->value;
-  const RunPlan plan{
-      a[2] == "ppdev",
-      a[3] == "read" ? RunPlan::Read : a[3] == "blank" ? RunPlan::Blank : RunPlan::Write,
-      std::stoi(a[4]),
-      std::stoi(a[5]),
-      a[6] == "yes",
-      std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {})};
+  const RunPlan plan{a[2] == "ppdev",
+                     a[2] != "none",
+                     a[3] == "read"    ? RunPlan::Read
+                     : a[3] == "blank" ? RunPlan::Blank
+                                       : RunPlan::Write,
+                     std::stoi(a[4]),
+                     std::stoi(a[5]),
+                     a[6] == "yes",
+                     std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {})};
   const RunReport report = checkRun(plan, std::span<const Access>(open + 1, close), control);
   std::cout << (report.faults.empty() ? "ok, " : "FAILED, ") << close - open - 1 << " accesses";
   if (report.claimUs >= 0) std::cout << ", the claim's 0Ch for " << report.claimUs << " us";
