@@ -130,10 +130,11 @@ TEST(ImageIdentity, GivesSizeTheWindowsCheckSumHashesAndFindings) {
   EXPECT_EQ(large.checkSumText, "");
 }
 
-class RealFirmware : public testing::TestWithParam<std::tuple<const char*, const char*>> {};
+// A Debian package and the folder where it puts its ROM images.
+class RealFirmware : public testing::TestWithParam<std::tuple<std::string, std::string>> {};
 
 TEST_P(RealFirmware, GivesNoFinding) {
-  const auto [package, folder] = GetParam();
+  const auto& [package, folder] = GetParam();
   const auto files = firmwareImages(folder);
   if (files.empty()) GTEST_SKIP() << "no ROM images in " << folder << " (Debian " << package << ")";
   for (const auto& path : files) EXPECT_EQ(checkImage(readFile<Bytes>(path)), Findings{}) << path;
@@ -142,7 +143,12 @@ TEST_P(RealFirmware, GivesNoFinding) {
 INSTANTIATE_TEST_SUITE_P(DebianPackages, RealFirmware,
                          testing::Values(std::tuple{"seabios", "/usr/share/seabios"},
                                          std::tuple{"qemu-system-data", "/usr/share/qemu"},
-                                         std::tuple{"ipxe-qemu", "/usr/lib/ipxe/qemu"}));
+                                         std::tuple{"ipxe-qemu", "/usr/lib/ipxe/qemu"}),
+                         [](const testing::TestParamInfo<RealFirmware::ParamType>& test) {
+                           std::string name = std::get<0>(test.param);
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
 
 TEST(ImageFindings, NoneOnRandomDataOfEveryChipSizeAndOddSizes) {
   for (const std::size_t size : {2U, 3U, 100U, 2048U, 4096U, 8192U, 16384U, 32768U, 65536U, 131072U,
