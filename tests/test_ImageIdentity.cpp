@@ -11,8 +11,8 @@
 #include "TestFiles.h"
 
 // Failures name the findings.
-void PrintTo(const Finding& finding, std::ostream* out) {
-  *out << findingKindName(finding.kind) << ": " << findingText(finding);
+std::ostream& operator<<(std::ostream& out, const Finding& finding) {
+  return out << findingKindName(finding.kind) << ": " << findingText(finding);
 }
 
 namespace {
