@@ -16,7 +16,8 @@ bool isHexDigit(std::uint8_t c) {
 
 // The `count` characters from `from` on are there and all hex digits.
 bool hexDigitsAt(const std::uint8_t* from, const std::uint8_t* end, std::size_t count) {
-  return static_cast<std::size_t>(end - from) >= count && std::all_of(from, from + count, isHexDigit);
+  return static_cast<std::size_t>(end - from) >= count &&
+         std::all_of(from, from + count, isHexDigit);
 }
 
 bool isText(const std::uint8_t* from, const std::uint8_t* end) {

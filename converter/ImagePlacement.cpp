@@ -12,8 +12,9 @@ std::string lineLead(std::size_t line) {
 
 Failure outsideFailure(const DataRun& run, std::uint64_t address, std::int64_t location,
                        std::size_t size, std::int64_t offset) {
-  std::string text = lineLead(run.line) + "address " + hexNumber(static_cast<std::int64_t>(address)) +
-                     " is outside the " + std::to_string(size) + "-byte chip (0x0 to " +
+  std::string text = lineLead(run.line) + "address " +
+                     hexNumber(static_cast<std::int64_t>(address)) + " is outside the " +
+                     std::to_string(size) + "-byte chip (0x0 to " +
                      hexNumber(static_cast<std::int64_t>(size) - 1) + ")";
   if (offset != 0) {
     text += ": with the offset " + hexNumber(offset) + " it is location " + hexNumber(location);
@@ -33,9 +34,8 @@ const DataRun& earlierRun(const AddressedData& data, std::uint64_t address) {
 Failure conflictFailure(const AddressedData& data, const DataRun& run, std::uint64_t address,
                         std::uint8_t before, std::uint8_t now) {
   const DataRun& earlier = earlierRun(data, address);
-  const auto value = [](std::uint8_t byte) { return hexNumber(byte).substr(2) + "h"; };
   return {lineLead(run.line) + "address " + hexNumber(static_cast<std::int64_t>(address)) +
-          " is given " + value(now) + " here and " + value(before) +
+          " is given " + hexByteText(now) + " here and " + hexByteText(before) +
           (earlier.line != 0 ? " on line " + std::to_string(earlier.line) : " before")};
 }
 

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::size_t kSRecordBytes = 16;
-constexpr std::size_t kMaxHeaderBytes = 252;  // the count byte holds 2 address bytes + data + checksum
+constexpr std::size_t kMaxHeaderBytes =
+    252;  // the count byte holds 2 address bytes + data + checksum
 
 // One S-record: its type, count, address in `addressBytes` bytes, data and
 // checksum, the ones' complement of the sum of count, address and data.

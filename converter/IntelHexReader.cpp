@@ -20,10 +20,6 @@ enum RecordType : std::uint8_t {
   kStartLinearAddress = 0x05
 };
 
-std::string hexByte(std::uint8_t value) {
-  return hexNumber(value).substr(2) + "h";
-}
-
 std::uint32_t bigEndian(const std::uint8_t* bytes, std::size_t count) {
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < count; ++i) value = value << 8 | bytes[i];
@@ -35,21 +31,9 @@ class IntelHexText {
   IntelHexText(const std::uint8_t* text, std::size_t size) : lines_(text, size) {}
 
   Expected<AddressedData> read() {
-    std::size_t endLine = 0;
-    std::size_t line = 0;
-    while (lines_.next()) {
-      line = lines_.number();
-      if (endLine != 0) {
-        return lineFailure(line, "data after the end record (line " + std::to_string(endLine) + ")");
-      }
-      const Expected<bool> ended = readRecord();
-      if (!ended) return lineFailure(line, ended.error());
-      if (*ended) endLine = line;
-    }
-    if (line == 0) return Failure{"the file holds no records"};
-    if (endLine == 0) {
-      return lineFailure(line, "the file ends here without an end record (:00000001FF): "
-                               "it may be cut short");
+    if (Expected<> read = readRecordLines(lines_, ":00000001FF", [this] { return readRecord(); });
+        !read) {
+      return Failure{read.error()};
     }
     return std::move(data_);
   }
@@ -74,8 +58,8 @@ class IntelHexText {
         static_cast<std::uint8_t>(std::accumulate(bytes_.begin(), bytes_.end() - 1, 0u));
     const auto expected = static_cast<std::uint8_t>(0x100 - sum);
     if (bytes_.back() != expected) {
-      return Failure{"bad checksum: the record says " + hexByte(bytes_.back()) +
-                     ", its bytes give " + hexByte(expected)};
+      return Failure{"bad checksum: the record says " + hexByteText(bytes_.back()) +
+                     ", its bytes give " + hexByteText(expected)};
     }
     const auto offset = static_cast<std::uint16_t>(bigEndian(&bytes_[1], 2));
     const std::uint8_t type = bytes_[3];
@@ -89,30 +73,27 @@ class IntelHexText {
         return true;
       case kExtendedSegmentAddress:
       case kExtendedLinearAddress:
-        if (length != 2) return Failure{"an address record holds 2 bytes, this one " +
-                                        std::to_string(length)};
+        if (length != 2)
+          return Failure{"an address record holds 2 bytes, this one " + std::to_string(length)};
         segmented_ = type == kExtendedSegmentAddress;
         base_ = static_cast<std::uint64_t>(bigEndian(data, 2)) << (segmented_ ? 4 : 16);
         return false;
       case kStartSegmentAddress:
       case kStartLinearAddress:
-        if (length != 4) return Failure{"a start-address record holds 4 bytes, this one " +
-                                        std::to_string(length)};
-        // CS:IP as the processor forms it from its segment, or EIP.
-        data_.startAddress = type == kStartLinearAddress
-                                 ? bigEndian(data, 4)
-                                 : bigEndian(data, 2) * 16 + bigEndian(data + 2, 2);
+        if (length != 4)
+          return Failure{"a start-address record holds 4 bytes, this one " +
+                         std::to_string(length)};
         return false;
       default:
-        return Failure{"unknown record type " + hexByte(type)};
+        return Failure{"unknown record type " + hexByteText(type)};
     }
   }
 
   // Under a linear base the addresses run on past 64 KiB; under a segment
   // base they wrap round to the segment's start, as on the 8086.
   void addData(std::uint16_t offset, const std::uint8_t* data, std::size_t length) {
-    const std::size_t beforeWrap = segmented_ ? std::min<std::size_t>(length, 0x10000u - offset)
-                                              : length;
+    const std::size_t beforeWrap =
+        segmented_ ? std::min<std::size_t>(length, 0x10000u - offset) : length;
     data_.add(base_ + offset, data, beforeWrap, lines_.number());
     data_.add(base_, data + beforeWrap, length - beforeWrap, lines_.number());
   }

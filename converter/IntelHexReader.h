@@ -8,8 +8,9 @@
 
 // Reads an Intel HEX text with its addresses: data records (00) at the
 // address their record gives, under the base of the last extended segment
-// (02) or extended linear (04) address record; start addresses (03, 05);
-// the end record (01). Records may come in any order, with gaps.
+// (02) or extended linear (04) address record; start addresses (03, 05),
+// which a chip has no use for, are checked; the end record (01). Records may come in any order,
+// with gaps.
 //
 // Anything that makes the file's data uncertain fails, naming the line and
 // what is wrong there: a bad checksum, a character that is no hex digit, a

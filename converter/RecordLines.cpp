@@ -23,9 +23,7 @@ int hexDigitValue(char c) {
 std::string describe(char c) {
   const auto code = static_cast<unsigned char>(c);
   if (code >= 0x20 && code < 0x7F) return std::string("'") + c + "'";
-  char digits[2];
-  putHexByte(digits, code);
-  return std::string("the byte 0x") + digits[0] + digits[1];
+  return "the byte 0x" + hexByteText(code).substr(0, 2);
 }
 
 }  // namespace
@@ -37,22 +35,23 @@ RecordLines::RecordLines(const std::uint8_t* text, std::size_t size)
 
 bool RecordLines::next() {
   while (at_ != end_) {
-    const char* lineEnd = static_cast<const char*>(
-        std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_)));
+    const char* lineEnd =
+        static_cast<const char*>(std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_)));
     if (lineEnd == nullptr) lineEnd = end_;
     const char* first = at_;
     const char* last = lineEnd;
     while (first != last && isBlank(*first)) ++first;
     while (last != first && isBlank(last[-1])) --last;
-    ++number_;
-    firstColumn_ = static_cast<std::size_t>(first - at_) + 1;
+    ++linesPassed_;
+    const std::size_t column = static_cast<std::size_t>(first - at_) + 1;
     at_ = lineEnd == end_ ? end_ : lineEnd + 1;
     if (first != last) {
       text_ = {first, static_cast<std::size_t>(last - first)};
+      number_ = linesPassed_;
+      firstColumn_ = column;
       return true;
     }
   }
-  text_ = {};
   return false;
 }
 
@@ -75,6 +74,12 @@ Expected<> decodeHexBytes(std::string_view digits, std::size_t column,
                                          hexDigitValue(digits[2 * i + 1]));
   }
   return {};
+}
+
+std::string hexByteText(std::uint8_t value) {
+  char digits[2];
+  putHexByte(digits, value);
+  return std::string(digits, 2) + "h";
 }
 
 std::string hexNumber(std::int64_t value) {

@@ -17,21 +17,9 @@ class SRecordText {
   SRecordText(const std::uint8_t* text, std::size_t size) : lines_(text, size) {}
 
   Expected<AddressedData> read() {
-    std::size_t endLine = 0;
-    std::size_t line = 0;
-    while (lines_.next()) {
-      line = lines_.number();
-      if (endLine != 0) {
-        return lineFailure(line, "data after the end record (line " + std::to_string(endLine) + ")");
-      }
-      const Expected<bool> ended = readRecord();
-      if (!ended) return lineFailure(line, ended.error());
-      if (*ended) endLine = line;
-    }
-    if (line == 0) return Failure{"the file holds no records"};
-    if (endLine == 0) {
-      return lineFailure(line, "the file ends here without an end record (S9, S8 or S7): "
-                               "it may be cut short");
+    if (Expected<> read = readRecordLines(lines_, "S9, S8 or S7", [this] { return readRecord(); });
+        !read) {
+      return Failure{read.error()};
     }
     return std::move(data_);
   }
@@ -59,8 +47,8 @@ class SRecordText {
         static_cast<std::uint8_t>(std::accumulate(bytes_.begin(), bytes_.end() - 1, 0u));
     const auto expected = static_cast<std::uint8_t>(~sum);
     if (bytes_.back() != expected) {
-      return Failure{"bad checksum: the record says " + hexNumber(bytes_.back()).substr(2) +
-                     "h, its bytes give " + hexNumber(expected).substr(2) + "h"};
+      return Failure{"bad checksum: the record says " + hexByteText(bytes_.back()) +
+                     ", its bytes give " + hexByteText(expected)};
     }
     std::uint32_t address = 0;
     for (std::size_t i = 1; i <= addressBytes; ++i) address = address << 8 | bytes_[i];
@@ -68,9 +56,7 @@ class SRecordText {
     const std::size_t length = bytes_.size() - 2 - addressBytes;
 
     switch (type) {
-      case 0:
-        if (!headerSeen_) data_.header.assign(data, data + length);
-        headerSeen_ = true;
+      case 0:  // a header: any text, for people
         return false;
       case 1:
       case 2:
@@ -88,8 +74,8 @@ class SRecordText {
         }
         return false;
       default:  // 7, 8, 9
+        // Its address, where a program starts, is no business of the chip's.
         if (length != 0) return Failure{"the end record holds data"};
-        data_.startAddress = address;
         return true;
     }
   }
@@ -97,7 +83,6 @@ class SRecordText {
   RecordLines lines_;
   std::vector<std::uint8_t> bytes_;  // the current record's, reused
   std::uint64_t dataRecords_ = 0;
-  bool headerSeen_ = false;
   AddressedData data_;
 };
 

@@ -6,10 +6,10 @@
 #include "AddressedData.h"
 #include "Expected.h"
 
-// Reads a Motorola S-record text: the header (S0), data records with 16-,
-// 24- and 32-bit addresses (S1, S2, S3) at their addresses, in any order and
-// with gaps, record counts (S5, S6), and the end record with its start
-// address (S9, S8, S7).
+// Reads a Motorola S-record text: data records with 16-, 24- and 32-bit
+// addresses (S1, S2, S3) at their addresses, in any order and with gaps; the
+// header (S0), record counts (S5, S6) and the end record with its start
+// address (S9, S8, S7) are checked and give no data.
 //
 // Anything that makes the file's data uncertain fails, naming the line and
 // what is wrong there: a bad checksum, a character that is no hex digit, a
