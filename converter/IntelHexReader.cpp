@@ -11,14 +11,13 @@ namespace {
 // Length, two address bytes, type and checksum.
 constexpr std::size_t kFrameBytes = 5;
 
-enum RecordType : std::uint8_t {
-  kData = 0x00,
-  kEnd = 0x01,
-  kExtendedSegmentAddress = 0x02,
-  kStartSegmentAddress = 0x03,
-  kExtendedLinearAddress = 0x04,
-  kStartLinearAddress = 0x05
-};
+// The record types.
+constexpr std::uint8_t kData = 0x00;
+constexpr std::uint8_t kEnd = 0x01;
+constexpr std::uint8_t kExtendedSegmentAddress = 0x02;
+constexpr std::uint8_t kStartSegmentAddress = 0x03;
+constexpr std::uint8_t kExtendedLinearAddress = 0x04;
+constexpr std::uint8_t kStartLinearAddress = 0x05;
 
 std::uint32_t bigEndian(const std::uint8_t* bytes, std::size_t count) {
   std::uint32_t value = 0;
