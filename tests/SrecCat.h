@@ -8,19 +8,29 @@
 
 #include "TestFiles.h"
 
+// What the srec_cat `command` writes on standard output; empty when it fails.
+inline Bytes srecCatOutput(const std::string& command) {
+  FILE* const pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+  Bytes bytes;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) bytes.push_back(static_cast<std::uint8_t>(c));
+  return ::pclose(pipe) == 0 ? bytes : Bytes{};
+}
+
 // The image srec_cat makes of the file at `path`, read as `format`
 // ("-Intel" or "-Motorola"), in a chip of `size` bytes: the file's data
-// moved by `offset`, every other location FFh. Empty when srec_cat fails.
+// moved by `offset`, every other location FFh.
 inline Bytes srecCatImage(const std::string& path, const char* format, std::int64_t offset,
                           std::size_t size) {
   std::ostringstream command;
   command << "srec_cat " << path << ' ' << format << " -offset " << (offset < 0 ? "-" : "") << "0x"
           << std::hex << (offset < 0 ? -offset : offset) << " -fill 0xFF 0 0x" << size
-          << " -o - -binary 2>/dev/null";
-  FILE* const pipe = ::popen(command.str().c_str(), "r");
-  Bytes image;
-  for (int c; (c = std::fgetc(pipe)) != EOF;) image.push_back(static_cast<std::uint8_t>(c));
-  return ::pclose(pipe) == 0 ? image : Bytes{};
+          << " -o - -binary";
+  return srecCatOutput(command.str());
+}
+
+// The file's data as srec_cat reads them, from address 0 on, nothing filled.
+inline Bytes srecCatBytes(const std::string& path, const char* format) {
+  return srecCatOutput("srec_cat " + path + " " + format + " -o - -binary");
 }
 
 inline std::string hexPairs(const Bytes& bytes) {

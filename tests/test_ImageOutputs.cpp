@@ -49,7 +49,7 @@ TEST_F(ImageWriters, WhatTheyWriteReadsBackInSrecCatAndHere) {
     }
     for (const auto& [text, format] : {std::pair{hex, "-Intel"}, std::pair{srec, "-Motorola"}}) {
       writeFile(filePath("out"), text);
-      EXPECT_EQ(srecCatImage(filePath("out"), format, 0, c.size), image) << c.size << format;
+      EXPECT_EQ(srecCatBytes(filePath("out"), format), image) << c.size << format;
       const auto* const chars = reinterpret_cast<const std::uint8_t*>(text.data());
       const Expected<AddressedData> data =
           readAddressedData(chars, text.size(), recognizeFormat(chars, text.size()));
