@@ -10,6 +10,10 @@ Expected<> checkWays(std::size_t ways) {
   return Failure{"an image splits into 2 or 4 parts, not " + std::to_string(ways)};
 }
 
+std::string byteCount(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
 void swapEachWord(std::vector<std::uint8_t>& bytes) {
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
@@ -20,7 +24,7 @@ Expected<std::vector<std::vector<std::uint8_t>>> splitImage(const std::vector<st
                                                             std::size_t ways, bool swapWords) {
   if (Expected<> checked = checkWays(ways); !checked) return Failure{checked.error()};
   if (image.size() % ways != 0) {
-    return Failure{"the image's " + std::to_string(image.size()) + " bytes do not divide into " +
+    return Failure{"an image of " + byteCount(image.size()) + " does not divide into " +
                    std::to_string(ways) + " equal parts"};
   }
   std::vector<std::uint8_t> source = image;
@@ -40,8 +44,7 @@ Expected<std::vector<std::uint8_t>> mergeParts(const std::vector<std::vector<std
   for (std::size_t k = 1; k < parts.size(); ++k) {
     if (parts[k].size() != partSize) {
       return Failure{"the parts differ in size: part " + std::to_string(k + 1) + " holds " +
-                     std::to_string(parts[k].size()) + " bytes, part 1 holds " +
-                     std::to_string(partSize)};
+                     byteCount(parts[k].size()) + ", part 1 " + byteCount(partSize)};
     }
   }
   std::vector<std::uint8_t> image(partSize * parts.size());

@@ -15,8 +15,8 @@
 inline constexpr std::size_t kMaxImageFileBytes = 64 * 1024 * 1024;
 
 // Reads a file descriptor to its end, whatever it is (a regular file or a
-// pipe such as standard input): each read gives what the descriptor has,
-// waiting for more on a pipe.
+// pipe such as standard input): each read fills all it is asked for, unless
+// the input ends first.
 class DescriptorSource : public ByteSource {
  public:
   explicit DescriptorSource(int fd) : fd_(fd) {}
