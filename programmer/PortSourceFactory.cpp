@@ -11,6 +11,7 @@ Expected<MadePortSource> makePortSource(const SimulatorSettings& simulator,
   }
   made.simulator = std::make_unique<BoardSimulator>();
   made.simulator->setLatency(simulator.latency);
+  applySimulatedFaults(simulator.faults, *made.simulator);
   if (!simulator.chipFile.empty()) {
     Expected<std::unique_ptr<ChipFile>> opened =
         ChipFile::open(simulator.chipFile, made.simulator->chip());

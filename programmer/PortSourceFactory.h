@@ -8,6 +8,7 @@
 #include "ChipFile.h"
 #include "Expected.h"
 #include "PortSource.h"
+#include "SimulatedFaults.h"
 
 // What a program's command line says of the board simulator. More settings
 // of the simulated board join these as the programs learn them.
@@ -15,6 +16,7 @@ struct SimulatorSettings {
   bool simulate = false;  // the simulator instead of the parallel port
   std::string chipFile;   // the simulated chip kept in this file; empty: a blank chip
   std::chrono::microseconds latency{0};  // how long each access to the simulated board takes
+  SimulatedFaults faults;                // the simulated chip's faults; none by default
 };
 
 // The port source a program runs on, and what it stands on. Held by main()
