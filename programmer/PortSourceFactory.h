@@ -16,7 +16,7 @@ struct SimulatorSettings {
   bool simulate = false;  // the simulator instead of the parallel port
   std::string chipFile;   // the simulated chip kept in this file; empty: a blank chip
   std::chrono::microseconds latency{0};  // how long each access to the simulated board takes
-  SimulatedFaults faults;                // the simulated chip's faults; none by default
+  SimulatedFaults faults{};              // the simulated chip's faults; none by default
 };
 
 // The port source a program runs on, and what it stands on. Held by main()
