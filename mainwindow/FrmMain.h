@@ -22,6 +22,7 @@
 #include "HexView.h"
 #include "Launcher.h"
 #include "MdlGlobal.h"
+#include "OuterFrame.h"
 #include "PortSource.h"
 #include "RunStop.h"
 #include "UserInterfaces.h"
@@ -121,6 +122,7 @@ class FrmMain final : public QMainWindow, public CommandWindow {
   MdlGlobal& g_;
   WindowServices services_;
   HexView* hexView_;
+  OuterFrame* outerFrame_;  // keeps the window's outer size once it is framed
   BoardProgress progress_;
   QPointer<QDialog> options_;  // the open Options window, deleted when it closes
   bool running_ = false;

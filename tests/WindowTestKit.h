@@ -59,9 +59,9 @@ class WindowTest : public ::testing::Test {
     QDir::setCurrent(previousFolder_);
   }
   void SetUp() override { makeWindow(); }
-  void makeWindow() {
-    window_ = std::make_unique<FrmMain>(
-        g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [] { return 1024; }});
+  void makeWindow(std::int32_t screenWidth = 1024) {
+    window_ = std::make_unique<FrmMain>(g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_,
+                                                           [screenWidth] { return screenWidth; }});
     window_->show();
   }
   void trigger(const char* item) const { window_->findChild<QAction*>(item)->trigger(); }

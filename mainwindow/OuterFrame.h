@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMargins>
+#include <QObject>
+#include <QSize>
+#include <QWidget>
+#include <optional>
+
+// Sizes and places a top-level window by its outer frame, title bar and
+// borders included. The window manager adds the frame only once the window
+// is shown, so the window is fitted now, by the frame known so far (none
+// before it is shown), and again whenever its frame changes; a size or a
+// place the user gives the window afterwards is left alone.
+class OuterFrame final : public QObject {
+ public:
+  explicit OuterFrame(QWidget* window);
+
+  // The window's outer size, frame included.
+  void setOuterSize(QSize size);
+  // Centres the window's frame on its screen.
+  void centreOnScreen();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QMargins frame() const;
+  void fit();
+
+  QWidget* window_;
+  std::optional<QSize> outerSize_;
+  bool centred_ = false;
+  std::optional<QMargins> fittedFor_;  // the frame the window was last fitted by
+};
