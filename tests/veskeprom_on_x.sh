@@ -9,7 +9,15 @@
 #                      soon as it ends, while the program still runs; a run
 #                      ended by Ctrl+C or by a display that goes away stops
 #                      between two locations and the file keeps every location
-#                      programmed before the stop, and nothing after it.
+#                      programmed before the stop, and nothing after it;
+#   window-size        the main window is 643 x 500 pixels outside, frame and
+#                      title bar included, and 643 x 450 on a screen narrower
+#                      than 800 pixels;
+#   options-centred    the Options window's frame is centred on the screen;
+#   dialogs-keep-nothing  the file dialogs neither write the user's Qt
+#                      settings nor read them: a settings file of an earlier
+#                      program is neither changed nor read, none is made, and
+#                      a dialog starts in the current folder.
 #
 # Usage: veskeprom_on_x.sh SCENARIO PATH/TO/VeskEprom
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or openbox cannot start).
@@ -59,7 +67,7 @@ trap cleanup EXIT
 for tool in Xvfb openbox; do
   command -v "$tool" >/dev/null || skip "$tool is not installed, so no window manager can run"
 done
-for tool in xdotool wmctrl cmp; do
+for tool in xdotool wmctrl xwininfo xprop cmp; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 [ -x "$veskeprom" ] || fail "no program at $veskeprom"
@@ -69,10 +77,11 @@ export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # An X server (Xvfb picks a free display and writes its number once it takes
-# clients) with openbox on it; $xvfb is its process.
+# clients) with openbox on it, its screen $1 (1024x768 unless given); $xvfb
+# is its process.
 start_display() {
   rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   pids+=("$xvfb")
   poll "$patience" grep -qx '[0-9]\+' "$work/display" ||
@@ -213,8 +222,141 @@ run_endings() {
   echo "passed: every programming run is in the chip file, as far as it went"
 }
 
+# The outer geometry of window $1 as "WIDTH HEIGHT LEFT TOP", its frame
+# included; fails while the window manager has not framed it.
+outer_geometry() {
+  local extents info width height left top
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+  [ -n "$extents" ] || return 1
+  read -r frame_left frame_right frame_top frame_bottom <<<"$extents"
+  info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+  width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+  left=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+  top=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+  echo "$((width + frame_left + frame_right)) $((height + frame_top + frame_bottom))" \
+    "$((left - frame_left)) $((top - frame_top))"
+}
+outer_size_is() { [ "$(outer_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
+
+window_size() {
+  for screen in 1024x768:500 800x600:500 799x600:450; do
+    start_display "${screen%:*}"
+    start_veskeprom "chip-${screen%:*}.bin"
+    while_doing="before it was sized"
+    poll 20 outer_size_is "$main" 643 "${screen#*:}" ||
+      fail "on a ${screen%:*} screen the window is $(outer_geometry "$main" | cut -d' ' -f1-2) outside, not 643 ${screen#*:}"
+    # The size is kept once reached: no later step of the window manager's
+    # or the program's undoes it.
+    sleep 1
+    outer_size_is "$main" 643 "${screen#*:}" ||
+      fail "on a ${screen%:*} screen the window became $(outer_geometry "$main" | cut -d' ' -f1-2) outside"
+    wmctrl -i -c "$main"
+    expect_end 0 "when closed"
+  done
+  echo "passed: the window is 643 x 500 outside, and 643 x 450 below 800 pixels of screen width"
+}
+
+# Whether window $1's frame is centred on the 1024 x 768 screen (to a pixel).
+centred() {
+  local width height left top
+  read -r width height left top <<<"$(outer_geometry "$1")" || return 1
+  [ -n "$top" ] || return 1
+  local dx=$((left - (1024 - width) / 2)) dy=$((top - (768 - height) / 2))
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+
+options_centred() {
+  start_display
+  start_veskeprom chip.bin
+  while_doing="while the Options window opened"
+  until shown "Options"; do
+    [ "${asked:=0}" -ge 10 ] && fail "the Options window did not appear"
+    xdotool key --clearmodifiers Escape alt+c o
+    asked=$((asked + 1))
+    poll 5 shown "Options"
+  done
+  options=$(window_of "Options")
+  poll 20 centred "$options" || fail "the Options window is at $(outer_geometry "$options") (outer width, height, left, top), not centred on the 1024 x 768 screen"
+  echo "passed: the Options window's frame is centred on the screen"
+}
+
+# Whether reading a file shows in its access time on this file system.
+reads_show() {
+  local probe=$work/atime-probe
+  echo probe >"$probe" && touch -a -d 2000-01-01 "$probe" && cat "$probe" >/dev/null
+  [ "$(stat -c %X "$probe")" -gt 946684800 ]
+}
+
+# Save As with a typed name, then Open cancelled, then the end of the program.
+use_both_dialogs() {
+  local asked=0
+  until shown "Save As"; do
+    [ "$asked" -ge 10 ] && fail "the Save As dialog did not appear"
+    xdotool key --clearmodifiers Escape alt+f s
+    asked=$((asked + 1))
+    poll 5 shown "Save As"
+  done
+  local dialog
+  dialog=$(window_of "Save As")
+  poll "$patience" xdotool windowactivate "$dialog" || fail "openbox did not activate the Save As dialog"
+  poll "$patience" active "$dialog" || fail "the Save As dialog did not get the focus"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 20 typed.bin
+  xdotool key --clearmodifiers Return
+  poll "$patience" gone "Save As" || fail "the Save As dialog did not close"
+  poll 10 test -f "$work/typed.bin" ||
+    fail "the dialog did not start in the current folder: typed.bin is not there$(find "$work" -name typed.bin -printf ', but in %h')"
+  asked=0
+  until shown "Open"; do
+    [ "$asked" -ge 10 ] && fail "the Open dialog did not appear"
+    xdotool key --clearmodifiers Escape alt+f o
+    asked=$((asked + 1))
+    poll 5 shown "Open"
+  done
+  dialog=$(window_of "Open")
+  poll "$patience" xdotool windowactivate "$dialog" || fail "openbox did not activate the Open dialog"
+  poll "$patience" active "$dialog" || fail "the Open dialog did not get the focus"
+  xdotool key --clearmodifiers Escape
+  poll "$patience" gone "Open" || fail "the Open dialog did not close"
+  wmctrl -i -c "$main"
+  expect_end 0 "when closed"
+}
+
+dialogs_keep_nothing() {
+  start_display
+  mkdir -p "$XDG_CONFIG_HOME" "$work/elsewhere"
+  start_veskeprom first.bin
+  while_doing="while its dialogs were used"
+  use_both_dialogs
+  made=$(find "$XDG_CONFIG_HOME" -mindepth 1)
+  [ -z "$made" ] || fail "the dialogs wrote settings: $made"
+
+  # Settings another Qt program left: a view, a history and a folder.
+  settings=$XDG_CONFIG_HOME/QtProject.conf
+  printf '%s\n' '[FileDialog]' "history=file://$work/elsewhere" \
+    "lastVisited=file://$work/elsewhere" 'viewMode=Detail' 'qtVersion=6.4.2' >"$settings"
+  cp -p "$settings" "$work/settings.before"
+  touch -a -d 2000-01-01 "$settings"
+  rm -f "$work/typed.bin"
+  start_veskeprom second.bin
+  use_both_dialogs
+  # Its access time first: the comparison reads it.
+  if reads_show; then
+    [ "$(stat -c %X "$settings")" -eq 946684800 ] || fail "the dialogs read $settings"
+  else
+    echo "note: this file system keeps no access times; that the settings are not read goes unchecked"
+  fi
+  cmp -s "$settings" "$work/settings.before" || fail "the dialogs changed $settings"
+  [ "$(find "$XDG_CONFIG_HOME" -mindepth 1)" = "$settings" ] || fail "the dialogs wrote settings"
+  echo "passed: the file dialogs keep nothing between runs"
+}
+
 case "$scenario" in
   close-during-read) close_during_read ;;
   run-endings) run_endings ;;
+  window-size) window_size ;;
+  options-centred) options_centred ;;
+  dialogs-keep-nothing) dialogs_keep_nothing ;;
   *) fail "no scenario $scenario" ;;
 esac
