@@ -17,7 +17,11 @@
 #   dialogs-keep-nothing  the file dialogs neither write the user's Qt
 #                      settings nor read them: a settings file of an earlier
 #                      program is neither changed nor read, none is made, and
-#                      a dialog starts in the current folder.
+#                      a dialog starts in the current folder;
+#   conversion-report  File Conversion with the built zeza: "Conversion Done !"
+#                      only once zeza has ended and made a file, otherwise a
+#                      box saying that nothing was converted; the window
+#                      takes commands while zeza waits in a box of its own.
 #
 # Usage: veskeprom_on_x.sh SCENARIO PATH/TO/VeskEprom
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or openbox cannot start).
@@ -288,37 +292,39 @@ reads_show() {
   [ "$(stat -c %X "$probe")" -gt 946684800 ]
 }
 
+# Menu keys $1 in the main window until the window whose title starts with
+# $2 is up (none: it is to come up by itself), then the keys $3 in it once it
+# has the focus (a file name $4 typed before them when given), and it closes.
+in_window() {
+  local asked=0 window
+  until shown "$2"; do
+    [ "$asked" -ge 10 ] && fail "\"$2\" did not appear"
+    if [ -n "$1" ]; then
+      # The menu keys go to the main window, whatever else is up.
+      xdotool windowactivate "$main" 2>/dev/null
+      poll 5 active "$main"
+      xdotool key --clearmodifiers Escape $1
+    fi
+    asked=$((asked + 1))
+    poll 5 shown "$2"
+  done
+  window=$(window_of "$2")
+  poll "$patience" xdotool windowactivate "$window" || fail "openbox did not activate \"$2\""
+  poll "$patience" active "$window" || fail "\"$2\" did not get the focus"
+  if [ -n "${4:-}" ]; then
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$4"
+  fi
+  xdotool key --clearmodifiers $3
+  poll "$patience" gone "$2" || fail "\"$2\" did not close"
+}
+
 # Save As with a typed name, then Open cancelled, then the end of the program.
 use_both_dialogs() {
-  local asked=0
-  until shown "Save As"; do
-    [ "$asked" -ge 10 ] && fail "the Save As dialog did not appear"
-    xdotool key --clearmodifiers Escape alt+f s
-    asked=$((asked + 1))
-    poll 5 shown "Save As"
-  done
-  local dialog
-  dialog=$(window_of "Save As")
-  poll "$patience" xdotool windowactivate "$dialog" || fail "openbox did not activate the Save As dialog"
-  poll "$patience" active "$dialog" || fail "the Save As dialog did not get the focus"
-  xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 20 typed.bin
-  xdotool key --clearmodifiers Return
-  poll "$patience" gone "Save As" || fail "the Save As dialog did not close"
+  in_window "alt+f s" "Save As" Return typed.bin
   poll 10 test -f "$work/typed.bin" ||
     fail "the dialog did not start in the current folder: typed.bin is not there$(find "$work" -name typed.bin -printf ', but in %h')"
-  asked=0
-  until shown "Open"; do
-    [ "$asked" -ge 10 ] && fail "the Open dialog did not appear"
-    xdotool key --clearmodifiers Escape alt+f o
-    asked=$((asked + 1))
-    poll 5 shown "Open"
-  done
-  dialog=$(window_of "Open")
-  poll "$patience" xdotool windowactivate "$dialog" || fail "openbox did not activate the Open dialog"
-  poll "$patience" active "$dialog" || fail "the Open dialog did not get the focus"
-  xdotool key --clearmodifiers Escape
-  poll "$patience" gone "Open" || fail "the Open dialog did not close"
+  in_window "alt+f o" "Open" Escape
   wmctrl -i -c "$main"
   expect_end 0 "when closed"
 }
@@ -352,11 +358,42 @@ dialogs_keep_nothing() {
   echo "passed: the file dialogs keep nothing between runs"
 }
 
+conversion_report() {
+  start_display
+  head -c 100 /dev/zero >"$work/x.bin"
+  : >"$work/notes.txt"
+  printf ':0100000041BE\r\n' >"$work/cut.hex"  # no end record: zeza warns in a box
+  start_veskeprom chip.bin
+  while_doing="during file conversions"
+  in_window "alt+u f" "File Conversion" Return x.bin
+  poll "$patience" shown "Conversion Done" || fail "no \"Conversion Done !\" once x.bin was converted"
+  [ -f "$work/x.hex" ] || fail "\"Conversion Done !\" was shown, but x.hex is not there"
+  in_window "" "Conversion Done" Return
+
+  in_window "alt+u f" "File Conversion" Return notes.txt
+  poll "$patience" shown "Nothing converted" || fail "no \"Nothing converted\" for notes.txt"
+  shown "Conversion Done" && fail "\"Conversion Done !\" was shown for notes.txt"
+  in_window "" "Nothing converted" Return
+
+  # zeza waits in its box: the window takes commands meanwhile and tells
+  # nothing until zeza has ended.
+  in_window "alt+u f" "File Conversion" Return cut.hex
+  poll "$patience" shown "zeza" || fail "zeza's box about cut.hex did not appear"
+  in_window "alt+h a" "About" Return
+  shown "Conversion Done" && fail "\"Conversion Done !\" was shown while zeza was still running"
+  in_window "" "zeza" Return
+  poll "$patience" shown "Conversion Done" || fail "no \"Conversion Done !\" once zeza had ended on cut.hex"
+  [ "$(cat "$work/cut.bin")" = A ] || fail "cut.bin does not hold the record zeza read"
+  in_window "" "Conversion Done" Return
+  echo "passed: File Conversion tells what zeza made once zeza has ended, and the window works meanwhile"
+}
+
 case "$scenario" in
   close-during-read) close_during_read ;;
   run-endings) run_endings ;;
   window-size) window_size ;;
   options-centred) options_centred ;;
   dialogs-keep-nothing) dialogs_keep_nothing ;;
+  conversion-report) conversion_report ;;
   *) fail "no scenario $scenario" ;;
 esac
