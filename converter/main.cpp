@@ -1,11 +1,14 @@
 // zeza: converts raw binary EPROM images to Intel HEX and back.
 #include <csignal>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "MessageTexts.h"
 #include "Zeza.h"
 #include "ZezaMessageOutput.h"
 
@@ -29,6 +32,16 @@ int main(int argc, char** argv) {
   // a half-written output.
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
+  // GNU's two options, each alone; any other argument is a file name or a
+  // pattern, as always.
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    std::fputs(kHelpText, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::fputs(versionText(ZEZA_VERSION).c_str(), stdout);
+    return 0;
+  }
   ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", moduleFolders());
   try {
     std::vector<std::string> arguments;
