@@ -11,12 +11,14 @@ OuterFrame::OuterFrame(QWidget* window) : QObject(window), window_(window) {
 void OuterFrame::setOuterSize(QSize size) {
   outerSize_ = size;
   fittedFor_.reset();
+  framed_ = false;
   fit();
 }
 
 void OuterFrame::centreOnScreen() {
   centred_ = true;
   fittedFor_.reset();
+  framed_ = false;
   fit();
 }
 
@@ -28,9 +30,11 @@ QMargins OuterFrame::frame() const {
 }
 
 void OuterFrame::fit() {
+  if (framed_) return;
   const QMargins margins = frame();
   if (fittedFor_ == margins) return;
   fittedFor_ = margins;
+  framed_ = !margins.isNull();
   const QSize frameSize(margins.left() + margins.right(), margins.top() + margins.bottom());
   if (outerSize_) window_->resize(*outerSize_ - frameSize);
   if (centred_) {
