@@ -5,10 +5,11 @@
 
 #include "EpromCatalogue.h"
 #include "PortSettings.h"
+#include "SimulatedFaults.h"
 
 // vesk's command line: one command, its options and its files. The commands
 // and what each takes are declared in VeskSubcommands.cpp.
-enum class VeskCommand { Read, Blank, Write, Verify };
+enum class VeskCommand { Read, Blank, Write, Verify, Info };
 
 struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
@@ -18,6 +19,14 @@ struct VeskOptions {
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;
   std::string file;  // OUT.bin of read, IN.bin of write and verify
+
+  // Dumps: the simulated chip's faults, the passes of a read, what is printed.
+  SimulatedFaults faults;              // --simulate-faults, only with --simulate
+  int passes = 2;                      // read and verify
+  bool json = false;                   // one JSON object per command on standard output
+  bool mame = false;                   // MAME's ROM_LOAD line after the identity
+  bool dat = false;                    // a Logiqx DAT line after the identity
+  std::vector<std::string> infoFiles;  // FILE... of info
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

@@ -1,0 +1,38 @@
+#include "InfoCommand.h"
+
+#include "ImageFiles.h"
+#include "InfoInput.h"
+#include "ResultText.h"
+#include "VeskReport.h"
+
+VeskStatus runInfoCommand(const VeskOptions& options, Messages& messages, std::FILE* results) {
+  const RomListLines lines{options.mame, options.dat};
+  VeskStatus status = VeskStatus::Done;
+  bool blockShown = false;  // the text blocks are parted by an empty line
+  for (const std::string& file : options.infoFiles) {
+    CommandReport report("info");
+    report.set("type", nullptr);
+    report.set("file", file);
+    const Expected<MemoryImage> image = loadInfoImage(file);
+    VeskStatus fileStatus = VeskStatus::Done;
+    std::string text;
+    if (image) {
+      const ImageIdentity identity = identifyImage(*image);
+      report.setIdentity(file, identity, lines);
+      text = identityText(file, identity, lines);
+    } else {
+      messages.show(openFailedMessage(file, image.error()));
+      fileStatus = status = VeskStatus::Failed;
+    }
+    report.set("status", static_cast<int>(fileStatus));
+    if (options.json) {
+      text = report.line();
+    } else if (!text.empty()) {
+      if (blockShown) std::fputc('\n', results);
+      blockShown = true;
+    }
+    std::fputs(text.c_str(), results);
+    std::fflush(results);
+  }
+  return status;
+}
