@@ -6,19 +6,11 @@
 
 #include <sstream>
 
-#include "ProgramRun.h"
+#include "VeskProgram.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-using Result = std::tuple<int, std::string, std::string>;  // status, standard error and output
-constexpr std::size_t kChipFileSize = 1 << 20;             // the simulator's socket
-
-// A chip file holding `start`, blank after it.
-Bytes chipHolding(Bytes start) {
-  start.resize(kChipFileSize, 0xFF);
-  return start;
-}
 
 // The command with a 2732 on the chip file, pulses of 0 ms, and `options`.
 std::vector<std::string> on2732(std::vector<std::string> command,
@@ -28,31 +20,6 @@ std::vector<std::string> on2732(std::vector<std::string> command,
   command.insert(command.begin() + 1, options.begin(), options.end());
   return command;
 }
-
-class VeskProgram : public ::testing::Test {
- protected:
-  // As root, without the capabilities that would let it reach the port directly.
-  ProgramRun vesk(const std::vector<std::string>& arguments, ProgramRun how = {}) const {
-    how.argv = {VESK_PATH};
-    if (::geteuid() == 0)
-      how.argv = {"/usr/bin/setpriv", "--bounding-set=-all", "--inh-caps=-all", "--", VESK_PATH};
-    how.argv.insert(how.argv.end(), arguments.begin(), arguments.end());
-    how.folder = work_.path.string();
-    how.errorFile = logs_.filePath("errors");
-    how.outputFile = logs_.filePath("output");
-    return how;
-  }
-  Result run(const std::vector<std::string>& arguments, ProgramRun how = {}) const {
-    how = vesk(arguments, how);
-    const int status = waitForExit(how.start());
-    const std::string errors = how.terminal ? shown(how.terminalFd) : readFile(how.errorFile);
-    if (how.terminal) ::close(how.terminalFd);
-    return {status, errors, readFile(how.outputFile)};
-  }
-  std::string path(const std::string& name) const { return work_.filePath(name); }
-  Bytes chip() const { return readFile<Bytes>(path("chip.bin")); }
-  TempFolder work_, logs_;
-};
 
 TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is 00
@@ -81,7 +48,8 @@ TEST_F(VeskProgram, ReadSavesTheChipAndVerifyListsTheFirstDifferences) {
             Result(0,
                    "Will Read Eprom 2732: 4096 Byte\nRead Eprom: 4096 Byte saved in out.bin, "
                    "CheckSum = 7EB58\n",
-                   ""));
+                   "File: out.bin\nSize: 4096 bytes\nCheckSum = 7EB58\nCRC32: 8a2f5e52\nSHA-1: "
+                   "00800dbc496d892249616c4f9f1f7a939ba62e1d\n"));
   EXPECT_EQ(readFile<Bytes>(path("out.bin")), pattern(4096));
   EXPECT_EQ(run(on2732({"verify", "out.bin"})),
             Result(0, "Will Read Eprom 2732: 4096 Byte\nVerify: The Eprom matches out.bin\n", ""));
@@ -104,7 +72,7 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   // points to the help.
   const std::string tryHelp = "\nTry 'vesk --help'.\n";
   const std::tuple<std::vector<std::string>, std::string, bool> cases[] = {
-      {{}, "vesk: no command given (read, blank, write or verify)" + tryHelp, true},
+      {{}, "vesk: no command given (read, blank, write, verify or info)" + tryHelp, true},
       {{"read", "-t", "27080", "out.bin"}, "vesk: type 27080 cannot be chosen", true},
       {{"blank", "-t", "2732", "--pulse", "9"}, "vesk: --pulse 9: ", true},
       {on2732({"write", "missing.bin"}),
@@ -253,12 +221,14 @@ TEST_F(VeskProgram, AProgressBarOnlyWhenStandardErrorIsATerminal) {
   const std::string onTerminal = std::get<1>(run(read, {.terminal = true}));
   for (const char* part : {"Will Read Eprom27512: 65536 Byte", "/65536 locations", "% ", " left"})
     EXPECT_THAT(onTerminal, HasSubstr(part));
-  EXPECT_EQ(run(read), Result(0,
-                              "Will Read Eprom27512: 65536 Byte\nRead Eprom: 65536 Byte saved in "
-                              "out.bin, CheckSum = FF0000\n",
-                              ""));
-  EXPECT_EQ(run({"read", "-q", "-t", "27512", "--simulate", "out.bin"}, {.terminal = true}),
-            Result(0, "", ""));
+  const auto [status, errors, output] = run(read);
+  EXPECT_EQ(std::tuple(status, errors),
+            std::tuple(0,
+                       "Will Read Eprom27512: 65536 Byte\nRead Eprom: 65536 Byte saved in "
+                       "out.bin, CheckSum = FF0000\n"));
+  const auto [quietStatus, quietTerminal, quietOutput] =
+      run({"read", "-q", "-t", "27512", "--simulate", "out.bin"}, {.terminal = true});
+  EXPECT_EQ(std::tuple(quietStatus, quietTerminal, quietOutput), std::tuple(0, "", output));
 }
 
 TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWhatWasDone) {
