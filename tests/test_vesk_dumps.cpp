@@ -3,6 +3,9 @@
 // the JSON results, and a port that is not there.
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "VeskProgram.h"
@@ -33,9 +36,10 @@ Json fieldsOf(const Json& object, const Json& wanted) {
   return fields;
 }
 
-std::string hex(unsigned value, const char* format = "%02X") {
-  char text[16];
-  std::snprintf(text, sizeof text, format, value);
+// Two hex digits, as vesk's lists show a byte.
+std::string hex(unsigned value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X", value);
   return text;
 }
 
@@ -123,34 +127,17 @@ TEST_F(VeskDumps, InfoGivesEachFilesIdentityAsTextOrOneObjectAFileAndGoesOnPastA
                  ") SHA1(" + sha1 + ") )\n<rom name=\"a.bin\" size=\"4096\" crc=\"" + crc32 +
                  "\" sha1=\"" + sha1 + "\"/>\n"));
 
+  // One object a line, its fields in their order; none of the text.
   info = {"info", "--json", "-q"};
   info.insert(info.end(), files.begin(), files.end());
-  const auto [status, errors, output] = run(info);
-  EXPECT_EQ(std::tuple(status, errors), std::tuple(2, unreadable));
-  std::vector<Json> objects;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) objects.push_back(Json::parse(line));
-  EXPECT_EQ(objects,
-            (std::vector<Json>{
-                {{"command", "info"},
-                 {"type", nullptr},
-                 {"file", "empty.bin"},
-                 {"size", 0},
-                 {"checksum", "0"},
-                 {"crc32", "00000000"},
-                 {"sha1", emptySha1},
-                 {"findings", Json::array()},
-                 {"status", 0}},
-                {{"command", "info"}, {"type", nullptr}, {"file", "missing.bin"}, {"status", 2}},
-                {{"command", "info"},
-                 {"type", nullptr},
-                 {"file", "a.bin"},
-                 {"size", 4096},
-                 {"checksum", "7EB58"},
-                 {"crc32", crc32},
-                 {"sha1", sha1},
-                 {"findings", Json::array()},
-                 {"status", 0}}}));
+  const std::string head = R"({"command":"info","type":null,"file":)";
+  EXPECT_EQ(run(info),
+            Result(2, unreadable,
+                   head + R"("empty.bin","size":0,"checksum":"0","crc32":"00000000","sha1":")" +
+                       emptySha1 + R"(","findings":[],"status":0})" + "\n" + head +
+                       R"("missing.bin","status":2})" + "\n" + head +
+                       R"("a.bin","size":4096,"checksum":"7EB58","crc32":")" + crc32 +
+                       R"(","sha1":")" + sha1 + R"(","findings":[],"status":0})" + "\n"));
 }
 
 // Bits set in most of three bytes.
