@@ -132,7 +132,16 @@ std::string byteCountText(std::int32_t count) {
 
 ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
                               const std::string& epromType, std::int32_t epromSize) {
-  ReadCommandResult result;
+  ReadPassesCommandResult read = readPassesCommand(context, settings, epromType, epromSize, 1);
+  ReadCommandResult result{read.outcome, {}, std::move(read.indicators)};
+  if (!read.passes.empty()) result.image = std::move(read.passes.front());
+  return result;
+}
+
+ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSettings& settings,
+                                          const std::string& epromType, std::int32_t epromSize,
+                                          int passCount) {
+  ReadPassesCommandResult result;
   PortIo* port = acquirePort(context, settings.LptBase);
   if (port == nullptr) {
     result.outcome = CommandOutcome::NoPort;
@@ -141,7 +150,9 @@ ReadCommandResult readCommand(CommandContext& context, const PortSettings& setti
   context.messages.show(announcement(std::string(kWillReadTitle) + epromType, epromSize));
   BoardRun run(context, settings, *port, epromSize);
   result.outcome = run.onBoard("Reading the Eprom", [&] {
-    Read_Eprom(run.services(), settings.LptBase, epromSize, result.image);
+    result.passes.resize(static_cast<std::size_t>(passCount));
+    for (MemoryImage& pass : result.passes)
+      Read_Eprom(run.services(), settings.LptBase, epromSize, pass);
     return CommandOutcome::Done;
   });
   if (result.outcome == CommandOutcome::Done) {
@@ -149,7 +160,7 @@ ReadCommandResult readCommand(CommandContext& context, const PortSettings& setti
   } else {
     // Only a complete read is handed on: a port that fails half-way leaves
     // the caller's image as it was.
-    result.image = MemoryImage();
+    result.passes.clear();
   }
   return result;
 }

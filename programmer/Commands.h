@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "BoardRoutines.h"
 #include "BoardTiming.h"
@@ -75,6 +76,15 @@ struct ReadCommandResult {
   RunIndicators indicators;
 };
 
+// What a read of several passes hands back: on Done, every pass's image in
+// the order read, with the hourglass and the bar still up as after
+// readCommand; otherwise no pass, and nothing left up.
+struct ReadPassesCommandResult {
+  CommandOutcome outcome = CommandOutcome::Done;
+  std::vector<MemoryImage> passes;
+  RunIndicators indicators;
+};
+
 // What the blank check on its own hands back.
 struct BlankCommandResult {
   CommandOutcome outcome = CommandOutcome::Done;
@@ -96,6 +106,13 @@ std::string byteCountText(std::int32_t count);
 // Read_Eprom into a fresh image.
 ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
                               const std::string& epromType, std::int32_t epromSize);
+
+// readCommand's run with `passCount` (1 or more) passes of Read_Eprom over the
+// chip under its one announcement, the bar starting again at each pass. A
+// stop or a port that fails in any pass ends the read as in readCommand.
+ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSettings& settings,
+                                          const std::string& epromType, std::int32_t epromSize,
+                                          int passCount);
 
 // The blank check on its own: the port, hourglass, progress, Blank_Check
 // over EpromSize locations. A chip that is not blank gets the same message as

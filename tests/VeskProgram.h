@@ -7,7 +7,7 @@
 #include "ProgramRun.h"
 
 using Result = std::tuple<int, std::string, std::string>;  // status, standard error and output
-constexpr std::size_t kChipFileSize = 1 << 20;             // the simulator's socket
+inline constexpr std::size_t kChipFileSize = 1 << 20;      // the simulator's socket
 
 // A chip file holding `start`, blank after it.
 inline Bytes chipHolding(Bytes start) {

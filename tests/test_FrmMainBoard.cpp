@@ -5,6 +5,7 @@
 #include <chrono>
 #include <set>
 
+#include "FrmOption.h"
 #include "WindowTestKit.h"
 
 TEST_F(WindowTest, ReadShowsTheChipKeepingTheSelectedRowInViewAndFillAll00ClearsIt) {
@@ -68,4 +69,32 @@ TEST_F(WindowTest, ProgressMovesWhileTheWindowTakesNoOtherCommandNorClose) {
   EXPECT_TRUE(window_->isVisible());
   trigger("MnuFill00");  // and afterwards everything works again
   EXPECT_EQ(checkSum(), "CheckSum = 0");
+}
+
+// A base chosen in Options where no port answers: Read says so, naming the
+// address, and neither the chip nor the image is touched. Without the check
+// the missing port read as a blank chip.
+TEST_F(WindowTest, ReadAtABaseWhereNoPortAnswersIsNoPortAccessNamingTheAddress) {
+  simulator_.chip().assign(simulator_.chip().size(), 0x5A);
+  trigger("MnuOption");
+  FrmOption* options = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* open = qobject_cast<FrmOption*>(widget); open && open->isVisible()) options = open;
+  ASSERT_NE(options, nullptr);
+  options->Option_Lpt2->setChecked(true);
+  options->cmdOK->click();
+  ASSERT_EQ(g_.port.LptBase, 632);
+  const std::uint64_t pulses = simulator_.pulses();
+  trigger("MnuRead");
+  ASSERT_EQ(fakes_.boxes.size(), 1u);
+  EXPECT_EQ(fakes_.boxes[0].title, "No Port Access");
+  EXPECT_EQ(fakes_.boxes[0].icon, MessageIcon::Critical);
+  EXPECT_TRUE(fakes_.boxes[0].text.starts_with(
+      "The programmer board at base address 632 (278h) cannot be reached.\rNo parallel port "
+      "answers at 0278h: 55h written to its data register read back as FFh."))
+      << fakes_.boxes[0].text;
+  EXPECT_EQ(std::count(g_.EpromImage.data(), g_.EpromImage.data() + 4096, 0), 4096);
+  EXPECT_EQ(checkSum(), "CheckSum =  0");
+  EXPECT_EQ(std::tuple(simulator_.pulses(), simulator_.counter(), simulator_.control()),
+            std::tuple(pulses, 0, std::uint8_t{0}));
 }

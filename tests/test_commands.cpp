@@ -156,4 +156,26 @@ TEST(Commands, TheChipsRefusalsAreShownOnceWhereTheyHappen) {
   }
 }
 
+// A read of several passes under one announcement, the bar starting again at
+// each pass; every pass handed on, or none when the port fails in the last.
+TEST(Commands, AReadInPassesIsAnnouncedOnceAndHandsOnEveryPassOrNone) {
+  Rig rig;
+  rig.rec.reads = {0x12};
+  const ReadPassesCommandResult read = readPassesCommand(rig.context, rig.settings, "27128", 16, 3);
+  ASSERT_EQ(std::tuple(read.outcome, read.passes.size()), std::tuple(CommandOutcome::Done, 3u));
+  EXPECT_EQ(std::tuple(contents(read.passes[0])[0], contents(read.passes[2])),
+            std::tuple(0x12, Bytes(16, 0xFF)));
+  EXPECT_EQ(std::tuple(std::ranges::count(rig.rec.events, "v1"), rig.rec.kinds),
+            std::tuple(3, std::vector{MessageKind::Announcement}));
+
+  Rig failing;
+  failing.rec.failingRead = 2 * 16 + 5;
+  const ReadPassesCommandResult failed =
+      readPassesCommand(failing.context, failing.settings, "27128", 16, 3);
+  EXPECT_EQ(std::tuple(failed.outcome, failed.passes.size(), failing.rec.kinds),
+            std::tuple(CommandOutcome::PortFailed, 0u,
+                       std::vector{MessageKind::Announcement, MessageKind::Error}));
+  EXPECT_EQ(failing.framing().back(), "idle");
+}
+
 }  // namespace

@@ -131,9 +131,11 @@ Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::
         "bytes as they are"};
   const Expected<AddressedData> data = readAddressedData(file->data(), file->size(), format);
   if (!data) return Failure{data.error()};
+  const bool binary = format == ImageFileFormat::Binary;
+  // Without a chip an empty file is an empty image, which info identifies too.
+  if (!chipSize && binary && file->empty()) return LoadedImage{{}, {}, format};
   if (data->bytes.empty()) return Failure{file->empty() ? "it is empty" : "it holds no data"};
 
-  const bool binary = format == ImageFileFormat::Binary;
   std::size_t size = 0;
   if (chipSize) {
     size = *chipSize;

@@ -41,7 +41,8 @@ struct LoadedImage {
 // rather than taken as bytes. HEX and S-record data outside the image, or
 // two values for one location, fail naming the line and the address. A raw
 // binary that does not fit is cut, with a warning on `messages`, and so is
-// one smaller than the chip warned of. A file without data fails.
+// one smaller than the chip warned of. A file without data fails, unless
+// it is an empty raw binary read without a chip: an empty image.
 [[nodiscard]] Expected<LoadedImage> loadImageFile(const std::string& path,
                                                   std::optional<std::size_t> chipSize,
                                                   const ImageFileOptions& options,

@@ -132,3 +132,16 @@ Expected<std::int32_t> pulseOption(std::string_view text) {
   return wholeNumberOption("--pulse", text, kHighestProgPulse,
                            "the milliseconds as a whole number");
 }
+
+Expected<int> passesOption(std::string_view text) {
+  const std::optional<long> value = whole(text);
+  if (value && *value >= 1 && *value <= kMostPasses) return static_cast<int>(*value);
+  return Failure{"--passes " + std::string(text) + ": give a whole number from 1 to " +
+                 std::to_string(kMostPasses)};
+}
+
+Expected<SimulatedFaults> simulatedFaultsOption(std::string_view text) {
+  Expected<SimulatedFaults> faults = parseSimulatedFaults(text);
+  if (!faults) return Failure{"--simulate-faults " + faults.error()};
+  return faults;
+}

@@ -9,6 +9,7 @@
 
 #include "EpromCatalogue.h"
 #include "Expected.h"
+#include "SimulatedFaults.h"
 
 // The catalogue's row for a chip type written as the menu shows it ("27256")
 // or as it is printed on chips: a C after the 27 ("27C256"; 27C010 and 27C020
@@ -34,3 +35,11 @@ std::string portForms();
 // --io-delay and --pulse: whole numbers from 0 to their highest.
 [[nodiscard]] Expected<std::int32_t> ioDelayOption(std::string_view text);
 [[nodiscard]] Expected<std::int32_t> pulseOption(std::string_view text);
+
+// --passes: how many times read and verify read the chip, 1 to kMostPasses.
+inline constexpr int kMostPasses = 16;
+[[nodiscard]] Expected<int> passesOption(std::string_view text);
+
+// --simulate-faults: the simulated chip's faults; a bad list is refused
+// naming the item.
+[[nodiscard]] Expected<SimulatedFaults> simulatedFaultsOption(std::string_view text);

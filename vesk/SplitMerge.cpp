@@ -7,6 +7,7 @@
 #include "ImageFileIo.h"
 #include "ImageHashes.h"
 #include "ImageSplit.h"
+#include "VeskReport.h"
 
 namespace {
 
@@ -31,11 +32,39 @@ bool refuseTaken(const std::vector<std::string>& names, const VeskOptions& optio
   return taken.has_value();
 }
 
-void listFile(std::FILE* report, const std::string& name, std::span<const std::uint8_t> bytes) {
-  const ImageHashes hashes = hashBytes(bytes);
-  std::fprintf(report, "%s: %zu bytes, CRC32 %s, SHA-1 %s\n", name.c_str(), bytes.size(),
-               hashes.crc32.c_str(), hashes.sha1.c_str());
-}
+// The files a split or merge wrote, each with its size and hashes: a line
+// each, or with --json one object for the command.
+class WrittenFiles {
+ public:
+  WrittenFiles(const VeskOptions& options, const char* command)
+      : options_(options), report_(command) {
+    report_.set("file", options.file);
+    report_.set("ways", options.ways);
+  }
+  void add(const std::string& name, std::span<const std::uint8_t> bytes) {
+    const ImageHashes hashes = hashBytes(bytes);
+    files_.push_back(
+        {{"file", name}, {"size", bytes.size()}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}});
+    text_ += name + ": " + std::to_string(bytes.size()) + " bytes, CRC32 " + hashes.crc32 +
+             ", SHA-1 " + hashes.sha1 + "\n";
+  }
+  VeskStatus end(VeskStatus status, std::FILE* results) {
+    if (options_.json) {
+      report_.set("written", files_);
+      report_.set("status", static_cast<int>(status));
+      text_ = report_.line();
+    }
+    std::fputs(text_.c_str(), results);
+    std::fflush(results);
+    return status;
+  }
+
+ private:
+  const VeskOptions& options_;
+  CommandReport report_;
+  nlohmann::ordered_json files_ = nlohmann::ordered_json::array();
+  std::string text_;
+};
 
 }  // namespace
 
@@ -52,7 +81,9 @@ std::vector<std::string> partNames(const std::string& file, std::size_t ways) {
   return names;
 }
 
-VeskStatus splitImageFile(const VeskOptions& options, Messages& messages, std::FILE* report) {
+namespace {
+
+VeskStatus split(const VeskOptions& options, Messages& messages, WrittenFiles& written) {
   if (options.file == "-") {
     showError(messages, "Split", "split takes a named file: its parts are named after it");
     return VeskStatus::Failed;
@@ -86,12 +117,11 @@ VeskStatus splitImageFile(const VeskOptions& options, Messages& messages, std::F
       for (std::size_t made = 0; made < k; ++made) std::remove(names[made].c_str());
     return VeskStatus::Failed;
   }
-  for (std::size_t k = 0; k < names.size(); ++k) listFile(report, names[k], (*parts)[k]);
-  std::fflush(report);
+  for (std::size_t k = 0; k < names.size(); ++k) written.add(names[k], (*parts)[k]);
   return VeskStatus::Done;
 }
 
-VeskStatus mergeImageFiles(const VeskOptions& options, Messages& messages, std::FILE* report) {
+VeskStatus merge(const VeskOptions& options, Messages& messages, WrittenFiles& written) {
   if (options.parts.size() != options.ways) {
     showError(messages, "Merge",
               "--ways " + std::to_string(options.ways) + " joins " + std::to_string(options.ways) +
@@ -122,7 +152,18 @@ VeskStatus mergeImageFiles(const VeskOptions& options, Messages& messages, std::
     messages.show(storeFailedMessage(options.file, saved.error()));
     return VeskStatus::Failed;
   }
-  if (!toOutput) listFile(report, options.file, *image);
-  std::fflush(report);
+  if (!toOutput) written.add(options.file, *image);
   return VeskStatus::Done;
+}
+
+}  // namespace
+
+VeskStatus splitImageFile(const VeskOptions& options, Messages& messages, std::FILE* report) {
+  WrittenFiles written(options, "split");
+  return written.end(split(options, messages, written), report);
+}
+
+VeskStatus mergeImageFiles(const VeskOptions& options, Messages& messages, std::FILE* report) {
+  WrittenFiles written(options, "merge");
+  return written.end(merge(options, messages, written), report);
 }

@@ -17,7 +17,8 @@ std::vector<std::string> partNames(const std::string& file, std::size_t ways);
 
 // Splits options.file into its parts (options.ways, options.swapWords), never
 // over an existing file unless options.force, and lists each part's name,
-// size, CRC32 and SHA-1 on `report`.
+// size, CRC32 and SHA-1 on `report` (with --json: one object, its parts in
+// "written").
 [[nodiscard]] VeskStatus splitImageFile(const VeskOptions& options, Messages& messages,
                                         std::FILE* report);
 

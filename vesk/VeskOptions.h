@@ -6,10 +6,11 @@
 #include "EpromCatalogue.h"
 #include "ImageFileIo.h"
 #include "PortSettings.h"
+#include "SimulatedFaults.h"
 
 // vesk's command line: one command, its options and its files. The commands
 // and what each takes are declared in VeskSubcommands.cpp.
-enum class VeskCommand { Read, Blank, Write, Verify, Split, Merge };
+enum class VeskCommand { Read, Blank, Write, Verify, Info, Split, Merge };
 
 struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
@@ -26,6 +27,14 @@ struct VeskOptions {
   bool swapWords = false;          // --swap
   bool force = false;              // --force: split and merge may replace files
   std::vector<std::string> parts;  // merge's PARTS; its OUT is `file`, split's FILE too
+
+  // Dumps: the simulated chip's faults, the passes of a read, what is printed.
+  SimulatedFaults faults;              // --simulate-faults, only with --simulate
+  int passes = 2;                      // read and verify
+  bool json = false;                   // one JSON object per command on standard output
+  bool mame = false;                   // MAME's ROM_LOAD line after the identity
+  bool dat = false;                    // a Logiqx DAT line after the identity
+  std::vector<std::string> infoFiles;  // FILE... of info
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

@@ -33,6 +33,36 @@ CLI::Option* addFile(CLI::App& command, std::string name, std::string& target,
       ->type_name("");
 }
 
+// The simulated chip's faults, only with --simulate: checked once the
+// command's words are all read, whatever their order.
+void addFaultsOption(CLI::App& command, VeskOptions& options) {
+  const CLI::Option* faults =
+      addValue(command, "--simulate-faults", "LIST",
+               "with --simulate: the simulated chip's faults, as\nweak:ADDR:N, dead:ADDR, "
+               "unstable:ADDR:MASK,\nstuck-data:BIT:0|1, open-address:LINE, no-chip, seed:N\n"
+               "(comma-separated)",
+               simulatedFaultsOption, options.faults);
+  command.parse_complete_callback([faults, &options] {
+    if (faults->count() > 0 && !options.simulate)
+      throw CLI::ValidationError(
+          "--simulate-faults needs --simulate: only a simulated chip has them");
+  });
+}
+
+// --passes of the commands that read the chip.
+void addPassesOption(CLI::App& command, VeskOptions& options) {
+  addValue(command, "--passes", "N",
+           "read the chip N times, 1 to " + std::to_string(kMostPasses) +
+               " (default 2);\na byte that differs between passes is unstable",
+           passesOption, options.passes);
+}
+
+// What is printed of a dump besides its size, checksum, hashes and findings.
+void addRomListOptions(CLI::App& command, VeskOptions& options) {
+  command.add_flag("--mame", options.mame, "also print MAME's ROM_LOAD line");
+  command.add_flag("--dat", options.dat, "also print a Logiqx DAT <rom> line");
+}
+
 // The options of every command that drives the board.
 void addBoardOptions(CLI::App& command, VeskOptions& options) {
   addValue(command, "-t,--type", "TYPE",
@@ -68,12 +98,16 @@ void addBoardOptions(CLI::App& command, VeskOptions& options) {
           "the board simulator instead of the port: a blank chip,\nor the chip kept in CHIP.bin")
       ->expected(0, 0)
       ->type_name("CHIP.bin");
+  addFaultsOption(command, options);
 }
 
 // The options of every command.
 void addCommonOptions(CLI::App& command, VeskOptions& options) {
   command.add_flag("-q,--quiet", options.quiet,
                    "no progress bar and no notes, only warnings and errors");
+  command.add_flag(
+      "--json", options.json,
+      "the results on standard output as one JSON object\n(info: one a file) instead of text");
 }
 
 // Image files: the format of the file read or written, where a file's data
@@ -113,6 +147,8 @@ void declareRead(CLI::App& read, VeskOptions& options) {
   addFile(read, "OUT.bin", options.file, "the file the chip is read into");
   addBoardOptions(read, options);
   addFormatOption(read, options);
+  addPassesOption(read, options);
+  addRomListOptions(read, options);
 }
 
 void declareBlank(CLI::App& blank, VeskOptions& options) {
@@ -129,6 +165,15 @@ void declareVerify(CLI::App& verify, VeskOptions& options) {
   addFile(verify, "IN.bin", options.file, "the image to compare the chip with");
   addBoardOptions(verify, options);
   addImageInputOptions(verify, options);
+  addPassesOption(verify, options);
+}
+
+void declareInfo(CLI::App& info, VeskOptions& options) {
+  info.add_option("FILE", options.infoFiles, "the image files to identify and check")
+      ->required()
+      ->type_name("");
+  addImageInputOptions(info, options);
+  addRomListOptions(info, options);
 }
 
 void declareSplit(CLI::App& split, VeskOptions& options) {
@@ -159,12 +204,15 @@ struct CommandDeclaration {
   void (*declare)(CLI::App&, VeskOptions&);
 };
 
-constexpr std::array<CommandDeclaration, 6> kCommands{{
+constexpr std::array<CommandDeclaration, 7> kCommands{{
     {VeskCommand::Read, "read", "read the chip into OUT.bin (.bin, .hex, .s19 ...)", declareRead},
     {VeskCommand::Blank, "blank", "check that every location of the chip is FFh", declareBlank},
     {VeskCommand::Write, "write", "program IN.bin into the chip, after a blank check",
      declareWrite},
     {VeskCommand::Verify, "verify", "read the chip and compare it with IN.bin", declareVerify},
+    {VeskCommand::Info, "info",
+     "the size, checksum, CRC32, SHA-1 and findings of image files\n(no board needed)",
+     declareInfo},
     {VeskCommand::Split, "split", "split FILE into the images of a 16-bit board's chips",
      declareSplit},
     {VeskCommand::Merge, "merge", "join the images of a 16-bit board's chips into OUT",
@@ -182,7 +230,8 @@ void declareVesk(CLI::App& vesk, VeskOptions& options) {
       "Options may stand before or after the command; \"--\" ends them.\n"
       "\n"
       "Exit status: 0 done; 1 the chip said no (not blank, Bad Eprom, differences);\n"
-      "2 a usage, file or port error; 128 + N when stopped by signal N (130: Ctrl+C).");
+      "2 a usage, file or port error; 3 the chip reads unstable (read, verify);\n"
+      "128 + N when stopped by signal N (130: Ctrl+C).");
   vesk.add_flag_callback(
           "--version", [] { throw CLI::CallForVersion(); }, "Print the version and exit")
       ->trigger_on_parse();
@@ -197,4 +246,10 @@ void declareVesk(CLI::App& vesk, VeskOptions& options) {
 
 bool takesValueAfterEquals(const CLI::Option& option) {
   return option.get_items_expected_max() == 0 && !option.get_type_name().empty();
+}
+
+const char* commandName(VeskCommand command) {
+  for (const CommandDeclaration& declaration : kCommands)
+    if (declaration.command == command) return declaration.name;
+  return "";
 }

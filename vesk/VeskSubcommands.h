@@ -14,3 +14,6 @@ void declareVesk(CLI::App& vesk, VeskOptions& options);
 // An option that takes no word of its own but a value after "=", as
 // --simulate=CHIP.bin: declared to expect no value, with a name for the value.
 bool takesValueAfterEquals(const CLI::Option& option);
+
+// The command's word on the command line: "read", "blank", ... "info".
+const char* commandName(VeskCommand command);

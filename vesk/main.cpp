@@ -51,8 +51,9 @@ int main(int argc, char** argv) {
 
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
-  Expected<MadePortSource> board =
-      makePortSource({.simulate = options.simulate, .chipFile = options.chipFile}, " with --port");
+  Expected<MadePortSource> board = makePortSource(
+      {.simulate = options.simulate, .chipFile = options.chipFile, .faults = options.faults},
+      " with --port");
   if (!board) {
     line.writeLine("vesk: " + board.error());
     return kUsageError;

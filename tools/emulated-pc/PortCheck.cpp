@@ -62,7 +62,10 @@ std::vector<Step> protocol(const RunPlan& plan) {
     add(Access::Read, 0, pattern, "the pattern read back");
   }
   add(Access::Write, 0, 0xFF, "latch at FFh after the check");
-  if (plan.command != RunPlan::Write || plan.blankCheck) {
+  const int reads = plan.command == RunPlan::Read                       ? plan.passes
+                    : plan.command == RunPlan::Blank || plan.blankCheck ? 1
+                                                                        : 0;
+  for (int pass = 0; pass < reads; ++pass) {
     control(0x00, "board off before the counter restarts");
     control(0x22, "read state, counter at location 0");
     for (location = 0; location < plan.locations; ++location) {

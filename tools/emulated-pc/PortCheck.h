@@ -29,6 +29,7 @@ struct RunPlan {
   std::int32_t locations = 0, pulseMs = 1;
   bool blankCheck = true;           // before a write
   std::vector<std::uint8_t> image;  // what a write programs
+  int passes = 1;                   // of a read, one after the other
 };
 
 struct RunReport {

@@ -1,10 +1,11 @@
-// check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE_MS BLANK_CHECK IMAGE
+// check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE_MS BLANK_CHECK IMAGE [PASSES]
 // checks one run of the programmer in the emulated PC's trace of the parallel
 // port against the board's protocol, and says what it saw. The guest marks
 // the run's start with MARKER + 60h and its end with MARKER + C0h in the
 // serial port's scratch register. DRIVER is direct or ppdev, or none when the
 // programmer was pointed at a base where no port is; COMMAND read,
-// blank or write; BLANK_CHECK yes or no; IMAGE the file a write programs, or -.
+// blank or write; BLANK_CHECK yes or no; IMAGE the file a write programs, or -;
+// PASSES the reads of a read, one after the other (1 when not given).
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -14,11 +15,11 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
-  std::ifstream trace(a.size() == 8 ? a[0] : ""),
-      image(a.size() == 8 ? a[7] : "", std::ios::binary);
+  const bool used = a.size() == 8 || a.size() == 9;
+  std::ifstream trace(used ? a[0] : ""), image(used ? a[7] : "", std::ios::binary);
   if (!trace || (a[7] != "-" && !image)) {
     std::cerr << "usage: check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE_MS "
-                 "BLANK_CHECK IMAGE\n";
+                 "BLANK_CHECK IMAGE [PASSES]\n";
     return 2;
   }
   const std::vector<Access> accesses = parseTrace(trace);
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
                      std::stoi(a[4]),
                      std::stoi(a[5]),
                      a[6] == "yes",
-                     std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {})};
+                     std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {}),
+                     a.size() == 9 ? std::stoi(a[8]) : 1};
   const RunReport report = checkRun(plan, std::span<const Access>(open + 1, close), control);
   std::cout << (report.faults.empty() ? "ok, " : "FAILED, ") << close - open - 1 << " accesses";
   if (report.claimUs >= 0) std::cout << ", the claim's 0Ch for " << report.claimUs << " us";
