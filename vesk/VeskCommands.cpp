@@ -33,7 +33,8 @@ class Run {
 
   VeskStatus read() {
     ReadCommandResult read = readChip();
-    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
+    if (read.outcome != CommandOutcome::Done)
+      return ended(read.outcome, "Read Eprom", stopText(read.stopped) + "; nothing was saved");
     if (stopping()) return VeskStatus::Stopped;
     if (const Expected<> saved = Save_Image_File(options_.file, read.image); !saved) {
       context_.messages.show(saveFailedMessage(options_.file, saved.error()));
@@ -45,19 +46,20 @@ class Run {
   }
 
   VeskStatus blank() {
-    const CommandOutcome outcome = blankCommand(context_, options_.settings, size_).outcome;
-    if (outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
-    return statusOf(outcome);
+    const BlankCommandResult checked = blankCommand(context_, options_.settings, size_);
+    if (checked.outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
+    return ended(checked.outcome, "Blank Check", stopText(checked.stopped));
   }
 
   VeskStatus write() {
     MemoryImage image;
     if (!load(image)) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
-    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image).outcome;
-    if (outcome == CommandOutcome::Done)
+    const WriteCommandResult written =
+        writeCommand(context_, options_.settings, options_.type->key, size_, image);
+    if (written.outcome == CommandOutcome::Done)
       note("Write Eprom", byteCountText(size_) + " programmed from " + options_.file);
-    return statusOf(outcome);
+    return ended(written.outcome, "Write Eprom", writeStopText(written.stopped));
   }
 
   VeskStatus verify() {
@@ -65,7 +67,8 @@ class Run {
     if (!load(image)) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
     ReadCommandResult read = readChip();
-    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
+    if (read.outcome != CommandOutcome::Done)
+      return ended(read.outcome, "Verify", stopText(read.stopped) + "; nothing was compared");
     if (stopping()) return VeskStatus::Stopped;
     if (!listDifferences(read.image, image)) {
       note("Verify", "The Eprom matches " + options_.file);
@@ -110,6 +113,29 @@ class Run {
     std::fputs((header + "\n" + listed).c_str(), report_);
     std::fflush(report_);
     return true;
+  }
+
+  // A command's end as vesk's status; a run stopped by a signal says where,
+  // in `stopped`, on a line of its own after the progress bar's.
+  VeskStatus ended(CommandOutcome outcome, const char* title, const std::string& stopped) {
+    if (outcome == CommandOutcome::Stopped)
+      context_.messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {stopped}});
+    return statusOf(outcome);
+  }
+  std::string stopText(const StopPoint& stopped) const {
+    return "stopped at location " + std::to_string(stopped.location) + " of " +
+           std::to_string(size_);
+  }
+  // What a stopped write left: every location before the stop is programmed,
+  // on the chip and in a simulated chip's file (a simulated chip without one
+  // goes with the program).
+  std::string writeStopText(const StopPoint& stopped) const {
+    if (options_.settings.VerifyEmpty && stopped.pass == 0)
+      return stopText(stopped) + " of the blank check; nothing was programmed";
+    if (context_.chipFile != nullptr)
+      return stopText(stopped) + "; the chip file keeps what was programmed";
+    if (!options_.simulate) return stopText(stopped) + "; the chip keeps what was programmed";
+    return stopText(stopped);
   }
 
   bool stopping() const { return context_.stop != nullptr && context_.stop->requested(); }
