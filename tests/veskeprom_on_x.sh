@@ -9,7 +9,11 @@
 #                      soon as it ends, while the program still runs; a run
 #                      ended by Ctrl+C or by a display that goes away stops
 #                      between two locations and the file keeps every location
-#                      programmed before the stop, and nothing after it.
+#                      programmed before the stop, and nothing after it;
+#   launch-options     SIGINT, SIGTERM and SIGHUP end the program while the
+#                      box that refuses a chip file at start is up; the
+#                      simulated chip's faults (--simulate-faults) reach the
+#                      simulator.
 #
 # Usage: veskeprom_on_x.sh SCENARIO PATH/TO/VeskEprom
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or openbox cannot start).
@@ -213,8 +217,30 @@ run_endings() {
   echo "passed: every programming run is in the chip file, as far as it went"
 }
 
+launch_options() {
+  start_display
+  mkdir "$work/folder.bin"
+  for signal in INT TERM HUP; do
+    # A folder as the chip file: refused at start, in a box.
+    env --default-signal=INT "$veskeprom" --simulate="$work/folder.bin" >"$work/veskeprom.log" 2>&1 &
+    vesk=$!
+    pids+=("$vesk")
+    while_doing="before its start-up refusal box appeared"
+    poll "$patience" shown "VeskEprom" || fail "the start-up refusal box did not appear"
+    kill -"$signal" "$vesk"
+    expect_end $((128 + $(kill -l "$signal"))) "on SIG$signal while the start-up refusal box was up"
+  done
+  # An empty socket: the blank check passes, the first location takes no pulse.
+  start_veskeprom empty.bin --simulate-faults=no-chip
+  while_doing="during a write into an empty socket"
+  command_confirmed "alt+a w" "Will Write Eprom"
+  poll "$patience" shown "Warning !" || fail "a write into an empty socket did not end in Bad Eprom"
+  echo "passed: signals end the start-up refusal, and the simulated chip has the faults asked for"
+}
+
 case "$scenario" in
   close-during-read) close_during_read ;;
   run-endings) run_endings ;;
+  launch-options) launch_options ;;
   *) fail "no scenario $scenario" ;;
 esac
