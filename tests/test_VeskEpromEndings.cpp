@@ -7,6 +7,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
+#include <sstream>
+
 #include "ProgramRun.h"
 
 namespace {
@@ -115,8 +117,22 @@ TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEnd
   help.argv = {VESKEPROM_PATH, "--help"};
   help.outputFile = logs_.filePath("output");
   EXPECT_EQ(waitForExit(help.start()), 0);
+  const std::string usage = readFile(help.outputFile), manPage = readFile(VESKEPROM_MAN_PAGE);
   for (const char* option : {"\n  --simulate-latency=US ", "\n  --simulate-faults=LIST "})
-    EXPECT_THAT(readFile(help.outputFile), ::testing::HasSubstr(option));
+    EXPECT_THAT(usage, ::testing::HasSubstr(option));
+  // Every option the help lists ("  -h, --help  ...") is in the manual page too.
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) {
+    line.erase(0, line.find_first_not_of(' '));
+    if (!line.starts_with('-')) continue;
+    std::istringstream names(line.substr(0, line.find("  ")));
+    for (std::string name; std::getline(names >> std::ws, name, ',');) {
+      std::string written;  // as roff writes it, each minus sign escaped
+      for (const char c : name.substr(0, name.find_first_of("= ")))
+        written += c == '-' ? "\\-" : std::string(1, c);
+      EXPECT_THAT(manPage, ::testing::HasSubstr(written));
+    }
+  }
 }
 
 }  // namespace
