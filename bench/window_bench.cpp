@@ -34,6 +34,10 @@ class NoDialogs final : public FileDialogs {
 class NoLaunches final : public Launcher {
  public:
   Expected<> start(const std::string&, const std::vector<std::string>&) override { return {}; }
+  Expected<> startWatched(const std::string&, const std::vector<std::string>&,
+                          std::function<void()>) override {
+    return {};
+  }
 };
 
 struct Services {

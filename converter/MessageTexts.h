@@ -21,3 +21,7 @@ std::string fileTooLarge(const std::string& name);
 // Shown for a wrong argument count. CR LF line ends, a TAB before each
 // parenthesis, and one more CR LF at the end.
 extern const char* const kUsageText;
+
+// zeza --help and zeza --version, on standard output.
+extern const char* const kHelpText;
+std::string versionText(const std::string& version);

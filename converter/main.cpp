@@ -1,10 +1,13 @@
 // zeza: converts raw binary EPROM images to Intel HEX and back.
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "MessageTexts.h"
 #include "WriteSignals.h"
 #include "Zeza.h"
 #include "ZezaMessageOutput.h"
@@ -28,6 +31,16 @@ int main(int argc, char** argv) {
   // become failed writes, reported or dropped, instead of killing zeza with
   // a half-written output.
   ignoreWriteSignals();
+  // GNU's two options, each alone; any other argument is a file name or a
+  // pattern, as always.
+  if (argc == 2 && std::string_view(argv[1]) == "--help") {
+    std::fputs(kHelpText, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::fputs(versionText(ZEZA_VERSION).c_str(), stdout);
+    return 0;
+  }
   ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", moduleFolders());
   try {
     std::vector<std::string> arguments;

@@ -15,6 +15,7 @@
 #include "CommandGuard.h"
 #include "FileDescriptor.h"
 #include "MainTexts.h"
+#include "OuterFrame.h"
 
 // The icons live in a static library: their resource must be registered by hand.
 static void initIconResource() {
@@ -30,6 +31,10 @@ constexpr int kCompactBelowScreenWidth = 800;
 constexpr int kStatusFrameHeight = 33;
 constexpr int kHexViewTop = 40;  // Label2's top edge, below the status frame
 constexpr int kToolbarGap = 8;
+constexpr int kToolbarHeight = 40;
+// The window's own font and the status labels' bold one, in points.
+constexpr qreal kWindowFontPoints = 9.75;
+constexpr qreal kStatusFontPoints = 8.25;
 
 // One button of Toolbar1: its key, what it shows, and the command it runs,
 // a menu item's, whose action it shares.
@@ -65,6 +70,10 @@ FrmMain::FrmMain(MdlGlobal& global, WindowServices services, QWidget* parent)
   initIconResource();
   setObjectName(QStringLiteral("FrmMain"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/veskeprom.svg")));
+  QFont windowFont = font();
+  windowFont.setPointSizeF(kWindowFontPoints);
+  setFont(windowFont);
+  outerFrame_ = new OuterFrame(this);
   // A right click on the toolbar or the menu bar would pop up the toolbar's
   // show-or-hide item: blank, as the toolbar has no title, and greyed, as
   // the toolbar always stays.
@@ -187,6 +196,7 @@ void FrmMain::buildStatusFrame() {
   Frame2->setFrameShadow(QFrame::Sunken);
   QFont bold = font();
   bold.setBold(true);
+  bold.setPointSizeF(kStatusFontPoints);
   auto makeLabel = [&](auto* label, const char* name) {
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(bold);
@@ -200,6 +210,7 @@ void FrmMain::buildStatusFrame() {
 }
 
 void FrmMain::arrange(bool compact) {
+  Toolbar1->setFixedHeight(kToolbarHeight);
   hexView_->setCompact(compact);
   const int width = hexView_->width();
   Frame2->setGeometry(0, 0, width, kStatusFrameHeight);
@@ -211,7 +222,9 @@ void FrmMain::arrange(bool compact) {
   LblChkSum->setGeometry(464, labelTop, std::max(161, width - 468), labelHeight);
   hexView_->move(0, kHexViewTop);
   centralWidget()->setMinimumSize(width, kHexViewTop + hexView_->height() + 2);
-  resize(std::max(kWindowWidth, width + 9), compact ? kCompactWindowHeight : kWindowHeight);
+  // The outer size, frame and title bar included; a wider fixed font widens
+  // it through the minimum size above.
+  outerFrame_->setOuterSize(QSize(kWindowWidth, compact ? kCompactWindowHeight : kWindowHeight));
 }
 
 void FrmMain::Set_Defaults() {

@@ -24,6 +24,7 @@
 #include "HexView.h"
 #include "Launcher.h"
 #include "MdlGlobal.h"
+#include "OuterFrame.h"
 #include "PortSource.h"
 #include "RunStop.h"
 #include "UserInterfaces.h"
@@ -77,6 +78,8 @@ class FrmMain final : public QMainWindow, public BusyIndicator {
   void Mnuabout_Click();
   void MnuWhatsVESK_Click();
 
+  // A command runs: the outcome of a conversion waits until it has ended.
+  bool commandRunning() const { return running_; }
   HexView& view() { return *hexView_; }
 
   // The hourglass, while a command works the board.
@@ -124,11 +127,14 @@ class FrmMain final : public QMainWindow, public BusyIndicator {
   // What the read and write commands work with.
   CommandContext commandContext();
   bool startProgram(const char* program, const std::vector<std::string>& arguments);
+  // The box of a program that could not be started, and why.
+  void showNotStarted(const char* program, const std::string& why);
   bool isHexTitle() const;
 
   MdlGlobal& g_;
   WindowServices services_;
   HexView* hexView_;
+  OuterFrame* outerFrame_;  // keeps the window's outer size once it is framed
   BoardProgress progress_;
   QPointer<QDialog> options_;  // the open Options window, deleted when it closes
   // The menus' actions by the command they run; the toolbar shares them.

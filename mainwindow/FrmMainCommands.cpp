@@ -67,11 +67,13 @@ void FrmMain::MnuDiagnostic_Click() {}
 
 bool FrmMain::startProgram(const char* program, const std::vector<std::string>& arguments) {
   const Expected<> started = services_.launcher.start(program, arguments);
-  if (started) return true;
-  services_.messages.show(kNotStartedTitle,
-                          std::string(kNotStartedLead) + program + "\r" + started.error(),
+  if (!started) showNotStarted(program, started.error());
+  return started.hasValue();
+}
+
+void FrmMain::showNotStarted(const char* program, const std::string& why) {
+  services_.messages.show(kNotStartedTitle, std::string(kNotStartedLead) + program + "\r" + why,
                           MessageIcon::Critical);
-  return false;
 }
 
 void FrmMain::MnuHexEditor_Click() {

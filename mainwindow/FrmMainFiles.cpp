@@ -2,13 +2,19 @@
 // the commands that run a file dialog.
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
 
 #include "AsciiCase.h"
+#include "ConversionCheck.h"
 #include "FrmMain.h"
 #include "ImageFiles.h"
 #include "MainTexts.h"
 
 namespace {
+
+constexpr int kIdleCheckMs = 200;
 
 FileDialogRequest openRequest() {
   return {FileDialogRequest::Kind::Open,
@@ -32,6 +38,20 @@ FileDialogRequest conversionRequest() {
           kDefaultFileName,
           {{"Binary File (*.bin)  >>>> Intel IHX8 (*.hex)", "*.Bin"},
            {"Intel IHX8 File (*.hex)  >>>> Binary File (*.bin)", "*.hex"}}};
+}
+
+// A conversion's outcome, told once no command runs: a box in the middle of
+// a read or a programming run would hold the run up.
+void reportWhenIdle(const QPointer<FrmMain>& window, WindowMessages& messages,
+                    const std::shared_ptr<const ConversionCheck>& check) {
+  if (!window) return;
+  if (window->commandRunning()) {
+    QTimer::singleShot(kIdleCheckMs, window.data(),
+                       [window, &messages, check] { reportWhenIdle(window, messages, check); });
+    return;
+  }
+  const ConversionCheck::Report report = check->report();
+  messages.show(report.title, report.text, report.icon);
 }
 
 // The chosen file's folder becomes the current folder: the next dialog opens
@@ -98,7 +118,13 @@ void FrmMain::MnuFileConversion_Click() {
   const std::optional<ChosenFile> chosen = services_.dialogs.run(conversionRequest());
   if (!chosen) return;
   enterFolderOf(chosen->fullPath);
-  if (!startProgram(kConverterProgram, {chosen->fullPath})) return;
-  // Shown at once: the converter reports in boxes of its own.
-  services_.messages.show(kConversionDoneTitle, kConversionDoneText, MessageIcon::Information);
+  // The outcome is told once zeza has ended; the window goes on meanwhile,
+  // and zeza's own boxes may be up.
+  auto check = std::make_shared<const ConversionCheck>(chosen->fullPath);
+  const Expected<> started = services_.launcher.startWatched(
+      kConverterProgram, {chosen->fullPath},
+      [window = QPointer<FrmMain>(this), &messages = services_.messages, check] {
+        reportWhenIdle(window, messages, check);
+      });
+  if (!started) showNotStarted(kConverterProgram, started.error());
 }

@@ -1,10 +1,10 @@
 #include "FrmOption.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QVBoxLayout>
+
+#include "OuterFrame.h"
 
 FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* parent)
     : QDialog(parent), settings_(settings), messages_(messages) {
@@ -15,7 +15,8 @@ FrmOption::FrmOption(PortSettings& settings, WindowMessages& messages, QWidget* 
   build();
   showSettings();
   adjustSize();
-  centreOnScreen();
+  // Centred by its outer frame, once the window manager has framed it.
+  (new OuterFrame(this))->centreOnScreen();
 }
 
 void FrmOption::build() {
@@ -93,9 +94,13 @@ void FrmOption::build() {
   connect(cmdOK, &QPushButton::clicked, this, &FrmOption::cmdOK_Click);
   connect(cmdCancel, &QPushButton::clicked, this, &FrmOption::cmdCancel_Click);
 
+  // The two frames are the same size, that of the larger.
+  const QSize frameSize = Frame1->sizeHint().expandedTo(Frame2->sizeHint());
+  Frame1->setMinimumSize(frameSize);
+  Frame2->setMinimumSize(frameSize);
   auto* frames = new QHBoxLayout;
   frames->addWidget(Frame1, 1);
-  frames->addWidget(Frame2, 1);  // the two frames are the same size
+  frames->addWidget(Frame2, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdOK);
   buttons->addStretch(1);
@@ -124,13 +129,6 @@ void FrmOption::showSettings() {
   Slider_Delay->setValue(settings_.IoDelay);
   Slider_Pulse->setValue(settings_.ProgPulse);
   Check1->setChecked(settings_.VerifyEmpty);
-}
-
-void FrmOption::centreOnScreen() {
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->geometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-  }
 }
 
 void FrmOption::cmdOK_Click() {

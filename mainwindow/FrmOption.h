@@ -52,7 +52,6 @@ class FrmOption final : public QDialog {
   // The controls take the current settings: the port's option button, the
   // sliders and the blank-check box.
   void showSettings();
-  void centreOnScreen();
 
   PortSettings& settings_;
   WindowMessages& messages_;

@@ -62,6 +62,9 @@ constexpr int kCompactListHeight = 280;
 constexpr int kMargin = 4;  // between Frame1's border and the lists
 constexpr int kProgressGap = 6;
 constexpr int kProgressHeight = 13;
+// The compact layout's design figures, within Frame1.
+constexpr int kCompactProgressTop = 290;
+constexpr int kCompactFrameHeight = 306;
 constexpr int kDesignFrameWidth = 634;
 // Character columns of the header where the byte and character lists begin.
 constexpr int kDataColumn = 9;
@@ -131,14 +134,14 @@ QListView* HexView::makeList(const char* name, HexViewModel* model, Qt::ScrollBa
 }
 
 void HexView::connectHandlers(QListView* list, void (HexView::*click)(),
-                              void (HexView::*scroll)()) {
+                              void (HexView::*scrolled)()) {
   const auto selectionChanged = [this, click] {
     if (!aligning_) (this->*click)();
   };
   connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, selectionChanged);
   connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, selectionChanged);
-  connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, scroll] {
-    if (!aligning_) (this->*scroll)();
+  connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, scrolled] {
+    if (!aligning_) (this->*scrolled)();
   });
 }
 
@@ -170,9 +173,10 @@ void HexView::arrange() {
                         columns(kAsciColumn) - columns(kDataColumn), listHeight);
   // The character list takes what is left, so its scroll bar closes the table on the right.
   Lst_Asci->setGeometry(asciLeft, left, frameWidth - border - kMargin - asciLeft, listHeight);
-  const int progressTop = left + listHeight + kProgressGap;
+  const int progressTop = compact_ ? kCompactProgressTop : left + listHeight + kProgressGap;
   ProgressBar1->setGeometry(left, progressTop, frameWidth - 2 * left, kProgressHeight);
-  const int frameHeight = progressTop + kProgressHeight + kMargin + border;
+  const int frameHeight =
+      compact_ ? kCompactFrameHeight : progressTop + kProgressHeight + kMargin + border;
   Frame1->setGeometry(0, labelHeight + 2, frameWidth, frameHeight);
   setFixedSize(frameWidth, Frame1->geometry().bottom() + 1);
 }
@@ -242,6 +246,14 @@ void HexView::Fill_Data_Rows(const MemoryImage& image, std::int32_t size) {
 
 void HexView::alignSelections() {
   setSelectedRow(Lst_Data, selectedRow(Lst_Address));
+  // Refilled, the byte list starts again at its first row and brings its
+  // selected row into view; the other two take the top row it then shows.
+  aligning_ = true;
+  setTopRow(Lst_Data, 0);
+  if (const QModelIndex selected = Lst_Data->currentIndex(); selected.isValid())
+    Lst_Data->scrollTo(selected, QAbstractItemView::EnsureVisible);
+  aligning_ = false;
+  Lst_Data_Click();
   setSelectedRow(Lst_Asci, selectedRow(Lst_Data));
 }
 

@@ -35,7 +35,8 @@ class HexView final : public QWidget {
   void Fill_Data_Rows(const MemoryImage& image, std::int32_t size);
   void hideLists();
   void showLists();
-  // Lst_Data takes Lst_Address's selected row, then Lst_Asci takes Lst_Data's.
+  // After a refill: Lst_Data takes Lst_Address's selected row and brings it
+  // into view, the other two lists take its top row, and Lst_Asci its selection.
   void alignSelections();
 
   // A list's selected row (-1: none) and top row, as the handlers copy them.
@@ -72,7 +73,7 @@ class HexView final : public QWidget {
   // orders of a scroll.
   void alignAfterScroll(QListView* source, QListView* selection1, QListView* selection2,
                         QListView* top1, QListView* top2);
-  void connectHandlers(QListView* list, void (HexView::*click)(), void (HexView::*scroll)());
+  void connectHandlers(QListView* list, void (HexView::*click)(), void (HexView::*scrolled)());
 
   HexViewModel* addressModel_;
   HexViewModel* dataModel_;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 
 QString caseBlindPattern(const std::string& pattern) {
   if (pattern == "*.*") return QStringLiteral("*");
@@ -16,6 +17,12 @@ QString caseBlindPattern(const std::string& pattern) {
     }
   }
   return blind;
+}
+
+QtFileDialogs::QtFileDialogs() {
+  // A folder under a device is one that nobody, root included, can create.
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
 std::optional<ChosenFile> QtFileDialogs::run(const FileDialogRequest& request) {

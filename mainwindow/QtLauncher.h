@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include "Launcher.h"
@@ -8,8 +9,16 @@
 // name ending in ".exe" is also looked for without it. Empty when not found.
 QString findProgram(const QString& program, const QString& besideDir);
 
-// QProcess::startDetached: no shell, so a file name with blanks stays one argument.
+// QProcess::startDetached: no shell, so a file name with blanks stays one
+// argument, and a started program outlives VeskEprom. Its end is watched
+// through a pidfd, which becomes readable when the process ends.
 class QtLauncher final : public Launcher {
  public:
   Expected<> start(const std::string& program, const std::vector<std::string>& arguments) override;
+  Expected<> startWatched(const std::string& program, const std::vector<std::string>& arguments,
+                          std::function<void()> ended) override;
+
+ private:
+  // Parent of the watches of the programs' ends; the programs outlive them.
+  QObject watches_;
 };

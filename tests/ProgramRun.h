@@ -1,7 +1,7 @@
 #pragma once
 // The built programs, run as a user runs them: in a folder, with an
 // environment and limits of the test's choosing, standard output and error
-// kept (standard error on a pseudo-terminal when asked), waited for with a
+// kept and standard input given (or all on a pseudo-terminal), waited for with a
 // time limit. Signals the test process ignores are reset in the child, so
 // that the program meets them as it would from a shell.
 #include <fcntl.h>
@@ -22,6 +22,7 @@ struct ProgramRun {
   std::string errorFile = "/dev/null";   // standard error goes here, or
   bool terminal = false;                 // to a pseudo-terminal, whose side is left in terminalFd
   std::string outputFile = "/dev/null";  // standard output
+  std::string inputFile = "/dev/null";   // standard input, unless it is the terminal
   std::optional<rlim_t> fileSizeLimit = {};
   std::vector<int> ignoredSignals = {};  // ignored from the start, as nohup does
   mutable int terminalFd = -1;
@@ -46,7 +47,7 @@ struct ProgramRun {
     ::dup2(::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     if (!terminal) {
       ::dup2(::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-      ::dup2(::open("/dev/null", O_RDONLY), 0);
+      ::dup2(::open(inputFile.c_str(), O_RDONLY), 0);
     }
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "BoardSimulator.h"
@@ -35,6 +36,20 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
     launches.emplace_back(program, arguments);
     return launchFails ? Expected<>(Failure{"not found"}) : Expected<>();
   }
+  // The program runs until the test ends it with endProgram().
+  Expected<> startWatched(const std::string& program, const std::vector<std::string>& arguments,
+                          std::function<void()> ended) override {
+    Expected<> started = start(program, arguments);
+    if (started) running.push_back(std::move(ended));
+    return started;
+  }
+  // The oldest program still running ends; the window hears of it from the event loop.
+  void endProgram() {
+    ASSERT_FALSE(running.empty());
+    QTimer::singleShot(0, [ended = std::move(running.front())] { ended(); });
+    running.erase(running.begin());
+    QCoreApplication::processEvents();
+  }
   void delay(std::int32_t) override {
     if (onDelay) onDelay();
   }
@@ -44,6 +59,7 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   std::optional<ChosenFile> answer;
   std::vector<FileDialogRequest> requests;
   std::vector<Launch> launches;
+  std::vector<std::function<void()>> running;  // the watched programs' ends
   bool launchFails = false;
   std::function<void()> onDelay;  // a user acting during a run
 };
@@ -59,9 +75,9 @@ class WindowTest : public ::testing::Test {
     QDir::setCurrent(previousFolder_);
   }
   void SetUp() override { makeWindow(); }
-  void makeWindow() {
-    window_ = std::make_unique<FrmMain>(
-        g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_, [] { return 1024; }});
+  void makeWindow(std::int32_t screenWidth = 1024) {
+    window_ = std::make_unique<FrmMain>(g_, WindowServices{fakes_, fakes_, fakes_, ports_, fakes_,
+                                                           [screenWidth] { return screenWidth; }});
     window_->show();
   }
   // A menu item chosen.

@@ -205,3 +205,20 @@ TEST_F(WindowTest, NoPopUpOnTheBarsAndALongFileNameKeepsBothEnds) {
   EXPECT_EQ(label->grab().toImage().convertToFormat(QImage::Format_RGB32),
             plain.grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
+
+TEST_F(WindowTest, FontsAndTheCompactLayoutBelow800Pixels) {
+  EXPECT_EQ(window_->font().pointSizeF(), 9.75);
+  for (const QLabel* label :
+       {window_->LblEprom, static_cast<QLabel*>(window_->LblFileName), window_->LblChkSum})
+    EXPECT_EQ(std::tuple(label->font().pointSizeF(), label->font().bold()), std::tuple(8.25, true));
+  for (const auto& [screenWidth, listHeight, frameHeight, progressTop] :
+       {std::tuple{800, 319, 348, 330}, {799, 280, 306, 290}}) {
+    makeWindow(screenWidth);
+    for (const QListView* list : {view().Lst_Address, view().Lst_Data, view().Lst_Asci})
+      EXPECT_EQ(list->height(), listHeight) << screenWidth;
+    EXPECT_EQ(std::tuple(view().Frame1->height(), view().ProgressBar1->y()),
+              std::tuple(frameHeight, progressTop))
+        << screenWidth;
+    EXPECT_EQ(window_->frameGeometry().size(), QSize(643, screenWidth < 800 ? 450 : 500));
+  }
+}

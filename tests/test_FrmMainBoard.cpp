@@ -1,23 +1,27 @@
 // The window's read on the board simulator.
 #include <QApplication>
+#include <QScrollBar>
 #include <QTimer>
 #include <chrono>
 #include <set>
 
 #include "WindowTestKit.h"
 
-TEST_F(WindowTest, ReadShowsTheChipKeepingTheSelectedRowAndFillAll00ClearsIt) {
+TEST_F(WindowTest, ReadShowsTheChipKeepingTheSelectedRowInViewAndFillAll00ClearsIt) {
   for (std::size_t i = 0; i < 4096; ++i)
     simulator_.chip()[i] = static_cast<std::uint8_t>(i / 16 == 1 ? 0 : i);
   HexView::setSelectedRow(view().Lst_Address, 40);
+  view().Lst_Asci->verticalScrollBar()->setValue(150);  // the selected row out of sight
   trigger("MnuRead");
   EXPECT_EQ(fakes_.boxes,
             (std::vector<Box>{{"Will Read Eprom 2732", "4096 Byte", MessageIcon::Information}}));
   EXPECT_EQ(checkSum(), "CheckSum = 7F688");  // 7F800h for 16 x 00h..FFh, less row 1 (178h)
   for (QListView* list : {view().Lst_Address, view().Lst_Data, view().Lst_Asci}) {
     EXPECT_EQ(HexView::selectedRow(list), 40) << list->objectName().toStdString();
-    EXPECT_EQ(HexView::topRow(list), HexView::topRow(view().Lst_Address))
+    EXPECT_EQ(HexView::topRow(list), HexView::topRow(view().Lst_Data))
         << list->objectName().toStdString();
+    const QRect row40 = list->visualRect(list->model()->index(40, 0));
+    EXPECT_TRUE(list->viewport()->rect().contains(row40)) << list->objectName().toStdString();
   }
   EXPECT_EQ(entry(view().asciModel(), 4), "  @ABCDEFGHIJKLMNO");
   // A row of 00 from the chip looks like a reset row in the bytes, but not in the characters.

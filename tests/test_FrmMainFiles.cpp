@@ -31,10 +31,56 @@ TEST_F(WindowTest, TheConverterGetsTheWholePathOfAHexFileOrOfAFileToConvert) {
                 {"Warning !",
                  "VeskEprom does Not support directly *.HEX File\rIt will be Converted in *.BIN "
                  "File\r............Done!\rReOpen it as .BIN",
-                 MessageIcon::Exclamation},
-                {"Conversion Done !", "The File has been converted", MessageIcon::Information}}));
+                 MessageIcon::Exclamation}}));
   EXPECT_EQ(checkSum(), "CheckSum = 7000");
   EXPECT_EQ(QDir::currentPath().toStdString(), filePath("my images"));
+}
+
+// zeza's outcome is told once it has ended: done only when a new file
+// stands beside the source, otherwise why nothing was converted.
+TEST_F(WindowTest, FileConversionTellsWhatZezaMadeOnceItHasEnded) {
+  const auto lastBox = [this] { return fakes_.boxes.empty() ? Box{} : fakes_.boxes.back(); };
+  const Box done{"Conversion Done !", "The File has been converted", MessageIcon::Information};
+  const auto nothing = [this](const std::string& name, const std::string& why) {
+    return Box{"Nothing converted", "Nothing was converted from " + filePath(name) + "\r" + why,
+               MessageIcon::Exclamation};
+  };
+  const std::string noOutput =
+      "zeza ended without writing a new file beside it; its own messages say why.";
+  writeFile(filePath("a.bin"), "A");
+  writeFile(filePath("notes.txt"), "");
+  writeFile(filePath("a.hex"), "");  // taken: zeza writes a.hex1
+  // What zeza writes while it runs, if anything, for each file chosen.
+  const std::tuple<std::string, std::string, Box> cases[] = {
+      {"a.bin", "", nothing("a.bin", noOutput)},  // zeza failed
+      {"a.bin", "a.hex1", done},
+      {"X.HEX", "X.bin", done},
+      {"a.bin", "a.bin2", nothing("a.bin", noOutput)},  // not a name zeza gives a.bin's output
+      {"notes.txt", "", nothing("notes.txt", "It is neither a .bin nor a .hex file.")}};
+  for (const auto& [chosen, written, told] : cases) {
+    fakes_.boxes.clear();
+    choose(chosen);
+    trigger("MnuFileConversion");
+    if (!written.empty()) writeFile(filePath(written), "");
+    EXPECT_TRUE(fakes_.boxes.empty()) << chosen << ": told before zeza ended";
+    fakes_.endProgram();
+    EXPECT_EQ(lastBox(), told) << chosen << " " << written;
+  }
+  EXPECT_EQ(fakes_.launches.size(), std::size(cases));
+}
+
+TEST_F(WindowTest, AConversionThatEndsDuringAReadIsToldWhenTheReadHasEnded) {
+  choose("b.bin");
+  trigger("MnuFileConversion");
+  writeFile(filePath("b.hex"), "");
+  fakes_.onDelay = [this, ended = false]() mutable {
+    if (!std::exchange(ended, true)) fakes_.endProgram();
+  };
+  trigger("MnuRead");
+  fakes_.onDelay = nullptr;
+  EXPECT_EQ(fakes_.boxes.size(), 1u);  // the read's own
+  EXPECT_TRUE(QTest::qWaitFor([this] { return fakes_.boxes.size() == 2; }));
+  EXPECT_EQ(fakes_.boxes.back().title, "Conversion Done !");
 }
 
 TEST_F(WindowTest, AFileThatCannotBeReadOrWrittenIsNamedAndTheImageKept) {

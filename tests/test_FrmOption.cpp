@@ -27,6 +27,7 @@ TEST_F(FrmOptionTest, ShowsTheCurrentSettingsAndCancelChangesNothing) {
   settings_ = {632, 250, 3, false};
   FrmOption& options = open();
   EXPECT_FALSE(options.isModal());
+  EXPECT_EQ(options.Frame2->size(), options.Frame1->size());  // "WRITE" as large as "LPT PORT"
   EXPECT_EQ(std::tuple(options.Option_Lpt2->isChecked(), options.Slider_Delay->value(),
                        options.Slider_Pulse->value(), options.Check1->isChecked()),
             std::tuple(true, 250, 3, false));

@@ -1,9 +1,11 @@
 // The window's Qt services: finding the programs it starts, and its message boxes.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetrics>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "BoxTitle.h"
 #include "Messages.h"
@@ -26,6 +28,29 @@ TEST(FindProgram, BesideTheExecutableFirstThenPathWithOrWithoutExe) {
   EXPECT_EQ(findProgram("hedit.exe", beside.path()), onPath.filePath("hedit"));
   EXPECT_EQ(findProgram("crc32.exe", beside.path()), "");  // there, but not executable
   qputenv("PATH", oldPath);
+}
+
+TEST(QtLauncher, TellsWhenAProgramHasEndedWithoutWaitingForIt) {
+  QTemporaryDir folder;
+  const QString mark = folder.filePath("done");
+  QtLauncher launcher;
+  int ended = 0;
+  bool markedBeforeTheEnd = false;
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(launcher.startWatched("sh", {"-c", "sleep 1; : >\"$0\"", mark.toStdString()}, [&] {
+    ++ended;
+    markedBeforeTheEnd = QFile::exists(mark);
+  }));
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_EQ(ended, 0);
+  // One that ends at once is told too, and one that cannot start fails.
+  ASSERT_TRUE(launcher.startWatched("true", {}, [&] { ended += 10; }));
+  EXPECT_FALSE(launcher.startWatched("no-such-program.exe", {}, [&] { ended += 100; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ended == 11; }, 20000)) << ended;
+  EXPECT_TRUE(markedBeforeTheEnd);
+  QTest::qWait(100);
+  EXPECT_EQ(ended, 11);  // each told once
 }
 
 // Laid out as when it is shown, without running it: wide enough for the

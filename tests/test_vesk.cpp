@@ -6,19 +6,11 @@
 
 #include <sstream>
 
-#include "ProgramRun.h"
+#include "VeskProgram.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-using Result = std::tuple<int, std::string, std::string>;  // status, standard error and output
-constexpr std::size_t kChipFileSize = 1 << 20;             // the simulator's socket
-
-// A chip file holding `start`, blank after it.
-Bytes chipHolding(Bytes start) {
-  start.resize(kChipFileSize, 0xFF);
-  return start;
-}
 
 // The command with a 2732 on the chip file, pulses of 0 ms, and `options`.
 std::vector<std::string> on2732(std::vector<std::string> command,
@@ -29,41 +21,15 @@ std::vector<std::string> on2732(std::vector<std::string> command,
   return command;
 }
 
-class VeskProgram : public ::testing::Test {
- protected:
-  // As root, without the capabilities that would let it reach the port directly.
-  ProgramRun vesk(const std::vector<std::string>& arguments, ProgramRun how = {}) const {
-    how.argv = {VESK_PATH};
-    if (::geteuid() == 0)
-      how.argv = {"/usr/bin/setpriv", "--bounding-set=-all", "--inh-caps=-all", "--", VESK_PATH};
-    how.argv.insert(how.argv.end(), arguments.begin(), arguments.end());
-    how.folder = work_.path.string();
-    how.errorFile = logs_.filePath("errors");
-    how.outputFile = logs_.filePath("output");
-    return how;
-  }
-  Result run(const std::vector<std::string>& arguments, ProgramRun how = {}) const {
-    how = vesk(arguments, how);
-    const int status = waitForExit(how.start());
-    const std::string errors = how.terminal ? shown(how.terminalFd) : readFile(how.errorFile);
-    if (how.terminal) ::close(how.terminalFd);
-    return {status, errors, readFile(how.outputFile)};
-  }
-  std::string path(const std::string& name) const { return work_.filePath(name); }
-  Bytes chip() const { return readFile<Bytes>(path("chip.bin")); }
-  TempFolder work_, logs_;
-};
-
 TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
-  writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is 00
+  writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is left FFh
   const std::string smaller =
       "Warning!:  File is Smaller than Eprom Size\nWill Write Eprom 2732: 4096 Byte\n";
   EXPECT_EQ(run(on2732({"blank"})), Result(0, "Blank Check: The Eprom is Empty\n", ""));
   EXPECT_EQ(chip(), chipHolding({}));  // a chip file not there yet is a blank chip
   EXPECT_EQ(run(on2732({"write", "in.bin"})),
             Result(0, smaller + "Write Eprom: 4096 Byte programmed from in.bin\n", ""));
-  Bytes image = pattern(2048);
-  image.resize(4096, 0x00);
+  const Bytes image = pattern(2048);
   EXPECT_EQ(chip(), chipHolding(image));
   EXPECT_EQ(run(on2732({"blank"})), Result(1, "Warning !: The Eprom is not Empty\n", ""));
   EXPECT_EQ(run(on2732({"write", "in.bin"})),
@@ -104,7 +70,7 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   // points to the help.
   const std::string tryHelp = "\nTry 'vesk --help'.\n";
   const std::tuple<std::vector<std::string>, std::string, bool> cases[] = {
-      {{}, "vesk: no command given (read, blank, write or verify)" + tryHelp, true},
+      {{}, "vesk: no command given (read, blank, write, verify, split or merge)" + tryHelp, true},
       {{"read", "-t", "27080", "out.bin"}, "vesk: type 27080 cannot be chosen", true},
       {{"blank", "-t", "2732", "--pulse", "9"}, "vesk: --pulse 9: ", true},
       {on2732({"write", "missing.bin"}),

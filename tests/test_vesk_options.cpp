@@ -97,7 +97,8 @@ TEST(VeskOptions, ABareSimulateNeverTakesTheNextWord) {
             "blank takes no file; for the simulated chip kept in chip.bin, write "
             "--simulate=chip.bin");
   EXPECT_EQ(parseVeskArguments({"--simulate", "chip.bin", "blank", "-t", "2732"}).error,
-            "unknown command 'chip.bin' (read, blank, write or verify); for the simulated chip "
+            "unknown command 'chip.bin' (read, blank, write, verify, split or merge); for the "
+            "simulated chip "
             "kept in chip.bin, write --simulate=chip.bin");
   // Without a bare --simulate before it, a file too many is only that.
   EXPECT_EQ(parseVeskArguments({"write", "-t", "2732", "--simulate=c.bin", "a.bin", "b.bin"}).error,
@@ -128,9 +129,10 @@ TEST(VeskOptions, WordsAroundTheCommand) {
 
 TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "no command given (read, blank, write or verify)"},
-      {{"-t", "2732", "erase"}, "unknown command 'erase' (read, blank, write or verify)"},
-      {{"-t", "read"}, "no command given (read, blank, write or verify)"},
+      {{}, "no command given (read, blank, write, verify, split or merge)"},
+      {{"-t", "2732", "erase"},
+       "unknown command 'erase' (read, blank, write, verify, split or merge)"},
+      {{"-t", "read"}, "no command given (read, blank, write, verify, split or merge)"},
       {{"read", "-t", "2732"}, "read needs OUT.bin, the file the chip is read into"},
       {{"blank"},
        "blank needs -t TYPE, the chip type, one of 2716, 2732, 2764, 27128, 27256, 27512, "
@@ -143,7 +145,8 @@ TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
       {{"blank", "-t", "2732", "--no-blank-check=false"}, "--no-blank-check takes no value"},
       {{"blank", "-t", "2732", "--bogus=1", "x"}, "unknown option --bogus"},
       {{"blank", "-qzt", "2732"}, "unknown option -z"},
-      {{"erase", "read", "a.bin"}, "unknown command 'erase' (read, blank, write or verify)"},
+      {{"erase", "read", "a.bin"},
+       "unknown command 'erase' (read, blank, write, verify, split or merge)"},
       {{"blank", "-t", "2732", "--io-delay", "5001"},
        "--io-delay 5001: give a whole number from 0 to 5000"},
       {{"blank", "-t", "2732", "--pulse", "-1"},

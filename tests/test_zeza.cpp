@@ -39,12 +39,36 @@ TEST_F(ZezaProgram, WrongArgumentCountPrintsTheUsageAndConvertsNothing) {
       "Usage:\r\nDrag and drop the hex or bin file to this exe\r\n"
       "and the new file will be created in the same folder\r\n\r\n"
       "Otherwise from the command line:\r\n"
-      "Morvel file.hex \t(convert in file.bin)\r\nMorvel file.bin \t(convert in file.hex)\r\n"
-      "Morvel *.hex    \t(convert all hex in bin)\r\nMorvel *.bin    \t(convert all bin in hex)\r\n"
+      "zeza file.hex \t(convert in file.bin)\r\nzeza file.bin \t(convert in file.hex)\r\n"
+      "zeza *.hex    \t(convert all hex in bin)\r\nzeza *.bin    \t(convert all bin in hex)\r\n"
       "\r\n";
   writeFile(filePath("x.bin"), "");
-  for (const auto& arguments : {std::vector<std::string>{}, {"x.bin", "x.bin"}})
+  for (const auto& arguments : {std::vector<std::string>{},
+                                {"x.bin", "x.bin"},
+                                {"--help", "x.bin"},
+                                {"--version", "--help"}})
     EXPECT_EQ(runZeza(arguments), Result(0, kBanner + usage, {}));
+}
+
+// GNU's --help and --version, alone, print on standard output; any other
+// argument is still a name or a pattern.
+TEST_F(ZezaProgram, HelpAndVersionPrintOnStandardOutput) {
+  for (const auto& [option, start, holds] :
+       {std::tuple{"--help", "Usage: zeza FILE-OR-PATTERN\n", "      --version  "},
+        {"--version", "zeza (VeskEprom) " VESK_VERSION "\nCopyright (C) ",
+         "\nLicense GPLv3+: GNU GPL version 3 or later"}}) {
+    ProgramRun run{.argv = {ZEZA_PATH, option},
+                   .env = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}},
+                   .folder = filePath("."),
+                   .errorFile = logs_.filePath("errors"),
+                   .outputFile = logs_.filePath("output")};
+    EXPECT_EQ(waitForExit(run.start()), 0);
+    const std::string output = readFile(run.outputFile);
+    EXPECT_TRUE(output.starts_with(start) && output.find(holds) != std::string::npos) << output;
+    EXPECT_EQ(readFile(run.errorFile), "");
+  }
+  for (const char* name : {"--helpme", "-h", "--Version"})
+    EXPECT_EQ(runZeza({name}), Result(0, kBanner + "Can't find file " + name + "\n", {}));
 }
 
 TEST_F(ZezaProgram, ADisplayThatDoesNotAnswerFallsBackToStandardError) {

@@ -10,6 +10,18 @@
 #                      ended by Ctrl+C or by a display that goes away stops
 #                      between two locations and the file keeps every location
 #                      programmed before the stop, and nothing after it;
+#   window-size        the main window is 643 x 500 pixels outside, frame and
+#                      title bar included, and 643 x 450 on a screen narrower
+#                      than 800 pixels;
+#   options-centred    the Options window's frame is centred on the screen;
+#   dialogs-keep-nothing  the file dialogs neither write the user's Qt
+#                      settings nor read them: a settings file of an earlier
+#                      program is neither changed nor read, none is made, and
+#                      a dialog starts in the current folder;
+#   conversion-report  File Conversion with the built zeza: "Conversion Done !"
+#                      only once zeza has ended and made a file, otherwise a
+#                      box saying that nothing was converted; the window
+#                      takes commands while zeza waits in a box of its own;
 #   launch-options     SIGINT, SIGTERM and SIGHUP end the program while the
 #                      box that refuses a chip file at start is up; the
 #                      simulated chip's faults (--simulate-faults) reach the
@@ -63,7 +75,7 @@ trap cleanup EXIT
 for tool in Xvfb openbox; do
   command -v "$tool" >/dev/null || skip "$tool is not installed, so no window manager can run"
 done
-for tool in xdotool wmctrl cmp; do
+for tool in xdotool wmctrl xwininfo xprop cmp; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 [ -x "$veskeprom" ] || fail "no program at $veskeprom"
@@ -73,10 +85,11 @@ export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # An X server (Xvfb picks a free display and writes its number once it takes
-# clients) with openbox on it; $xvfb is its process.
+# clients) with openbox on it, its screen $1 (1024x768 unless given); $xvfb
+# is its process.
 start_display() {
   rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   pids+=("$xvfb")
   poll "$patience" grep -qx '[0-9]\+' "$work/display" ||
@@ -217,6 +230,168 @@ run_endings() {
   echo "passed: every programming run is in the chip file, as far as it went"
 }
 
+# The outer geometry of window $1 as "WIDTH HEIGHT LEFT TOP", its frame
+# included; fails while the window manager has not framed it.
+outer_geometry() {
+  local extents info width height left top
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+  [ -n "$extents" ] || return 1
+  read -r frame_left frame_right frame_top frame_bottom <<<"$extents"
+  info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+  width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+  left=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+  top=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+  echo "$((width + frame_left + frame_right)) $((height + frame_top + frame_bottom))" \
+    "$((left - frame_left)) $((top - frame_top))"
+}
+outer_size_is() { [ "$(outer_geometry "$1" | cut -d' ' -f1-2)" = "$2 $3" ]; }
+
+window_size() {
+  for screen in 1024x768:500 800x600:500 799x600:450; do
+    start_display "${screen%:*}"
+    start_veskeprom "chip-${screen%:*}.bin"
+    while_doing="before it was sized"
+    poll 20 outer_size_is "$main" 643 "${screen#*:}" ||
+      fail "on a ${screen%:*} screen the window is $(outer_geometry "$main" | cut -d' ' -f1-2) outside, not 643 ${screen#*:}"
+    # The size is kept once reached: no later step of the window manager's
+    # or the program's undoes it.
+    sleep 1
+    outer_size_is "$main" 643 "${screen#*:}" ||
+      fail "on a ${screen%:*} screen the window became $(outer_geometry "$main" | cut -d' ' -f1-2) outside"
+    wmctrl -i -c "$main"
+    expect_end 0 "when closed"
+  done
+  echo "passed: the window is 643 x 500 outside, and 643 x 450 below 800 pixels of screen width"
+}
+
+# Whether window $1's frame is centred on the 1024 x 768 screen (to a pixel).
+centred() {
+  local width height left top
+  read -r width height left top <<<"$(outer_geometry "$1")" || return 1
+  [ -n "$top" ] || return 1
+  local dx=$((left - (1024 - width) / 2)) dy=$((top - (768 - height) / 2))
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+
+options_centred() {
+  start_display
+  start_veskeprom chip.bin
+  while_doing="while the Options window opened"
+  until shown "Options"; do
+    [ "${asked:=0}" -ge 10 ] && fail "the Options window did not appear"
+    xdotool key --clearmodifiers Escape alt+c o
+    asked=$((asked + 1))
+    poll 5 shown "Options"
+  done
+  options=$(window_of "Options")
+  poll 20 centred "$options" || fail "the Options window is at $(outer_geometry "$options") (outer width, height, left, top), not centred on the 1024 x 768 screen"
+  echo "passed: the Options window's frame is centred on the screen"
+}
+
+# Whether reading a file shows in its access time on this file system.
+reads_show() {
+  local probe=$work/atime-probe
+  echo probe >"$probe" && touch -a -d 2000-01-01 "$probe" && cat "$probe" >/dev/null
+  [ "$(stat -c %X "$probe")" -gt 946684800 ]
+}
+
+# Menu keys $1 in the main window until the window whose title starts with
+# $2 is up (none: it is to come up by itself), then the keys $3 in it once it
+# has the focus (a file name $4 typed before them when given), and it closes.
+in_window() {
+  local asked=0 window
+  until shown "$2"; do
+    [ "$asked" -ge 10 ] && fail "\"$2\" did not appear"
+    if [ -n "$1" ]; then
+      # The menu keys go to the main window, whatever else is up.
+      xdotool windowactivate "$main" 2>/dev/null
+      poll 5 active "$main"
+      xdotool key --clearmodifiers Escape $1
+    fi
+    asked=$((asked + 1))
+    poll 5 shown "$2"
+  done
+  window=$(window_of "$2")
+  poll "$patience" xdotool windowactivate "$window" || fail "openbox did not activate \"$2\""
+  poll "$patience" active "$window" || fail "\"$2\" did not get the focus"
+  if [ -n "${4:-}" ]; then
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$4"
+  fi
+  xdotool key --clearmodifiers $3
+  poll "$patience" gone "$2" || fail "\"$2\" did not close"
+}
+
+# Save As with a typed name, then Open cancelled, then the end of the program.
+use_both_dialogs() {
+  in_window "alt+f s" "Save As" Return typed.bin
+  poll 10 test -f "$work/typed.bin" ||
+    fail "the dialog did not start in the current folder: typed.bin is not there$(find "$work" -name typed.bin -printf ', but in %h')"
+  in_window "alt+f o" "Open" Escape
+  wmctrl -i -c "$main"
+  expect_end 0 "when closed"
+}
+
+dialogs_keep_nothing() {
+  start_display
+  mkdir -p "$XDG_CONFIG_HOME" "$work/elsewhere"
+  start_veskeprom first.bin
+  while_doing="while its dialogs were used"
+  use_both_dialogs
+  made=$(find "$XDG_CONFIG_HOME" -mindepth 1)
+  [ -z "$made" ] || fail "the dialogs wrote settings: $made"
+
+  # Settings another Qt program left: a view, a history and a folder.
+  settings=$XDG_CONFIG_HOME/QtProject.conf
+  printf '%s\n' '[FileDialog]' "history=file://$work/elsewhere" \
+    "lastVisited=file://$work/elsewhere" 'viewMode=Detail' 'qtVersion=6.4.2' >"$settings"
+  cp -p "$settings" "$work/settings.before"
+  touch -a -d 2000-01-01 "$settings"
+  rm -f "$work/typed.bin"
+  start_veskeprom second.bin
+  use_both_dialogs
+  # Its access time first: the comparison reads it.
+  if reads_show; then
+    [ "$(stat -c %X "$settings")" -eq 946684800 ] || fail "the dialogs read $settings"
+  else
+    echo "note: this file system keeps no access times; that the settings are not read goes unchecked"
+  fi
+  cmp -s "$settings" "$work/settings.before" || fail "the dialogs changed $settings"
+  [ "$(find "$XDG_CONFIG_HOME" -mindepth 1)" = "$settings" ] || fail "the dialogs wrote settings"
+  echo "passed: the file dialogs keep nothing between runs"
+}
+
+conversion_report() {
+  start_display
+  head -c 100 /dev/zero >"$work/x.bin"
+  : >"$work/notes.txt"
+  printf ':0100000041BE\r\n' >"$work/cut.hex"  # no end record: zeza warns in a box
+  start_veskeprom chip.bin
+  while_doing="during file conversions"
+  in_window "alt+u f" "File Conversion" Return x.bin
+  poll "$patience" shown "Conversion Done" || fail "no \"Conversion Done !\" once x.bin was converted"
+  [ -f "$work/x.hex" ] || fail "\"Conversion Done !\" was shown, but x.hex is not there"
+  in_window "" "Conversion Done" Return
+
+  in_window "alt+u f" "File Conversion" Return notes.txt
+  poll "$patience" shown "Nothing converted" || fail "no \"Nothing converted\" for notes.txt"
+  shown "Conversion Done" && fail "\"Conversion Done !\" was shown for notes.txt"
+  in_window "" "Nothing converted" Return
+
+  # zeza waits in its box: the window takes commands meanwhile and tells
+  # nothing until zeza has ended.
+  in_window "alt+u f" "File Conversion" Return cut.hex
+  poll "$patience" shown "zeza" || fail "zeza's box about cut.hex did not appear"
+  in_window "alt+h a" "About" Return
+  shown "Conversion Done" && fail "\"Conversion Done !\" was shown while zeza was still running"
+  in_window "" "zeza" Return
+  poll "$patience" shown "Conversion Done" || fail "no \"Conversion Done !\" once zeza had ended on cut.hex"
+  [ "$(cat "$work/cut.bin")" = A ] || fail "cut.bin does not hold the record zeza read"
+  in_window "" "Conversion Done" Return
+  echo "passed: File Conversion tells what zeza made once zeza has ended, and the window works meanwhile"
+}
+
 launch_options() {
   start_display
   mkdir "$work/folder.bin"
@@ -241,6 +416,10 @@ launch_options() {
 case "$scenario" in
   close-during-read) close_during_read ;;
   run-endings) run_endings ;;
+  window-size) window_size ;;
+  options-centred) options_centred ;;
+  dialogs-keep-nothing) dialogs_keep_nothing ;;
+  conversion-report) conversion_report ;;
   launch-options) launch_options ;;
   *) fail "no scenario $scenario" ;;
 esac

@@ -41,6 +41,10 @@ struct NoLaunches final : Launcher {
   Expected<> start(const std::string&, const std::vector<std::string>&) override {
     return Failure{"no programs are started while the picture is taken"};
   }
+  Expected<> startWatched(const std::string& program, const std::vector<std::string>& arguments,
+                          std::function<void()>) override {
+    return start(program, arguments);
+  }
 };
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "VeskCommands.h"
 
+#include <algorithm>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "CheckSum.h"
 #include "HexRows.h"
 #include "HexText.h"
-#include "ImageFiles.h"
+#include "ImageFileIo.h"
+#include "SplitMerge.h"
 
 namespace {
 
@@ -29,19 +33,28 @@ VeskStatus statusOf(CommandOutcome outcome) {
 class Run {
  public:
   Run(const VeskOptions& options, CommandContext& context, std::FILE* report)
-      : options_(options), context_(context), report_(report), size_(options.type->size) {}
+      : options_(options),
+        context_(context),
+        report_(report),
+        size_(options.type != nullptr ? options.type->size : 0) {}
 
   VeskStatus read() {
     ReadCommandResult read = readChip();
     if (read.outcome != CommandOutcome::Done)
       return ended(read.outcome, "Read Eprom", stopText(read.stopped) + "; nothing was saved");
     if (stopping()) return VeskStatus::Stopped;
-    if (const Expected<> saved = Save_Image_File(options_.file, read.image); !saved) {
-      context_.messages.show(saveFailedMessage(options_.file, saved.error()));
+    const ImageFileFormat format = outputFormat(options_.file, options_.imageFile);
+    if (const Expected<> saved = saveImageFile(options_.file, chipBytes(read.image), format);
+        !saved) {
+      context_.messages.show(storeFailedMessage(options_.file, saved.error()));
       return VeskStatus::Failed;
     }
-    note("Read Eprom", byteCountText(size_) + " saved in " + options_.file + ", " +
-                           checkSumText(Calc_CheckSum(read.image, size_)));
+    const std::string where =
+        options_.file == "-" ? " written to standard output" : " saved in " + options_.file;
+    note("Read Eprom",
+         byteCountText(size_) + where +
+             (format == ImageFileFormat::Binary ? "" : std::string(" as ") + formatName(format)) +
+             ", " + checkSumText(Calc_CheckSum(read.image, size_)));
     return VeskStatus::Done;
   }
 
@@ -52,26 +65,35 @@ class Run {
   }
 
   VeskStatus write() {
-    MemoryImage image;
-    if (!load(image)) return VeskStatus::Failed;
+    const std::optional<LoadedImage> file = load();
+    if (!file) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
+    MemoryImage image(size_);
+    std::copy(file->bytes.begin(), file->bytes.end(), image.data());
     const WriteCommandResult written =
         writeCommand(context_, options_.settings, options_.type->key, size_, image);
     if (written.outcome == CommandOutcome::Done)
-      note("Write Eprom", byteCountText(size_) + " programmed from " + options_.file);
+      note("Write Eprom",
+           byteCountText(size_) + " programmed from " + fileShown(options_.file, file->format));
     return ended(written.outcome, "Write Eprom", writeStopText(written.stopped));
   }
 
   VeskStatus verify() {
-    MemoryImage image;
-    if (!load(image)) return VeskStatus::Failed;
+    const std::optional<LoadedImage> file = load();
+    if (!file) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
     ReadCommandResult read = readChip();
     if (read.outcome != CommandOutcome::Done)
       return ended(read.outcome, "Verify", stopText(read.stopped) + "; nothing was compared");
     if (stopping()) return VeskStatus::Stopped;
-    if (!listDifferences(read.image, image)) {
-      note("Verify", "The Eprom matches " + options_.file);
+    // The locations the file leaves hold no value of the file's, unless --fill gave them one.
+    std::vector<bool> compared = file->covered;
+    if (options_.imageFile.fill) compared.assign(compared.size(), true);
+    if (!listDifferences(read.image, file->bytes, compared)) {
+      const auto count = std::count(compared.begin(), compared.end(), true);
+      note("Verify",
+           "The Eprom matches " + fileShown(options_.file, file->format) +
+               (count == size_ ? "" : " at the " + std::to_string(count) + " locations it gives"));
       return VeskStatus::Done;
     }
     return VeskStatus::ChipSaidNo;
@@ -86,25 +108,32 @@ class Run {
     return read;
   }
 
-  // The file as the window's Open loads it, except that a missing file is
-  // an error here instead of a new empty image.
-  bool load(MemoryImage& image) {
-    const Expected<> loaded =
-        Load_Image_File(options_.file, size_, image, context_.messages, MissingImageFile::Refuse);
-    if (!loaded) context_.messages.show(openFailedMessage(options_.file, loaded.error()));
-    return loaded.hasValue();
+  // The file placed in the chip's image. Unlike the window's Open, a missing
+  // file is an error, and so is a broken one.
+  std::optional<LoadedImage> load() {
+    Expected<LoadedImage> loaded = loadImageFile(options_.file, static_cast<std::size_t>(size_),
+                                                 options_.imageFile, context_.messages);
+    if (loaded) return std::move(*loaded);
+    context_.messages.show(loadFailedMessage(options_.file, loaded.error()));
+    return std::nullopt;
+  }
+
+  std::span<const std::uint8_t> chipBytes(const MemoryImage& image) const {
+    return {image.data(), static_cast<std::size_t>(size_)};
   }
 
   // "3 bytes differ (address: chip file)" and the first differences, one a
-  // line; nothing when the two are the same. True when they differ.
-  bool listDifferences(const MemoryImage& chip, const MemoryImage& file) {
+  // line; nothing when the `compared` locations are the same. True when they differ.
+  bool listDifferences(const MemoryImage& chip, const std::vector<std::uint8_t>& file,
+                       const std::vector<bool>& compared) {
     std::int32_t count = 0;
     std::string listed;
     for (std::int32_t location = 0; location < size_; ++location) {
-      if (chip.at(location) == file.at(location)) continue;
+      const auto at = static_cast<std::size_t>(location);
+      if (!compared[at] || chip.at(location) == file[at]) continue;
       if (++count <= kListedDifferences)
         listed += Address_To_Hex_String(location) + ": " + Byte_To_Hex_String(chip.at(location)) +
-                  " " + Byte_To_Hex_String(file.at(location)) + "\n";
+                  " " + Byte_To_Hex_String(file[at]) + "\n";
     }
     if (count == 0) return false;
     std::string header = std::to_string(count) + (count == 1 ? " byte differs" : " bytes differ") +
@@ -164,6 +193,10 @@ VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context, s
       return run.write();
     case VeskCommand::Verify:
       return run.verify();
+    case VeskCommand::Split:
+      return splitImageFile(options, context.messages, report);
+    case VeskCommand::Merge:
+      return mergeImageFiles(options, context.messages, report);
   }
   return VeskStatus::Failed;
 }

@@ -4,11 +4,12 @@
 #include <vector>
 
 #include "EpromCatalogue.h"
+#include "ImageFileIo.h"
 #include "PortSettings.h"
 
 // vesk's command line: one command, its options and its files. The commands
 // and what each takes are declared in VeskSubcommands.cpp.
-enum class VeskCommand { Read, Blank, Write, Verify };
+enum class VeskCommand { Read, Blank, Write, Verify, Split, Merge };
 
 struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
@@ -18,6 +19,13 @@ struct VeskOptions {
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;
   std::string file;  // OUT.bin of read, IN.bin of write and verify
+
+  // Image files: how they are read and written, and the parts of a 16-bit board.
+  ImageFileOptions imageFile;      // --format, --offset, --fill
+  std::size_t ways = 0;            // split and merge: --ways 2 or 4
+  bool swapWords = false;          // --swap
+  bool force = false;              // --force: split and merge may replace files
+  std::vector<std::string> parts;  // merge's PARTS; its OUT is `file`, split's FILE too
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

@@ -4,14 +4,16 @@
 #include <string_view>
 #include <utility>
 
+#include "FileOptionValues.h"
 #include "OptionValues.h"
 
 namespace {
 
 // An option with a value that `read` turns into `target`, or refuses in its own words.
-template <class T>
+template <class T, class Target>
 CLI::Option* addValue(CLI::App& command, std::string names, std::string valueName,
-                      std::string description, Expected<T> (*read)(std::string_view), T& target) {
+                      std::string description, Expected<T> (*read)(std::string_view),
+                      Target& target) {
   CLI::Option* option = command.add_option_function<std::string>(
       std::move(names),
       [read, &target](const std::string& text) {
@@ -74,9 +76,43 @@ void addCommonOptions(CLI::App& command, VeskOptions& options) {
                    "no progress bar and no notes, only warnings and errors");
 }
 
+// Image files: the format of the file read or written, where a file's data
+// go, and the parts of a 16-bit board.
+void addFormatOption(CLI::App& command, VeskOptions& options) {
+  addValue(command, "--format", "FORMAT",
+           "the image file's format: bin, ihex (Intel HEX) or srec\n(S-records); by default "
+           "the content says when a file\nis read, the name when one is written",
+           imageFileFormatOption, options.imageFile.format);
+}
+
+// The options of every command that loads an image file.
+void addImageInputOptions(CLI::App& command, VeskOptions& options) {
+  addFormatOption(command, options);
+  addValue(command, "--offset", "N",
+           "added to the file's addresses, decimal or hex; negative\nfor a ROM linked above 0 "
+           "(-0xE000: E000h at 0)",
+           offsetOption, options.imageFile.offset);
+  addValue(command, "--fill", "BYTE",
+           "the byte of the locations the file leaves, default FFh;\nverify compares them only "
+           "when it is given",
+           fillOption, options.imageFile.fill);
+}
+
+void addPartOptions(CLI::App& command, VeskOptions& options) {
+  addValue(command, "--ways", "N",
+           "2 (a 16-bit board's even and odd chips) or 4\n(a 32-bit board's)", waysOption,
+           options.ways)
+      ->required();
+  command.add_flag("--swap", options.swapWords,
+                   "swap the two bytes of each 16-bit word (before splitting,\nafter merging)");
+  command.add_flag("--force", options.force,
+                   "replace files that exist (safely: each new file is\nrenamed over the old)");
+}
+
 void declareRead(CLI::App& read, VeskOptions& options) {
   addFile(read, "OUT.bin", options.file, "the file the chip is read into");
   addBoardOptions(read, options);
+  addFormatOption(read, options);
 }
 
 void declareBlank(CLI::App& blank, VeskOptions& options) {
@@ -86,11 +122,32 @@ void declareBlank(CLI::App& blank, VeskOptions& options) {
 void declareWrite(CLI::App& write, VeskOptions& options) {
   addFile(write, "IN.bin", options.file, "the image to program");
   addBoardOptions(write, options);
+  addImageInputOptions(write, options);
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {
   addFile(verify, "IN.bin", options.file, "the image to compare the chip with");
   addBoardOptions(verify, options);
+  addImageInputOptions(verify, options);
+}
+
+void declareSplit(CLI::App& split, VeskOptions& options) {
+  addFile(split, "FILE", options.file,
+          "the image to split; its parts go beside it: NAME.even.EXT\nand NAME.odd.EXT, or "
+          "NAME.0.EXT to NAME.3.EXT");
+  addPartOptions(split, options);
+  addImageInputOptions(split, options);
+}
+
+void declareMerge(CLI::App& merge, VeskOptions& options) {
+  addFile(merge, "OUT", options.file, "the image the parts are joined into; - for standard output");
+  merge.add_option("PARTS", options.parts, "the parts in order: even then odd, or 0 to 3")
+      ->required()
+      ->expected(2, 4)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->type_name("");
+  addPartOptions(merge, options);
+  addFormatOption(merge, options);
 }
 
 // vesk's commands in the order the help lists them. A command's own files and
@@ -102,13 +159,16 @@ struct CommandDeclaration {
   void (*declare)(CLI::App&, VeskOptions&);
 };
 
-constexpr std::array<CommandDeclaration, 4> kCommands{{
-    {VeskCommand::Read, "read", "read the chip into OUT.bin (exactly the chip's size)",
-     declareRead},
+constexpr std::array<CommandDeclaration, 6> kCommands{{
+    {VeskCommand::Read, "read", "read the chip into OUT.bin (.bin, .hex, .s19 ...)", declareRead},
     {VeskCommand::Blank, "blank", "check that every location of the chip is FFh", declareBlank},
     {VeskCommand::Write, "write", "program IN.bin into the chip, after a blank check",
      declareWrite},
     {VeskCommand::Verify, "verify", "read the chip and compare it with IN.bin", declareVerify},
+    {VeskCommand::Split, "split", "split FILE into the images of a 16-bit board's chips",
+     declareSplit},
+    {VeskCommand::Merge, "merge", "join the images of a 16-bit board's chips into OUT",
+     declareMerge},
 }};
 
 }  // namespace

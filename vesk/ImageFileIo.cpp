@@ -1,0 +1,209 @@
+#include "ImageFileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "FileDescriptor.h"
+#include "ImageFiles.h"
+#include "ImagePlacement.h"
+#include "ImageWriters.h"
+#include "RawFiles.h"
+#include "RecordLines.h"
+#include "WholeInput.h"
+
+namespace {
+
+bool isStandardStream(const std::string& path) {
+  return path == "-";
+}
+
+// The whole file, or all of standard input. A named file must be a regular
+// one: a pipe or a device given by name is refused as Open refuses it.
+Expected<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
+  if (isStandardStream(path)) {
+    if (::isatty(STDIN_FILENO) == 1)
+      return Failure{"it is a terminal: pipe the image in, or give its file's name"};
+    DescriptorSource input(STDIN_FILENO);
+    return readWholeInput(input);
+  }
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file) return systemFailure(errno);
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return systemFailure(errno);
+  if (S_ISDIR(st.st_mode)) return systemFailure(EISDIR);
+  if (!S_ISREG(st.st_mode)) return notARegularFile();
+  DescriptorSource input(file.get());
+  return readWholeInput(input);
+}
+
+// Text as editors write it: printable ASCII, blanks, line ends, a DOS end
+// mark and UTF-8 letters. A chip's binary image nearly always holds bytes
+// that are none of these (00h, FFh, control codes).
+bool isText(std::span<const std::uint8_t> bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::uint8_t c = bytes[i];
+    if ((c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1A) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || bytes.size() - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((bytes[i + k] & 0xC0) != 0x80) return false;
+    i += length;
+  }
+  return true;
+}
+
+// Without a chip, the image reaches from location 0 to the highest location
+// the file gives after the offset. Records that fall below 0 are refused
+// (a raw binary's bytes there are left out), and so is an image beyond what
+// an image file may hold.
+Expected<std::size_t> extentOf(const AddressedData& data, std::int64_t offset, bool binary) {
+  std::int64_t highest = -1;
+  for (const DataRun& run : data.runs) {
+    const std::int64_t first = static_cast<std::int64_t>(run.address) + offset;
+    if (first < 0 && !binary)
+      return lineFailure(run.line, "address " + hexNumber(static_cast<std::int64_t>(run.address)) +
+                                       " falls below 0 with the offset " + hexNumber(offset));
+    highest = std::max(highest, first + static_cast<std::int64_t>(run.count) - 1);
+  }
+  if (highest >= static_cast<std::int64_t>(kMaxImageFileBytes))
+    return Failure{"location " + hexNumber(highest) + " lies beyond the " +
+                   std::to_string(kMaxImageFileBytes >> 20) + " MiB an image may hold"};
+  return static_cast<std::size_t>(highest + 1);
+}
+
+// The warnings of a raw binary that does not fill the chip or does not fit:
+// the window's own when the file starts at the chip's 0, else how many bytes
+// an offset left out.
+void warnOfBinaryFit(std::size_t fileSize, std::optional<std::size_t> chipSize,
+                     const ImageFileOptions& options, std::size_t leftOut, Messages& messages) {
+  const auto warn = [&messages](const char* title, std::string text) {
+    messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {std::move(text)}});
+  };
+  if (options.offset != 0) {
+    if (leftOut > 0)
+      warn("Warning!", std::to_string(leftOut) + " bytes of the file fall outside the " +
+                           (chipSize ? "chip" : "image") + " with the offset " +
+                           hexNumber(options.offset) + " and are left out");
+  } else if (leftOut > 0) {
+    warn("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ");
+  } else if (chipSize && fileSize < *chipSize) {
+    warn("Warning!", " File is Smaller than Eprom Size");
+  }
+}
+
+// A file that must not exist yet, written whole or removed again.
+Expected<> createNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!file) return systemFailure(errno);
+  std::error_code error = writeAll(file.get(), data, size);
+  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
+  if (!error) error = file.close();
+  if (!error) return {};
+  ::unlink(path.c_str());
+  return systemFailure(error);
+}
+
+// The name without its folder, as an S-record header carries it.
+std::string baseName(const std::string& path) {
+  return path.substr(path.rfind('/') + 1);
+}
+
+}  // namespace
+
+Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::size_t> chipSize,
+                                    const ImageFileOptions& options, Messages& messages) {
+  const Expected<std::vector<std::uint8_t>> file = readWholeFile(path);
+  if (!file) return Failure{file.error()};
+  ImageFileFormat format = options.format.value_or(recognizeFormat(file->data(), file->size()));
+  if (!options.format && format == ImageFileFormat::Binary && !file->empty() && isText(*file))
+    return Failure{
+        "it is text, but neither Intel HEX nor S-records: give --format bin to take its "
+        "bytes as they are"};
+  const Expected<AddressedData> data = readAddressedData(file->data(), file->size(), format);
+  if (!data) return Failure{data.error()};
+  if (data->bytes.empty()) return Failure{file->empty() ? "it is empty" : "it holds no data"};
+
+  const bool binary = format == ImageFileFormat::Binary;
+  std::size_t size = 0;
+  if (chipSize) {
+    size = *chipSize;
+  } else {
+    const Expected<std::size_t> extent = extentOf(*data, options.offset, binary);
+    if (!extent) return Failure{extent.error()};
+    size = *extent;
+  }
+  Expected<PlacedImage> placed =
+      placeData(*data, size, options.offset, options.fill.value_or(kDefaultFill),
+                binary ? OutsideChip::LeaveOut : OutsideChip::Refuse);
+  if (!placed) return Failure{placed.error()};
+  if (placed->leftOut == data->bytes.size())
+    return Failure{"the offset " + hexNumber(options.offset) +
+                   " leaves none of the file's bytes in the image"};
+  if (binary) warnOfBinaryFit(file->size(), chipSize, options, placed->leftOut, messages);
+  return LoadedImage{std::move(placed->bytes), std::move(placed->covered), format};
+}
+
+ImageFileFormat outputFormat(const std::string& path, const ImageFileOptions& options) {
+  if (options.format) return *options.format;
+  return isStandardStream(path) ? ImageFileFormat::Binary : formatForFileName(path);
+}
+
+Expected<> saveImageFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                         ImageFileFormat format, ExistingFile existing) {
+  std::string text;
+  if (format == ImageFileFormat::IntelHex) text = intelHexText(bytes.data(), bytes.size());
+  if (format == ImageFileFormat::SRecords)
+    text = sRecordText(bytes.data(), bytes.size(),
+                       isStandardStream(path) ? std::string() : baseName(path), false);
+  if (format != ImageFileFormat::Binary)
+    bytes = {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+  if (isStandardStream(path)) {
+    if (const std::error_code error = writeAll(STDOUT_FILENO, bytes.data(), bytes.size()))
+      return systemFailure(error);
+    return {};
+  }
+  if (existing == ExistingFile::Refuse) return createNewFile(path, bytes.data(), bytes.size());
+  return replaceFile(path, bytes.data(), bytes.size());
+}
+
+const char* formatName(ImageFileFormat format) {
+  switch (format) {
+    case ImageFileFormat::IntelHex:
+      return "Intel HEX";
+    case ImageFileFormat::SRecords:
+      return "S-records";
+    case ImageFileFormat::Binary:
+      break;
+  }
+  return "raw binary";
+}
+
+std::string fileShown(const std::string& path, ImageFileFormat format) {
+  const std::string name = isStandardStream(path) ? "standard input" : path;
+  if (format == ImageFileFormat::Binary) return name;
+  return name + " (" + formatName(format) + ")";
+}
+
+Message loadFailedMessage(const std::string& path, const std::string& reason) {
+  if (!isStandardStream(path)) return openFailedMessage(path, reason);
+  return {
+      MessageKind::Error, MessageIcon::Critical, "Open", {"Cannot read standard input", reason}};
+}
+
+Message storeFailedMessage(const std::string& path, const std::string& reason) {
+  if (!isStandardStream(path)) return saveFailedMessage(path, reason);
+  return {MessageKind::Error,
+          MessageIcon::Critical,
+          "Save As",
+          {"Cannot write standard output", reason}};
+}
