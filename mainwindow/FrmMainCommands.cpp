@@ -25,7 +25,7 @@ void FrmMain::MnuRead_Click() {
 
 void FrmMain::MnuWrite_Click() {
   CommandContext context = commandContext();
-  (void)writeCommand(context, g_.port, g_.EpromSize, g_.EpromImage);
+  (void)writeCommand(context, g_.port, g_.EpromType, g_.EpromSize, g_.EpromImage);
 }
 
 void FrmMain::showImageRows() {

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "FrmMain.h"
 #include "LaunchOptions.h"
@@ -59,33 +60,64 @@ class ChipFileAtExit {
   ChipFileAtExit& operator=(const ChipFileAtExit&) = delete;
 };
 
+// Qt's messages while QApplication starts. Where no display can be opened,
+// Qt ends with a fatal message that blames the installation and aborts; this
+// says what is missing instead, and ends with status 1. Qt's other messages
+// (which display it tried) are passed on as Qt prints them.
+void startUpMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    return;
+  }
+  const auto unset = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr || *value == '\0';
+  };
+  std::fputs(unset("DISPLAY") && unset("WAYLAND_DISPLAY")
+                 ? "VeskEprom: no display: neither DISPLAY nor WAYLAND_DISPLAY is set, and the "
+                   "window needs one (vesk needs none)\n"
+                 : "VeskEprom: no display could be opened for the window (Qt's messages above "
+                   "say why)\n",
+             stderr);
+  std::_Exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Help needs no display; the other options are read once Qt has taken its own.
-  for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+  // Read before Qt starts: the help, the version and a command line that is
+  // not understood need no display.
+  Expected<LaunchOptions> parsed =
+      parseLaunchOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed) {
+    std::fprintf(stderr, "VeskEprom: %s\nTry 'VeskEprom --help'.\n", parsed.error().c_str());
+    return 2;
+  }
+  LaunchOptions& options = *parsed;
+  if (options.ask == LaunchOptions::Ask::Help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.ask == LaunchOptions::Ask::Version) {
+    std::puts("VeskEprom " VESK_VERSION);
+    return 0;
   }
   ignoreWriteSignals();
   TerminationSignals termination;
-  QApplication app(argc, argv);
+  qInstallMessageHandler(startUpMessage);
+  QApplication app(argc, argv);  // takes the Qt options parseLaunchOptions let through
+  qInstallMessageHandler(nullptr);
   QApplication::setApplicationName(QStringLiteral("VeskEprom"));
   // Wayland matches the window to its menu entry and icon by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.veskeprom.VeskEprom"));
 
-  std::vector<std::string> arguments;
-  for (const QString& argument : QApplication::arguments().mid(1)) {
-    arguments.push_back(argument.toStdString());
-  }
-  Expected<LaunchOptions> parsed = parseLaunchOptions(arguments);
-  if (!parsed) {
-    std::fprintf(stderr, "VeskEprom: %s\n%s", parsed.error().c_str(), kUsage);
-    return 2;
-  }
-  LaunchOptions& options = *parsed;
+  // A signal ends every event loop, a box's included (the start-up refusal's
+  // too); a run in progress stops at its next location by itself.
+  QSocketNotifier signalled(termination.readFd(), QSocketNotifier::Read);
+  QObject::connect(&signalled, &QSocketNotifier::activated, [&termination] {
+    termination.drain();
+    QApplication::exit(termination.exitStatus());
+  });
 
   // The dialogs change the current folder: the chip file is kept by its full path.
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
@@ -94,11 +126,12 @@ int main(int argc, char** argv) {
   Expected<MadePortSource> board =
       makePortSource({.simulate = options.simulate,
                       .chipFile = options.chipFile,
-                      .latency = std::chrono::microseconds(options.simulatorLatencyUs)},
+                      .latency = std::chrono::microseconds(options.simulatorLatencyUs),
+                      .faults = options.faults},
                      " in Options");
   if (!board) {
     reportFailure(QString::fromStdString(board.error()));
-    return 1;
+    return termination.requested() ? termination.exitStatus() : 1;
   }
   ChipFile* const chipFile = board->chipFile.get();
 
@@ -112,14 +145,6 @@ int main(int argc, char** argv) {
                  {boxes, dialogs, launcher, *board->ports, timing, {}, &termination, chipFile});
   boxes.setParent(&window);
   dialogs.setParent(&window);
-
-  // A signal ends every event loop, a box's included; a run in progress
-  // stops at its next location by itself.
-  QSocketNotifier signalled(termination.readFd(), QSocketNotifier::Read);
-  QObject::connect(&signalled, &QSocketNotifier::activated, [&termination] {
-    termination.drain();
-    QApplication::exit(termination.exitStatus());
-  });
   window.show();
 
   int status = QApplication::exec();

@@ -5,15 +5,16 @@
 namespace {
 
 // The titles of the messages that announce a run: "Will Read Eprom" is
-// followed by the type key.
+// followed by the type key. Both name the type as their chipType.
 constexpr const char* kWillReadTitle = "Will Read Eprom";
 constexpr const char* kWillWriteTitle = "Will Write Eprom";
 
-Message announcement(std::string title, std::int32_t epromSize) {
+Message announcement(std::string title, const std::string& epromType, std::int32_t epromSize) {
   return {MessageKind::Announcement,
           MessageIcon::Information,
           std::move(title),
-          {byteCountText(epromSize)}};
+          {byteCountText(epromSize)},
+          epromType};
 }
 
 // The port comes first: when it cannot be had, one message says why and the
@@ -53,6 +54,26 @@ CommandOutcome outcomeOf(WriteOutcome outcome) {
   return CommandOutcome::Done;
 }
 
+// The bar as the routines move it, keeping where the run stands: within a
+// pass the value rises by one a location, so a value that does not rise
+// starts the next pass.
+class TrackedProgress final : public Progress {
+ public:
+  explicit TrackedProgress(Progress& bar) : bar_(bar) {}
+  void setVisible(bool visible) override { bar_.setVisible(visible); }
+  void setMaximum(std::int32_t maximum) override { bar_.setMaximum(maximum); }
+  void setValue(std::int32_t value) override {
+    if (value <= point_.location) ++point_.pass;
+    point_.location = value;
+    bar_.setValue(value);
+  }
+  const StopPoint& point() const { return point_; }
+
+ private:
+  Progress& bar_;
+  StopPoint point_;
+};
+
 // What every command on the board does once it has the port: the hourglass,
 // the bar for `epromSize` locations, and the routines' services.
 class BoardRun {
@@ -62,10 +83,13 @@ class BoardRun {
       : context_(context),
         base_(settings.LptBase),
         indicators_(context.progress, context.busy, epromSize),
-        services_{port, context.timing, settings, context.progress, context.stop} {}
+        progress_(context.progress),
+        services_{port, context.timing, settings, progress_, context.stop} {}
 
   RoutineServices& services() { return services_; }
   RunIndicators& indicators() { return indicators_; }
+  // Where the run stopped, after a pass that ended Stopped.
+  const StopPoint& stopped() const { return stopped_; }
 
   // Runs one pass over the chip; a port that fails is reported, a stop is
   // not (the program is ending). The bar is hidden before the message.
@@ -83,6 +107,7 @@ class BoardRun {
                                failure.what()}});
       return CommandOutcome::PortFailed;
     } catch (const RunStopped&) {
+      stopped_ = progress_.point();
       indicators_.hideProgress();
       return CommandOutcome::Stopped;
     }
@@ -92,7 +117,9 @@ class BoardRun {
   CommandContext& context_;
   std::int16_t base_;
   RunIndicators indicators_;
+  TrackedProgress progress_;
   RoutineServices services_;
+  StopPoint stopped_;
 };
 
 }  // namespace
@@ -133,7 +160,7 @@ std::string byteCountText(std::int32_t count) {
 ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
                               const std::string& epromType, std::int32_t epromSize) {
   ReadPassesCommandResult read = readPassesCommand(context, settings, epromType, epromSize, 1);
-  ReadCommandResult result{read.outcome, {}, std::move(read.indicators)};
+  ReadCommandResult result{read.outcome, {}, std::move(read.indicators), read.stopped};
   if (!read.passes.empty()) result.image = std::move(read.passes.front());
   return result;
 }
@@ -147,7 +174,8 @@ ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSet
     result.outcome = CommandOutcome::NoPort;
     return result;
   }
-  context.messages.show(announcement(std::string(kWillReadTitle) + epromType, epromSize));
+  context.messages.show(
+      announcement(std::string(kWillReadTitle) + epromType, epromType, epromSize));
   BoardRun run(context, settings, *port, epromSize);
   result.outcome = run.onBoard("Reading the Eprom", [&] {
     result.passes.resize(static_cast<std::size_t>(passCount));
@@ -155,6 +183,7 @@ ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSet
       Read_Eprom(run.services(), settings.LptBase, epromSize, pass);
     return CommandOutcome::Done;
   });
+  result.stopped = run.stopped();
   if (result.outcome == CommandOutcome::Done) {
     result.indicators = std::move(run.indicators());
   } else {
@@ -178,13 +207,15 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
     result.check = Blank_Check(run.services(), settings.LptBase, epromSize);
     return result.check.blank ? CommandOutcome::Done : CommandOutcome::NotBlank;
   });
+  result.stopped = run.stopped();
   run.indicators().hideProgress();
   showRefusal(context.messages, result.outcome);
   return result;
 }
 
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
-                                std::int32_t epromSize, const MemoryImage& epromImage) {
+                                const std::string& epromType, std::int32_t epromSize,
+                                const MemoryImage& epromImage) {
   WriteCommandResult result;
   PortIo* port = acquirePort(context, settings.LptBase);
   if (port == nullptr) {
@@ -192,12 +223,13 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
     return result;
   }
   BoardRun run(context, settings, *port, epromSize);
-  context.messages.show(announcement(kWillWriteTitle, epromSize));
+  context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
   result.outcome = run.onBoard("Programming the Eprom", [&] {
     result.write =
         programChip(run.services(), context.messages, settings.LptBase, epromSize, epromImage);
     return outcomeOf(result.write.outcome);
   });
+  result.stopped = run.stopped();
   run.indicators().hideProgress();
   // Whatever the run did to a simulated chip is in its file before anything else happens.
   if (context.chipFile != nullptr && result.outcome != CommandOutcome::NotBlank) {

@@ -66,6 +66,14 @@ class RunIndicators {
   BusyIndicator* busy_ = nullptr;  // null once gone
 };
 
+// Where a run stopped for a StopRequest stood: which pass over the chip (0
+// the first; a write that checks the chip first has the check as pass 0) and
+// how many locations that pass had done.
+struct StopPoint {
+  std::int32_t pass = 0;
+  std::int32_t location = 0;
+};
+
 // What the read command hands back. On Done, the chip's image, and the
 // hourglass and the bar still up: the front end shows the image, then ends
 // them (the window: checksum, data rows, bar hidden, lists aligned, repaint,
@@ -74,6 +82,7 @@ struct ReadCommandResult {
   CommandOutcome outcome = CommandOutcome::Done;
   MemoryImage image;
   RunIndicators indicators;
+  StopPoint stopped;  // on Stopped
 };
 
 // What a read of several passes hands back: on Done, every pass's image in
@@ -83,18 +92,21 @@ struct ReadPassesCommandResult {
   CommandOutcome outcome = CommandOutcome::Done;
   std::vector<MemoryImage> passes;
   RunIndicators indicators;
+  StopPoint stopped;  // on Stopped
 };
 
 // What the blank check on its own hands back.
 struct BlankCommandResult {
   CommandOutcome outcome = CommandOutcome::Done;
   BlankCheckResult check;
+  StopPoint stopped;  // on Stopped
 };
 
 // What the write command hands back.
 struct WriteCommandResult {
   CommandOutcome outcome = CommandOutcome::Done;
   WriteResult write;  // what the programming pass did, when it ran
+  StopPoint stopped;  // on Stopped
 };
 
 // "4096 Byte": how the messages count a chip's bytes.
@@ -102,8 +114,8 @@ std::string byteCountText(std::int32_t count);
 
 // The "&Read Eprom" command: the port (when it cannot be had, one critical
 // message says why and nothing else happens), the "Will Read Eprom" message
-// followed by the type key (" 2732", "27128"), hourglass, progress,
-// Read_Eprom into a fresh image.
+// followed by the type key (" 2732", "27128"), which it also names as its
+// chipType, hourglass, progress, Read_Eprom into a fresh image.
 ReadCommandResult readCommand(CommandContext& context, const PortSettings& settings,
                               const std::string& epromType, std::int32_t epromSize);
 
@@ -122,11 +134,13 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
                                 std::int32_t epromSize);
 
 // The "&Write Eprom" command: the port, hourglass, progress, the "Will Write
-// Eprom" message, programChip() while the bar is up. Then a simulated chip is
-// written back to its file (a failed write-back is reported, and a run that
-// ended well then ends ChipFileFailed). The image is never touched.
+// Eprom" message (its chipType the type key), programChip() while the bar is
+// up. Then a simulated chip is written back to its file (a failed write-back
+// is reported, and a run that ended well then ends ChipFileFailed). The image
+// is never touched.
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
-                                std::int32_t epromSize, const MemoryImage& epromImage);
+                                const std::string& epromType, std::int32_t epromSize,
+                                const MemoryImage& epromImage);
 
 // Write_Eprom as the write command runs it: the chip's refusal is shown
 // while the board is still where the pass ended, and a pass that met a bad

@@ -20,12 +20,15 @@ enum class MessageIcon { Critical, Exclamation, Information };
 
 // One message of the core: its kind, its icon, a title and its lines. Each
 // front end shows the lines its own way: the window's boxes join them with
-// a single "\r", vesk prints one a line.
+// a single "\r", vesk prints one a line. A message about a chip type names
+// it in `chipType`, for a front end that words the type its own way; the
+// title is the box's ("Will Read Eprom" and the type key, glued).
 struct Message {
   MessageKind kind;
   MessageIcon icon;
   std::string title;
   std::vector<std::string> lines;
+  std::string chipType = {};  // the type key (" 2732", "27256"), or none
 };
 
 // The lines with `separator` between them.

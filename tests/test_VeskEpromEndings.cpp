@@ -7,6 +7,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 
+#include <sstream>
+
 #include "ProgramRun.h"
 
 namespace {
@@ -72,6 +74,64 @@ TEST_F(VeskEpromEndings, EachSignalEndsItCleanlyWithTheChipInItsFileUnlessIgnore
     EXPECT_EQ(readFile<Bytes>(chip_), expected) << signal;
     EXPECT_FALSE(chipFileLocked());
     EXPECT_EQ(otherFiles(), std::set<std::string>{});
+  }
+}
+
+TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEndsWithOne) {
+  using Case = std::tuple<std::vector<std::string>, int, std::string, std::string>;
+  const std::string tryHelp = "\nTry 'VeskEprom --help'.\n";
+  const std::string noDisplay =
+      "VeskEprom: no display: neither DISPLAY nor WAYLAND_DISPLAY is set, and the window needs "
+      "one (vesk needs none)\n";
+  // Status, standard output, standard error (its end).
+  const Case cases[] = {
+      {{"--version", "--bogus"}, 0, "VeskEprom " VESK_VERSION "\n", ""},
+      {{"--bogus"}, 2, "", "VeskEprom: unknown argument: --bogus" + tryHelp},
+      // Qt's options that would change the window's layout are not taken.
+      {{"-reverse"}, 2, "", "VeskEprom: unknown argument: -reverse" + tryHelp},
+      {{"-platform"}, 2, "", "VeskEprom: -platform needs a value" + tryHelp},
+      {{"--simulate-faults=no-chip"},
+       2,
+       "",
+       "VeskEprom: --simulate-faults needs --simulate: only a simulated chip has them" + tryHelp},
+      {{"--simulate", "--simulate-faults=no-chip,weak:5:0"},
+       2,
+       "",
+       "VeskEprom: --simulate-faults weak:5:0: N must be 1 to 65535" + tryHelp},
+      // Understood, and then no display: nothing is made, not even the chip file.
+      {{}, 1, "", noDisplay},
+      {{"--simulate=" + chip_, "--simulate-faults=no-chip", "-display", ""}, 1, "", noDisplay}};
+  for (const auto& [arguments, status, output, errors] : cases) {
+    ProgramRun run = veskEprom(chip_);
+    run.argv.resize(1);
+    run.argv.insert(run.argv.end(), arguments.begin(), arguments.end());
+    run.env = {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}};
+    run.outputFile = logs_.filePath("output");
+    const std::string named = ::testing::PrintToString(arguments);
+    EXPECT_EQ(waitForExit(run.start()), status) << named;
+    EXPECT_EQ(readFile(run.outputFile), output) << named;
+    EXPECT_THAT(readFile(errors_), ::testing::EndsWith(errors)) << named;
+  }
+  EXPECT_EQ(listing(folder_.path), std::set<std::string>{});
+  ProgramRun help = veskEprom(chip_);
+  help.argv = {VESKEPROM_PATH, "--help"};
+  help.outputFile = logs_.filePath("output");
+  EXPECT_EQ(waitForExit(help.start()), 0);
+  const std::string usage = readFile(help.outputFile), manPage = readFile(VESKEPROM_MAN_PAGE);
+  for (const char* option : {"\n  --simulate-latency=US ", "\n  --simulate-faults=LIST "})
+    EXPECT_THAT(usage, ::testing::HasSubstr(option));
+  // Every option the help lists ("  -h, --help  ...") is in the manual page too.
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) {
+    line.erase(0, line.find_first_not_of(' '));
+    if (!line.starts_with('-')) continue;
+    std::istringstream names(line.substr(0, line.find("  ")));
+    for (std::string name; std::getline(names >> std::ws, name, ',');) {
+      std::string written;  // as roff writes it, each minus sign escaped
+      for (const char c : name.substr(0, name.find_first_of("= ")))
+        written += c == '-' ? "\\-" : std::string(1, c);
+      EXPECT_THAT(manPage, ::testing::HasSubstr(written));
+    }
   }
 }
 

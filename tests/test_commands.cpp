@@ -37,7 +37,7 @@ struct Rig {
       case Command::Blank:
         return blankCommand(context, settings, 16).outcome;
       case Command::Write:
-        return writeCommand(context, settings, 16, image).outcome;
+        return writeCommand(context, settings, "27128", 16, image).outcome;
     }
     return CommandOutcome::Done;
   }

@@ -24,7 +24,7 @@ std::vector<std::string> on2732(std::vector<std::string> command,
 TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is left FFh
   const std::string smaller =
-      "Warning!:  File is Smaller than Eprom Size\nWill Write Eprom: 4096 Byte\n";
+      "Warning!:  File is Smaller than Eprom Size\nWill Write Eprom 2732: 4096 Byte\n";
   EXPECT_EQ(run(on2732({"blank"})), Result(0, "Blank Check: The Eprom is Empty\n", ""));
   EXPECT_EQ(chip(), chipHolding({}));  // a chip file not there yet is a blank chip
   EXPECT_EQ(run(on2732({"write", "in.bin"})),
@@ -37,7 +37,7 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   // Unchecked, the first location (00h) cannot take the FFh asked of it.
   writeFile(path("ff.bin"), Bytes(4096, 0xFF));
   EXPECT_EQ(run(on2732({"write", "ff.bin"}, {"--no-blank-check"})),
-            Result(1, "Will Write Eprom: 4096 Byte\nWarning !: Bad Eprom\n", ""));
+            Result(1, "Will Write Eprom 2732: 4096 Byte\nWarning !: Bad Eprom\n", ""));
   EXPECT_EQ(chip(), chipHolding(image));
 }
 
@@ -220,12 +220,12 @@ TEST_F(VeskProgram, AChipFileThatCannotBeWrittenBackIsAnErrorNotACrash) {
 TEST_F(VeskProgram, AProgressBarOnlyWhenStandardErrorIsATerminal) {
   const std::vector<std::string> read{"read", "-t", "27512", "--simulate", "out.bin"};
   const std::string onTerminal = std::get<1>(run(read, {.terminal = true}));
-  for (const char* part : {"Will Read Eprom27512: 65536 Byte", "/65536 locations", "% ", " left"})
+  for (const char* part : {"Will Read Eprom 27512: 65536 Byte", "/65536 locations", "% ", " left"})
     EXPECT_THAT(onTerminal, HasSubstr(part));
   const auto [status, errors, output] = run(read);
   EXPECT_EQ(std::tuple(status, errors),
             std::tuple(0,
-                       "Will Read Eprom27512: 65536 Byte\nRead Eprom: 65536 Byte saved in "
+                       "Will Read Eprom 27512: 65536 Byte\nRead Eprom: 65536 Byte saved in "
                        "out.bin, CheckSum = FF0000\n"));
   const auto [quietStatus, quietTerminal, quietOutput] =
       run({"read", "-q", "-t", "27512", "--simulate", "out.bin"}, {.terminal = true});
@@ -248,13 +248,21 @@ TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWha
     }));
     ::kill(program, signal);
     EXPECT_EQ(waitForExit(program), 128 + signal);
-    EXPECT_THAT(onTerminal + shown(write.terminalFd), ::testing::Not(HasSubstr("programmed")));
+    onTerminal += shown(write.terminalFd);
     ::close(write.terminalFd);
     // A clean prefix: every location before the stop programmed, none after it.
     const Bytes held = chip(), image = pattern(2048);
     const auto stop = std::mismatch(image.begin(), image.end(), held.begin()).first - image.begin();
     EXPECT_TRUE(stop >= 128 && stop < 2048) << signal << " " << stop;
     EXPECT_EQ(Bytes(held.begin() + stop, held.end()), Bytes(kChipFileSize - stop, 0xFF)) << signal;
+    // The bar is left standing where the run stopped, and the next line says so.
+    const std::string stopped = "Write Eprom: stopped at location " + std::to_string(stop) +
+                                " of 2048; the chip file keeps what was programmed\r\n";
+    EXPECT_THAT(onTerminal, ::testing::StartsWith("Will Write Eprom 2716: 2048 Byte\r\n"));
+    ASSERT_THAT(onTerminal, ::testing::EndsWith(" left\r\n" + stopped));
+    const std::size_t lastBar = onTerminal.rfind('\r', onTerminal.size() - stopped.size() - 3);
+    EXPECT_THAT(onTerminal.substr(lastBar),
+                HasSubstr(std::string("%  ").append(std::to_string(stop)).append("/2048 ")));
     EXPECT_EQ(listing(work_.path), (std::set<std::string>{"chip.bin", "in.bin"}));  // no temporary
   }
 }

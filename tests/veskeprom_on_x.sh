@@ -21,7 +21,11 @@
 #   conversion-report  File Conversion with the built zeza: "Conversion Done !"
 #                      only once zeza has ended and made a file, otherwise a
 #                      box saying that nothing was converted; the window
-#                      takes commands while zeza waits in a box of its own.
+#                      takes commands while zeza waits in a box of its own;
+#   launch-options     SIGINT, SIGTERM and SIGHUP end the program while the
+#                      box that refuses a chip file at start is up; the
+#                      simulated chip's faults (--simulate-faults) reach the
+#                      simulator.
 #
 # Usage: veskeprom_on_x.sh SCENARIO PATH/TO/VeskEprom
 # Exit status: 0 passed, 1 failed, 77 skipped (Xvfb or openbox cannot start).
@@ -388,6 +392,27 @@ conversion_report() {
   echo "passed: File Conversion tells what zeza made once zeza has ended, and the window works meanwhile"
 }
 
+launch_options() {
+  start_display
+  mkdir "$work/folder.bin"
+  for signal in INT TERM HUP; do
+    # A folder as the chip file: refused at start, in a box.
+    env --default-signal=INT "$veskeprom" --simulate="$work/folder.bin" >"$work/veskeprom.log" 2>&1 &
+    vesk=$!
+    pids+=("$vesk")
+    while_doing="before its start-up refusal box appeared"
+    poll "$patience" shown "VeskEprom" || fail "the start-up refusal box did not appear"
+    kill -"$signal" "$vesk"
+    expect_end $((128 + $(kill -l "$signal"))) "on SIG$signal while the start-up refusal box was up"
+  done
+  # An empty socket: the blank check passes, the first location takes no pulse.
+  start_veskeprom empty.bin --simulate-faults=no-chip
+  while_doing="during a write into an empty socket"
+  command_confirmed "alt+a w" "Will Write Eprom"
+  poll "$patience" shown "Warning !" || fail "a write into an empty socket did not end in Bad Eprom"
+  echo "passed: signals end the start-up refusal, and the simulated chip has the faults asked for"
+}
+
 case "$scenario" in
   close-during-read) close_during_read ;;
   run-endings) run_endings ;;
@@ -395,5 +420,6 @@ case "$scenario" in
   options-centred) options_centred ;;
   dialogs-keep-nothing) dialogs_keep_nothing ;;
   conversion-report) conversion_report ;;
+  launch-options) launch_options ;;
   *) fail "no scenario $scenario" ;;
 esac

@@ -37,6 +37,13 @@ void StatusLine::show(const std::string& text) {
   shown_ = length;
 }
 
+void StatusLine::endLine() {
+  if (shown_ == 0) return;
+  std::fputc('\n', stream_);
+  std::fflush(stream_);
+  shown_ = 0;
+}
+
 void StatusLine::clear() {
   if (shown_ == 0) return;
   std::string blank(shown_ + 2, ' ');

@@ -19,6 +19,8 @@ class StatusLine {
   void show(const std::string& text);
   // Wipes the status line, leaving the cursor at the start of the line.
   void clear();
+  // Leaves the status line on the screen as a line of its own.
+  void endLine();
 
  private:
   std::FILE* stream_;

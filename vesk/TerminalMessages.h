@@ -4,8 +4,9 @@
 #include "UserInterfaces.h"
 
 // The core's messages as lines on standard error: "title: " and the first
-// line, then each further line on its own. Quiet drops the announcements
-// ("Will Read Eprom 2732") and the notes; warnings and errors always show.
+// line, then each further line on its own; a title that names a chip type
+// has a blank before it ("Will Read Eprom 27256"). Quiet drops the
+// announcements and the notes; warnings and errors always show.
 class TerminalMessages final : public Messages {
  public:
   TerminalMessages(StatusLine& line, bool quiet) : line_(line), quiet_(quiet) {}

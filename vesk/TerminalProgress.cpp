@@ -43,11 +43,16 @@ std::string progressBarText(std::int32_t value, std::int32_t maximum,
 }
 
 void TerminalProgress::setVisible(bool visible) {
+  if (!visible && visible_ && lastValue_ > 0 && stop_ != nullptr && stop_->requested()) {
+    draw(lastValue_, Clock::now());
+    line_.endLine();
+  } else if (!visible) {
+    line_.clear();
+  }
   visible_ = visible;
   throttle_.restart();
   lastValue_ = 0;
   passStart_ = Clock::now();
-  if (!visible) line_.clear();
 }
 
 void TerminalProgress::setMaximum(std::int32_t maximum) {

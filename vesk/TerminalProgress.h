@@ -5,19 +5,23 @@
 #include <string>
 
 #include "ProgressThrottle.h"
+#include "RunStop.h"
 #include "StatusLine.h"
 #include "UserInterfaces.h"
 
 // The run's progress as a bar on the status line, for a terminal:
 //   [#########.....................]  30%  1229/4096 locations  0:02 left
 // Drawn at the first location and then a few times a second; wiped when the
-// run ends. A pass that starts again from location 1 (programming after the
-// blank check) starts its own time estimate.
+// run ends, but left standing at the location where a run stopped for the
+// program's end (`stop`), as a line of its own. A pass that starts again
+// from location 1 (programming after the blank check) starts its own time
+// estimate.
 class TerminalProgress final : public Progress {
  public:
   using Clock = ProgressThrottle::Clock;
 
-  explicit TerminalProgress(StatusLine& line) : line_(line) {}
+  explicit TerminalProgress(StatusLine& line, const StopRequest* stop = nullptr)
+      : line_(line), stop_(stop) {}
 
   void setVisible(bool visible) override;
   void setMaximum(std::int32_t maximum) override;
@@ -27,6 +31,7 @@ class TerminalProgress final : public Progress {
   void draw(std::int32_t value, Clock::time_point now);
 
   StatusLine& line_;
+  const StopRequest* stop_;
   bool visible_ = false;
   std::int32_t maximum_ = 0;
   std::int32_t lastValue_ = 0;

@@ -53,7 +53,8 @@ class Run {
   VeskStatus read() {
     report_.set("passes", options_.passes);
     ReadPassesCommandResult read = readChip();
-    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
+    if (read.outcome != CommandOutcome::Done)
+      return ended(read.outcome, "Read Eprom", stopText(read.stopped) + "; nothing was saved");
     if (stopping()) return VeskStatus::Stopped;
     const MergedPasses merged = mergePasses(read.passes);
     const ImageFileFormat format = outputFormat(options_.file, options_.imageFile);
@@ -85,7 +86,7 @@ class Run {
     if (blank.outcome == CommandOutcome::Done || blank.outcome == CommandOutcome::NotBlank)
       report_.set("blank", blank.check.blank);
     if (blank.outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
-    return statusOf(blank.outcome);
+    return ended(blank.outcome, "Blank Check", stopText(blank.stopped));
   }
 
   VeskStatus write() {
@@ -94,11 +95,12 @@ class Run {
     if (stopping()) return VeskStatus::Stopped;
     MemoryImage image(size_);
     std::copy(file->bytes.begin(), file->bytes.end(), image.data());
-    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image).outcome;
-    if (outcome == CommandOutcome::Done)
+    const WriteCommandResult written =
+        writeCommand(context_, options_.settings, options_.type->key, size_, image);
+    if (written.outcome == CommandOutcome::Done)
       note("Write Eprom",
            byteCountText(size_) + " programmed from " + fileShown(options_.file, file->format));
-    return statusOf(outcome);
+    return ended(written.outcome, "Write Eprom", writeStopText(written.stopped));
   }
 
   VeskStatus verify() {
@@ -107,7 +109,8 @@ class Run {
     if (!file) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
     ReadPassesCommandResult read = readChip();
-    if (read.outcome != CommandOutcome::Done) return statusOf(read.outcome);
+    if (read.outcome != CommandOutcome::Done)
+      return ended(read.outcome, "Verify", stopText(read.stopped) + "; nothing was compared");
     if (stopping()) return VeskStatus::Stopped;
     MemoryImage image(size_);
     std::copy(file->bytes.begin(), file->bytes.end(), image.data());
@@ -166,6 +169,29 @@ class Run {
 
   std::span<const std::uint8_t> chipBytes(const MemoryImage& image) const {
     return {image.data(), static_cast<std::size_t>(size_)};
+  }
+
+  // A command's end as vesk's status; a run stopped by a signal says where,
+  // in `stopped`, on a line of its own after the progress bar's.
+  VeskStatus ended(CommandOutcome outcome, const char* title, const std::string& stopped) {
+    if (outcome == CommandOutcome::Stopped)
+      context_.messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {stopped}});
+    return statusOf(outcome);
+  }
+  std::string stopText(const StopPoint& stopped) const {
+    return "stopped at location " + std::to_string(stopped.location) + " of " +
+           std::to_string(size_);
+  }
+  // What a stopped write left: every location before the stop is programmed,
+  // on the chip and in a simulated chip's file (a simulated chip without one
+  // goes with the program).
+  std::string writeStopText(const StopPoint& stopped) const {
+    if (options_.settings.VerifyEmpty && stopped.pass == 0)
+      return stopText(stopped) + " of the blank check; nothing was programmed";
+    if (context_.chipFile != nullptr)
+      return stopText(stopped) + "; the chip file keeps what was programmed";
+    if (!options_.simulate) return stopText(stopped) + "; the chip keeps what was programmed";
+    return stopText(stopped);
   }
 
   bool stopping() const { return context_.stop != nullptr && context_.stop->requested(); }

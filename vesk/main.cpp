@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
 
   StatusLine line(stderr);
   TerminalMessages messages(line, options.quiet);
-  TerminalProgress bar(line);
+  TerminalProgress bar(line, &termination);
   SilentProgress silent;
   const bool showBar = !options.quiet && ::isatty(STDERR_FILENO) == 1;
   Progress& progress = showBar ? static_cast<Progress&>(bar) : silent;
