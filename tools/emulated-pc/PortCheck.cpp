@@ -182,6 +182,7 @@ RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_
   }
   const std::vector<Step> steps = protocol(plan);
   std::vector<Access> stepAccesses;
+  stepAccesses.reserve(steps.size());
   for (const Step& step : steps) stepAccesses.push_back(step.access);
   const std::vector<Seen> want = boardSees(stepAccesses, control, !plan.ppdev, fault);
   const std::vector<Seen> got = boardSees(run, control, !plan.ppdev, fault);
