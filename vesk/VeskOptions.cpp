@@ -84,9 +84,7 @@ class ArgumentReader {
       result.ask = VeskArguments::Ask::Help;
     } else if (version) {
       result.ask = VeskArguments::Ask::Version;
-    } else if (!error_.empty()) {
-      result.error = error_;
-    } else if (takeWords(words) && requireType(typeGiven)) {
+    } else if (error_.empty() && takeWords(words) && requireType(typeGiven)) {
       result.ask = VeskArguments::Ask::Run;
     } else {
       result.error = error_;
