@@ -2,8 +2,11 @@
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
 #   make test   the same set-up, then the lint step and every test (plain, sanitized, and
 #               the HEX reader's fuzzer)
-# and `make bench` runs the benchmarks, `make package` builds the Debian package,
-# and `sudo make install` installs what `make` built.
+# `make` (or `make build`) only builds, and never installs anything: the set-up
+# is `make deps`, which run, test and the other goals that need more than the
+# build (lint, bench, screenshot, package) do first. `sudo make install`
+# installs what `make` built. The three builds are CMakePresets.json's
+# release, sanitize and fuzz.
 
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
@@ -19,6 +22,12 @@ else
 WERROR      ?= OFF
 endif
 
+# The goals that install what is missing before they configure; plain `make`,
+# `make build` and `make install` are not among them.
+SETUP_GOALS := deps run test test-plain test-sanitize test-fuzz lint bench screenshot package
+SETUP       := $(if $(filter $(SETUP_GOALS),$(MAKECMDGOALS)),deps)
+CONFIGURE_FAILED = { echo "make: configuring $(1) failed; if a package is missing, make deps installs it" >&2; exit 1; }
+
 .PHONY: all deps configure build run lint test test-plain test-sanitize test-fuzz bench screenshot \
         package install clean
 
@@ -27,9 +36,8 @@ all: build
 deps:
 	@scripts/install-deps
 
-configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVESK_TESTS=ON -DVESK_BENCH=ON \
-	  -DVESK_WERROR=$(WERROR)
+configure: $(SETUP)
+	cmake --preset release -B $(BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(BUILD))
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -39,25 +47,25 @@ run: build
 
 test: lint test-plain test-sanitize test-fuzz
 
-# clang-format over every C++ file, and the naming rule (.clang-tidy) over our
-# sources with the build's compile_commands.json.
+# clang-format over every C++ file, and clang-tidy's checks (.clang-tidy) over
+# our sources with the build's compile_commands.json.
 lint: configure
 	scripts/lint $(BUILD) $(JOBS)
 
+# ctest prints no output of a skipped test: the emulated PC's reason is shown here.
 test-plain: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS); status=$$?; \
+	  cat $(BUILD)/tests/emulated-pc/skipped 2>/dev/null; exit $$status
 
-test-sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVESK_SANITIZE=ON -DVESK_BENCH=OFF \
-	  -DVESK_WERROR=$(WERROR)
+# The sanitized build's tests find their ASAN_OPTIONS, UBSAN_OPTIONS and
+# LSAN_OPTIONS in the build itself (CMakeLists.txt), however ctest is run.
+test-sanitize: $(SETUP)
+	cmake --preset sanitize -B $(SAN_BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(SAN_BUILD))
 	cmake --build $(SAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
-	  ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
 
-test-fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON \
-	  -DVESK_WERROR=$(WERROR)
+test-fuzz: $(SETUP)
+	cmake --preset fuzz -B $(FUZZ_BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(FUZZ_BUILD))
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	mkdir -p $(FUZZ_BUILD)/corpus
 	$(FUZZ_BUILD)/fuzz_hex_reader -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \

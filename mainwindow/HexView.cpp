@@ -133,10 +133,10 @@ QListView* HexView::makeList(const char* name, HexViewModel* model, Qt::ScrollBa
   return list;
 }
 
-void HexView::connectHandlers(QListView* list, void (HexView::*click)(),
+void HexView::connectHandlers(QListView* list, void (HexView::*clicked)(),
                               void (HexView::*scrolled)()) {
-  const auto selectionChanged = [this, click] {
-    if (!aligning_) (this->*click)();
+  const auto selectionChanged = [this, clicked] {
+    if (!aligning_) (this->*clicked)();
   };
   connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, selectionChanged);
   connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, selectionChanged);

@@ -73,7 +73,7 @@ class HexView final : public QWidget {
   // orders of a scroll.
   void alignAfterScroll(QListView* source, QListView* selection1, QListView* selection2,
                         QListView* top1, QListView* top2);
-  void connectHandlers(QListView* list, void (HexView::*click)(), void (HexView::*scrolled)());
+  void connectHandlers(QListView* list, void (HexView::*clicked)(), void (HexView::*scrolled)());
 
   HexViewModel* addressModel_;
   HexViewModel* dataModel_;

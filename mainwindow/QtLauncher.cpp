@@ -50,7 +50,7 @@ QString findProgram(const QString& program, const QString& besideDir) {
     if (beside.isFile() && beside.isExecutable()) return beside.absoluteFilePath();
   }
   for (const QString& name : names) {
-    const QString onPath = QStandardPaths::findExecutable(name);
+    QString onPath = QStandardPaths::findExecutable(name);
     if (!onPath.isEmpty()) return onPath;
   }
   return {};

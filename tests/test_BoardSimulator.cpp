@@ -55,7 +55,8 @@ TEST(BoardSimulator, APulseProgramsWhatTheLinesCarriedWhileItLasted) {
         {0x2E, 0x0A, 0x3C}}) {  // the lines floated: nothing taken
     BoardSimulator sim(888, 4);
     sim.chip()[0] = 0x3C;
-    for (const std::uint8_t control : {0x08, 0x0A}) sim.out(890, control);
+    for (const std::uint8_t control : {std::uint8_t{0x08}, std::uint8_t{0x0A}})
+      sim.out(890, control);
     sim.out(888, 0x0F);
     EXPECT_EQ(sim.in(888), 0x0F);
     for (const std::uint8_t control : {pulse, end, std::uint8_t{0x22}}) sim.out(890, control);
@@ -105,9 +106,9 @@ TEST(SimulatedFaults, UnstableBitsReadAtRandomOverWhatTheWriteStoredAndTheSeedRe
 
   const auto reads = [](const char* faults) {
     FaultyChip chip(faults, pattern(16));
-    std::vector<Bytes> reads;
-    for (int pass = 0; pass < 32; ++pass) reads.push_back(chip.read());
-    return reads;
+    std::vector<Bytes> passes;
+    for (int pass = 0; pass < 32; ++pass) passes.push_back(chip.read());
+    return passes;
   };
   const std::vector<Bytes> seeded = reads("unstable:5:0x81,unstable:0xF:0x10,seed:7");
   std::set<int> at5, at15;

@@ -61,7 +61,7 @@ class TextMaker {
     unsigned sum = 0;
     for (std::uint8_t b : bytes) sum += b;
     bytes.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-    if (chance(5)) bytes.back() ^= 1 + random_() % 255;
+    if (chance(5)) bytes.back() ^= static_cast<std::uint8_t>(1 + random_() % 255);
     std::string text = ":";
     const char* digits = chance(10) ? "0123456789abcdef" : "0123456789ABCDEF";
     for (std::uint8_t b : bytes) text += {digits[b >> 4], digits[b & 0xF]};

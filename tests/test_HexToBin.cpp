@@ -24,7 +24,7 @@ TEST_F(HexToBinTest, WriterOutputReadsBackToTheSameBytesHereAndInObjcopy) {
     const std::string bytes = randomBytes(size, size), name = filePath(std::to_string(size));
     writeFile(name + ".bin", bytes);
     ASSERT_EQ(BinToHex(name + ".bin", name + ".hex", size, messages_), 1);
-    const auto hexSize = std::filesystem::file_size(name + ".hex");
+    const auto hexSize = static_cast<std::uint32_t>(std::filesystem::file_size(name + ".hex"));
     if (size == 0) {
       EXPECT_EQ(readFile(name + ".hex"), ":00000001FF\r\n");
     } else if (size == 65536) {
@@ -69,7 +69,9 @@ TEST_F(HexToBinTest, ShortReadAndFailedWriteReportTheInputAndKeepTheOutput) {
   writeFile(filePath("big.hex"), hex + ":00000001FF\r\n");
   {
     FileSizeLimit limit(1000);
-    EXPECT_EQ(HexToBin(filePath("big.hex"), filePath("big.bin"), hex.size() + 13, messages_), 0);
+    EXPECT_EQ(HexToBin(filePath("big.hex"), filePath("big.bin"),
+                       static_cast<std::uint32_t>(hex.size() + 13), messages_),
+              0);
   }
   EXPECT_EQ(readFile(filePath("big.bin")).size(), 1000u);
   EXPECT_EQ(messages_.shown,
@@ -97,7 +99,8 @@ TEST_F(HexToBinTest, AFileChangedWhileItIsReadIsReadAsFoundOrFailsWhereItEnds) {
   writeFile(path, hex);
   ChangeOnFirstMessage grows;
   grows.change = [&] { std::ofstream(path, std::ios::app) << record << ":00000001FF\r\n"; };
-  EXPECT_EQ(HexToBin(path, filePath("grown.bin"), hex.size(), grows), 1);
+  EXPECT_EQ(HexToBin(path, filePath("grown.bin"), static_cast<std::uint32_t>(hex.size()), grows),
+            1);
   EXPECT_EQ(grows.shown, (std::vector<std::string>{"Bad checksum!! Hex = BF - Calculated = BE",
                                                    std::string(kBadFormed)}));
   EXPECT_EQ(readFile(filePath("grown.bin")).size(), 1 + (hex.size() - 15) / 45 * 16);
@@ -107,7 +110,8 @@ TEST_F(HexToBinTest, AFileChangedWhileItIsReadIsReadAsFoundOrFailsWhereItEnds) {
   writeFile(path, hex);
   ChangeOnFirstMessage shrinks;
   shrinks.change = [&] { std::filesystem::resize_file(path, hex.size() / 2); };
-  EXPECT_EQ(HexToBin(path, filePath("cut.bin"), hex.size(), shrinks), 0);
+  EXPECT_EQ(HexToBin(path, filePath("cut.bin"), static_cast<std::uint32_t>(hex.size()), shrinks),
+            0);
   EXPECT_EQ(shrinks.shown, (std::vector<std::string>{"Bad checksum!! Hex = BF - Calculated = BE",
                                                      "Error Reading File " + path}));
   const std::string cut = readFile(filePath("cut.bin"));

@@ -171,7 +171,7 @@ TEST_F(PortSourceTest, WithoutAPpdevPortDirectAccessIsTriedAndEveryRefusalExplai
   EXPECT_EQ(direct_, std::vector<int>{632});
   EXPECT_THAT(whyNot_, AllOf(HasSubstr("632 (278h), and direct port access needs root"),
                              HasSubstr("group lp"), HasSubstr("--simulate")));
-  for (const std::int16_t bad : {0, -888, 32766}) {
+  for (const std::int16_t bad : std::initializer_list<std::int16_t>{0, -888, 32766}) {
     EXPECT_EQ(acquire(bad), nullptr);
     EXPECT_EQ(whyNot_,
               "This is not a usable base address (the control register at base + 2 must stay below "

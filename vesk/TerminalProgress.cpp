@@ -1,5 +1,6 @@
 #include "TerminalProgress.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -35,7 +36,7 @@ std::string progressBarText(std::int32_t value, std::int32_t maximum,
   text += figures;
   if (value > 0 && elapsed >= kFirstEstimate) {
     const double perLocation = std::chrono::duration<double>(elapsed).count() / value;
-    text += durationText(static_cast<std::int64_t>(perLocation * (maximum - value) + 0.5));
+    text += durationText(std::llround(perLocation * (maximum - value)));
   } else {
     text += "-:--";
   }

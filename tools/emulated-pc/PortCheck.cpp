@@ -57,7 +57,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
   // Once, when the port is acquired: does a port answer at the base?
   add(Access::Write, 0, 0xFF, "latch at FFh before the board is switched off");
   control(0x00, "board off for the check that a port answers");
-  for (const std::uint8_t pattern : {0x55, 0xAA}) {
+  for (const std::uint8_t pattern : {std::uint8_t{0x55}, std::uint8_t{0xAA}}) {
     add(Access::Write, 0, pattern, "a pattern for the data latch");
     add(Access::Read, 0, pattern, "the pattern read back");
   }
@@ -194,6 +194,7 @@ RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_
   }
   const std::vector<Step> steps = protocol(plan);
   std::vector<Access> stepAccesses;
+  stepAccesses.reserve(steps.size());
   for (const Step& step : steps) stepAccesses.push_back(step.access);
   const std::vector<Seen> want = boardSees(stepAccesses, control, !plan.ppdev, fault);
   const std::vector<Seen> got = boardSees(run, control, !plan.ppdev, fault);
