@@ -107,6 +107,7 @@ TEST(SimulatedFaults, UnstableBitsReadAtRandomOverWhatTheWriteStoredAndTheSeedRe
   const auto reads = [](const char* faults) {
     FaultyChip chip(faults, pattern(16));
     std::vector<Bytes> passes;
+    passes.reserve(32);
     for (int pass = 0; pass < 32; ++pass) passes.push_back(chip.read());
     return passes;
   };

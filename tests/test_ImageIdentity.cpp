@@ -77,7 +77,7 @@ constexpr const char* kNoRealRom = "no seabios bios.bin, qemu sgabios.bin or qbo
 Bytes realRom() {
   for (const char* path : {"/usr/share/seabios/bios.bin", "/usr/share/qemu/sgabios.bin",
                            "/usr/share/qemu/qboot.rom"}) {
-    const auto bytes = readFile<Bytes>(path);
+    auto bytes = readFile<Bytes>(path);
     if (!bytes.empty() && std::has_single_bit(bytes.size())) return bytes;
   }
   return {};

@@ -191,7 +191,7 @@ const char* formatName(ImageFileFormat format) {
 }
 
 std::string fileShown(const std::string& path, ImageFileFormat format) {
-  const std::string name = isStandardStream(path) ? "standard input" : path;
+  std::string name = isStandardStream(path) ? "standard input" : path;
   if (format == ImageFileFormat::Binary) return name;
   return name + " (" + formatName(format) + ")";
 }
