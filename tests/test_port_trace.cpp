@@ -40,7 +40,10 @@ struct Tracer final : PortIo, BoardTiming, PpdevCalls {
     return value;
   }
   void delay(std::int32_t) override {}
-  void pulseWait(std::int32_t ms) override { clock += ms * pulseUs; }
+  void pulseWait(std::chrono::microseconds length) override {
+    clock += length.count() * pulseUs / 1000;
+  }
+  std::chrono::nanoseconds now() const override { return std::chrono::microseconds(clock); }
   int open(const std::string&, std::error_code&) override { return 3; }
   void close(int) override {}
   std::error_code ioctl(int, unsigned long request, void* arg) override {
