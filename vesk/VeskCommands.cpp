@@ -54,7 +54,8 @@ class Run {
     MemoryImage image;
     if (!load(image)) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
-    const CommandOutcome outcome = writeCommand(context_, options_.settings, size_, image).outcome;
+    const CommandOutcome outcome =
+        writeCommand(context_, options_.settings, size_, image, options_.method).outcome;
     if (outcome == CommandOutcome::Done)
       note("Write Eprom", byteCountText(size_) + " programmed from " + options_.file);
     return statusOf(outcome);

@@ -5,6 +5,7 @@
 
 #include "EpromCatalogue.h"
 #include "PortSettings.h"
+#include "ProgrammingAlgorithms.h"
 
 // vesk's command line: one command, its options and its files. The commands
 // and what each takes are declared in VeskSubcommands.cpp.
@@ -14,6 +15,7 @@ struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
   const EpromTypeRow* type = nullptr;  // the catalogue's row, never an unavailable one
   PortSettings settings;               // the window's defaults, changed by the options
+  ProgrammingMethod method;            // write: --algorithm, --pulse, --max-pulses
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;
