@@ -38,8 +38,9 @@
 // its own place on the way from the counter to the port, so they combine:
 //   counter -> address lines (an open line reads 0: location a is cell a with
 //   that bit cleared) -> the cell (dead: no pulse changes it; weak: its bits
-//   need N times the pulse time of a sound cell's; unstable: the masked bits of what it stored read
-//   at random at every read; an empty socket: no cell, the lines float at FFh)
+//   need N times a sound cell's pulse time; unstable: the masked bits of what
+//   it stored read at random at every read; an empty socket: no cell, the
+//   lines float at FFh)
 //   -> the data lines (a stuck line reads and carries its one value, whoever
 //   drives it) -> the port.
 // A stuck data line is a fault on the chip's side of the port (a bent pin,
