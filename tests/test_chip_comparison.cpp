@@ -83,18 +83,4 @@ TEST(CompareChip, OnlyTheLocationsComparedCountAndTheSameImageHasNoDifferences) 
   EXPECT_TRUE(compareChip(Bytes(64, 0xFF), Bytes(64, 0xFF)).patterns.empty());  // blank, and wanted
 }
 
-TEST(CompareChip, EachPatternHasItsNameAndOnePlainLine) {
-  const std::tuple<DifferencePattern, const char*, const char*> patterns[] = {
-      {{Kind::DataLine, 3}, "data-line", "only bit D3 differs: data line D3?"},
-      {{Kind::AddressLine, 12},
-       "address-line",
-       "only locations with A12 set differ, each reading what the file has with A12 clear: "
-       "address line A12?"},
-      {{Kind::Blank}, "blank", "the chip reads FFh everywhere: blank, or no chip"}};
-  for (const auto& [pattern, name, text] : patterns) {
-    EXPECT_STREQ(differencePatternName(pattern.kind), name);
-    EXPECT_EQ(differencePatternText(pattern), text);
-  }
-}
-
 }  // namespace
