@@ -76,10 +76,10 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   EXPECT_EQ(chip(), chipHolding(image));
 }
 
-// A quick write (0.1 ms pulses, at most 25) on a 2716 whose location 123h
-// needs 25 times a sound cell's time, or 26: the pulses a location gets
-// decide. Bad Eprom leaves what came before programmed, the rest blank.
-TEST_F(VeskProgram, AQuickWriteGivesAWeakCellItsPulsesUpToTheMost) {
+// Writes on a 2716 whose location 123h needs 20 times a sound cell's pulse
+// time, or more than 25 pulses can give. The real clock times the pulses, and
+// a busy machine only makes them longer: each case holds whatever the load.
+TEST_F(VeskProgram, AWeakCellTakesTheMostPulsesTheAlgorithmGivesAndNoMore) {
   const bool faults =
       std::get<2>(run({"write", "--help"})).find("--simulate-faults") != std::string::npos;
   writeFile(path("in.bin"), pattern(2048));
@@ -88,18 +88,18 @@ TEST_F(VeskProgram, AQuickWriteGivesAWeakCellItsPulsesUpToTheMost) {
     int status;
     std::size_t programmed;  // the locations that hold the image, from 0
   } cases[] = {
-      {{}, 0, 2048},
-      {{"--pulse", "0.05", "--max-pulses", "1"}, 1, 0},  // half the time a sound cell needs
-      {{"--simulate-faults=weak:0x123:25"}, 0, 2048},
-      {{"--simulate-faults=weak:0x123:26"}, 1, 0x123},
-      {{"--max-pulses", "24", "--simulate-faults=weak:0x123:25"}, 1, 0x123},
+      {{"--algorithm", "quick"}, 0, 2048},
+      {{"--algorithm", "quick", "--pulse", "0"}, 1, 0},  // a pulse of 0 never programs
+      {{"--algorithm", "quick", "--simulate-faults=weak:0x123:20"}, 0, 2048},
+      {{"--algorithm", "quick", "--simulate-faults=weak:0x123:65535"}, 1, 0x123},
+      // Beyond the default's 10 pulses.
+      {{"--pulse", "0.1", "--max-pulses", "25", "--simulate-faults=weak:0x123:20"}, 0, 2048},
   };
   for (const auto& c : cases) {
     if (!faults && !c.options.empty() && c.options.back().starts_with("--simulate-faults"))
       continue;
     std::filesystem::remove(path("chip.bin"));
-    std::vector<std::string> write{
-        "write", "-q", "-t", "2716", "--algorithm", "quick", "--simulate=chip.bin"};
+    std::vector<std::string> write{"write", "-q", "-t", "2716", "--simulate=chip.bin"};
     write.insert(write.end(), c.options.begin(), c.options.end());
     write.push_back("in.bin");
     const auto [status, errors, output] = run(write);
