@@ -1,5 +1,7 @@
 // Speed of the programmer core: the read loop against the bare simulated
-// accesses, a programming run's total time, Delay_Loop's unit, the checksum.
+// accesses, a programming run's total time, the programming algorithms on a
+// 2764 against their pulse budget, the pulse's length as timed, Delay_Loop's
+// unit, the checksum.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,12 +18,15 @@
 #include "BoardTiming.h"
 #include "CheckSum.h"
 #include "DelayLoop.h"
+#include "ProgrammingAlgorithms.h"
 
 namespace {
 
 constexpr std::int16_t kBase = kLpt1Base;
 constexpr std::int32_t k27080 = 1 << 20;
 constexpr std::int32_t k2732 = 4096;
+constexpr std::int32_t k2764 = 8192;
+constexpr auto kBusAccess = std::chrono::microseconds(1);  // a real board's port access
 constexpr std::int64_t kDelayLoopIterations = 10'000'000;
 
 // As cheap as the window's progress bar between repaints: the value is stored.
@@ -114,6 +119,85 @@ void BM_Write_Eprom_2732_Pulse1(benchmark::State& state) {
     state.SkipWithError("the chip does not hold the image");
 }
 
+// Counts the accesses it passes on to the port.
+class CountedPort final : public PortIo {
+ public:
+  explicit CountedPort(PortIo& port) : port_(port) {}
+  void out(std::uint16_t port, std::uint8_t value) override {
+    ++accesses;
+    port_.out(port, value);
+  }
+  std::uint8_t in(std::uint16_t port) override {
+    ++accesses;
+    return port_.in(port);
+  }
+  std::uint64_t accesses = 0;
+
+ private:
+  PortIo& port_;
+};
+
+// A 2764 programmed on the simulator with real timing and 1 us per access,
+// IoDelay 0, by the algorithm given as the argument; one run. Counters: the
+// pulse budget (locations x pulses x pulse length) and the accesses' time.
+void BM_Write_2764(benchmark::State& state) {
+  const auto algorithm = static_cast<ProgrammingAlgorithm>(state.range(0));
+  BoardSimulator simulator(kBase, k2764);
+  simulator.setLatency(kBusAccess);
+  RealTiming timing;
+  simulator.setClock(timing);
+  CountedPort port(simulator);
+  PortSettings settings;
+  settings.IoDelay = 0;
+  StoredProgress progress;
+  RoutineServices services{port, timing, settings, progress};
+  MemoryImage image(k2764);
+  const auto bytes = randomBytes(k2764);
+  std::copy(bytes.begin(), bytes.end(), image.data());
+  WriteResult result;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);
+    port.accesses = 0;
+    state.ResumeTiming();
+    result = Write_Eprom(services, kBase, k2764, image, {algorithm});
+  }
+  if (result.outcome != WriteOutcome::Programmed ||
+      !std::equal(simulator.chip().begin(), simulator.chip().end(), image.data()))
+    state.SkipWithError("the chip does not hold the image");
+  std::int64_t pulses = 0;
+  for (std::size_t n = 1; n < result.pulses.took.size(); ++n)
+    pulses += static_cast<std::int64_t>(n) * result.pulses.took[n];
+  const PulsePlan plan = pulsePlanOf({algorithm}, settings);
+  state.counters["budget_s"] =
+      static_cast<double>(pulses) * std::chrono::duration<double>(plan.pulse).count();
+  state.counters["accesses_s"] =
+      static_cast<double>(port.accesses) * std::chrono::duration<double>(kBusAccess).count();
+  state.SetLabel(algorithmName(algorithm));
+}
+
+// Pulses of the argument's microseconds, each timed on the steady clock
+// around the wait; the counters give the median, the shortest and the longest.
+void BM_Pulse_Length(benchmark::State& state) {
+  const std::chrono::microseconds asked(state.range(0));
+  const int count = asked < std::chrono::milliseconds(1) ? 2000 : 500;
+  RealTiming timing;
+  std::vector<double> lengths;
+  for (auto _ : state) {
+    for (int pulse = 0; pulse < count; ++pulse) {
+      const auto start = std::chrono::steady_clock::now();
+      timing.pulseWait(asked);
+      lengths.push_back(
+          std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+              .count());
+    }
+  }
+  std::sort(lengths.begin(), lengths.end());
+  state.counters["median_us"] = lengths[lengths.size() / 2];
+  state.counters["shortest_us"] = lengths.front();
+  state.counters["longest_us"] = lengths.back();
+}
+
 void BM_Delay_Loop(benchmark::State& state) {
   for (auto _ : state) Delay_Loop(static_cast<std::int32_t>(kDelayLoopIterations));
 }
@@ -131,11 +215,21 @@ BENCHMARK(BM_Write_Eprom_2732_Pulse1)
     ->Iterations(1)
     ->Repetitions(3)
     ->UseRealTime();
+// Side by side, one run each: the default algorithm takes some 8 s.
+BENCHMARK(BM_Write_2764)
+    ->Arg(static_cast<int>(ProgrammingAlgorithm::Quick))
+    ->Arg(static_cast<int>(ProgrammingAlgorithm::Default))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_Pulse_Length)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Delay_Loop)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_Calc_CheckSum_1MiB)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 
 // Keeps the best repetition of each benchmark (real time per iteration, in
-// seconds) for the summary.
+// seconds) and its counters for the summary, under the benchmark's name and,
+// for one with an argument, "/argument" after it ("BM_Pulse_Length/100",
+// "BM_Pulse_Length/100:median_us").
 class SummaryReporter final : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -143,9 +237,12 @@ class SummaryReporter final : public benchmark::ConsoleReporter {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       const double seconds =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      auto [entry, added] = best_.try_emplace(run.run_name.function_name, seconds);
+      const std::string& args = run.run_name.args;
+      const std::string name = run.run_name.function_name + (args.empty() ? "" : "/" + args);
+      auto [entry, added] = best_.try_emplace(name, seconds);
       if (!added) entry->second = std::min(entry->second, seconds);
-      for (const auto& [name, counter] : run.counters) counters_[name] = counter.value;
+      for (const auto& [counterName, counter] : run.counters)
+        counters_[args.empty() ? counterName : name + ":" + counterName] = counter.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -180,6 +277,29 @@ void printSummary(const SummaryReporter& results) {
       "  Write_Eprom 2732, ProgPulse 1, IoDelay 0: %.0f ms; ratio to 4096 ms %.3f"
       " (limit 1.15)\n",
       write, write / 4096.0);
+  const auto quick =
+      "BM_Write_2764/" + std::to_string(static_cast<int>(ProgrammingAlgorithm::Quick));
+  const auto standard =
+      "BM_Write_2764/" + std::to_string(static_cast<int>(ProgrammingAlgorithm::Default));
+  const double quickTime = results.best(quick), standardTime = results.best(standard);
+  const double quickLimit =
+      1.15 * results.counter(quick + ":budget_s") + results.counter(quick + ":accesses_s");
+  std::printf(
+      "  2764 on the simulator, real timing, 1 us per access, IoDelay 0:\n"
+      "    quick %.3f s (pulse budget %.3f s, accesses %.3f s; limit 1.15 x budget + accesses"
+      " = %.3f s)\n"
+      "    default %.3f s; default / quick %.2f (limit at least 8)\n",
+      quickTime, results.counter(quick + ":budget_s"), results.counter(quick + ":accesses_s"),
+      quickLimit, standardTime, standardTime / quickTime);
+  for (const int us : {100, 1000}) {
+    const std::string name = "BM_Pulse_Length/" + std::to_string(us) + ":";
+    const double median = results.counter(name + "median_us");
+    std::printf(
+        "  Pulse of %d us: median %.1f us (limit %.1f = 5 %% + 10 us), shortest %.1f us (never "
+        "below %d), longest %.1f us\n",
+        us, median, us * 1.05 + 10, results.counter(name + "shortest_us"), us,
+        results.counter(name + "longest_us"));
+  }
   std::printf("  Delay_Loop: %.3f ns per iteration (IoDelay 100 = %.2f us)\n", delay,
               delay * 100 / 1000);
   std::printf("  Calc_CheckSum of 1 MiB: %.1f us (limit 1000 us)\n", checksum);

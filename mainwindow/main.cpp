@@ -123,12 +123,13 @@ int main(int argc, char** argv) {
   if (!options.chipFile.empty()) options.chipFile = std::filesystem::absolute(options.chipFile);
   // A chip file is refused now, not after the work is done: a folder that is
   // missing or read-only, a special file, a file another program is using.
+  RealTiming timing;
   Expected<MadePortSource> board =
       makePortSource({.simulate = options.simulate,
                       .chipFile = options.chipFile,
                       .latency = std::chrono::microseconds(options.simulatorLatencyUs),
                       .faults = options.faults},
-                     " in Options");
+                     " in Options", timing);
   if (!board) {
     reportFailure(QString::fromStdString(board.error()));
     return termination.requested() ? termination.exitStatus() : 1;
@@ -140,7 +141,6 @@ int main(int argc, char** argv) {
   QtMessages boxes;
   QtFileDialogs dialogs;
   QtLauncher launcher;
-  RealTiming timing;
   FrmMain window(global,
                  {boxes, dialogs, launcher, *board->ports, timing, {}, &termination, chipFile});
   boxes.setParent(&window);

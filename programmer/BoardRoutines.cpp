@@ -32,7 +32,13 @@ class Pass {
     wait(static_cast<std::int32_t>(
         std::min<std::int64_t>(triple, std::numeric_limits<std::int32_t>::max())));
   }
-  void pulseWait() { services_.timing.pulseWait(services_.settings.ProgPulse); }
+  // One programming pulse of `length` with `value` on the data lines.
+  void pulse(std::uint8_t value, std::chrono::microseconds length) {
+    data(value);
+    control(control_value::kProgPulse);
+    services_.timing.pulseWait(length);
+    control(control_value::kProgIdle);
+  }
 
   // The start of each location: when the program is to end, the board is
   // left idle (control 00h) and the run stops here, between two locations.
@@ -64,6 +70,14 @@ class Pass {
     delay();
     control(control_value::kRead);
   }
+  // After a location has been programmed (or stepped over): on to the next,
+  // in programming state.
+  void stepAfterBurning() {
+    delay();
+    control(control_value::kProgStep);
+    delay();
+    control(control_value::kProgIdle);
+  }
 
  private:
   void wait(std::int32_t iterations) {
@@ -77,21 +91,27 @@ class Pass {
   std::int32_t delay_;
 };
 
-// Pulses the current location until it reads back `wanted` or MaxAttempts
-// pulses are spent; every location gets at least one pulse. False when bad.
-bool burnLocation(Pass& pass, std::uint8_t wanted) {
-  for (std::int16_t attempts = 1;; ++attempts) {
-    pass.data(wanted);
-    pass.control(control_value::kProgPulse);
-    pass.pulseWait();
-    pass.control(control_value::kProgIdle);
+// Pulses the current location until it reads back `wanted` or the plan's
+// pulses are spent; every location pulsed gets at least one. The pulses it
+// took, or 0 when it never read back right; `readBack` holds the last read.
+int burnLocation(Pass& pass, const PulsePlan& plan, std::uint8_t wanted, std::uint8_t& readBack) {
+  for (int pulses = 1;; ++pulses) {
+    pass.pulse(wanted, plan.pulse);
     pass.delay();
     pass.control(control_value::kRead);  // read-back: the chip drives the lines
     pass.tripleDelay();
-    const std::uint8_t readBack = pass.readData();
+    readBack = pass.readData();
     pass.control(control_value::kProgIdle);
-    if (readBack == wanted) return true;
-    if (attempts == PortSettings::MaxAttempts) return false;
+    if (readBack == wanted) return pulses;
+    if (pulses >= plan.maxPulses) return 0;
+  }
+}
+
+void countPulses(PulseCounts& counts, std::int32_t location, int pulses) {
+  ++counts.took[static_cast<std::size_t>(pulses)];
+  if (pulses > counts.most) {
+    counts.most = pulses;
+    counts.mostAt = location;
   }
 }
 
@@ -116,22 +136,25 @@ BlankCheckResult Blank_Check(RoutineServices& services, std::int16_t base, std::
   pass.startReading();
   for (std::int32_t location = 0; location < size; ++location) {
     // The first location that is not FFh ends the check, with no further access.
-    if (pass.readLocation(location) != 0xFF) return {.blank = false};
+    if (const std::uint8_t value = pass.readLocation(location); value != 0xFF)
+      return {.blank = false, .location = location, .value = value};
     pass.stepAfterReading();
   }
   return {.blank = true};  // control stays at 22h either way
 }
 
 WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
-                        const MemoryImage& image) {
+                        const MemoryImage& image, const ProgrammingMethod& method,
+                        std::span<const std::uint8_t> held) {
   WriteResult result;
-  if (services.settings.VerifyEmpty) {
+  if (services.settings.VerifyEmpty && held.empty()) {
     result.blankCheck = Blank_Check(services, base, size);
     if (!result.blankCheck.blank) {
       result.outcome = WriteOutcome::NotBlank;
       return result;
     }
   }
+  const PulsePlan plan = pulsePlanOf(method, services.settings);
   Pass pass(services, base);
   pass.control(control_value::kProgStart);
   pass.delay();
@@ -139,22 +162,40 @@ WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32
   pass.delay();
   // Never past the image's end, whatever size the caller passes.
   const std::int32_t count = std::min(size, image.size());
+  const std::uint8_t* const bytes = image.data();
   for (std::int32_t location = 0; location < count; ++location) {
     pass.beginLocation(location);
-    const bool good = burnLocation(pass, image.at(location));
+    const std::uint8_t wanted = bytes[location];
+    if (static_cast<std::size_t>(location) < held.size() &&
+        held[static_cast<std::size_t>(location)] == wanted) {
+      ++result.pulses.steppedOver;
+      pass.stepAfterBurning();
+      continue;
+    }
+    std::uint8_t readBack = 0;
+    const int pulses = burnLocation(pass, plan, wanted, readBack);
+    if (pulses > 0) {
+      if (plan.extraPulseFactor > 0)
+        pass.pulse(wanted, plan.extraPulseFactor * pulses * plan.pulse);
+      countPulses(result.pulses, location, pulses);
+    }
     // The step to the next location is made for a failing one too, before
     // the pass ends.
-    pass.delay();
-    pass.control(control_value::kProgStep);
-    pass.delay();
-    pass.control(control_value::kProgIdle);
-    if (!good) {
+    pass.stepAfterBurning();
+    if (pulses == 0) {
       result.outcome = WriteOutcome::BadEprom;
+      result.bad = {location, wanted, readBack};
       return result;
     }
   }
   endProgramming(services, base);
   return result;
+}
+
+std::int32_t PulseCounts::programmed() const {
+  std::int32_t locations = 0;
+  for (const std::int32_t atCount : took) locations += atCount;
+  return locations;
 }
 
 void endProgramming(RoutineServices& services, std::int16_t base) {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 
 #include "BoardTiming.h"
 #include "MemoryImage.h"
 #include "PortIo.h"
 #include "PortSettings.h"
+#include "ProgrammingAlgorithms.h"
 #include "RunStop.h"
 #include "UserInterfaces.h"
 
@@ -21,10 +24,12 @@ struct RoutineServices {
   const StopRequest* stop = nullptr;
 };
 
-// What a blank check found. A struct, so that what it saw can be added
-// without changing its callers.
+// What a blank check found.
 struct BlankCheckResult {
-  bool blank = true;  // every location read FFh
+  bool blank = true;           // every location read FFh
+  std::int32_t location = -1;  // else the first location that did not, and
+  std::uint8_t value = 0xFF;   // what it held
+  bool operator==(const BlankCheckResult&) const = default;
 };
 
 // How a programming pass ended.
@@ -35,10 +40,32 @@ enum class WriteOutcome {
                // state, stepped past it, until endProgramming()
 };
 
+// How many pulses the locations of a pass took, counted as they go.
+struct PulseCounts {
+  // took[n]: the locations that read back right after their n-th pulse, n
+  // from 1 (took[0] stays 0). A location that never did is not counted.
+  std::array<std::int32_t, kMostPulses + 1> took{};
+  std::int32_t steppedOver = 0;     // held their byte already: no pulse (a write over a chip)
+  std::int32_t mostAt = -1;         // the first location that took the most pulses,
+  int most = 0;                     // and how many; none when nothing was pulsed
+  std::int32_t programmed() const;  // the locations that took their byte
+  bool operator==(const PulseCounts&) const = default;
+};
+
+// The location a pass could not program.
+struct BadLocation {
+  std::int32_t location = -1;
+  std::uint8_t wanted = 0;    // the image's byte
+  std::uint8_t readBack = 0;  // what it read after the last pulse
+  bool operator==(const BadLocation&) const = default;
+};
+
 // What a programming pass did.
 struct WriteResult {
   WriteOutcome outcome = WriteOutcome::Programmed;
   BlankCheckResult blankCheck;  // the check before programming, while VerifyEmpty is on
+  PulseCounts pulses;           // of the locations up to where the pass ended
+  BadLocation bad;              // BadEprom: where
 };
 
 // Re-creates `image` with `size` bytes and fills it from the chip, location 0 first.
@@ -49,13 +76,29 @@ void Read_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
 BlankCheckResult Blank_Check(RoutineServices& services, std::int16_t base, std::int32_t size);
 
 // Burns the first `size` bytes of `image` into the chip, each verified after
-// every pulse; blank check first while VerifyEmpty is on. A pass that meets a
-// location that does not take its byte stops there and leaves the board in
+// every pulse, pulsed as `method` says (the window's: the default algorithm);
+// blank check first while VerifyEmpty is on. A pass that meets a location
+// that does not take its byte stops there and leaves the board in
 // programming state, so that "Bad Eprom" is shown before the board goes off:
 // endProgramming() then ends it, as a pass that programmed every location
 // ends by itself.
+//
+// Per location, after the progress value and a delay: the pulses, each
+//   data <- byte; control <- 0Eh; pulse wait; control <- 0Ah; delay;
+//   control <- 22h; triple delay; read data; control <- 0Ah
+// until the byte reads back or the pulses are spent; for an algorithm with an
+// extra pulse, once the byte has read back after n pulses:
+//   data <- byte; control <- 0Eh; pulse wait of factor x n pulses; control <- 0Ah
+// (no read-back: the byte has verified); then the step:
+//   delay; control <- 0Bh; delay; control <- 0Ah.
+//
+// Over a programmed chip, `held` is what the chip holds (a read of it made
+// just before): no blank check is made, and a location that holds its byte
+// already gets no pulse, only its progress value, delay and step. Locations
+// beyond `held` are pulsed.
 WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
-                        const MemoryImage& image);
+                        const MemoryImage& image, const ProgrammingMethod& method = {},
+                        std::span<const std::uint8_t> held = {});
 
 // The last write of every programming pass: control 00h, the board off.
 void endProgramming(RoutineServices& services, std::int16_t base);

@@ -74,6 +74,7 @@ std::uint8_t BoardSimulator::onDataLines(std::uint8_t driven) const {
 void BoardSimulator::writeControl(std::uint8_t value) {
   const std::uint8_t before = control_;
   control_ = value;
+  if (!pulsing(before) && pulsing(value)) pulseStart_ = now();
   if (pulsing(before) && !pulsing(value)) endPulse(before);
   const auto rose = [&](std::uint8_t bit) { return !(before & bit) && (value & bit); };
   if (rose(control_bit::kRestartCounter)) counter_ = 0;
@@ -84,23 +85,45 @@ void BoardSimulator::writeControl(std::uint8_t value) {
 
 void BoardSimulator::endPulse(std::uint8_t during) {
   ++pulses_;
+  const std::chrono::nanoseconds pulse = now() - pulseStart_;
   const std::optional<std::size_t> cell = addressedCell();
-  if (!cell) return;
-  const auto location = static_cast<std::int32_t>(*cell);
-  if (dead_.contains(location)) return;
-  if (const auto weak = weakPulsesLeft_.find(location); weak != weakPulsesLeft_.end()) {
-    if (--weak->second > 0) return;
-    weakPulsesLeft_.erase(weak);
-  }
+  if (!cell || pulse.count() <= 0 || dead_.contains(static_cast<std::int32_t>(*cell))) return;
   // What the cell takes is what the lines carried during the pulse: the latch
   // while the port drove them (bit 5 clear), nothing (FFh) while it did not.
   // The write that ends the pulse does not count.
   const std::uint8_t driven = (during & control_bit::kDataInput) ? kFloating : latch_;
-  chip_[*cell] &= onDataLines(driven);
+  program(*cell, onDataLines(driven), pulse);
 }
 
-void BoardSimulator::makeWeakCell(std::int32_t location, int pulsesNeeded) {
-  weakPulsesLeft_[location] = pulsesNeeded;
+void BoardSimulator::program(std::size_t cell, std::uint8_t lines, std::chrono::nanoseconds pulse) {
+  std::uint8_t& byte = chip_[cell];
+  const auto pulled = static_cast<std::uint8_t>(byte & ~lines);  // bits at 1, lines at 0
+  if (pulled == 0) return;
+  std::chrono::nanoseconds needed = kPulseTimeNeeded;
+  if (const auto weak = weakTimes_.find(static_cast<std::int32_t>(cell)); weak != weakTimes_.end())
+    needed *= weak->second;
+  const auto partial = gathered_.find(cell);
+  if (partial == gathered_.end() && pulse >= needed) {  // the usual pulse: enough at once
+    byte &= lines;
+    return;
+  }
+  auto& times = partial != gathered_.end() ? partial->second : gathered_[cell];
+  bool left = false;
+  for (int bit = 0; bit < 8; ++bit) {
+    const auto mask = static_cast<std::uint8_t>(1u << bit);
+    auto& time = times[static_cast<std::size_t>(bit)];
+    if (pulled & mask) time += pulse;
+    if (time >= needed) {
+      byte = static_cast<std::uint8_t>(byte & ~mask);
+      time = {};
+    }
+    left = left || time.count() > 0;
+  }
+  if (!left) gathered_.erase(cell);
+}
+
+void BoardSimulator::makeWeakCell(std::int32_t location, int times) {
+  weakTimes_[location] = times;
 }
 
 void BoardSimulator::makeDeadCell(std::int32_t location) {

@@ -8,11 +8,12 @@
 
 namespace {
 
-// A plain millisecond sleep overshoots by 50-150 us on a desktop kernel (the
-// thread's timer slack, then the wake-up), which adds 5-15 % over a chip. So
-// the pulse sleeps with the slack lowered to shortly before its end, on an
-// absolute deadline, and spins the rest: never shorter than asked, and on an
-// idle machine only a few microseconds longer.
+// A plain sleep overshoots by 50-150 us on a desktop kernel (the thread's
+// timer slack, then the wake-up), which adds 5-15 % to a millisecond's pulse
+// and more than doubles one of 100 us. So the pulse sleeps with the slack
+// lowered to shortly before its end, on an absolute deadline, and spins the
+// rest (all of a pulse no longer than the margin): never shorter than asked,
+// and on an idle machine only a few microseconds longer.
 constexpr std::chrono::microseconds kSpinMargin{100};
 
 // Lowers the calling thread's timer slack for one sleep and puts it back.
@@ -41,14 +42,16 @@ timespec toTimespec(std::chrono::steady_clock::time_point t) {
 
 }  // namespace
 
-void RealTiming::pulseWait(std::int32_t milliseconds) {
-  if (milliseconds <= 0) return;  // a sleep of 0 ms: the pulse is as short as the two writes
+void RealTiming::pulseWait(std::chrono::microseconds length) {
+  if (length.count() <= 0) return;          // a pulse of 0: as short as the two writes around it
   using Clock = std::chrono::steady_clock;  // CLOCK_MONOTONIC on Linux
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  const timespec wakeUp = toTimespec(deadline - kSpinMargin);
-  const FineTimerSlack fineSlack;
-  while (Clock::now() < deadline - kSpinMargin &&
-         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wakeUp, nullptr) == EINTR) {
+  const Clock::time_point deadline = Clock::now() + length;
+  if (length > kSpinMargin) {
+    const timespec wakeUp = toTimespec(deadline - kSpinMargin);
+    const FineTimerSlack fineSlack;
+    while (Clock::now() < deadline - kSpinMargin &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wakeUp, nullptr) == EINTR) {
+    }
   }
   while (Clock::now() < deadline) {
   }

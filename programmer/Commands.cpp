@@ -215,7 +215,8 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
 
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
                                 const std::string& epromType, std::int32_t epromSize,
-                                const MemoryImage& epromImage) {
+                                const MemoryImage& epromImage, const ProgrammingMethod& method,
+                                std::span<const std::uint8_t> held) {
   WriteCommandResult result;
   PortIo* port = acquirePort(context, settings.LptBase);
   if (port == nullptr) {
@@ -225,8 +226,8 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
   BoardRun run(context, settings, *port, epromSize);
   context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
   result.outcome = run.onBoard("Programming the Eprom", [&] {
-    result.write =
-        programChip(run.services(), context.messages, settings.LptBase, epromSize, epromImage);
+    result.write = programChip(run.services(), context.messages, settings.LptBase, epromSize,
+                               epromImage, method, held);
     return outcomeOf(result.write.outcome);
   });
   result.stopped = run.stopped();
@@ -242,8 +243,9 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
 }
 
 WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
-                        std::int32_t epromSize, const MemoryImage& epromImage) {
-  const WriteResult written = Write_Eprom(services, base, epromSize, epromImage);
+                        std::int32_t epromSize, const MemoryImage& epromImage,
+                        const ProgrammingMethod& method, std::span<const std::uint8_t> held) {
+  const WriteResult written = Write_Eprom(services, base, epromSize, epromImage, method, held);
   showRefusal(messages, outcomeOf(written.outcome));
   if (written.outcome == WriteOutcome::BadEprom) endProgramming(services, base);
   return written;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -137,16 +138,20 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
 // Eprom" message (its chipType the type key), programChip() while the bar is
 // up. Then a simulated chip is written back to its file (a failed write-back
 // is reported, and a run that ended well then ends ChipFileFailed). The image
-// is never touched.
+// is never touched. `method` and `held` as Write_Eprom takes them (the window
+// gives neither).
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
                                 const std::string& epromType, std::int32_t epromSize,
-                                const MemoryImage& epromImage);
+                                const MemoryImage& epromImage, const ProgrammingMethod& method = {},
+                                std::span<const std::uint8_t> held = {});
 
 // Write_Eprom as the write command runs it: the chip's refusal is shown
 // while the board is still where the pass ended, and a pass that met a bad
 // location is then ended (control 00h).
 WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
-                        std::int32_t epromSize, const MemoryImage& epromImage);
+                        std::int32_t epromSize, const MemoryImage& epromImage,
+                        const ProgrammingMethod& method = {},
+                        std::span<const std::uint8_t> held = {});
 
 // The title of the boxes that warn: the chip's refusals here, and the
 // window's own warnings.

@@ -3,13 +3,14 @@
 #include "HardwarePortSource.h"
 
 Expected<MadePortSource> makePortSource(const SimulatorSettings& simulator,
-                                        const std::string& basePlace) {
+                                        const std::string& basePlace, const BoardClock& clock) {
   MadePortSource made;
   if (!simulator.simulate) {
     made.ports = makeHardwarePortSource(basePlace);
     return made;
   }
   made.simulator = std::make_unique<BoardSimulator>();
+  made.simulator->setClock(clock);
   made.simulator->setLatency(simulator.latency);
   applySimulatedFaults(simulator.faults, *made.simulator);
   if (!simulator.chipFile.empty()) {

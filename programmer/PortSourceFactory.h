@@ -30,7 +30,9 @@ struct MadePortSource {
 // The simulator (with its chip file, checked, locked and loaded now, so that
 // a file that cannot be kept is refused before any work) or the parallel
 // port. `basePlace` says where the program's user chooses another base
-// address (" in Options"), for the port's refusals. When the chip file
-// cannot be used: one sentence that names it says why.
+// address (" in Options"), for the port's refusals. The simulated chip times
+// its pulses on `clock`, the clock of the program's BoardTiming, which must
+// outlive it. When the chip file cannot be used: one sentence that names it
+// says why.
 Expected<MadePortSource> makePortSource(const SimulatorSettings& simulator,
-                                        const std::string& basePlace);
+                                        const std::string& basePlace, const BoardClock& clock);

@@ -78,11 +78,11 @@ Expected<> addItem(std::string_view item, SimulatedFaults& faults) {
 
   if (kind->name == "weak") {
     const auto at = address();
-    const auto pulses = at ? field(2, "N", 1, kMostPulsesNeeded, "1 to 65535") : std::nullopt;
-    if (!pulses) return Failure{whyNot};
+    const auto times = at ? field(2, "N", 1, kMostWeakTimes, "1 to 65535") : std::nullopt;
+    if (!times) return Failure{whyNot};
     const auto location = static_cast<std::int32_t>(*at);
     std::erase_if(faults.weak, [&](const auto& cell) { return cell.address == location; });
-    faults.weak.push_back({location, static_cast<int>(*pulses)});
+    faults.weak.push_back({location, static_cast<int>(*times)});
   } else if (kind->name == "dead") {
     const auto at = address();
     if (!at) return Failure{whyNot};
@@ -134,7 +134,7 @@ Expected<SimulatedFaults> parseSimulatedFaults(std::string_view list) {
 }
 
 void applySimulatedFaults(const SimulatedFaults& faults, BoardSimulator& simulator) {
-  for (const auto& cell : faults.weak) simulator.makeWeakCell(cell.address, cell.pulsesNeeded);
+  for (const auto& cell : faults.weak) simulator.makeWeakCell(cell.address, cell.times);
   for (const std::int32_t location : faults.dead) simulator.makeDeadCell(location);
   for (const auto& cell : faults.unstable) simulator.makeUnstableCell(cell.address, cell.mask);
   for (int bit = 0; bit < 8; ++bit) {

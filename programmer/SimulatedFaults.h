@@ -9,7 +9,8 @@
 
 // The faults a simulated chip is given, as the front ends take them from the
 // user: a comma-separated list of
-//   weak:ADDR:N          the cell takes its value only at its N-th pulse
+//   weak:ADDR:N          the cell needs N times the pulse time of a sound one
+//                        (100 us): N pulses of 100 us, one of N x 100 us
 //   dead:ADDR            the cell never changes
 //   unstable:ADDR:MASK   the bits in MASK read at random at every read
 //   stuck-data:BIT:0|1   data line BIT always reads and programs as 0 or 1
@@ -22,7 +23,7 @@
 struct SimulatedFaults {
   struct WeakCell {
     std::int32_t address;
-    int pulsesNeeded;
+    int times;  // the pulse time of a sound cell's it needs
     bool operator==(const WeakCell&) const = default;
   };
   struct UnstableCell {
@@ -41,8 +42,8 @@ struct SimulatedFaults {
   bool operator==(const SimulatedFaults&) const = default;
 };
 
-// The largest count of pulses a weak cell may need.
-inline constexpr int kMostPulsesNeeded = 65535;
+// The most times a sound cell's pulse time a weak cell may need.
+inline constexpr int kMostWeakTimes = 65535;
 
 // The list parsed; a bad list is refused with a sentence that names the item
 // ("weak:0x10: ..."), for the front end's usage error.

@@ -53,7 +53,10 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
   void delay(std::int32_t) override {
     if (onDelay) onDelay();
   }
-  void pulseWait(std::int32_t) override {}
+  // The board's clock moves by the pulses and by nothing else.
+  void pulseWait(std::chrono::microseconds length) override { time += length; }
+  std::chrono::nanoseconds now() const override { return time; }
+  std::chrono::nanoseconds time{0};
 
   std::vector<Box> boxes;
   std::optional<ChosenFile> answer;
@@ -68,6 +71,7 @@ struct WindowFakes final : WindowMessages, FileDialogs, Launcher, BoardTiming {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : previousFolder_(QDir::currentPath()) {
+    simulator_.setClock(fakes_);
     QDir::setCurrent(QString::fromStdString(folder_.path.string()));
   }
   ~WindowTest() override {

@@ -14,12 +14,15 @@
 namespace {
 
 // A 16-byte simulated chip at 888 with the faults of `list`, read and burnt
-// by the board routines, with waits that do not wait and no blank check.
+// by the board routines with pulses of 100 us on the recorder's clock (the
+// time a sound cell needs), no blank check.
 struct FaultyChip {
   explicit FaultyChip(std::string_view list, Bytes contents = Bytes(16, 0xFF)) {
-    const Expected<SimulatedFaults> faults = parseSimulatedFaults(list);
+    const Expected<SimulatedFaults> faults =
+        list.empty() ? SimulatedFaults{} : parseSimulatedFaults(list);
     if (!faults) throw std::invalid_argument(faults.error());
     sim.chip() = std::move(contents);
+    sim.setClock(quiet);
     applySimulatedFaults(*faults, sim);
   }
   Bytes read() {
@@ -30,7 +33,7 @@ struct FaultyChip {
   WriteOutcome write(const Bytes& bytes) {
     MemoryImage image(16);
     std::copy(bytes.begin(), bytes.end(), image.data());
-    const WriteOutcome outcome = Write_Eprom(services, 888, 16, image).outcome;
+    const WriteOutcome outcome = Write_Eprom(services, 888, 16, image, method).outcome;
     if (outcome == WriteOutcome::BadEprom) endProgramming(services, 888);
     return outcome;
   }
@@ -38,6 +41,7 @@ struct FaultyChip {
   BoardSimulator sim{888, 16};
   Recorder quiet;  // timing, progress bar and boxes
   PortSettings settings{888, 0, 0, false};
+  ProgrammingMethod method{.pulse = std::chrono::microseconds(100)};
   RoutineServices services{sim, quiet, settings, quiet};
 };
 
@@ -53,16 +57,71 @@ TEST(BoardSimulator, APulseProgramsWhatTheLinesCarriedWhileItLasted) {
        {std::tuple<std::uint8_t, std::uint8_t, std::uint8_t>{0x0E, 0x0A, 0x0C},
         {0x0E, 0x22, 0x0C},     // ended straight into read state
         {0x2E, 0x0A, 0x3C}}) {  // the lines floated: nothing taken
+    Recorder clock;             // each control write takes a millisecond
     BoardSimulator sim(888, 4);
+    sim.setClock(clock);
     sim.chip()[0] = 0x3C;
     for (const std::uint8_t control : {std::uint8_t{0x08}, std::uint8_t{0x0A}})
       sim.out(890, control);
     sim.out(888, 0x0F);
     EXPECT_EQ(sim.in(888), 0x0F);
-    for (const std::uint8_t control : {pulse, end, std::uint8_t{0x22}}) sim.out(890, control);
+    for (const std::uint8_t control : {pulse, end, std::uint8_t{0x22}}) {
+      sim.out(890, control);
+      clock.time += std::chrono::milliseconds(1);
+    }
     EXPECT_EQ(sim.in(888), cell) << int{pulse} << " " << int{end};
     EXPECT_EQ(sim.pulses(), 1u);
   }
+}
+
+// A sound cell's bits need 100 us of pulse time, a weak cell's N times that:
+// pulses of 0 never program, of 50 us take two, and longer pulses fewer.
+TEST(BoardSimulator, ACellTakesItsByteOnceItHasHadEnoughPulseTime) {
+  using std::chrono::microseconds;
+  const Bytes image = pattern(16);  // no FFh, which a blank cell holds already
+  const struct {
+    const char* faults;
+    ProgrammingMethod method;
+    WriteOutcome outcome;
+    std::uint64_t pulses;
+  } cases[] = {
+      {"", {.pulse = microseconds(0)}, WriteOutcome::BadEprom, 10},
+      {"", {.pulse = microseconds(50)}, WriteOutcome::Programmed, 2 * 16},
+      {"", {ProgrammingAlgorithm::Quick}, WriteOutcome::Programmed, 16},
+      {"weak:3:25", {ProgrammingAlgorithm::Quick}, WriteOutcome::Programmed, 16 + 24},
+      {"weak:3:26", {ProgrammingAlgorithm::Quick}, WriteOutcome::BadEprom, 3 + 25},
+      {"weak:3:26", {.pulse = microseconds(1000)}, WriteOutcome::Programmed, 16 + 2},
+  };
+  for (const auto& c : cases) {
+    FaultyChip chip(c.faults);
+    chip.method = c.method;
+    std::string what = c.faults;
+    what += ' ';
+    what += std::to_string(c.method.pulse.value_or(microseconds(0)).count());
+    EXPECT_EQ(chip.write(image), c.outcome) << what;
+    EXPECT_EQ(chip.sim.pulses(), c.pulses) << what;
+  }
+}
+
+// The time adds up bit by bit: a pulse that holds a line at 1 leaves that
+// bit's time as it was.
+TEST(BoardSimulator, EachBitGathersTheTimeOfThePulsesThatHoldItsLineAt0) {
+  using std::chrono::microseconds;
+  Recorder clock;
+  BoardSimulator sim(888, 1);
+  sim.setClock(clock);
+  const auto pulse = [&](std::uint8_t data, microseconds length) {
+    sim.out(888, data);
+    sim.out(890, 0x0E);
+    clock.time += length;
+    sim.out(890, 0x0A);
+    return sim.chip()[0];
+  };
+  sim.out(890, 0x08);
+  EXPECT_EQ(pulse(0xFE, microseconds(50)), 0xFF);  // bit 0 half way
+  EXPECT_EQ(pulse(0xFD, microseconds(60)), 0xFF);  // bit 1 part way, bit 0 kept
+  EXPECT_EQ(pulse(0xFC, microseconds(40)), 0xFD);  // bit 1 full: 0; bit 0 at 90 us
+  EXPECT_EQ(pulse(0xFE, microseconds(10)), 0xFC);
 }
 
 TEST(SimulatedFaults, WeakAndDeadCellsTakeTheirValueLateOrNeverAndEndTheBurnThere) {
@@ -89,12 +148,12 @@ TEST(SimulatedFaults, WeakAndDeadCellsTakeTheirValueLateOrNeverAndEndTheBurnTher
       EXPECT_EQ(cells(chip, 3, 16), Bytes(13, 0xFF)) << c.faults;
     }
   }
-  // A weak cell needs its pulses once; then it is as any other.
+  // A weak cell stays weak: erased and written again, it needs its time again.
   FaultyChip chip("weak:0:4");
   EXPECT_EQ(chip.write(image), WriteOutcome::Programmed);
   chip.sim.chip()[0] = 0xFF;
   EXPECT_EQ(chip.write(image), WriteOutcome::Programmed);
-  EXPECT_EQ(chip.sim.pulses(), 16u + 3 + 16u);
+  EXPECT_EQ(chip.sim.pulses(), 2 * (16u + 3));
 }
 
 TEST(SimulatedFaults, UnstableBitsReadAtRandomOverWhatTheWriteStoredAndTheSeedRepeatsThem) {

@@ -40,7 +40,10 @@ struct Tracer final : PortIo, BoardTiming, PpdevCalls {
     return value;
   }
   void delay(std::int32_t) override {}
-  void pulseWait(std::int32_t ms) override { clock += ms * pulseUs; }
+  void pulseWait(std::chrono::microseconds length) override {
+    clock += length.count() * pulseUs / 1000;
+  }
+  std::chrono::nanoseconds now() const override { return std::chrono::microseconds(clock); }
   int open(const std::string&, std::error_code&) override { return 3; }
   void close(int) override {}
   std::error_code ioctl(int, unsigned long request, void* arg) override {
@@ -62,9 +65,12 @@ struct Tracer final : PortIo, BoardTiming, PpdevCalls {
   std::uint8_t latch = 0xFF;
 };
 
-// 16 locations of FFh but at `badAt`, which the chip never takes.
-RunPlan planOf(bool ppdev, RunPlan::Command command, int badAt = -1, bool blankCheck = true) {
-  RunPlan plan{ppdev, true, command, 16, 1, blankCheck, Bytes(16, 0xFF)};
+// 16 locations of FFh but at `badAt`, which the chip never takes; pulses of
+// 1 ms, at most 10, or the quick algorithm's 100 us, at most 25.
+RunPlan planOf(bool ppdev, RunPlan::Command command, int badAt = -1, bool blankCheck = true,
+               bool quick = false) {
+  RunPlan plan{ppdev,           true,       command,        16, quick ? 100 : 1000,
+               quick ? 25 : 10, blankCheck, Bytes(16, 0xFF)};
   if (badAt >= 0) plan.image[badAt] = 0x5A;
   return plan;
 }
@@ -86,7 +92,9 @@ RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = 
   std::copy(plan.image.begin(), plan.image.end(), image.data());
   if (plan.command == RunPlan::Read) Read_Eprom(services, 888, 16, image);
   if (plan.command == RunPlan::Blank) (void)Blank_Check(services, 888, 16);
-  if (plan.command == RunPlan::Write) (void)programChip(services, quiet, 888, 16, image);
+  const ProgrammingMethod method{plan.maxPulses == 25 ? ProgrammingAlgorithm::Quick
+                                                      : ProgrammingAlgorithm::Default};
+  if (plan.command == RunPlan::Write) (void)programChip(services, quiet, 888, 16, image, method);
   ppdev.reset();  // the release
   if (plant) plant(tracer.trace);
   return checkRun(plan, tracer.trace, 0x0C);
@@ -103,12 +111,14 @@ TEST(PortCheck, TheProgrammersRunsPassWithEveryPulseMeasured) {
   for (const bool ppdev : {false, true}) {
     for (const RunPlan& plan :
          {planOf(ppdev, RunPlan::Read), planOf(ppdev, RunPlan::Blank),
-          planOf(ppdev, RunPlan::Write), planOf(ppdev, RunPlan::Write, 5, false)}) {
+          planOf(ppdev, RunPlan::Write), planOf(ppdev, RunPlan::Write, 5, false),
+          planOf(ppdev, RunPlan::Write, 5, true, true)}) {
       const RunReport report = check(plan);
       EXPECT_EQ(report.faults, std::vector<std::string>{}) << ppdev << plan.command;
       EXPECT_EQ(report.pulseUs.size(), plan.command != RunPlan::Write ? 0u
-                                       : plan.blankCheck              ? 16u
-                                                                      : 15u);
+                                       : std::ranges::count(plan.image, 0x5A) == 0
+                                           ? 16u
+                                           : 5u + static_cast<unsigned>(plan.maxPulses));
       EXPECT_EQ(report.claimUs >= 0, ppdev);
     }
   }
@@ -138,7 +148,8 @@ TEST(PortCheck, EachPlantedFaultIsCaught) {
       {planOf(false, RunPlan::Write, 5, false),
        [](Trace& t) { t.erase(nth(t, 0x0E, 15), nth(t, 0x0E, 15) + 2); },
        "the protocol has write control 0Eh, location 5 pulse 10: pulse begins"},
-      {write, {}, "us, less than 1 ms", 900},
+      {write, {}, "us, less than 1000 us", 900},
+      {planOf(true, RunPlan::Write, -1, true, true), {}, "us, less than 100 us", 900},
       // To the read-back the port lets go of the data lines (3Ah) before the
       // chip drives them (32h), and back the other way round: 12h between is both.
       {ppdevWrite, [](Trace& t) { nth(t, 0x0A, 3)->value = 0x12; }, "both drive the data lines"},

@@ -12,10 +12,11 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// The command with a 2732 on the chip file, pulses of 0 ms, and `options`.
+// The command with a 2732 on the chip file, pulses of 0.1 ms (all a sound simulated
+// cell needs), and `options`.
 std::vector<std::string> on2732(std::vector<std::string> command,
                                 std::vector<std::string> options = {}) {
-  for (const char* option : {"-t", "2732", "--pulse", "0", "--simulate=chip.bin"})
+  for (const char* option : {"-t", "2732", "--pulse", "0.1", "--simulate=chip.bin"})
     options.push_back(option);
   command.insert(command.begin() + 1, options.begin(), options.end());
   return command;
@@ -39,6 +40,42 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   EXPECT_EQ(run(on2732({"write", "ff.bin"}, {"--no-blank-check"})),
             Result(1, "Will Write Eprom 2732: 4096 Byte\nWarning !: Bad Eprom\n", ""));
   EXPECT_EQ(chip(), chipHolding(image));
+}
+
+// Writes on a 2716 whose location 123h needs 20 times a sound cell's pulse
+// time, or more than 25 pulses can give. The real clock times the pulses, and
+// a busy machine only makes them longer: each case holds whatever the load.
+TEST_F(VeskProgram, AWeakCellTakesTheMostPulsesTheAlgorithmGivesAndNoMore) {
+  const bool faults =
+      std::get<2>(run({"write", "--help"})).find("--simulate-faults") != std::string::npos;
+  writeFile(path("in.bin"), pattern(2048));
+  const struct {
+    std::vector<std::string> options;
+    int status;
+    std::size_t programmed;  // the locations that hold the image, from 0
+  } cases[] = {
+      {{"--algorithm", "quick"}, 0, 2048},
+      {{"--algorithm", "quick", "--pulse", "0"}, 1, 0},  // a pulse of 0 never programs
+      {{"--algorithm", "quick", "--simulate-faults=weak:0x123:20"}, 0, 2048},
+      {{"--algorithm", "quick", "--simulate-faults=weak:0x123:65535"}, 1, 0x123},
+      // Beyond the default's 10 pulses.
+      {{"--pulse", "0.1", "--max-pulses", "25", "--simulate-faults=weak:0x123:20"}, 0, 2048},
+  };
+  for (const auto& c : cases) {
+    if (!faults && !c.options.empty() && c.options.back().starts_with("--simulate-faults"))
+      continue;
+    std::filesystem::remove(path("chip.bin"));
+    std::vector<std::string> write{"write", "-q", "-t", "2716", "--simulate=chip.bin"};
+    write.insert(write.end(), c.options.begin(), c.options.end());
+    write.push_back("in.bin");
+    const auto [status, errors, output] = run(write);
+    EXPECT_EQ(std::tuple(status, errors),
+              std::tuple(c.status, c.status ? "Warning !: Bad Eprom\n" : ""))
+        << testing::PrintToString(c.options);
+    Bytes image = pattern(2048);
+    std::fill(image.begin() + static_cast<long>(c.programmed), image.end(), 0xFF);
+    EXPECT_EQ(chip(), chipHolding(image)) << testing::PrintToString(c.options);
+  }
 }
 
 TEST_F(VeskProgram, ReadSavesTheChipAndVerifyListsTheFirstDifferences) {
@@ -165,7 +202,7 @@ TEST_F(VeskProgram, ABareSimulateNeverTakesTheNextWordAsItsChipFile) {
   EXPECT_EQ(listing(work_.path), before);  // no chip file, and the image as it was
   // The form the hint names, with the options before the command.
   EXPECT_EQ(std::get<0>(run(
-                {"-qt", "2732", "--pulse", "0", "--simulate=chip.bin", "write", "--", "in.bin"})),
+                {"-qt", "2732", "--pulse", "0.1", "--simulate=chip.bin", "write", "--", "in.bin"})),
             0);
   EXPECT_EQ(chip(), chipHolding(pattern(4096)));
 }

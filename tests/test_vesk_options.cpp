@@ -115,7 +115,7 @@ TEST(VeskOptions, WordsAroundTheCommand) {
   EXPECT_STREQ(read.options.type->caption, "27256");
   EXPECT_EQ(read.options.settings.LptBase, 632);
   EXPECT_EQ(read.options.settings.IoDelay, 7);
-  EXPECT_EQ(read.options.settings.ProgPulse, 0);
+  EXPECT_EQ(read.options.method.pulse, std::chrono::microseconds(0));
   EXPECT_TRUE(read.options.quiet);
   EXPECT_FALSE(read.options.simulate);
   EXPECT_EQ(read.options.file, "-");
@@ -151,12 +151,38 @@ TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
       {{"blank", "-t", "2732", "--io-delay", "5001"},
        "--io-delay 5001: give a whole number from 0 to 5000"},
       {{"blank", "-t", "2732", "--pulse", "-1"},
-       "--pulse -1: give the milliseconds as a whole number from 0 to 5"}};
+       "--pulse -1: give the milliseconds from 0.05 to 5, at most three decimals, or 0"},
+      {{"write", "-t", "2732", "--algorithm", "fast", "a.bin"},
+       "--algorithm fast: give default, intelligent or quick"},
+      {{"write", "-t", "2732", "--max-pulses", "26", "a.bin"},
+       "--max-pulses 26: give a whole number from 1 to 25"},
+      {{"read", "-t", "2732", "--algorithm", "quick", "a.bin"}, "unknown option --algorithm"}};
   for (const auto& [words, error] : cases) {
     const VeskArguments wrong = parseVeskArguments(words);
     EXPECT_EQ(wrong.ask, Ask::Error) << testing::PrintToString(words);
     EXPECT_EQ(wrong.error, error) << testing::PrintToString(words);
   }
+}
+
+TEST(VeskOptions, APulseInMillisecondsToTheMicrosecondAndTheAlgorithmsFigures) {
+  const std::pair<const char*, long> pulses[] = {
+      {"0", 0},     {"0.05", 50}, {"0.1", 100},  {"1.250", 1250},
+      {"5", 5000},  {"0.04", -1}, {"5.001", -1}, {"0.0005", -1},
+      {"-0.5", -1}, {".5", -1},   {"1.", -1},    {"1e3", -1},
+      {"0x1", -1},  {"", -1},     {"1.2.3", -1}, {"99999999999999999999", -1}};
+  for (const auto& [text, micro] : pulses) {
+    const Expected<std::chrono::microseconds> pulse = pulseOption(text);
+    EXPECT_EQ(pulse ? pulse->count() : -1, micro) << text;
+  }
+  EXPECT_EQ(maxPulsesOption("1").value(), 1);
+  EXPECT_FALSE(maxPulsesOption("0"));
+  const VeskArguments write = parseVeskArguments({"write", "-t", "27C512", "--algorithm", "quick",
+                                                  "--max-pulses", "7", "--pulse=0.2", "a.bin"});
+  ASSERT_EQ(write.ask, Ask::Run) << write.error;
+  EXPECT_EQ(write.options.method,
+            (ProgrammingMethod{ProgrammingAlgorithm::Quick, std::chrono::microseconds(200), 7}));
+  EXPECT_EQ(parseVeskArguments({"write", "-t", "2732", "a.bin"}).options.method,
+            ProgrammingMethod{});
 }
 
 TEST(VeskOptions, HelpForVeskOrOneCommandWhateverElseIsWrong) {

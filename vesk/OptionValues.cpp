@@ -1,5 +1,6 @@
 #include "OptionValues.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <utility>
@@ -50,6 +51,28 @@ std::string captionOf(std::string_view text) {
       if (name == printed) name = caption;
   }
   return name;
+}
+
+// "1.25" as 1250: milliseconds of at most four digits, then at most three
+// decimals, the microseconds; nothing else.
+std::optional<long> microsecondsIn(std::string_view text) {
+  constexpr std::string_view kDigits = "0123456789";
+  const std::size_t point = std::min(text.find('.'), text.size());
+  const std::string_view milli = text.substr(0, point);
+  const std::string_view decimals = text.substr(std::min(point + 1, text.size()));
+  const bool decimalsFit =
+      point == text.size() || (!decimals.empty() && decimals.size() <= 3 &&
+                               decimals.find_first_not_of(kDigits) == std::string_view::npos);
+  if (milli.empty() || milli.size() > 4 ||
+      milli.find_first_not_of(kDigits) != std::string_view::npos || !decimalsFit)
+    return std::nullopt;
+  long micro = *whole(milli) * 1000;
+  long scale = 100;
+  for (const char digit : decimals) {
+    micro += (digit - '0') * scale;
+    scale /= 10;
+  }
+  return micro;
 }
 
 Expected<std::int32_t> wholeNumberOption(std::string_view option, std::string_view text,
@@ -128,9 +151,25 @@ Expected<std::int32_t> ioDelayOption(std::string_view text) {
   return wholeNumberOption("--io-delay", text, kHighestIoDelay, "a whole number");
 }
 
-Expected<std::int32_t> pulseOption(std::string_view text) {
-  return wholeNumberOption("--pulse", text, kHighestProgPulse,
-                           "the milliseconds as a whole number");
+Expected<std::chrono::microseconds> pulseOption(std::string_view text) {
+  if (const std::optional<long> micro = microsecondsIn(text)) {
+    const std::chrono::microseconds length(*micro);
+    if (length.count() == 0 || (length >= kShortestPulse && length <= kLongestPulse)) return length;
+  }
+  return Failure{"--pulse " + std::string(text) +
+                 ": give the milliseconds from 0.05 to 5, at most three decimals, or 0"};
+}
+
+Expected<ProgrammingAlgorithm> algorithmOption(std::string_view text) {
+  if (const std::optional<ProgrammingAlgorithm> algorithm = algorithmNamed(text)) return *algorithm;
+  return Failure{"--algorithm " + std::string(text) + ": give default, intelligent or quick"};
+}
+
+Expected<int> maxPulsesOption(std::string_view text) {
+  const std::optional<long> value = whole(text);
+  if (value && *value >= 1 && *value <= kMostPulses) return static_cast<int>(*value);
+  return Failure{"--max-pulses " + std::string(text) + ": give a whole number from 1 to " +
+                 std::to_string(kMostPulses)};
 }
 
 Expected<int> passesOption(std::string_view text) {

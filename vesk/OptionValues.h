@@ -2,6 +2,7 @@
 // The values of vesk's options as users write them: each is read into what
 // the run needs, or refused in one sentence that says what is wrong.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "EpromCatalogue.h"
 #include "Expected.h"
+#include "ProgrammingAlgorithms.h"
 #include "SimulatedFaults.h"
 
 // The catalogue's row for a chip type written as the menu shows it ("27256")
@@ -32,9 +34,18 @@ std::string choosableTypes();
 // "378h, 0x378, 888 (decimal)": the forms of a base address, LPT1's as the example.
 std::string portForms();
 
-// --io-delay and --pulse: whole numbers from 0 to their highest.
+// --io-delay: a whole number from 0 to its highest.
 [[nodiscard]] Expected<std::int32_t> ioDelayOption(std::string_view text);
-[[nodiscard]] Expected<std::int32_t> pulseOption(std::string_view text);
+
+// --pulse: milliseconds from 0.05 to 5 with at most three decimals ("0.1",
+// "2.5"), or 0.
+[[nodiscard]] Expected<std::chrono::microseconds> pulseOption(std::string_view text);
+
+// --algorithm: "default", "intelligent" or "quick".
+[[nodiscard]] Expected<ProgrammingAlgorithm> algorithmOption(std::string_view text);
+
+// --max-pulses: a whole number from 1 to kMostPulses.
+[[nodiscard]] Expected<int> maxPulsesOption(std::string_view text);
 
 // --passes: how many times read and verify read the chip, 1 to kMostPasses.
 inline constexpr int kMostPasses = 16;

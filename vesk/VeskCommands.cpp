@@ -95,8 +95,8 @@ class Run {
     if (stopping()) return VeskStatus::Stopped;
     MemoryImage image(size_);
     std::copy(file->bytes.begin(), file->bytes.end(), image.data());
-    const WriteCommandResult written =
-        writeCommand(context_, options_.settings, options_.type->key, size_, image);
+    const WriteCommandResult written = writeCommand(context_, options_.settings, options_.type->key,
+                                                    size_, image, options_.method);
     if (written.outcome == CommandOutcome::Done)
       note("Write Eprom",
            byteCountText(size_) + " programmed from " + fileShown(options_.file, file->format));

@@ -6,6 +6,7 @@
 #include "EpromCatalogue.h"
 #include "ImageFileIo.h"
 #include "PortSettings.h"
+#include "ProgrammingAlgorithms.h"
 #include "SimulatedFaults.h"
 
 // vesk's command line: one command, its options and its files. The commands
@@ -16,6 +17,7 @@ struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
   const EpromTypeRow* type = nullptr;  // the catalogue's row, never an unavailable one
   PortSettings settings;               // the window's defaults, changed by the options
+  ProgrammingMethod method;            // write: --algorithm, --pulse, --max-pulses
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;

@@ -9,7 +9,8 @@
 
 namespace {
 
-// An option with a value that `read` turns into `target`, or refuses in its own words.
+// An option with a value that `read` turns into `target` (a T, or a
+// std::optional<T> that only the option sets), or refuses in its own words.
 template <class T, class Target>
 CLI::Option* addValue(CLI::App& command, std::string names, std::string valueName,
                       std::string description, Expected<T> (*read)(std::string_view),
@@ -79,9 +80,10 @@ void addBoardOptions(CLI::App& command, VeskOptions& options) {
                " (default " + std::to_string(PortSettings{}.IoDelay) + ")",
            ioDelayOption, options.settings.IoDelay);
   addValue(command, "--pulse", "MS",
-           "programming pulse in milliseconds, 0 to " + std::to_string(kHighestProgPulse) +
-               " (default " + std::to_string(PortSettings{}.ProgPulse) + ")",
-           pulseOption, options.settings.ProgPulse);
+           "programming pulse in milliseconds, 0.05 to " + std::to_string(kHighestProgPulse) +
+               " or 0\n(default: the algorithm's; " + std::to_string(PortSettings{}.ProgPulse) +
+               " for default)",
+           pulseOption, options.method.pulse);
   command.add_flag_callback(
       "--no-blank-check", [&options] { options.settings.VerifyEmpty = false; },
       "write without checking first that the chip is blank");
@@ -159,6 +161,17 @@ void declareWrite(CLI::App& write, VeskOptions& options) {
   addFile(write, "IN.bin", options.file, "the image to program");
   addBoardOptions(write, options);
   addImageInputOptions(write, options);
+  addValue(write, "--algorithm", "NAME",
+           "how each location is pulsed (see the man page):\ndefault (pulses of --pulse ms, at "
+           "most 10),\nintelligent (1 ms, at most " +
+               std::to_string(kMostPulses) +
+               ", then 3 ms per pulse taken),\nquick (0.1 ms, at most " +
+               std::to_string(kMostPulses) + ")",
+           algorithmOption, options.method.algorithm);
+  addValue(write, "--max-pulses", "N",
+           "pulses a location gets before Bad Eprom, 1 to " + std::to_string(kMostPulses) +
+               "\n(default: the algorithm's)",
+           maxPulsesOption, options.method.maxPulses);
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {

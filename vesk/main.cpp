@@ -51,15 +51,15 @@ int main(int argc, char** argv) {
 
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
+  RealTiming timing;
   Expected<MadePortSource> board = makePortSource(
       {.simulate = options.simulate, .chipFile = options.chipFile, .faults = options.faults},
-      " with --port");
+      " with --port", timing);
   if (!board) {
     line.writeLine("vesk: " + board.error());
     return kUsageError;
   }
 
-  RealTiming timing;
   CommandContext context{.ports = *board->ports,
                          .timing = timing,
                          .messages = messages,

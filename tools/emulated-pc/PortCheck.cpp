@@ -81,7 +81,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
     for (location = 0; location < plan.locations; ++location) {
       const auto index = static_cast<std::size_t>(location);
       const std::uint8_t wanted = index < plan.image.size() ? plan.image[index] : 0;
-      const int pulses = wanted == 0xFF ? 1 : 10;
+      const int pulses = wanted == 0xFF ? 1 : plan.maxPulses;
       for (pulse = 1; pulse <= pulses; ++pulse) {
         add(Access::Write, 0, wanted, "the byte to program");
         control(0x0E, "pulse begins");
@@ -219,9 +219,9 @@ RunReport checkRun(const RunPlan& plan, std::span<const Access> run, std::uint8_
       const std::string which =
           "the pulse at location " + std::to_string(step.location) + " at " + describe(begins);
       // Each time stamp is cut to the microsecond: a width may come out 1 us short.
-      if (report.pulseUs.back() < plan.pulseMs * 1000 - 1)
+      if (report.pulseUs.back() < plan.pulseUs - 1)
         fault("pulse length", which + " lasts " + std::to_string(report.pulseUs.back()) +
-                                  " us, less than " + std::to_string(plan.pulseMs) + " ms");
+                                  " us, less than " + std::to_string(plan.pulseUs) + " us");
       // The port must drive the data lines until the write that ends the pulse.
       if (std::any_of(&begins, &ends + 1,
                       [](const Access& a) { return controlWrite(a) && (a.value & kInput); }))

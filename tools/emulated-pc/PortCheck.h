@@ -26,10 +26,10 @@ struct RunPlan {
   // port must see nothing of the run.
   bool portHere = true;
   enum Command { Read, Blank, Write } command = Read;
-  std::int32_t locations = 0, pulseMs = 1;
-  bool blankCheck = true;           // before a write
-  std::vector<std::uint8_t> image;  // what a write programs
-  int passes = 1;                   // of a read, one after the other
+  std::int32_t locations = 0, pulseUs = 1000, maxPulses = 10;  // a write's pulses, per location
+  bool blankCheck = true;                                      // before a write
+  std::vector<std::uint8_t> image;                             // what a write programs
+  int passes = 1;                                              // of a read, one after the other
 };
 
 struct RunReport {
@@ -42,7 +42,8 @@ struct RunReport {
 // them. Each run acquires the port first and checks that it answers: FFh into
 // the data latch, control 00h, 55h and AAh written and read back, FFh left in
 // the latch. The emulated chip reads FFh and never takes a byte: FFh is programmed
-// with one pulse, any other byte gets ten and ends the write. Direct I/O must
+// with one pulse, any other byte gets maxPulses and ends the write. Every pulse
+// lasts at least pulseUs. Direct I/O must
 // make exactly the protocol's accesses, no more. Through ppdev the kernel's
 // claim (0Ch) comes first, at once followed by our 00h; then the kernel may
 // read the status and control registers and write control values that leave

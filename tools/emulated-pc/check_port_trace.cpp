@@ -1,10 +1,12 @@
-// check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE_MS BLANK_CHECK IMAGE [PASSES]
+// check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE BLANK_CHECK IMAGE [PASSES]
 // checks one run of the programmer in the emulated PC's trace of the parallel
 // port against the board's protocol, and says what it saw. The guest marks
 // the run's start with MARKER + 60h and its end with MARKER + C0h in the
 // serial port's scratch register. DRIVER is direct or ppdev, or none when the
 // programmer was pointed at a base where no port is; COMMAND read,
-// blank or write; BLANK_CHECK yes or no; IMAGE the file a write programs, or -;
+// blank or write; PULSE a write's pulse in whole milliseconds, at most 10 a
+// location, or "quick" for pulses of 100 us, at most 25;
+// BLANK_CHECK yes or no; IMAGE the file a write programs, or -;
 // PASSES the reads of a read, one after the other (1 when not given).
 #include <algorithm>
 #include <fstream>
@@ -18,7 +20,7 @@ int main(int argc, char** argv) {
   const bool used = a.size() == 8 || a.size() == 9;
   std::ifstream trace(used ? a[0] : ""), image(used ? a[7] : "", std::ios::binary);
   if (!trace || (a[7] != "-" && !image)) {
-    std::cerr << "usage: check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE_MS "
+    std::cerr << "usage: check_port_trace TRACE MARKER DRIVER COMMAND LOCATIONS PULSE "
                  "BLANK_CHECK IMAGE [PASSES]\n";
     return 2;
   }
@@ -42,7 +44,8 @@ int main(int argc, char** argv) {
                      : a[3] == "blank" ? RunPlan::Blank
                                        : RunPlan::Write,
                      std::stoi(a[4]),
-                     std::stoi(a[5]),
+                     a[5] == "quick" ? 100 : std::stoi(a[5]) * 1000,
+                     a[5] == "quick" ? 25 : 10,
                      a[6] == "yes",
                      std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {}),
                      a.size() == 9 ? std::stoi(a[8]) : 1};
