@@ -37,16 +37,41 @@ std::string unstableText(std::span<const UnstableLocation> unstable, std::size_t
   return text;
 }
 
-std::string differencesText(std::span<const PassedDifference> differences) {
-  if (differences.empty()) return {};
-  std::string text =
-      counted(differences.size(), "byte differs", "bytes differ") + " (address: chip file)";
-  if (differences.size() > kListedDifferences)
-    text += ", the first " + std::to_string(kListedDifferences);
+std::string differenceLine(const ChipDifference& difference) {
+  return Address_To_Hex_String(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
+         " " + Byte_To_Hex_String(difference.file);
+}
+
+std::string comparisonText(const ChipComparison& comparison) {
+  if (comparison.differences == 0) return {};
+  const auto count = static_cast<std::size_t>(comparison.differences);
+  std::string text = counted(count, "byte differs", "bytes differ") + " (address: chip file)";
+  if (count > comparison.first.size())
+    text += ", the first " + std::to_string(comparison.first.size());
   text += "\n";
-  for (const PassedDifference& difference :
-       differences.first(std::min(differences.size(), kListedDifferences)))
-    text += Address_To_Hex_String(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
-            " " + Byte_To_Hex_String(difference.file) + "\n";
+  for (const ChipDifference& difference : comparison.first)
+    text += differenceLine(difference) + "\n";
+  text += counted(static_cast<std::size_t>(comparison.bitsToProgram), "bit", "bits") +
+          " still to program (1 on the chip, 0 in the file)\n";
+  text += counted(static_cast<std::size_t>(comparison.bitsToErase), "bit needs", "bits need") +
+          " the chip erased (0 on the chip, 1 in the file)\n";
+  for (const DifferencePattern& pattern : comparison.patterns)
+    text += std::string(differencePatternName(pattern.kind)) + ": " +
+            differencePatternText(pattern) + "\n";
+  return text;
+}
+
+std::string pulsesText(const PulseCounts& pulses, bool over) {
+  std::string text;
+  for (std::size_t count = 1; count < pulses.took.size(); ++count)
+    if (const auto locations = static_cast<std::size_t>(pulses.took[count]); locations != 0)
+      text += counted(count, "pulse", "pulses") + ": " +
+              counted(locations, "location", "locations") + "\n";
+  if (over)
+    text += "Stepped over: " +
+            counted(static_cast<std::size_t>(pulses.steppedOver), "location", "locations") + "\n";
+  if (pulses.mostAt >= 0)
+    text += "Most pulses: " + std::to_string(pulses.most) + ", at " +
+            Address_To_Hex_String(pulses.mostAt) + "\n";
   return text;
 }

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "CheckSum.h"
+#include "ChipComparison.h"
+#include "HexRows.h"
+#include "HexText.h"
 #include "ImageFileIo.h"
 #include "ImageIdentity.h"
 #include "InfoCommand.h"
@@ -34,6 +37,27 @@ VeskStatus statusOf(CommandOutcome outcome) {
   return VeskStatus::Failed;
 }
 
+// The compared locations that read unstable against `file`: those that
+// differ from it in some passes only, and those that differ in every pass
+// though each bit's majority is the file's byte, which can only come of
+// passes that disagree.
+std::vector<UnstableLocation> unstableAgainst(std::span<const MemoryImage> passes,
+                                              const MergedPasses& merged, const MemoryImage& file,
+                                              const std::vector<bool>& compared) {
+  PassedComparison comparison = comparePasses(passes, file);
+  const auto uncompared = [&](const UnstableLocation& at) {
+    return !compared[static_cast<std::size_t>(at.address)];
+  };
+  std::erase_if(comparison.unstable, uncompared);
+  for (const PassedDifference& difference : comparison.differences)
+    if (difference.chip == difference.file &&
+        compared[static_cast<std::size_t>(difference.address)])
+      comparison.unstable.push_back(*std::ranges::lower_bound(merged.unstable, difference.address,
+                                                              {}, &UnstableLocation::address));
+  std::ranges::sort(comparison.unstable, {}, &UnstableLocation::address);
+  return comparison.unstable;
+}
+
 // A command on the board: read, blank, write, verify.
 class Run {
  public:
@@ -52,7 +76,7 @@ class Run {
 
   VeskStatus read() {
     report_.set("passes", options_.passes);
-    ReadPassesCommandResult read = readChip();
+    ReadPassesCommandResult read = readChip(options_.passes);
     if (read.outcome != CommandOutcome::Done)
       return ended(read.outcome, "Read Eprom", stopText(read.stopped) + "; nothing was saved");
     if (stopping()) return VeskStatus::Stopped;
@@ -85,6 +109,7 @@ class Run {
     const BlankCommandResult blank = blankCommand(context_, options_.settings, size_);
     if (blank.outcome == CommandOutcome::Done || blank.outcome == CommandOutcome::NotBlank)
       report_.set("blank", blank.check.blank);
+    if (blank.outcome == CommandOutcome::NotBlank) notBlank("Blank Check", blank.check);
     if (blank.outcome == CommandOutcome::Done) note("Blank Check", "The Eprom is Empty");
     return ended(blank.outcome, "Blank Check", stopText(blank.stopped));
   }
@@ -95,12 +120,23 @@ class Run {
     if (stopping()) return VeskStatus::Stopped;
     MemoryImage image(size_);
     std::copy(file->bytes.begin(), file->bytes.end(), image.data());
-    const WriteCommandResult written = writeCommand(context_, options_.settings, options_.type->key,
-                                                    size_, image, options_.method);
-    if (written.outcome == CommandOutcome::Done)
-      note("Write Eprom",
-           byteCountText(size_) + " programmed from " + fileShown(options_.file, file->format));
-    return ended(written.outcome, "Write Eprom", writeStopText(written.stopped));
+    if (!options_.over) return program(image, {}, *file);
+    // Over a programmed chip: what it holds first, with the same announcement,
+    // port check and stop as a read.
+    ReadPassesCommandResult read = readChip(1);
+    if (read.outcome != CommandOutcome::Done)
+      return ended(read.outcome, "Write Eprom",
+                   stopText(read.stopped) + " of the read; nothing was programmed");
+    if (stopping()) return VeskStatus::Stopped;
+    const MemoryImage& held = read.passes.front();
+    // Where the file gives nothing the chip keeps what it holds, unless --fill
+    // gives those locations a byte.
+    if (!options_.imageFile.fill)
+      for (std::int32_t at = 0; at < size_; ++at)
+        if (!file->covered[static_cast<std::size_t>(at)]) image.at(at) = held.at(at);
+    const ChipComparison comparison = compareChip(chipBytes(held), chipBytes(image));
+    if (comparison.bitsToErase > 0) return refuseOver(comparison);
+    return program(image, chipBytes(held), *file);
   }
 
   VeskStatus verify() {
@@ -108,33 +144,33 @@ class Run {
     const std::optional<LoadedImage> file = load();
     if (!file) return VeskStatus::Failed;
     if (stopping()) return VeskStatus::Stopped;
-    ReadPassesCommandResult read = readChip();
+    ReadPassesCommandResult read = readChip(options_.passes);
     if (read.outcome != CommandOutcome::Done)
       return ended(read.outcome, "Verify", stopText(read.stopped) + "; nothing was compared");
     if (stopping()) return VeskStatus::Stopped;
     MemoryImage image(size_);
     std::copy(file->bytes.begin(), file->bytes.end(), image.data());
-    PassedComparison comparison = comparePasses(read.passes, image);
     // The locations the file leaves hold no value of the file's, unless --fill gave them one.
     std::vector<bool> compared = file->covered;
     if (options_.imageFile.fill) compared.assign(compared.size(), true);
-    const auto uncompared = [&](const auto& at) {
-      return !compared[static_cast<std::size_t>(at.address)];
-    };
-    std::erase_if(comparison.differences, uncompared);
-    std::erase_if(comparison.unstable, uncompared);
-    report_.setDifferences(comparison.differences);
-    report_.setUnstable(comparison.unstable);
-    show(differencesText(comparison.differences) +
-             unstableText(comparison.unstable, read.passes.size()),
-         results_);
-    const bool unstable = warnUnstable("Verify", comparison.unstable.size());
-    if (!comparison.differences.empty()) return VeskStatus::ChipSaidNo;
-    if (unstable) return VeskStatus::Unstable;
-    const auto count = std::count(compared.begin(), compared.end(), true);
-    note("Verify",
-         "The Eprom matches " + fileShown(options_.file, file->format) +
-             (count == size_ ? "" : " at the " + std::to_string(count) + " locations it gives"));
+    const MergedPasses merged = mergePasses(read.passes);
+    const std::vector<UnstableLocation> unstable =
+        unstableAgainst(read.passes, merged, image, compared);
+    for (const UnstableLocation& location : unstable)
+      compared[static_cast<std::size_t>(location.address)] = false;
+    const ChipComparison comparison =
+        compareChip(chipBytes(merged.image), chipBytes(image), compared);
+    report_.setComparison(comparison);
+    report_.setUnstable(unstable);
+    show(comparisonText(comparison) + unstableText(unstable, read.passes.size()), results_);
+    const bool unstableRead = warnUnstable("Verify", unstable.size());
+    if (comparison.differences != 0) return VeskStatus::ChipSaidNo;
+    if (unstableRead) return VeskStatus::Unstable;
+    const auto count = std::count(file->covered.begin(), file->covered.end(), true);
+    note("Verify", "The Eprom matches " + fileShown(options_.file, file->format) +
+                       (options_.imageFile.fill || count == size_
+                            ? ""
+                            : " at the " + std::to_string(count) + " locations it gives"));
     return VeskStatus::Done;
   }
 
@@ -150,11 +186,90 @@ class Run {
  private:
   // The chip read in --passes passes under one announcement; the bar goes
   // at once, there is no view to fill first.
-  ReadPassesCommandResult readChip() {
+  ReadPassesCommandResult readChip(int passes) {
     ReadPassesCommandResult read =
-        readPassesCommand(context_, options_.settings, options_.type->key, size_, options_.passes);
+        readPassesCommand(context_, options_.settings, options_.type->key, size_, passes);
     read.indicators.end();
     return read;
+  }
+
+  // The image programmed, over what the chip holds when `held` is given; the
+  // pulses it gave, and where a refusal stands, follow the chip's refusal.
+  VeskStatus program(const MemoryImage& image, std::span<const std::uint8_t> held,
+                     const LoadedImage& file) {
+    const bool over = !held.empty();
+    const WriteCommandResult written = writeCommand(context_, options_.settings, options_.type->key,
+                                                    size_, image, options_.method, held);
+    const WriteResult& write = written.write;
+    if (written.outcome == CommandOutcome::NotBlank) notBlank("Write Eprom", write.blankCheck);
+    if (written.outcome == CommandOutcome::BadEprom) badEprom(write);
+    if (written.outcome == CommandOutcome::Done || written.outcome == CommandOutcome::BadEprom ||
+        written.outcome == CommandOutcome::ChipFileFailed) {
+      report_.setPulses(write.pulses, over);
+      show(pulsesText(write.pulses, over), results_);
+    }
+    if (written.outcome == CommandOutcome::Done) {
+      const std::string from = fileShown(options_.file, file.format);
+      if (over) {
+        const auto programmed = static_cast<std::size_t>(write.pulses.programmed());
+        note("Write Eprom",
+             std::to_string(programmed) + (programmed == 1 ? " location" : " locations") +
+                 " programmed from " + from + ", " + std::to_string(write.pulses.steppedOver) +
+                 " stepped over (they held their byte)");
+      } else {
+        note("Write Eprom", byteCountText(size_) + " programmed from " + from);
+      }
+    }
+    return ended(written.outcome, "Write Eprom", writeStopText(written.stopped));
+  }
+
+  // A write over the chip that would need a bit to go from 0 to 1, which
+  // only erasing does: refused before any pulse.
+  VeskStatus refuseOver(const ChipComparison& comparison) {
+    report_.set("bits_to_erase", comparison.bitsToErase);
+    report_.set("locations_to_erase", comparison.locationsToErase);
+    report_.setDifferenceList("first_to_erase", comparison.firstToErase);
+    const auto locations = static_cast<std::size_t>(comparison.locationsToErase);
+    std::string first = "(address: chip file";
+    if (locations > comparison.firstToErase.size())
+      first += ", the first " + std::to_string(comparison.firstToErase.size());
+    std::vector<std::string> lines{
+        std::to_string(comparison.bitsToErase) + (comparison.bitsToErase == 1 ? " bit" : " bits") +
+        " at " + std::to_string(locations) + (locations == 1 ? " location" : " locations") +
+        " would have to go from 0 to 1: erase the chip first " + first + ")"};
+    for (const ChipDifference& difference : comparison.firstToErase)
+      lines.push_back(differenceLine(difference));
+    context_.messages.show(
+        {MessageKind::Warning, MessageIcon::Exclamation, "Write Eprom", std::move(lines)});
+    return VeskStatus::ChipSaidNo;
+  }
+
+  // Where a blank check found the chip not blank, after its refusal.
+  void notBlank(const char* title, const BlankCheckResult& check) {
+    report_.set("first_not_blank",
+                nlohmann::ordered_json{{"address", check.location}, {"value", check.value}});
+    context_.messages.show({MessageKind::Warning,
+                            MessageIcon::Exclamation,
+                            title,
+                            {"location " + Address_To_Hex_String(check.location) + " holds " +
+                             Byte_To_Hex_String(check.value) + ", not FF"}});
+  }
+
+  // Where a write met a location that would not program, after "Bad Eprom".
+  // The first location pulsed still reading FFh is what a write with no chip
+  // in the socket, or no power on the board, looks like.
+  void badEprom(const WriteResult& write) {
+    const BadLocation& bad = write.bad;
+    report_.set("bad",
+                nlohmann::ordered_json{
+                    {"address", bad.location}, {"wanted", bad.wanted}, {"read", bad.readBack}});
+    std::vector<std::string> lines{"location " + Address_To_Hex_String(bad.location) + " wanted " +
+                                   Byte_To_Hex_String(bad.wanted) + ", read " +
+                                   Byte_To_Hex_String(bad.readBack) + " after the last pulse"};
+    if (write.pulses.programmed() == 0 && bad.readBack == 0xFF)
+      lines.emplace_back("is a chip in the socket and the board powered?");
+    context_.messages.show(
+        {MessageKind::Warning, MessageIcon::Exclamation, "Write Eprom", std::move(lines)});
   }
 
   // The file placed in the chip's image. Unlike the window's Open, a missing

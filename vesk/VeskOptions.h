@@ -18,6 +18,7 @@ struct VeskOptions {
   const EpromTypeRow* type = nullptr;  // the catalogue's row, never an unavailable one
   PortSettings settings;               // the window's defaults, changed by the options
   ProgrammingMethod method;            // write: --algorithm, --pulse, --max-pulses
+  bool over = false;                   // write --over: programmed over what the chip holds
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;

@@ -56,10 +56,36 @@ void CommandReport::setUnstable(std::span<const UnstableLocation> unstable) {
   fields_["unstable"] = std::move(list);
 }
 
-void CommandReport::setDifferences(std::span<const PassedDifference> differences) {
+void CommandReport::setComparison(const ChipComparison& comparison) {
+  fields_["differences"] = comparison.differences;
+  fields_["bits_to_program"] = comparison.bitsToProgram;
+  fields_["bits_to_erase"] = comparison.bitsToErase;
+  setDifferenceList("first", comparison.first);
+  nlohmann::ordered_json findings = nlohmann::ordered_json::array();
+  for (const DifferencePattern& pattern : comparison.patterns) {
+    nlohmann::ordered_json object{{"kind", differencePatternName(pattern.kind)}};
+    if (pattern.kind != DifferencePatternKind::Blank) object["line"] = pattern.line;
+    object["text"] = differencePatternText(pattern);
+    findings.push_back(std::move(object));
+  }
+  fields_["findings"] = std::move(findings);
+}
+
+void CommandReport::setDifferenceList(const char* key,
+                                      std::span<const ChipDifference> differences) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  for (const PassedDifference& difference : differences)
+  for (const ChipDifference& difference : differences)
     list.push_back(
         {{"address", difference.address}, {"chip", difference.chip}, {"file", difference.file}});
-  fields_["differences"] = std::move(list);
+  fields_[key] = std::move(list);
+}
+
+void CommandReport::setPulses(const PulseCounts& pulses, bool over) {
+  nlohmann::ordered_json histogram = nlohmann::ordered_json::object();
+  for (std::size_t count = 1; count < pulses.took.size(); ++count)
+    if (pulses.took[count] != 0) histogram[std::to_string(count)] = pulses.took[count];
+  fields_["pulses"] = std::move(histogram);
+  if (over) fields_["stepped_over"] = pulses.steppedOver;
+  if (pulses.mostAt >= 0)
+    fields_["most_pulses"] = {{"address", pulses.mostAt}, {"count", pulses.most}};
 }

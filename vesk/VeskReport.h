@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "BoardRoutines.h"
+#include "ChipComparison.h"
 #include "ImageIdentity.h"
 #include "ReadPasses.h"
 
@@ -34,8 +36,15 @@ class CommandReport {
   void setIdentity(const std::string& file, const ImageIdentity& identity, RomListLines lines);
   // "unstable": [{"address", "values", "mask"}, ...].
   void setUnstable(std::span<const UnstableLocation> unstable);
-  // "differences": [{"address", "chip", "file"}, ...].
-  void setDifferences(std::span<const PassedDifference> differences);
+  // "differences" (how many locations), "bits_to_program", "bits_to_erase",
+  // "first": [{"address", "chip", "file"}, ...] and "findings": [{"kind",
+  // "line" (data-line, address-line), "text"}, ...].
+  void setComparison(const ChipComparison& comparison);
+  // A list of {"address", "chip", "file"} under `key`.
+  void setDifferenceList(const char* key, std::span<const ChipDifference> differences);
+  // "pulses": {"1": 4088, "3": 8} (only the counts there are), "stepped_over"
+  // with `over`, "most_pulses": {"address", "count"} when a location was pulsed.
+  void setPulses(const PulseCounts& pulses, bool over);
 
   // The object and a newline.
   std::string line() const { return fields_.dump() + "\n"; }

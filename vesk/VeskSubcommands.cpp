@@ -172,6 +172,9 @@ void declareWrite(CLI::App& write, VeskOptions& options) {
            "pulses a location gets before Bad Eprom, 1 to " + std::to_string(kMostPulses) +
                "\n(default: the algorithm's)",
            maxPulsesOption, options.method.maxPulses);
+  write.add_flag("--over", options.over,
+                 "program over what the chip holds (no blank check):\nonly the locations that "
+                 "differ are pulsed; refused\nwhen a bit would have to go from 0 to 1");
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {
