@@ -39,8 +39,10 @@ class RecordLines {
 Failure lineFailure(std::size_t line, const std::string& what);
 
 // Reads a file's records, one a line, with `readRecord`: an Expected<bool>
-// that is true for the end record, which `endRecord` names in messages. Only
-// blank lines may follow it; a file that ends without it may be cut short.
+// that is true for the end record. Only blank lines may follow it. Where
+// `endRecord` names it (for messages), a file that ends without it fails, for
+// it may be cut short; where `endRecord` is null, the end of the file ends the
+// records as well.
 template <class ReadRecord>
 Expected<> readRecordLines(RecordLines& lines, const char* endRecord, ReadRecord readRecord) {
   std::size_t endLine = 0;
@@ -54,7 +56,7 @@ Expected<> readRecordLines(RecordLines& lines, const char* endRecord, ReadRecord
     if (*ended) endLine = lines.number();
   }
   if (lines.number() == 0) return Failure{"the file holds no records"};
-  if (endLine != 0) return {};
+  if (endLine != 0 || endRecord == nullptr) return {};
   return lineFailure(lines.number(), std::string("the file ends here without an end record (") +
                                          endRecord + "): it may be cut short");
 }

@@ -17,8 +17,9 @@ class SRecordText {
   SRecordText(const std::uint8_t* text, std::size_t size) : lines_(text, size) {}
 
   Expected<AddressedData> read() {
-    if (Expected<> read = readRecordLines(lines_, "S9, S8 or S7", [this] { return readRecord(); });
-        !read) {
+    // srec_cat and some assemblers write no end record when they know no
+    // start address: their files end after the last data or count record.
+    if (Expected<> read = readRecordLines(lines_, nullptr, [this] { return readRecord(); }); !read) {
       return Failure{read.error()};
     }
     return std::move(data_);

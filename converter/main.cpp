@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MessageTexts.h"
+#include "StandardOutput.h"
 #include "WriteSignals.h"
 #include "Zeza.h"
 #include "ZezaMessageOutput.h"
@@ -35,11 +36,11 @@ int main(int argc, char** argv) {
   // pattern, as always.
   if (argc == 2 && std::string_view(argv[1]) == "--help") {
     std::fputs(kHelpText, stdout);
-    return 0;
+    return checkedOutputStatus("zeza", 0);
   }
   if (argc == 2 && std::string_view(argv[1]) == "--version") {
     std::fputs(versionText(ZEZA_VERSION).c_str(), stdout);
-    return 0;
+    return checkedOutputStatus("zeza", 0);
   }
   ZezaMessageOutput messages(argc > 0 ? argv[0] : "zeza", moduleFolders());
   try {

@@ -16,6 +16,7 @@
 #include "QtFileDialogs.h"
 #include "QtLauncher.h"
 #include "QtMessages.h"
+#include "StandardOutput.h"
 #include "TerminationSignals.h"
 #include "WriteSignals.h"
 
@@ -96,11 +97,11 @@ int main(int argc, char** argv) {
   LaunchOptions& options = *parsed;
   if (options.ask == LaunchOptions::Ask::Help) {
     std::fputs(kUsage, stdout);
-    return 0;
+    return checkedOutputStatus("VeskEprom", 0);
   }
   if (options.ask == LaunchOptions::Ask::Version) {
     std::puts("VeskEprom " VESK_VERSION);
-    return 0;
+    return checkedOutputStatus("VeskEprom", 0);
   }
   ignoreWriteSignals();
   TerminationSignals termination;

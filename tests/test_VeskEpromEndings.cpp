@@ -118,6 +118,11 @@ TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEnd
   help.outputFile = logs_.filePath("output");
   EXPECT_EQ(waitForExit(help.start()), 0);
   const std::string usage = readFile(help.outputFile), manPage = readFile(VESKEPROM_MAN_PAGE);
+  // A help that does not reach standard output is not a success.
+  ProgramRun full = help;
+  full.outputFile = "/dev/full";
+  EXPECT_EQ(waitForExit(full.start()), 2);
+  EXPECT_THAT(readFile(errors_), ::testing::StartsWith("VeskEprom: standard output: "));
   for (const char* option : {"\n  --simulate-latency=US ", "\n  --simulate-faults=LIST "})
     EXPECT_THAT(usage, ::testing::HasSubstr(option));
   // Every option the help lists ("  -h, --help  ...") is in the manual page too.

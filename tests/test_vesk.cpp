@@ -161,6 +161,16 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   }
   EXPECT_EQ(std::tuple(listing(work_.path), chip()), std::tuple(before, pattern(4096)));
   EXPECT_EQ(std::get<2>(run({"--version"})), "vesk " VESK_VERSION "\n");
+  // What does not reach standard output (a full disk) is an error, not a result.
+  writeFile(path("rom.bin"), pattern(16));
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"--version"}, {"info", "rom.bin"}}) {
+    ProgramRun full = vesk(arguments);
+    full.outputFile = "/dev/full";
+    EXPECT_EQ(waitForExit(full.start()), 2) << arguments.front();
+    EXPECT_THAT(readFile(full.errorFile), ::testing::StartsWith("vesk: standard output: "))
+        << arguments.front();
+  }
   EXPECT_THAT(std::get<2>(run({"read", "--help"})),
               HasSubstr("\nUsage: vesk read [OPTIONS] OUT.bin\n"));
 }

@@ -66,6 +66,10 @@ TEST_F(ZezaProgram, HelpAndVersionPrintOnStandardOutput) {
     const std::string output = readFile(run.outputFile);
     EXPECT_TRUE(output.starts_with(start) && output.find(holds) != std::string::npos) << output;
     EXPECT_EQ(readFile(run.errorFile), "");
+    // Not a success when it does not reach standard output.
+    run.outputFile = "/dev/full";
+    EXPECT_EQ(waitForExit(run.start()), 2) << option;
+    EXPECT_TRUE(readFile(run.errorFile).starts_with("zeza: standard output: "));
   }
   for (const char* name : {"--helpme", "-h", "--Version"})
     EXPECT_EQ(runZeza({name}), Result(0, kBanner + "Can't find file " + name + "\n", {}));

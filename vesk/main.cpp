@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PortSourceFactory.h"
+#include "StandardOutput.h"
 #include "StatusLine.h"
 #include "TerminalMessages.h"
 #include "TerminalProgress.h"
@@ -19,10 +20,8 @@ namespace {
 
 constexpr int kUsageError = static_cast<int>(VeskStatus::Failed);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  ignoreWriteSignals();
+// The command line run, to its exit status.
+int runVesk(int argc, char** argv) {
   TerminationSignals termination;
 
   const VeskArguments arguments =
@@ -70,4 +69,11 @@ int main(int argc, char** argv) {
   // A signal ends the program at the next safe point, whatever that was.
   if (status == VeskStatus::Stopped || termination.requested()) return termination.exitStatus();
   return static_cast<int>(status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ignoreWriteSignals();
+  return checkedOutputStatus("vesk", runVesk(argc, argv));
 }
