@@ -5,12 +5,14 @@
 #include <cstring>
 
 int checkedOutputStatus(const char* program, int status) {
+  // A write that failed before (more than a buffer's worth, written at once)
+  // leaves the stream's error flag and, as nothing since has failed, its errno.
+  const int before = errno;
   errno = 0;
   const bool flushed = std::fflush(stdout) == 0;
   if (flushed && std::ferror(stdout) == 0) return status;
-  // An earlier write that failed leaves only the stream's error flag.
-  const int error = errno;
+  const int error = flushed ? before : errno;
   std::fprintf(stderr, "%s: standard output: %s\n", program,
-               !flushed && error != 0 ? std::strerror(error) : "write error");
+               error != 0 ? std::strerror(error) : "write error");
   return status >= 128 ? status : 2;
 }

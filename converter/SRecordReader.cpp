@@ -19,7 +19,8 @@ class SRecordText {
   Expected<AddressedData> read() {
     // srec_cat and some assemblers write no end record when they know no
     // start address: their files end after the last data or count record.
-    if (Expected<> read = readRecordLines(lines_, nullptr, [this] { return readRecord(); }); !read) {
+    if (Expected<> read = readRecordLines(lines_, nullptr, [this] { return readRecord(); });
+        !read) {
       return Failure{read.error()};
     }
     return std::move(data_);

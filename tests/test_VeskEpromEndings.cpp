@@ -122,7 +122,7 @@ TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEnd
   ProgramRun full = help;
   full.outputFile = "/dev/full";
   EXPECT_EQ(waitForExit(full.start()), 2);
-  EXPECT_THAT(readFile(errors_), ::testing::StartsWith("VeskEprom: standard output: "));
+  EXPECT_EQ(readFile(errors_), "VeskEprom: standard output: No space left on device\n");
   for (const char* option : {"\n  --simulate-latency=US ", "\n  --simulate-faults=LIST "})
     EXPECT_THAT(usage, ::testing::HasSubstr(option));
   // Every option the help lists ("  -h, --help  ...") is in the manual page too.

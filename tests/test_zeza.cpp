@@ -69,7 +69,7 @@ TEST_F(ZezaProgram, HelpAndVersionPrintOnStandardOutput) {
     // Not a success when it does not reach standard output.
     run.outputFile = "/dev/full";
     EXPECT_EQ(waitForExit(run.start()), 2) << option;
-    EXPECT_TRUE(readFile(run.errorFile).starts_with("zeza: standard output: "));
+    EXPECT_EQ(readFile(run.errorFile), "zeza: standard output: No space left on device\n");
   }
   for (const char* name : {"--helpme", "-h", "--Version"})
     EXPECT_EQ(runZeza({name}), Result(0, kBanner + "Can't find file " + name + "\n", {}));
