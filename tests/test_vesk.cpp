@@ -94,9 +94,10 @@ TEST_F(VeskProgram, AWeakCellTakesTheMostPulsesTheAlgorithmGivesAndNoMore) {
     EXPECT_EQ(status, c.status) << testing::PrintToString(c.options);
     EXPECT_EQ(errors, c.errors) << testing::PrintToString(c.options);
     // The weak cell took the most pulses, however long the load made them.
-    if (c.status == 0 && c.options.back().starts_with("--simulate-faults"))
+    if (c.status == 0 && c.options.back().starts_with("--simulate-faults")) {
       EXPECT_THAT(output, testing::AllOf(HasSubstr("1 pulse: 2047 locations\n"),
                                          HasSubstr(", at 00123\n")));
+    }
     Bytes image = pattern(2048);
     std::fill(image.begin() + static_cast<long>(c.programmed), image.end(), 0xFF);
     EXPECT_EQ(chip(), chipHolding(image)) << testing::PrintToString(c.options);
