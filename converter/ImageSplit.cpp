@@ -1,5 +1,6 @@
 #include "ImageSplit.h"
 
+#include <array>
 #include <string>
 #include <utility>
 
@@ -41,10 +42,12 @@ Expected<std::vector<std::uint8_t>> mergeParts(const std::vector<std::vector<std
                                                bool swapWords) {
   if (Expected<> checked = checkWays(parts.size()); !checked) return Failure{checked.error()};
   const std::size_t partSize = parts.front().size();
+  // The parts in the order they were given (two or four of them).
+  constexpr std::array<const char*, 4> kOrdinals = {"first", "second", "third", "fourth"};
   for (std::size_t k = 1; k < parts.size(); ++k) {
     if (parts[k].size() != partSize) {
-      return Failure{"the parts differ in size: part " + std::to_string(k + 1) + " holds " +
-                     byteCount(parts[k].size()) + ", part 1 " + byteCount(partSize)};
+      return Failure{std::string("the parts differ in size: the ") + kOrdinals.at(k) + " holds " +
+                     byteCount(parts[k].size()) + ", the first " + byteCount(partSize)};
     }
   }
   std::vector<std::uint8_t> image(partSize * parts.size());

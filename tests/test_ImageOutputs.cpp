@@ -85,7 +85,7 @@ TEST(ImageSplit, PartsHoldTheirByteLanesAndMergeBack) {
     EXPECT_EQ(*mergeParts(*splitImage(big, c.ways, c.swap), c.swap), big) << c.ways << c.swap;
   }
   EXPECT_EQ(mergeParts({{1, 2}, {3, 4}, {5}, {6, 7}}, false).error(),
-            "the parts differ in size: part 3 holds 1 byte, part 1 2 bytes");
+            "the parts differ in size: the third holds 1 byte, the first 2 bytes");
   EXPECT_EQ(splitImage({1, 2, 3, 4, 5, 6}, 4, false).error(),
             "an image of 6 bytes does not divide into 4 equal parts");
   EXPECT_EQ(mergeParts({{1}, {2}, {3}}, false).error(), "an image splits into 2 or 4 parts, not 3");
