@@ -5,7 +5,7 @@
 #include <random>
 
 #include "AsciiCase.h"
-#include "ConverterTestSupport.h"
+#include "FolderTest.h"
 #include "ImageFileFormats.h"
 #include "ImagePlacement.h"
 #include "SrecCat.h"

@@ -3,12 +3,12 @@
 // read whole, from pipes too.
 #include <unistd.h>
 
-#include "ConverterTestSupport.h"
+#include "FolderTest.h"
 #include "ImageFileFormats.h"
 #include "ImagePlacement.h"
 #include "ImageSplit.h"
 #include "ImageWriters.h"
-#include "MemoryStreams.h"
+#include "MemorySource.h"
 #include "SrecCat.h"
 #include "WholeInput.h"
 
