@@ -1,11 +1,8 @@
 #include "ImageFileIo.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "FileDescriptor.h"
 #include "ImageFiles.h"
@@ -30,13 +27,9 @@ Expected<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
     DescriptorSource input(STDIN_FILENO);
     return readWholeInput(input);
   }
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file) return systemFailure(errno);
-  struct stat st {};
-  if (::fstat(file.get(), &st) != 0) return systemFailure(errno);
-  if (S_ISDIR(st.st_mode)) return systemFailure(EISDIR);
-  if (!S_ISREG(st.st_mode)) return notARegularFile();
-  DescriptorSource input(file.get());
+  RegularFile file;
+  if (const std::error_code error = openRegularFile(path, file)) return systemFailure(error);
+  DescriptorSource input(file.descriptor.get());
   return readWholeInput(input);
 }
 
@@ -86,31 +79,18 @@ Expected<std::size_t> extentOf(const AddressedData& data, std::int64_t offset, b
 // an offset left out.
 void warnOfBinaryFit(std::size_t fileSize, std::optional<std::size_t> chipSize,
                      const ImageFileOptions& options, std::size_t leftOut, Messages& messages) {
-  const auto warn = [&messages](const char* title, std::string text) {
-    messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {std::move(text)}});
-  };
-  if (options.offset != 0) {
-    if (leftOut > 0)
-      warn("Warning!", std::to_string(leftOut) + " bytes of the file fall outside the " +
-                           (chipSize ? "chip" : "image") + " with the offset " +
-                           hexNumber(options.offset) + " and are left out");
+  if (options.offset == 0) {
+    if (!chipSize) return;
+    if (const std::optional<Message> warning = fileSizeWarning(fileSize, *chipSize))
+      messages.show(*warning);
   } else if (leftOut > 0) {
-    warn("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ");
-  } else if (chipSize && fileSize < *chipSize) {
-    warn("Warning!", " File is Smaller than Eprom Size");
+    messages.show({MessageKind::Warning,
+                   MessageIcon::Exclamation,
+                   "Warning!",
+                   {std::to_string(leftOut) + " bytes of the file fall outside the " +
+                    (chipSize ? "chip" : "image") + " with the offset " +
+                    hexNumber(options.offset) + " and are left out"}});
   }
-}
-
-// A file that must not exist yet, written whole or removed again.
-Expected<> createNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!file) return systemFailure(errno);
-  std::error_code error = writeAll(file.get(), data, size);
-  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
-  if (!error) error = file.close();
-  if (!error) return {};
-  ::unlink(path.c_str());
-  return systemFailure(error);
 }
 
 // The name without its folder, as an S-record header carries it.
@@ -174,8 +154,10 @@ Expected<> saveImageFile(const std::string& path, std::span<const std::uint8_t> 
       return systemFailure(error);
     return {};
   }
-  if (existing == ExistingFile::Refuse) return createNewFile(path, bytes.data(), bytes.size());
-  return replaceFile(path, bytes.data(), bytes.size());
+  if (existing == ExistingFile::Replace) return replaceFile(path, bytes.data(), bytes.size());
+  if (const std::error_code error = createNewFile(path, bytes.data(), bytes.size()))
+    return systemFailure(error);
+  return {};
 }
 
 const char* formatName(ImageFileFormat format) {
