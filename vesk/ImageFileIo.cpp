@@ -33,28 +33,6 @@ Expected<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
   return readWholeInput(input);
 }
 
-// Text as editors write it: printable ASCII, blanks, line ends, a DOS end
-// mark and UTF-8 letters. A chip's binary image nearly always holds bytes
-// that are none of these (00h, FFh, control codes).
-bool isText(std::span<const std::uint8_t> bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::uint8_t c = bytes[i];
-    if ((c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1A) {
-      ++i;
-      continue;
-    }
-    const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
-                               : c >= 0xE0 && c <= 0xEF ? 3
-                               : c >= 0xF0 && c <= 0xF4 ? 4
-                                                        : 0;
-    if (length == 0 || bytes.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k)
-      if ((bytes[i + k] & 0xC0) != 0x80) return false;
-    i += length;
-  }
-  return true;
-}
-
 // Without a chip, the image reaches from location 0 to the highest location
 // the file gives after the offset. Records that fall below 0 are refused
 // (a raw binary's bytes there are left out), and so is an image beyond what
@@ -104,11 +82,15 @@ Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::
                                     const ImageFileOptions& options, Messages& messages) {
   const Expected<std::vector<std::uint8_t>> file = readWholeFile(path);
   if (!file) return Failure{file.error()};
-  ImageFileFormat format = options.format.value_or(recognizeFormat(file->data(), file->size()));
-  if (!options.format && format == ImageFileFormat::Binary && !file->empty() && isText(*file))
+  const std::optional<ImageFileFormat> recognized =
+      options.format
+          ? options.format
+          : recognizeImageFile(isStandardStream(path) ? "" : path, file->data(), file->size());
+  if (!recognized)
     return Failure{
         "it is text, but neither Intel HEX nor S-records: give --format bin to take its "
         "bytes as they are"};
+  const ImageFileFormat format = *recognized;
   const Expected<AddressedData> data = readAddressedData(file->data(), file->size(), format);
   if (!data) return Failure{data.error()};
   const bool binary = format == ImageFileFormat::Binary;
