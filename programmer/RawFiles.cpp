@@ -84,8 +84,8 @@ void syncFolder(const std::filesystem::path& target) {
 }  // namespace
 
 std::error_code notARegularFileError() {
-  static const FileKindCategory category;
-  return {1, category};
+  static const FileKindCategory kCategory;
+  return {1, kCategory};
 }
 
 std::error_code openRegularFile(const std::string& path, RegularFile& file) {
