@@ -35,21 +35,26 @@ struct Field {
   std::string text;
 };
 
-// `result` rendered both ways (its text given `text` besides): each of
-// `fields` in the object with its value and in the text, and no field of the
-// object but those, `unshown` (fields the text has no words for) and the
-// command, type and status, which the core's announcement and the exit
-// status tell.
+// The results text of `result` (given `text` besides), then its messages as vesk prints them.
 template <class Result, class... Text>
-void expectAgreement(const Result& result, const std::vector<Field>& fields,
-                     std::set<std::string> unshown, Text... text) {
+std::string textOf(const Result& result, Text... text) {
   const Stream errors(std::tmpfile(), &std::fclose), output(std::tmpfile(), &std::fclose);
   {
     StatusLine line(errors.get());
     TerminalMessages messages(line, false);
     showText(result, TextOutput{messages, output.get(), errors.get()}, text...);
   }
-  const std::string shown = taken(output.get()) + taken(errors.get());
+  return taken(output.get()) + taken(errors.get());
+}
+
+// `result` rendered both ways: each of `fields` in the object with its value
+// and in the text, and no field of the object but those, `unshown` (fields
+// the text has no words for) and the command, type and status, which the
+// core's announcement and the exit status tell.
+template <class Result, class... Text>
+void expectAgreement(const Result& result, const std::vector<Field>& fields,
+                     std::set<std::string> unshown, Text... text) {
+  const std::string shown = textOf(result, text...);
   const Json object = Json::parse(reportLine(reportOf(result)));
   unshown.insert({"command", "type", "status"});
   for (const Field& field : fields) {
@@ -178,6 +183,20 @@ TEST(VeskResults, AVerifyThatFoundDifferencesALineAndAnUnstableLocation) {
        {"unstable", Json::array({{{"address", 16}, {"values", {1, 3}}, {"mask", 2}}}),
         "00010: 01 03; 02\n"}},
       {"file"});  // the differences are the chip's
+}
+
+TEST(VeskResults, OneIsCountedInTheSingular) {
+  PulseCounts pulses{.steppedOver = 1, .mostAt = 0, .most = 1};
+  pulses.took[1] = 1;
+  EXPECT_EQ(
+      textOf(VeskWriteResult{.chip = on2732(), .file = "one.hex", .over = true, .pulses = pulses}),
+      "1 pulse: 1 location\nStepped over: 1 location\nMost pulses: 1, at 00000\n"
+      "Write Eprom: 1 location programmed from one.hex, 1 stepped over (they held their "
+      "byte)\n");
+  EXPECT_EQ(
+      textOf(VeskVerifyResult{
+          .chip = on2732(), .file = "a.bin", .comparison = ChipComparison{}, .locationsGiven = 1}),
+      "Verify: The Eprom matches a.bin at the 1 location it gives\n");
 }
 
 TEST(VeskResults, InfoOnAFileItCannotReadAndTheFilesASplitWrote) {

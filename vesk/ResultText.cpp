@@ -142,43 +142,13 @@ std::string notBlankLine(const BlankCheckResult& check) {
          Byte_To_Hex_String(check.value) + ", not FF";
 }
 
-}  // namespace
-
-void showText(const VeskReadResult& result, const TextOutput& out) {
-  showStop(out, "Read Eprom", result.chip, "; nothing was saved");
-  if (result.failure) showFileFailure(out, *result.failure);
-  if (!result.dump) return;
-  const bool toOutput = result.file == "-";
-  note(out, "Read Eprom",
-       byteCountText(result.chip.size) +
-           (toOutput ? " written to standard output" : " saved in " + result.file) +
-           (result.format == ImageFileFormat::Binary
-                ? ""
-                : std::string(" as ") + formatName(result.format)) +
-           ", " + result.dump->identity.checkSumText);
-  // Standard output carries the image itself when the file is "-".
-  put(toOutput ? out.besideImage : out.results,
-      identityText(result.file, *result.dump) + unstableText(result.unstable, result.passes));
-  warnUnstable(out, "Read Eprom", result.unstable.size(), result.passes);
-}
-
-void showText(const VeskBlankResult& result, const TextOutput& out) {
-  if (result.chip.outcome == CommandOutcome::NotBlank && result.check)
-    warn(out, "Blank Check", {notBlankLine(*result.check)});
-  if (result.chip.outcome == CommandOutcome::Done) note(out, "Blank Check", "The Eprom is Empty");
-  showStop(out, "Blank Check", result.chip, "");
-}
-
-namespace {
-
 // A write over the chip that would need a bit to go from 0 to 1, refused
 // before any pulse: how many, and the first of them.
 void showToErase(const TextOutput& out, const ChipComparison& comparison) {
   std::vector<std::string> lines{
       counted(comparison.bitsToErase, "bit", "bits") + " at " +
       counted(comparison.locationsToErase, "location", "locations") +
-      " would have to go from 0 to 1: erase the chip first (address: "
-      "chip file" +
+      " would have to go from 0 to 1: erase the chip first (address: chip file" +
       firstOf(comparison.locationsToErase, comparison.firstToErase.size()) + ")"};
   for (const ChipDifference& difference : comparison.firstToErase)
     lines.push_back(differenceLine(difference));
@@ -197,6 +167,24 @@ void showBad(const TextOutput& out, const BadLocation& bad, const PulseCounts& p
   warn(out, "Write Eprom", std::move(lines));
 }
 
+// "4096 Byte saved in out.hex as Intel HEX, CheckSum = 7EB58".
+std::string savedText(const VeskReadResult& result) {
+  std::string text = byteCountText(result.chip.size);
+  text += result.file == "-" ? " written to standard output" : " saved in " + result.file;
+  if (result.format != ImageFileFormat::Binary) (text += " as ") += formatName(result.format);
+  return text + ", " + result.dump->identity.checkSumText;
+}
+
+// "The Eprom matches in.hex (Intel HEX) at the 5 locations it gives".
+std::string matchedText(const VeskVerifyResult& result) {
+  std::string text = "The Eprom matches " + fileShown(result.file, result.format);
+  if (result.locationsGiven)
+    text += " at the " + counted(*result.locationsGiven, "location", "locations") + " it gives";
+  return text;
+}
+
+// "4096 Byte programmed from in.bin", or over a chip how many locations
+// were programmed and how many stepped over.
 std::string programmedText(const VeskWriteResult& result) {
   const std::string from = fileShown(result.file, result.format);
   if (!result.over) return byteCountText(result.chip.size) + " programmed from " + from;
@@ -228,44 +216,6 @@ std::string leftByStop(const VeskWriteResult& result) {
   return {};
 }
 
-}  // namespace
-
-void showText(const VeskWriteResult& result, const TextOutput& out) {
-  if (result.failure) showFileFailure(out, *result.failure);
-  if (result.toErase) showToErase(out, *result.toErase);
-  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
-  if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
-  if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
-  if (result.pulses && result.chip.outcome == CommandOutcome::Done)
-    note(out, "Write Eprom", programmedText(result));
-  showStop(out, "Write Eprom", result.chip, leftByStop(result));
-}
-
-void showText(const VeskVerifyResult& result, const TextOutput& out) {
-  if (result.failure) showFileFailure(out, *result.failure);
-  showStop(out, "Verify", result.chip, "; nothing was compared");
-  if (!result.comparison) return;
-  put(out.results,
-      comparisonText(*result.comparison) + unstableText(result.unstable, result.passes));
-  warnUnstable(out, "Verify", result.unstable.size(), result.passes);
-  if (statusOf(result) != VeskStatus::Done) return;
-  note(
-      out, "Verify",
-      "The Eprom matches " + fileShown(result.file, result.format) +
-          (result.locationsGiven
-               ? " at the " + counted(*result.locationsGiven, "location", "locations") + " it gives"
-               : ""));
-}
-
-void showText(const VeskInfoResult& result, const TextOutput& out, bool parted) {
-  if (result.failure) showFileFailure(out, *result.failure);
-  if (!result.dump) return;
-  std::string text = parted ? "\n" : "";
-  put(out.results, text += identityText(result.file, *result.dump));
-}
-
-namespace {
-
 // Why split or merge did not go through, under its command's title.
 void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
   const FileFailure& failure = *result.failure;
@@ -291,6 +241,52 @@ void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
 }
 
 }  // namespace
+
+void showText(const VeskReadResult& result, const TextOutput& out) {
+  showStop(out, "Read Eprom", result.chip, "; nothing was saved");
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (!result.dump) return;
+  note(out, "Read Eprom", savedText(result));
+  // Standard output carries the image itself when the file is "-".
+  put(result.file == "-" ? out.besideImage : out.results,
+      identityText(result.file, *result.dump) + unstableText(result.unstable, result.passes));
+  warnUnstable(out, "Read Eprom", result.unstable.size(), result.passes);
+}
+
+void showText(const VeskBlankResult& result, const TextOutput& out) {
+  if (result.chip.outcome == CommandOutcome::NotBlank && result.check)
+    warn(out, "Blank Check", {notBlankLine(*result.check)});
+  if (result.chip.outcome == CommandOutcome::Done) note(out, "Blank Check", "The Eprom is Empty");
+  showStop(out, "Blank Check", result.chip, "");
+}
+
+void showText(const VeskWriteResult& result, const TextOutput& out) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (result.toErase) showToErase(out, *result.toErase);
+  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
+  if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
+  if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
+  if (result.pulses && result.chip.outcome == CommandOutcome::Done)
+    note(out, "Write Eprom", programmedText(result));
+  showStop(out, "Write Eprom", result.chip, leftByStop(result));
+}
+
+void showText(const VeskVerifyResult& result, const TextOutput& out) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  showStop(out, "Verify", result.chip, "; nothing was compared");
+  if (!result.comparison) return;
+  put(out.results,
+      comparisonText(*result.comparison) + unstableText(result.unstable, result.passes));
+  warnUnstable(out, "Verify", result.unstable.size(), result.passes);
+  if (statusOf(result) == VeskStatus::Done) note(out, "Verify", matchedText(result));
+}
+
+void showText(const VeskInfoResult& result, const TextOutput& out, bool parted) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (!result.dump) return;
+  std::string text = parted ? "\n" : "";
+  put(out.results, text += identityText(result.file, *result.dump));
+}
 
 void showText(const VeskFilesResult& result, const TextOutput& out) {
   if (result.failure) showFilesFailure(out, result);
