@@ -90,8 +90,10 @@ void program(const Board& board, const MemoryImage& image, std::span<const std::
   const WriteCommandResult written =
       writeCommand(board.context, board.options.settings, board.options.type->key, board.size(),
                    image, board.options.method, held);
-  // A write that checks the chip first has the check as its first pass.
-  const bool checking = board.options.settings.VerifyEmpty && written.stopped.pass == 0;
+  // A write that checks the chip first has the check as its first pass; over
+  // a programmed chip there is no check.
+  const bool checking =
+      board.options.settings.VerifyEmpty && held.empty() && written.stopped.pass == 0;
   endRun(result.chip, written.outcome, written.stopped,
          checking ? RunStep::BlankCheck : RunStep::Programming);
   if (written.outcome == CommandOutcome::NotBlank) result.notBlank = written.write.blankCheck;
