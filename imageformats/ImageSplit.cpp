@@ -4,15 +4,13 @@
 #include <string>
 #include <utility>
 
+#include "Counted.h"
+
 namespace {
 
 Expected<> checkWays(std::size_t ways) {
   if (ways == 2 || ways == 4) return {};
   return Failure{"an image splits into 2 or 4 parts, not " + std::to_string(ways)};
-}
-
-std::string byteCount(std::size_t count) {
-  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
 }
 
 void swapEachWord(std::vector<std::uint8_t>& bytes) {
@@ -25,8 +23,8 @@ Expected<std::vector<std::vector<std::uint8_t>>> splitImage(const std::vector<st
                                                             std::size_t ways, bool swapWords) {
   if (Expected<> checked = checkWays(ways); !checked) return Failure{checked.error()};
   if (image.size() % ways != 0) {
-    return Failure{"an image of " + byteCount(image.size()) + " does not divide into " +
-                   std::to_string(ways) + " equal parts"};
+    return Failure{"an image of " + counted(image.size(), "byte", "bytes") +
+                   " does not divide into " + std::to_string(ways) + " equal parts"};
   }
   std::vector<std::uint8_t> source = image;
   if (swapWords) swapEachWord(source);
@@ -47,7 +45,8 @@ Expected<std::vector<std::uint8_t>> mergeParts(const std::vector<std::vector<std
   for (std::size_t k = 1; k < parts.size(); ++k) {
     if (parts[k].size() != partSize) {
       return Failure{std::string("the parts differ in size: the ") + kOrdinals.at(k) + " holds " +
-                     byteCount(parts[k].size()) + ", the first " + byteCount(partSize)};
+                     counted(parts[k].size(), "byte", "bytes") + ", the first " +
+                     counted(partSize, "byte", "bytes")};
     }
   }
   std::vector<std::uint8_t> image(partSize * parts.size());

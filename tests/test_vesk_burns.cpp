@@ -3,6 +3,7 @@
 // chip.
 #include <gmock/gmock.h>
 
+#include <csignal>
 #include <nlohmann/json.hpp>
 
 #include "VeskProgram.h"
@@ -103,6 +104,37 @@ TEST_F(VeskBurns, OverAProgrammedChipOnlyTheLocationsThatDifferArePulsedAndARisi
                    "to go from 0 to 1: erase the chip first (address: chip file)\n00800: 11 13\n",
                    ""));
   EXPECT_EQ(chip(), chipHolding(programmed));
+}
+
+TEST_F(VeskBurns, AWriteOverAChipStoppedBySignalSaysTheChipKeepsWhatWasProgrammed) {
+  // The first half programmed; the second is pulsed at 5 ms a location, about 10 s.
+  Bytes programmed = firmware();
+  std::fill(programmed.begin() + 0x800, programmed.end(), 0xFF);
+  writeFile(path("chip.bin"), chipHolding(programmed));
+  writeFile(path("in.bin"), firmware());
+  const ProgramRun write =
+      vesk(onChip({"write", "--over", "--pulse", "5", "in.bin"}), {.terminal = true});
+  const pid_t program = write.start();
+  std::string onTerminal;
+  ASSERT_TRUE(waitFor([&] {
+    onTerminal += shown(write.terminalFd);
+    const std::size_t writing = onTerminal.find("Will Write Eprom");
+    return writing != std::string::npos &&
+           onTerminal.find("/4096 locations", writing) != onTerminal.npos;
+  }));
+  ::kill(program, SIGTERM);
+  EXPECT_EQ(waitForExit(program), 128 + SIGTERM);
+  onTerminal += shown(write.terminalFd);
+  ::close(write.terminalFd);
+  // No blank check runs over a programmed chip: the stop came while pulsing, past the held half.
+  const std::string stopped = "Write Eprom: stopped at location ";
+  const std::size_t at = onTerminal.rfind(stopped);
+  ASSERT_NE(at, std::string::npos) << onTerminal;
+  std::size_t digits = 0;
+  const int location = std::stoi(onTerminal.substr(at + stopped.size()), &digits);
+  EXPECT_GE(location, 0x800);
+  EXPECT_EQ(onTerminal.substr(at + stopped.size() + digits),
+            " of 4096; the chip file keeps what was programmed\r\n");
 }
 
 }  // namespace

@@ -1,34 +1,85 @@
 #include "ResultText.h"
 
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Counted.h"
 #include "HexRows.h"
 #include "HexText.h"
+#include "ImageFileIo.h"
 #include "RomListLines.h"
 
 namespace {
 
-std::string counted(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
+// Results text, where it goes.
+void put(std::FILE* to, const std::string& text) {
+  if (to == nullptr || text.empty()) return;
+  std::fputs(text.c_str(), to);
+  std::fflush(to);
 }
 
-}  // namespace
+// What went well (the messages leave it out when vesk is quiet).
+void note(const TextOutput& out, const char* title, std::string text) {
+  out.messages.show({MessageKind::Note, MessageIcon::Information, title, {std::move(text)}});
+}
 
-std::string identityText(const std::string& file, const ImageIdentity& identity,
-                         RomListLines lines) {
+void warn(const TextOutput& out, const char* title, std::vector<std::string> lines) {
+  out.messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, std::move(lines)});
+}
+
+void error(const TextOutput& out, const char* title, std::string text) {
+  out.messages.show({MessageKind::Error, MessageIcon::Critical, title, {std::move(text)}});
+}
+
+// Where a signal stopped the run, on a line of its own after the progress
+// bar's, and what that left (`left`).
+void showStop(const TextOutput& out, const char* title, const ChipRun& chip,
+              const std::string& left) {
+  if (!chip.stop) return;
+  warn(out, title,
+       {"stopped at location " + std::to_string(chip.stop->location) + " of " +
+        std::to_string(chip.size) + left});
+}
+
+// A file that could not be read or written: its name (or the standard stream), then why.
+void showFileFailure(const TextOutput& out, const FileFailure& failure) {
+  out.messages.show(failure.problem == FileProblem::Unwritable
+                        ? storeFailedMessage(failure.file, failure.reason)
+                        : loadFailedMessage(failure.file, failure.reason));
+}
+
+// A warning when some locations did not read the same in every pass.
+void warnUnstable(const TextOutput& out, const char* title, std::size_t count, int passes) {
+  if (count == 0) return;
+  warn(out, title,
+       {"The chip reads unstable: " + counted(count, "location did", "locations did") +
+        " not read the same in all " + std::to_string(passes) + " passes"});
+}
+
+// "File: out.bin", "Size: 4096 bytes", "CheckSum = 7EB58", "CRC32: ...",
+// "SHA-1: ...", a line per finding ("address-line: address line A3 makes no
+// difference"), then MAME's and the DAT line when asked for.
+std::string identityText(const std::string& file, const DumpFacts& dump) {
+  const ImageIdentity& identity = dump.identity;
   std::string text = "File: " + file + "\nSize: " + counted(identity.size, "byte", "bytes") + "\n";
   if (identity.checkSum) text += identity.checkSumText + "\n";
   text += "CRC32: " + identity.hashes.crc32 + "\nSHA-1: " + identity.hashes.sha1 + "\n";
   for (const Finding& finding : identity.findings)
     text += std::string(findingKindName(finding.kind)) + ": " + findingText(finding) + "\n";
-  if (lines.mame) text += mameRomLoadLine(file, identity.size, identity.hashes) + "\n";
-  if (lines.dat) text += datRomLine(file, identity.size, identity.hashes) + "\n";
+  if (dump.lines.mame) text += mameRomLoadLine(file, identity.size, identity.hashes) + "\n";
+  if (dump.lines.dat) text += datRomLine(file, identity.size, identity.hashes) + "\n";
   return text;
 }
 
-std::string unstableText(std::span<const UnstableLocation> unstable, std::size_t passes) {
+// "2 locations read unstable in 3 passes (address: the bytes read; the bits
+// that changed)", then every one: "00010: 3C 7D 3C; 41". Nothing when none.
+std::string unstableText(std::span<const UnstableLocation> unstable, int passes) {
   if (unstable.empty()) return {};
   std::string text = counted(unstable.size(), "location reads", "locations read") +
-                     " unstable in " + std::to_string(passes) +
-                     " passes (address: the bytes read; the bits that changed)\n";
+                     " unstable in " + counted(passes, "pass", "passes") +
+                     " (address: the bytes read; the bits that changed)\n";
   for (const UnstableLocation& location : unstable) {
     text += Address_To_Hex_String(location.address) + ":";
     for (const std::uint8_t value : location.values) (text += ' ') += Byte_To_Hex_String(value);
@@ -37,23 +88,31 @@ std::string unstableText(std::span<const UnstableLocation> unstable, std::size_t
   return text;
 }
 
+// A difference as verify lists it: "00100: 07 FF".
 std::string differenceLine(const ChipDifference& difference) {
   return Address_To_Hex_String(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
          " " + Byte_To_Hex_String(difference.file);
 }
 
+// ", the first 16" when a list keeps fewer differences than there are.
+std::string firstOf(std::int32_t count, std::size_t listed) {
+  if (static_cast<std::size_t>(count) <= listed) return {};
+  return ", the first " + std::to_string(listed);
+}
+
+// "3 bytes differ (address: chip file)" and the first of them, one a line;
+// the bits still to program and those that need the chip erased; a line per
+// pattern ("data-line: only bit D3 differs: data line D3?"). Nothing when none.
 std::string comparisonText(const ChipComparison& comparison) {
   if (comparison.differences == 0) return {};
-  const auto count = static_cast<std::size_t>(comparison.differences);
-  std::string text = counted(count, "byte differs", "bytes differ") + " (address: chip file)";
-  if (count > comparison.first.size())
-    text += ", the first " + std::to_string(comparison.first.size());
-  text += "\n";
+  std::string text = counted(comparison.differences, "byte differs", "bytes differ") +
+                     " (address: chip file)" +
+                     firstOf(comparison.differences, comparison.first.size()) + "\n";
   for (const ChipDifference& difference : comparison.first)
     text += differenceLine(difference) + "\n";
-  text += counted(static_cast<std::size_t>(comparison.bitsToProgram), "bit", "bits") +
+  text += counted(comparison.bitsToProgram, "bit", "bits") +
           " still to program (1 on the chip, 0 in the file)\n";
-  text += counted(static_cast<std::size_t>(comparison.bitsToErase), "bit needs", "bits need") +
+  text += counted(comparison.bitsToErase, "bit needs", "bits need") +
           " the chip erased (0 on the chip, 1 in the file)\n";
   for (const DifferencePattern& pattern : comparison.patterns)
     text += std::string(differencePatternName(pattern.kind)) + ": " +
@@ -61,17 +120,179 @@ std::string comparisonText(const ChipComparison& comparison) {
   return text;
 }
 
+// How many locations took 1, 2 ... pulses ("1 pulse: 4088 locations"), only
+// the counts there are; with `over`, the locations stepped over; the
+// location that took the most ("Most pulses: 3, at 00123").
 std::string pulsesText(const PulseCounts& pulses, bool over) {
   std::string text;
   for (std::size_t count = 1; count < pulses.took.size(); ++count)
-    if (const auto locations = static_cast<std::size_t>(pulses.took[count]); locations != 0)
+    if (pulses.took[count] != 0)
       text += counted(count, "pulse", "pulses") + ": " +
-              counted(locations, "location", "locations") + "\n";
-  if (over)
-    text += "Stepped over: " +
-            counted(static_cast<std::size_t>(pulses.steppedOver), "location", "locations") + "\n";
+              counted(pulses.took[count], "location", "locations") + "\n";
+  if (over) text += "Stepped over: " + counted(pulses.steppedOver, "location", "locations") + "\n";
   if (pulses.mostAt >= 0)
     text += "Most pulses: " + std::to_string(pulses.most) + ", at " +
             Address_To_Hex_String(pulses.mostAt) + "\n";
   return text;
+}
+
+// Where a blank check found the chip not blank, after its refusal.
+std::string notBlankLine(const BlankCheckResult& check) {
+  return "location " + Address_To_Hex_String(check.location) + " holds " +
+         Byte_To_Hex_String(check.value) + ", not FF";
+}
+
+// A write over the chip that would need a bit to go from 0 to 1, refused
+// before any pulse: how many, and the first of them.
+void showToErase(const TextOutput& out, const ChipComparison& comparison) {
+  std::vector<std::string> lines{
+      counted(comparison.bitsToErase, "bit", "bits") + " at " +
+      counted(comparison.locationsToErase, "location", "locations") +
+      " would have to go from 0 to 1: erase the chip first (address: chip file" +
+      firstOf(comparison.locationsToErase, comparison.firstToErase.size()) + ")"};
+  for (const ChipDifference& difference : comparison.firstToErase)
+    lines.push_back(differenceLine(difference));
+  warn(out, "Write Eprom", std::move(lines));
+}
+
+// Where a write met a location that would not program, after "Bad Eprom".
+// The first location pulsed still reading FFh is what a write with no chip
+// in the socket, or no power on the board, looks like.
+void showBad(const TextOutput& out, const BadLocation& bad, const PulseCounts& pulses) {
+  std::vector<std::string> lines{"location " + Address_To_Hex_String(bad.location) + " wanted " +
+                                 Byte_To_Hex_String(bad.wanted) + ", read " +
+                                 Byte_To_Hex_String(bad.readBack) + " after the last pulse"};
+  if (pulses.programmed() == 0 && bad.readBack == 0xFF)
+    lines.emplace_back("is a chip in the socket and the board powered?");
+  warn(out, "Write Eprom", std::move(lines));
+}
+
+// "4096 Byte saved in out.hex as Intel HEX, CheckSum = 7EB58".
+std::string savedText(const VeskReadResult& result) {
+  std::string text = byteCountText(result.chip.size);
+  text += result.file == "-" ? " written to standard output" : " saved in " + result.file;
+  if (result.format != ImageFileFormat::Binary) (text += " as ") += formatName(result.format);
+  return text + ", " + result.dump->identity.checkSumText;
+}
+
+// "The Eprom matches in.hex (Intel HEX) at the 5 locations it gives".
+std::string matchedText(const VeskVerifyResult& result) {
+  std::string text = "The Eprom matches " + fileShown(result.file, result.format);
+  if (result.locationsGiven)
+    text += " at the " + counted(*result.locationsGiven, "location", "locations") + " it gives";
+  return text;
+}
+
+// "4096 Byte programmed from in.bin", or over a chip how many locations
+// were programmed and how many stepped over.
+std::string programmedText(const VeskWriteResult& result) {
+  const std::string from = fileShown(result.file, result.format);
+  if (!result.over) return byteCountText(result.chip.size) + " programmed from " + from;
+  return counted(result.pulses->programmed(), "location", "locations") + " programmed from " +
+         from + ", " + std::to_string(result.pulses->steppedOver) +
+         " stepped over (they held their byte)";
+}
+
+// What a stopped write left: every location before the stop is programmed,
+// on the chip and in a simulated chip's file.
+std::string leftByStop(const VeskWriteResult& result) {
+  if (!result.chip.stop) return {};
+  switch (result.chip.stop->step) {
+    case RunStep::Reading:
+      return " of the read; nothing was programmed";
+    case RunStep::BlankCheck:
+      return " of the blank check; nothing was programmed";
+    case RunStep::Programming:
+      break;
+  }
+  switch (result.keeper) {
+    case ProgrammedKeeper::ChipFile:
+      return "; the chip file keeps what was programmed";
+    case ProgrammedKeeper::Chip:
+      return "; the chip keeps what was programmed";
+    case ProgrammedKeeper::Nothing:
+      break;
+  }
+  return {};
+}
+
+// Why split or merge did not go through, under its command's title.
+void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
+  const FileFailure& failure = *result.failure;
+  const char* title = result.command == VeskFilesResult::Command::Split ? "Split" : "Merge";
+  switch (failure.problem) {
+    case FileProblem::Unreadable:
+    case FileProblem::Unwritable:
+      return showFileFailure(out, failure);
+    case FileProblem::Exists:
+      return error(out, title, failure.file + " exists already: give --force to replace it");
+    case FileProblem::Unnamed:
+      return error(out, title, "split takes a named file: its parts are named after it");
+    case FileProblem::Unsplittable:
+      return error(out, title, failure.file + ": " + failure.reason);
+    case FileProblem::Unmergeable:
+      return error(out, title, failure.reason);
+    case FileProblem::PartCount:
+      break;
+  }
+  error(out, title,
+        "--ways " + std::to_string(result.ways) + " joins " + std::to_string(result.ways) +
+            " parts, not " + std::to_string(result.partsGiven));
+}
+
+}  // namespace
+
+void showText(const VeskReadResult& result, const TextOutput& out) {
+  showStop(out, "Read Eprom", result.chip, "; nothing was saved");
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (!result.dump) return;
+  note(out, "Read Eprom", savedText(result));
+  // Standard output carries the image itself when the file is "-".
+  put(result.file == "-" ? out.besideImage : out.results,
+      identityText(result.file, *result.dump) + unstableText(result.unstable, result.passes));
+  warnUnstable(out, "Read Eprom", result.unstable.size(), result.passes);
+}
+
+void showText(const VeskBlankResult& result, const TextOutput& out) {
+  if (result.chip.outcome == CommandOutcome::NotBlank && result.check)
+    warn(out, "Blank Check", {notBlankLine(*result.check)});
+  if (result.chip.outcome == CommandOutcome::Done) note(out, "Blank Check", "The Eprom is Empty");
+  showStop(out, "Blank Check", result.chip, "");
+}
+
+void showText(const VeskWriteResult& result, const TextOutput& out) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (result.toErase) showToErase(out, *result.toErase);
+  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
+  if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
+  if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
+  if (result.pulses && result.chip.outcome == CommandOutcome::Done)
+    note(out, "Write Eprom", programmedText(result));
+  showStop(out, "Write Eprom", result.chip, leftByStop(result));
+}
+
+void showText(const VeskVerifyResult& result, const TextOutput& out) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  showStop(out, "Verify", result.chip, "; nothing was compared");
+  if (!result.comparison) return;
+  put(out.results,
+      comparisonText(*result.comparison) + unstableText(result.unstable, result.passes));
+  warnUnstable(out, "Verify", result.unstable.size(), result.passes);
+  if (statusOf(result) == VeskStatus::Done) note(out, "Verify", matchedText(result));
+}
+
+void showText(const VeskInfoResult& result, const TextOutput& out, bool parted) {
+  if (result.failure) showFileFailure(out, *result.failure);
+  if (!result.dump) return;
+  std::string text = parted ? "\n" : "";
+  put(out.results, text += identityText(result.file, *result.dump));
+}
+
+void showText(const VeskFilesResult& result, const TextOutput& out) {
+  if (result.failure) showFilesFailure(out, result);
+  std::string text;
+  for (const WrittenFile& file : result.written)
+    text += file.name + ": " + counted(file.size, "byte", "bytes") + ", CRC32 " +
+            file.hashes.crc32 + ", SHA-1 " + file.hashes.sha1 + "\n";
+  put(out.results, text);
 }

@@ -2,18 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <optional>
 
 #include "ImageFileIo.h"
 #include "ImageHashes.h"
 #include "ImageSplit.h"
-#include "VeskReport.h"
 
 namespace {
 
-void showError(Messages& messages, const char* title, std::string text) {
-  messages.show({MessageKind::Error, MessageIcon::Critical, title, {std::move(text)}});
-}
+using Bytes = std::vector<std::uint8_t>;
 
 // The first of `names` that is there already (a link to nowhere included).
 std::optional<std::string> firstTaken(const std::vector<std::string>& names) {
@@ -24,47 +22,78 @@ std::optional<std::string> firstTaken(const std::vector<std::string>& names) {
   return std::nullopt;
 }
 
-bool refuseTaken(const std::vector<std::string>& names, const VeskOptions& options,
-                 Messages& messages, const char* title) {
-  if (options.force) return false;
+// A file that is there already, unless --force may replace it.
+std::optional<FileFailure> refuseTaken(const std::vector<std::string>& names,
+                                       const VeskOptions& options) {
+  if (options.force) return std::nullopt;
   const std::optional<std::string> taken = firstTaken(names);
-  if (taken) showError(messages, title, *taken + " exists already: give --force to replace it");
-  return taken.has_value();
+  if (!taken) return std::nullopt;
+  return FileFailure{FileProblem::Exists, *taken};
 }
 
-// The files a split or merge wrote, each with its size and hashes: a line
-// each, or with --json one object for the command.
-class WrittenFiles {
- public:
-  WrittenFiles(const VeskOptions& options, const char* command)
-      : options_(options), report_(command) {
-    report_.set("file", options.file);
-    report_.set("ways", options.ways);
-  }
-  void add(const std::string& name, std::span<const std::uint8_t> bytes) {
-    const ImageHashes hashes = hashBytes(bytes);
-    files_.push_back(
-        {{"file", name}, {"size", bytes.size()}, {"crc32", hashes.crc32}, {"sha1", hashes.sha1}});
-    text_ += name + ": " + std::to_string(bytes.size()) + " bytes, CRC32 " + hashes.crc32 +
-             ", SHA-1 " + hashes.sha1 + "\n";
-  }
-  VeskStatus end(VeskStatus status, std::FILE* results) {
-    if (options_.json) {
-      report_.set("written", files_);
-      report_.set("status", static_cast<int>(status));
-      text_ = report_.line();
-    }
-    std::fputs(text_.c_str(), results);
-    std::fflush(results);
-    return status;
-  }
+ExistingFile existingFile(const VeskOptions& options) {
+  return options.force ? ExistingFile::Replace : ExistingFile::Refuse;
+}
 
- private:
-  const VeskOptions& options_;
-  CommandReport report_;
-  nlohmann::ordered_json files_ = nlohmann::ordered_json::array();
-  std::string text_;
-};
+WrittenFile writtenFile(const std::string& name, std::span<const std::uint8_t> bytes) {
+  return {name, bytes.size(), hashBytes(bytes)};
+}
+
+// options.file's parts; `failure` says why there are none.
+std::optional<std::vector<Bytes>> splitParts(const VeskOptions& options, Messages& messages,
+                                             std::optional<FileFailure>& failure) {
+  Expected<LoadedImage> image =
+      loadImageFile(options.file, std::nullopt, options.imageFile, messages);
+  if (!image) {
+    failure = FileFailure{FileProblem::Unreadable, options.file, image.error()};
+    return std::nullopt;
+  }
+  // Records end where the program ends; the last part is filled up as the gaps are.
+  if (image->format != ImageFileFormat::Binary)
+    image->bytes.resize((image->bytes.size() + options.ways - 1) / options.ways * options.ways,
+                        options.imageFile.fill.value_or(kDefaultFill));
+  Expected<std::vector<Bytes>> parts = splitImage(image->bytes, options.ways, options.swapWords);
+  if (!parts) {
+    failure = FileFailure{FileProblem::Unsplittable, options.file, parts.error()};
+    return std::nullopt;
+  }
+  return std::move(*parts);
+}
+
+// Every part saved under its name, or none that this run made: half a set
+// is no use to anyone.
+std::optional<FileFailure> saveParts(const std::vector<std::string>& names,
+                                     const std::vector<Bytes>& parts, const VeskOptions& options) {
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    const Expected<> saved =
+        saveImageFile(names[k], parts[k], formatForFileName(names[k]), existingFile(options));
+    if (saved) continue;
+    if (!options.force)
+      for (std::size_t made = 0; made < k; ++made) std::remove(names[made].c_str());
+    return FileFailure{FileProblem::Unwritable, names[k], saved.error()};
+  }
+  return std::nullopt;
+}
+
+// options.parts joined; `failure` says why they are not.
+std::optional<Bytes> mergedImage(const VeskOptions& options, Messages& messages,
+                                 std::optional<FileFailure>& failure) {
+  std::vector<Bytes> parts;
+  for (const std::string& name : options.parts) {
+    Expected<LoadedImage> part = loadImageFile(name, std::nullopt, {}, messages);
+    if (!part) {
+      failure = FileFailure{FileProblem::Unreadable, name, part.error()};
+      return std::nullopt;
+    }
+    parts.push_back(std::move(part->bytes));
+  }
+  Expected<Bytes> image = mergeParts(parts, options.swapWords);
+  if (!image) {
+    failure = FileFailure{FileProblem::Unmergeable, options.file, image.error()};
+    return std::nullopt;
+  }
+  return std::move(*image);
+}
 
 }  // namespace
 
@@ -81,89 +110,44 @@ std::vector<std::string> partNames(const std::string& file, std::size_t ways) {
   return names;
 }
 
-namespace {
-
-VeskStatus split(const VeskOptions& options, Messages& messages, WrittenFiles& written) {
+VeskFilesResult splitImageFile(const VeskOptions& options, Messages& messages) {
+  VeskFilesResult result{
+      .command = VeskFilesResult::Command::Split, .file = options.file, .ways = options.ways};
   if (options.file == "-") {
-    showError(messages, "Split", "split takes a named file: its parts are named after it");
-    return VeskStatus::Failed;
+    result.failure = FileFailure{FileProblem::Unnamed, options.file};
+    return result;
   }
-  Expected<LoadedImage> image =
-      loadImageFile(options.file, std::nullopt, options.imageFile, messages);
-  if (!image) {
-    messages.show(loadFailedMessage(options.file, image.error()));
-    return VeskStatus::Failed;
-  }
-  // Records end where the program ends; the last part is filled up as the gaps are.
-  if (image->format != ImageFileFormat::Binary)
-    image->bytes.resize((image->bytes.size() + options.ways - 1) / options.ways * options.ways,
-                        options.imageFile.fill.value_or(kDefaultFill));
-  const Expected<std::vector<std::vector<std::uint8_t>>> parts =
-      splitImage(image->bytes, options.ways, options.swapWords);
-  if (!parts) {
-    showError(messages, "Split", options.file + ": " + parts.error());
-    return VeskStatus::Failed;
-  }
+  const std::optional<std::vector<Bytes>> parts = splitParts(options, messages, result.failure);
+  if (!parts) return result;
   const std::vector<std::string> names = partNames(options.file, options.ways);
-  if (refuseTaken(names, options, messages, "Split")) return VeskStatus::Failed;
-  const ExistingFile existing = options.force ? ExistingFile::Replace : ExistingFile::Refuse;
-  for (std::size_t k = 0; k < names.size(); ++k) {
-    const Expected<> saved =
-        saveImageFile(names[k], (*parts)[k], formatForFileName(names[k]), existing);
-    if (saved) continue;
-    messages.show(storeFailedMessage(names[k], saved.error()));
-    // Parts made new by this run go again: half a set is no use to anyone.
-    if (!options.force)
-      for (std::size_t made = 0; made < k; ++made) std::remove(names[made].c_str());
-    return VeskStatus::Failed;
-  }
-  for (std::size_t k = 0; k < names.size(); ++k) written.add(names[k], (*parts)[k]);
-  return VeskStatus::Done;
+  result.failure = refuseTaken(names, options);
+  if (!result.failure) result.failure = saveParts(names, *parts, options);
+  if (result.failure) return result;
+  for (std::size_t k = 0; k < names.size(); ++k)
+    result.written.push_back(writtenFile(names[k], (*parts)[k]));
+  return result;
 }
 
-VeskStatus merge(const VeskOptions& options, Messages& messages, WrittenFiles& written) {
+VeskFilesResult mergeImageFiles(const VeskOptions& options, Messages& messages) {
+  VeskFilesResult result{.command = VeskFilesResult::Command::Merge,
+                         .file = options.file,
+                         .ways = options.ways,
+                         .partsGiven = options.parts.size()};
   if (options.parts.size() != options.ways) {
-    showError(messages, "Merge",
-              "--ways " + std::to_string(options.ways) + " joins " + std::to_string(options.ways) +
-                  " parts, not " + std::to_string(options.parts.size()));
-    return VeskStatus::Failed;
+    result.failure = FileFailure{FileProblem::PartCount, {}};
+    return result;
   }
-  std::vector<std::vector<std::uint8_t>> parts;
-  for (const std::string& name : options.parts) {
-    Expected<LoadedImage> part = loadImageFile(name, std::nullopt, {}, messages);
-    if (!part) {
-      messages.show(loadFailedMessage(name, part.error()));
-      return VeskStatus::Failed;
-    }
-    parts.push_back(std::move(part->bytes));
-  }
-  const Expected<std::vector<std::uint8_t>> image = mergeParts(parts, options.swapWords);
-  if (!image) {
-    showError(messages, "Merge", image.error());
-    return VeskStatus::Failed;
-  }
+  const std::optional<Bytes> image = mergedImage(options, messages, result.failure);
+  if (!image) return result;
   const bool toOutput = options.file == "-";
-  if (!toOutput && refuseTaken({options.file}, options, messages, "Merge"))
-    return VeskStatus::Failed;
-  const Expected<> saved =
-      saveImageFile(options.file, *image, outputFormat(options.file, options.imageFile),
-                    options.force ? ExistingFile::Replace : ExistingFile::Refuse);
+  if (!toOutput) result.failure = refuseTaken({options.file}, options);
+  if (result.failure) return result;
+  const Expected<> saved = saveImageFile(
+      options.file, *image, outputFormat(options.file, options.imageFile), existingFile(options));
   if (!saved) {
-    messages.show(storeFailedMessage(options.file, saved.error()));
-    return VeskStatus::Failed;
+    result.failure = FileFailure{FileProblem::Unwritable, options.file, saved.error()};
+    return result;
   }
-  if (!toOutput) written.add(options.file, *image);
-  return VeskStatus::Done;
-}
-
-}  // namespace
-
-VeskStatus splitImageFile(const VeskOptions& options, Messages& messages, std::FILE* report) {
-  WrittenFiles written(options, "split");
-  return written.end(split(options, messages, written), report);
-}
-
-VeskStatus mergeImageFiles(const VeskOptions& options, Messages& messages, std::FILE* report) {
-  WrittenFiles written(options, "merge");
-  return written.end(merge(options, messages, written), report);
+  if (!toOutput) result.written.push_back(writtenFile(options.file, *image));
+  return result;
 }

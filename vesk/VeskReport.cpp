@@ -1,13 +1,18 @@
 #include "VeskReport.h"
 
+#include <span>
+#include <utility>
+
 #include "HexDigits.h"
 #include "RomListLines.h"
 
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 // A finding as its kind's name, its text and the fields of its kind.
-nlohmann::ordered_json findingObject(const Finding& finding) {
-  nlohmann::ordered_json object{{"kind", findingKindName(finding.kind)}};
+Json findingObject(const Finding& finding) {
+  Json object{{"kind", findingKindName(finding.kind)}};
   switch (finding.kind) {
     case FindingKind::AllFf:
       break;
@@ -32,60 +37,140 @@ nlohmann::ordered_json findingObject(const Finding& finding) {
   return object;
 }
 
-}  // namespace
-
-void CommandReport::setIdentity(const std::string& file, const ImageIdentity& identity,
-                                RomListLines lines) {
-  fields_["size"] = identity.size;
-  fields_["checksum"] = nullptr;
-  if (identity.checkSum) fields_["checksum"] = hexWithoutLeadingZeros(*identity.checkSum);
-  fields_["crc32"] = identity.hashes.crc32;
-  fields_["sha1"] = identity.hashes.sha1;
-  nlohmann::ordered_json findings = nlohmann::ordered_json::array();
-  for (const Finding& finding : identity.findings) findings.push_back(findingObject(finding));
-  fields_["findings"] = std::move(findings);
-  if (lines.mame) fields_["mame"] = mameRomLoadLine(file, identity.size, identity.hashes);
-  if (lines.dat) fields_["dat"] = datRomLine(file, identity.size, identity.hashes);
+// "command", "type" and "file" (null where there is none).
+Json head(const char* command, Json type, Json file) {
+  return {{"command", command}, {"type", std::move(type)}, {"file", std::move(file)}};
 }
 
-void CommandReport::setUnstable(std::span<const UnstableLocation> unstable) {
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+void addDump(Json& object, const std::string& file, const DumpFacts& dump) {
+  const ImageIdentity& identity = dump.identity;
+  object["size"] = identity.size;
+  object["checksum"] = nullptr;
+  if (identity.checkSum) object["checksum"] = hexWithoutLeadingZeros(*identity.checkSum);
+  object["crc32"] = identity.hashes.crc32;
+  object["sha1"] = identity.hashes.sha1;
+  Json findings = Json::array();
+  for (const Finding& finding : identity.findings) findings.push_back(findingObject(finding));
+  object["findings"] = std::move(findings);
+  if (dump.lines.mame) object["mame"] = mameRomLoadLine(file, identity.size, identity.hashes);
+  if (dump.lines.dat) object["dat"] = datRomLine(file, identity.size, identity.hashes);
+}
+
+Json unstableList(std::span<const UnstableLocation> unstable) {
+  Json list = Json::array();
   for (const UnstableLocation& location : unstable)
     list.push_back(
         {{"address", location.address}, {"values", location.values}, {"mask", location.mask}});
-  fields_["unstable"] = std::move(list);
+  return list;
 }
 
-void CommandReport::setComparison(const ChipComparison& comparison) {
-  fields_["differences"] = comparison.differences;
-  fields_["bits_to_program"] = comparison.bitsToProgram;
-  fields_["bits_to_erase"] = comparison.bitsToErase;
-  setDifferenceList("first", comparison.first);
-  nlohmann::ordered_json findings = nlohmann::ordered_json::array();
-  for (const DifferencePattern& pattern : comparison.patterns) {
-    nlohmann::ordered_json object{{"kind", differencePatternName(pattern.kind)}};
-    if (pattern.kind != DifferencePatternKind::Blank) object["line"] = pattern.line;
-    object["text"] = differencePatternText(pattern);
-    findings.push_back(std::move(object));
-  }
-  fields_["findings"] = std::move(findings);
-}
-
-void CommandReport::setDifferenceList(const char* key,
-                                      std::span<const ChipDifference> differences) {
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+Json differenceList(std::span<const ChipDifference> differences) {
+  Json list = Json::array();
   for (const ChipDifference& difference : differences)
     list.push_back(
         {{"address", difference.address}, {"chip", difference.chip}, {"file", difference.file}});
-  fields_[key] = std::move(list);
+  return list;
 }
 
-void CommandReport::setPulses(const PulseCounts& pulses, bool over) {
-  nlohmann::ordered_json histogram = nlohmann::ordered_json::object();
+void addComparison(Json& object, const ChipComparison& comparison) {
+  object["differences"] = comparison.differences;
+  object["bits_to_program"] = comparison.bitsToProgram;
+  object["bits_to_erase"] = comparison.bitsToErase;
+  object["first"] = differenceList(comparison.first);
+  Json findings = Json::array();
+  for (const DifferencePattern& pattern : comparison.patterns) {
+    Json finding{{"kind", differencePatternName(pattern.kind)}};
+    if (pattern.kind != DifferencePatternKind::Blank) finding["line"] = pattern.line;
+    finding["text"] = differencePatternText(pattern);
+    findings.push_back(std::move(finding));
+  }
+  object["findings"] = std::move(findings);
+}
+
+void addPulses(Json& object, const PulseCounts& pulses, bool over) {
+  Json histogram = Json::object();
   for (std::size_t count = 1; count < pulses.took.size(); ++count)
     if (pulses.took[count] != 0) histogram[std::to_string(count)] = pulses.took[count];
-  fields_["pulses"] = std::move(histogram);
-  if (over) fields_["stepped_over"] = pulses.steppedOver;
+  object["pulses"] = std::move(histogram);
+  if (over) object["stepped_over"] = pulses.steppedOver;
   if (pulses.mostAt >= 0)
-    fields_["most_pulses"] = {{"address", pulses.mostAt}, {"count", pulses.most}};
+    object["most_pulses"] = {{"address", pulses.mostAt}, {"count", pulses.most}};
+}
+
+Json notBlankObject(const BlankCheckResult& check) {
+  return {{"address", check.location}, {"value", check.value}};
+}
+
+template <class Result>
+Json withStatus(Json object, const Result& result) {
+  object["status"] = static_cast<int>(statusOf(result));
+  return object;
+}
+
+}  // namespace
+
+Json reportOf(const VeskReadResult& result) {
+  Json object = head("read", result.chip.type, result.file);
+  object["passes"] = result.passes;
+  if (result.dump) {
+    addDump(object, result.file, *result.dump);
+    object["unstable"] = unstableList(result.unstable);
+  }
+  return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskBlankResult& result) {
+  Json object = head("blank", result.chip.type, nullptr);
+  if (result.check) object["blank"] = result.check->blank;
+  if (result.check && result.chip.outcome == CommandOutcome::NotBlank)
+    object["first_not_blank"] = notBlankObject(*result.check);
+  return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskWriteResult& result) {
+  Json object = head("write", result.chip.type, result.file);
+  if (const std::optional<ChipComparison>& toErase = result.toErase) {
+    object["bits_to_erase"] = toErase->bitsToErase;
+    object["locations_to_erase"] = toErase->locationsToErase;
+    object["first_to_erase"] = differenceList(toErase->firstToErase);
+  }
+  if (result.notBlank) object["first_not_blank"] = notBlankObject(*result.notBlank);
+  if (const std::optional<BadLocation>& bad = result.bad)
+    object["bad"] = {{"address", bad->location}, {"wanted", bad->wanted}, {"read", bad->readBack}};
+  if (result.pulses) addPulses(object, *result.pulses, result.over);
+  return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskVerifyResult& result) {
+  Json object = head("verify", result.chip.type, result.file);
+  object["passes"] = result.passes;
+  if (result.comparison) {
+    addComparison(object, *result.comparison);
+    object["unstable"] = unstableList(result.unstable);
+  }
+  return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskInfoResult& result) {
+  Json object = head("info", nullptr, result.file);
+  if (result.dump) addDump(object, result.file, *result.dump);
+  return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskFilesResult& result) {
+  Json object{{"command", result.command == VeskFilesResult::Command::Split ? "split" : "merge"},
+              {"file", result.file},
+              {"ways", result.ways}};
+  Json written = Json::array();
+  for (const WrittenFile& file : result.written)
+    written.push_back({{"file", file.name},
+                       {"size", file.size},
+                       {"crc32", file.hashes.crc32},
+                       {"sha1", file.hashes.sha1}});
+  object["written"] = std::move(written);
+  return withStatus(std::move(object), result);
+}
+
+std::string reportLine(const nlohmann::ordered_json& report) {
+  return report.dump() + "\n";
 }

@@ -1,0 +1,224 @@
+// vesk's two renderers on one result each: every field of the JSON object
+// shows in the text (the results and the messages vesk prints), with the
+// same value, so that a fact added to one renderer and not the other fails.
+#include <gmock/gmock.h>
+
+#include <cstdio>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "ImageIdentity.h"
+#include "ResultText.h"
+#include "RomListLines.h"
+#include "TerminalMessages.h"
+#include "VeskReport.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using Json = nlohmann::json;
+using Stream = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
+
+// Everything `stream` took.
+std::string taken(std::FILE* stream) {
+  std::rewind(stream);
+  std::string text;
+  for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+  return text;
+}
+
+// A field of the object, its value there and what the text shows of it.
+struct Field {
+  std::string key;
+  Json value;
+  std::string text;
+};
+
+// The results text of `result` (given `text` besides), then its messages as vesk prints them.
+template <class Result, class... Text>
+std::string textOf(const Result& result, Text... text) {
+  const Stream errors(std::tmpfile(), &std::fclose), output(std::tmpfile(), &std::fclose);
+  {
+    StatusLine line(errors.get());
+    TerminalMessages messages(line, false);
+    showText(result, TextOutput{messages, output.get(), errors.get()}, text...);
+  }
+  return taken(output.get()) + taken(errors.get());
+}
+
+// `result` rendered both ways: each of `fields` in the object with its value
+// and in the text, and no field of the object but those, `unshown` (fields
+// the text has no words for) and the command, type and status, which the
+// core's announcement and the exit status tell.
+template <class Result, class... Text>
+void expectAgreement(const Result& result, const std::vector<Field>& fields,
+                     std::set<std::string> unshown, Text... text) {
+  const std::string shown = textOf(result, text...);
+  const Json object = Json::parse(reportLine(reportOf(result)));
+  unshown.insert({"command", "type", "status"});
+  for (const Field& field : fields) {
+    EXPECT_EQ(object.value(field.key, Json()), field.value) << field.key;
+    EXPECT_THAT(shown, HasSubstr(field.text)) << field.key;
+    unshown.insert(field.key);
+  }
+  for (const auto& [key, value] : object.items())
+    EXPECT_TRUE(unshown.contains(key)) << key << " is in the object only:\n" << shown;
+}
+
+// A 2732's run that ended as `outcome`.
+ChipRun on2732(CommandOutcome outcome = CommandOutcome::Done) {
+  return {.type = "2732", .size = 4096, .outcome = outcome};
+}
+
+TEST(VeskResults, AReadsDumpItsFindingsItsRomListLinesAndItsUnstableLocations) {
+  MemoryImage image(4096);
+  std::fill_n(image.data(), 4096, 0xFF);
+  const ImageIdentity identity = identifyImage(image);
+  const ImageHashes& hashes = identity.hashes;
+  const std::string finding = findingText(identity.findings.at(0));
+  const std::string mame = mameRomLoadLine("out.hex", 4096, hashes);
+  const std::string dat = datRomLine("out.hex", 4096, hashes);
+  const VeskReadResult read{.chip = on2732(),
+                            .file = "out.hex",
+                            .passes = 3,
+                            .format = ImageFileFormat::IntelHex,
+                            .dump = DumpFacts{identity, {.mame = true, .dat = true}},
+                            .unstable = {{0x10, {0x3C, 0x7D, 0x3C}, 0x41}}};
+  expectAgreement(
+      read,
+      {{"file", "out.hex", "File: out.hex\n"},
+       {"passes", 3, "unstable in 3 passes"},
+       {"size", 4096, "Size: 4096 bytes\n"},
+       {"checksum", "FF000", "CheckSum = FF000\n"},
+       {"crc32", hashes.crc32, "CRC32: " + hashes.crc32},
+       {"sha1", hashes.sha1, "SHA-1: " + hashes.sha1},
+       {"findings", Json::array({{{"kind", "all-ff"}, {"text", finding}}}), "all-ff: " + finding},
+       {"mame", mame, mame},
+       {"dat", dat, dat},
+       {"unstable", Json::array({{{"address", 16}, {"values", {60, 125, 60}}, {"mask", 65}}}),
+        "00010: 3C 7D 3C; 41\n"}},
+      {});
+}
+
+TEST(VeskResults, ABlankCheckThatFoundAByte) {
+  const VeskBlankResult blank{.chip = on2732(CommandOutcome::NotBlank),
+                              .check = BlankCheckResult{false, 0x123, 0x00}};
+  expectAgreement(
+      blank,
+      {{"blank", false, ", not FF"},
+       {"first_not_blank", {{"address", 0x123}, {"value", 0}}, "location 00123 holds 00"}},
+      {"file"});  // null: blank takes no file
+}
+
+TEST(VeskResults, AWriteOverAChipItsRefusalAndABadLocation) {
+  PulseCounts pulses{.steppedOver = 4080, .mostAt = 0x805, .most = 3};
+  pulses.took[1] = 15;
+  pulses.took[3] = 1;
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(),
+                      .file = "table.hex",
+                      .format = ImageFileFormat::IntelHex,
+                      .over = true,
+                      .pulses = pulses},
+      {{"file", "table.hex", "programmed from table.hex (Intel HEX)"},
+       {"pulses", {{"1", 15}, {"3", 1}}, "1 pulse: 15 locations\n3 pulses: 1 location\n"},
+       {"stepped_over", 4080, "Stepped over: 4080 locations\n"},
+       {"most_pulses", {{"address", 0x805}, {"count", 3}}, "Most pulses: 3, at 00805\n"}},
+      {});
+
+  ChipComparison toErase;
+  toErase.bitsToErase = 3;
+  toErase.locationsToErase = 2;
+  toErase.firstToErase = {{0x800, 0x11, 0x13}, {0x801, 0x10, 0x13}};
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(), .file = "raise.hex", .over = true, .toErase = toErase},
+      {{"bits_to_erase", 3, "3 bits at "},
+       {"locations_to_erase", 2, " at 2 locations would have to go from 0 to 1"},
+       {"first_to_erase",
+        Json::array({{{"address", 0x800}, {"chip", 0x11}, {"file", 0x13}},
+                     {{"address", 0x801}, {"chip", 0x10}, {"file", 0x13}}}),
+        "\n00800: 11 13\n00801: 10 13\n"}},
+      {"file"});  // the refusal is about the chip
+
+  PulseCounts two{.mostAt = 0, .most = 1};
+  two.took[1] = 2;
+  expectAgreement(VeskWriteResult{.chip = on2732(CommandOutcome::BadEprom),
+                                  .file = "in.bin",
+                                  .bad = BadLocation{2, 0x0E, 0xFF},
+                                  .pulses = two},
+                  {{"bad",
+                    {{"address", 2}, {"wanted", 0x0E}, {"read", 0xFF}},
+                    "location 00002 wanted 0E, read FF after the last pulse"},
+                   {"pulses", {{"1", 2}}, "1 pulse: 2 locations\n"},
+                   {"most_pulses", {{"address", 0}, {"count", 1}}, "Most pulses: 1, at 00000\n"}},
+                  {"file"});  // Bad Eprom is about the chip
+}
+
+TEST(VeskResults, AVerifyThatFoundDifferencesALineAndAnUnstableLocation) {
+  const DifferencePattern line{DifferencePatternKind::DataLine, 3};
+  ChipComparison comparison;
+  comparison.differences = 3;
+  comparison.bitsToErase = 3;
+  comparison.first = {{0x100, 0x07, 0x0F}, {0x200, 0x10, 0x18}};
+  comparison.patterns = {line};
+  const VeskVerifyResult verify{.chip = on2732(),
+                                .file = "in.bin",
+                                .passes = 2,
+                                .comparison = comparison,
+                                .unstable = {{0x10, {0x01, 0x03}, 0x02}}};
+  expectAgreement(
+      verify,
+      {{"passes", 2, "unstable in 2 passes"},
+       {"differences", 3, "3 bytes differ (address: chip file), the first 2\n"},
+       {"bits_to_program", 0, "\n0 bits still to program"},
+       {"bits_to_erase", 3, "\n3 bits need the chip erased"},
+       {"first",
+        Json::array({{{"address", 0x100}, {"chip", 0x07}, {"file", 0x0F}},
+                     {{"address", 0x200}, {"chip", 0x10}, {"file", 0x18}}}),
+        "\n00100: 07 0F\n00200: 10 18\n"},
+       {"findings",
+        Json::array({{{"kind", "data-line"}, {"line", 3}, {"text", differencePatternText(line)}}}),
+        "data-line: " + differencePatternText(line)},
+       {"unstable", Json::array({{{"address", 16}, {"values", {1, 3}}, {"mask", 2}}}),
+        "00010: 01 03; 02\n"}},
+      {"file"});  // the differences are the chip's
+}
+
+TEST(VeskResults, OneIsCountedInTheSingular) {
+  PulseCounts pulses{.steppedOver = 1, .mostAt = 0, .most = 1};
+  pulses.took[1] = 1;
+  EXPECT_EQ(
+      textOf(VeskWriteResult{.chip = on2732(), .file = "one.hex", .over = true, .pulses = pulses}),
+      "1 pulse: 1 location\nStepped over: 1 location\nMost pulses: 1, at 00000\n"
+      "Write Eprom: 1 location programmed from one.hex, 1 stepped over (they held their "
+      "byte)\n");
+  EXPECT_EQ(
+      textOf(VeskVerifyResult{
+          .chip = on2732(), .file = "a.bin", .comparison = ChipComparison{}, .locationsGiven = 1}),
+      "Verify: The Eprom matches a.bin at the 1 location it gives\n");
+}
+
+TEST(VeskResults, InfoOnAFileItCannotReadAndTheFilesASplitWrote) {
+  expectAgreement(
+      VeskInfoResult{.file = "missing.bin",
+                     .failure = FileFailure{FileProblem::Unreadable, "missing.bin", "gone"}},
+      {{"file", "missing.bin", "Cannot read the file missing.bin\ngone\n"}}, {}, false);
+
+  const ImageHashes even = hashBytes(std::vector<std::uint8_t>(2048, 0x00));
+  const ImageHashes odd = hashBytes(std::vector<std::uint8_t>(2048, 0x01));
+  expectAgreement(
+      VeskFilesResult{.command = VeskFilesResult::Command::Split,
+                      .file = "rom.bin",
+                      .ways = 2,
+                      .written = {{"rom.even.bin", 2048, even}, {"rom.odd.bin", 2048, odd}}},
+      {{"written",
+        Json::array(
+            {{{"file", "rom.even.bin"}, {"size", 2048}, {"crc32", even.crc32}, {"sha1", even.sha1}},
+             {{"file", "rom.odd.bin"}, {"size", 2048}, {"crc32", odd.crc32}, {"sha1", odd.sha1}}}),
+        "rom.even.bin: 2048 bytes, CRC32 " + even.crc32 + ", SHA-1 " + even.sha1 +
+            "\nrom.odd.bin: 2048 bytes, CRC32 " + odd.crc32 + ", SHA-1 " + odd.sha1 + "\n"}},
+      {"file", "ways"});  // the parts are named after the file, one a way
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include "ChipCommands.h"
+
+#include <algorithm>
+#include <span>
+
+#include "ImageFileIo.h"
+
+namespace {
+
+// The compared locations that read unstable against `file`: those that
+// differ from it in some passes only, and those that differ in every pass
+// though each bit's majority is the file's byte, which can only come of
+// passes that disagree.
+std::vector<UnstableLocation> unstableAgainst(std::span<const MemoryImage> passes,
+                                              const MergedPasses& merged, const MemoryImage& file,
+                                              const std::vector<bool>& compared) {
+  PassedComparison comparison = comparePasses(passes, file);
+  const auto uncompared = [&](const UnstableLocation& at) {
+    return !compared[static_cast<std::size_t>(at.address)];
+  };
+  std::erase_if(comparison.unstable, uncompared);
+  for (const PassedDifference& difference : comparison.differences)
+    if (difference.chip == difference.file &&
+        compared[static_cast<std::size_t>(difference.address)])
+      comparison.unstable.push_back(*std::ranges::lower_bound(merged.unstable, difference.address,
+                                                              {}, &UnstableLocation::address));
+  std::ranges::sort(comparison.unstable, {}, &UnstableLocation::address);
+  return comparison.unstable;
+}
+
+// The chip in the socket, as the options give it, and the context of its runs.
+struct Board {
+  const VeskOptions& options;
+  CommandContext& context;
+
+  std::int32_t size() const { return options.type->size; }
+  ChipRun chip() const { return {.type = options.type->caption, .size = size()}; }
+  std::span<const std::uint8_t> bytes(const MemoryImage& image) const {
+    return {image.data(), static_cast<std::size_t>(size())};
+  }
+  bool stopping() const { return context.stop != nullptr && context.stop->requested(); }
+
+  // The chip read in `passes` passes under one announcement; the bar goes
+  // at once, there is no view to fill first.
+  ReadPassesCommandResult read(int passes) const {
+    ReadPassesCommandResult read =
+        readPassesCommand(context, options.settings, options.type->key, size(), passes);
+    read.indicators.end();
+    return read;
+  }
+
+  // options.file placed in the chip's image. Unlike the window's Open, a
+  // missing file is an error, and so is a broken one.
+  std::optional<LoadedImage> load(std::optional<FileFailure>& failure) const {
+    Expected<LoadedImage> loaded = loadImageFile(options.file, static_cast<std::size_t>(size()),
+                                                 options.imageFile, context.messages);
+    if (loaded) return std::move(*loaded);
+    failure = FileFailure{FileProblem::Unreadable, options.file, loaded.error()};
+    return std::nullopt;
+  }
+};
+
+MemoryImage imageOf(const LoadedImage& file) {
+  MemoryImage image(static_cast<std::int32_t>(file.bytes.size()));
+  std::copy(file.bytes.begin(), file.bytes.end(), image.data());
+  return image;
+}
+
+// How the core's run ended, and where a signal stopped it.
+void endRun(ChipRun& chip, CommandOutcome outcome, const StopPoint& stopped, RunStep step) {
+  chip.outcome = outcome;
+  if (outcome == CommandOutcome::Stopped) chip.stop = RunStop{step, stopped.location};
+}
+
+// A signal that came once the core's run was done stops the command there.
+bool stoppedAfter(ChipRun& chip, const Board& board) {
+  if (!board.stopping()) return false;
+  chip.outcome = CommandOutcome::Stopped;
+  return true;
+}
+
+ProgrammedKeeper keeperOf(const Board& board) {
+  if (board.context.chipFile != nullptr) return ProgrammedKeeper::ChipFile;
+  return board.options.simulate ? ProgrammedKeeper::Nothing : ProgrammedKeeper::Chip;
+}
+
+// The image programmed, over what the chip holds when `held` is given.
+void program(const Board& board, const MemoryImage& image, std::span<const std::uint8_t> held,
+             VeskWriteResult& result) {
+  const WriteCommandResult written =
+      writeCommand(board.context, board.options.settings, board.options.type->key, board.size(),
+                   image, board.options.method, held);
+  // A write that checks the chip first has the check as its first pass; over
+  // a programmed chip there is no check.
+  const bool checking =
+      board.options.settings.VerifyEmpty && held.empty() && written.stopped.pass == 0;
+  endRun(result.chip, written.outcome, written.stopped,
+         checking ? RunStep::BlankCheck : RunStep::Programming);
+  if (written.outcome == CommandOutcome::NotBlank) result.notBlank = written.write.blankCheck;
+  if (written.outcome == CommandOutcome::BadEprom) result.bad = written.write.bad;
+  if (written.outcome == CommandOutcome::Done || written.outcome == CommandOutcome::BadEprom ||
+      written.outcome == CommandOutcome::ChipFileFailed)
+    result.pulses = written.write.pulses;
+}
+
+// Over a programmed chip: what it holds first, with the same announcement,
+// port check and stop as a read; refused when a bit would have to rise.
+void programOver(const Board& board, const LoadedImage& file, MemoryImage& image,
+                 VeskWriteResult& result) {
+  const ReadPassesCommandResult read = board.read(1);
+  endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
+  if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return;
+  const MemoryImage& held = read.passes.front();
+  // Where the file gives nothing the chip keeps what it holds, unless --fill
+  // gives those locations a byte.
+  if (!board.options.imageFile.fill)
+    for (std::int32_t at = 0; at < board.size(); ++at)
+      if (!file.covered[static_cast<std::size_t>(at)]) image.at(at) = held.at(at);
+  ChipComparison comparison = compareChip(board.bytes(held), board.bytes(image));
+  if (comparison.bitsToErase > 0) {
+    result.toErase = std::move(comparison);
+    return;
+  }
+  program(board, image, board.bytes(held), result);
+}
+
+// The chip's passes against the file, over the locations it gives (all of
+// them with --fill), less those that read unstable.
+void compareWithFile(const Board& board, std::span<const MemoryImage> passes,
+                     const LoadedImage& file, VeskVerifyResult& result) {
+  const MemoryImage image = imageOf(file);
+  const bool filled = board.options.imageFile.fill.has_value();
+  std::vector<bool> compared = file.covered;
+  if (filled) compared.assign(compared.size(), true);
+  const MergedPasses merged = mergePasses(passes);
+  result.unstable = unstableAgainst(passes, merged, image, compared);
+  for (const UnstableLocation& location : result.unstable)
+    compared[static_cast<std::size_t>(location.address)] = false;
+  result.comparison = compareChip(board.bytes(merged.image), board.bytes(image), compared);
+  const auto given = static_cast<std::int32_t>(std::ranges::count(file.covered, true));
+  if (!filled && given != board.size()) result.locationsGiven = given;
+}
+
+}  // namespace
+
+VeskReadResult runRead(const VeskOptions& options, CommandContext& context) {
+  const Board board{options, context};
+  VeskReadResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
+  const ReadPassesCommandResult read = board.read(options.passes);
+  endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
+  if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return result;
+  MergedPasses merged = mergePasses(read.passes);
+  result.format = outputFormat(options.file, options.imageFile);
+  if (const Expected<> saved =
+          saveImageFile(options.file, board.bytes(merged.image), result.format);
+      !saved) {
+    result.failure = FileFailure{FileProblem::Unwritable, options.file, saved.error()};
+    return result;
+  }
+  result.dump = DumpFacts{identifyImage(merged.image), {options.mame, options.dat}};
+  result.unstable = std::move(merged.unstable);
+  return result;
+}
+
+VeskBlankResult runBlank(const VeskOptions& options, CommandContext& context) {
+  const Board board{options, context};
+  VeskBlankResult result{.chip = board.chip()};
+  const BlankCommandResult blank = blankCommand(context, options.settings, board.size());
+  endRun(result.chip, blank.outcome, blank.stopped, RunStep::BlankCheck);
+  if (blank.outcome == CommandOutcome::Done || blank.outcome == CommandOutcome::NotBlank)
+    result.check = blank.check;
+  return result;
+}
+
+VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
+  const Board board{options, context};
+  VeskWriteResult result{
+      .chip = board.chip(), .file = options.file, .over = options.over, .keeper = keeperOf(board)};
+  const std::optional<LoadedImage> file = board.load(result.failure);
+  if (!file) return result;
+  result.format = file->format;
+  if (stoppedAfter(result.chip, board)) return result;
+  MemoryImage image = imageOf(*file);
+  if (options.over)
+    programOver(board, *file, image, result);
+  else
+    program(board, image, {}, result);
+  return result;
+}
+
+VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) {
+  const Board board{options, context};
+  VeskVerifyResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
+  const std::optional<LoadedImage> file = board.load(result.failure);
+  if (!file) return result;
+  result.format = file->format;
+  if (stoppedAfter(result.chip, board)) return result;
+  const ReadPassesCommandResult read = board.read(options.passes);
+  endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
+  if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return result;
+  compareWithFile(board, read.passes, *file, result);
+  return result;
+}
