@@ -1,6 +1,7 @@
 #include "ImageFindings.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "HexText.h"
@@ -11,15 +12,22 @@ namespace {
 // that never needs the bit.
 constexpr std::size_t kFewestValuesForDataBits = 16;
 
-// The smallest first part the image is 2, 4, 8, ... copies of; the whole
-// size when it is none. Each halving checks only the part left, for the
-// image is copies of it already: one pass in all.
-std::size_t repeatedPartSize(std::span<const std::uint8_t> bytes) {
-  std::size_t part = bytes.size();
-  while (part % 2 == 0 && part > 0 &&
-         std::memcmp(bytes.data(), bytes.data() + part / 2, part / 2) == 0)
-    part /= 2;
-  return part;
+// The smallest first part the image is 2, 4, 8, ... copies of, and how many
+// copies; the whole image, once, when it is none. Each halving checks only
+// the part left, for the image is copies of it already: one pass in all.
+struct Repetition {
+  std::size_t part;
+  std::size_t copies = 1;
+};
+
+Repetition repetitionOf(std::span<const std::uint8_t> bytes) {
+  Repetition found{bytes.size()};
+  while (found.part % 2 == 0 && found.part > 0 &&
+         std::memcmp(bytes.data(), bytes.data() + found.part / 2, found.part / 2) == 0) {
+    found.part /= 2;
+    found.copies *= 2;
+  }
+  return found;
 }
 
 // Whether every location reads as the one with `step` (one address bit)
@@ -30,55 +38,69 @@ bool lineMakesNoDifference(std::span<const std::uint8_t> bytes, std::size_t step
   return true;
 }
 
-}  // namespace
+// Which byte values an image holds: how many, and the bits set in some of
+// them and in every one.
+struct ValueSpread {
+  std::size_t values = 0;
+  unsigned anyOnes = 0x00;
+  unsigned allOnes = 0xFF;
+};
 
-std::vector<Finding> checkImage(std::span<const std::uint8_t> bytes) {
-  std::vector<Finding> findings;
-  if (bytes.empty()) return findings;
-
+ValueSpread spreadOf(std::span<const std::uint8_t> bytes) {
   std::array<bool, 256> seen{};
   for (const std::uint8_t byte : bytes) seen[byte] = true;
-  std::size_t values = 0;
-  unsigned anyOnes = 0x00;  // bits set in some byte
-  unsigned allOnes = 0xFF;  // bits set in every byte
+  ValueSpread spread;
   for (unsigned value = 0; value < 256; ++value) {
     if (!seen[value]) continue;
-    ++values;
-    anyOnes |= value;
-    allOnes &= value;
+    ++spread.values;
+    spread.anyOnes |= value;
+    spread.allOnes &= value;
   }
-  if (values == 1) {
-    const std::uint8_t value = bytes.front();
-    if (value == 0xFF)
-      findings.push_back({.kind = FindingKind::AllFf});
-    else
-      findings.push_back({.kind = FindingKind::AllSame, .value = value});
-    return findings;
-  }
+  return spread;
+}
 
-  const std::size_t part = repeatedPartSize(bytes);
-  if (part < bytes.size())
-    findings.push_back({.kind = FindingKind::Repeats,
-                        .partSize = part,
-                        .copies = bytes.size() / part,
-                        .part = hashBytes(bytes.first(part))});
-
+// The address lines below the repeated part (`part`) that make no difference.
+void addAddressLines(std::span<const std::uint8_t> bytes, std::size_t part,
+                     std::vector<Finding>& findings) {
   for (int line = 0; bytes.size() % (std::size_t{2} << line) == 0; ++line) {
     const std::size_t step = std::size_t{1} << line;
-    if (step % part == 0) break;  // this line and those above step whole parts
+    // This line and those above step whole parts (both are powers of 2).
+    if (std::has_single_bit(part) && step >= part) break;
     if (lineMakesNoDifference(bytes, step))
       findings.push_back({.kind = FindingKind::AddressLine, .line = line});
   }
+}
 
-  if (values >= kFewestValuesForDataBits) {
-    for (int bit = 0; bit < 8; ++bit) {
-      const unsigned mask = 1U << bit;
-      if ((anyOnes & mask) == 0 || (allOnes & mask) != 0)
-        findings.push_back({.kind = FindingKind::DataBit,
-                            .bit = bit,
-                            .value = static_cast<std::uint8_t>((allOnes & mask) != 0)});
-    }
+// The data bits that never change.
+void addDataBits(const ValueSpread& spread, std::vector<Finding>& findings) {
+  for (int bit = 0; bit < 8; ++bit) {
+    const unsigned mask = 1U << bit;
+    if ((spread.anyOnes & mask) == 0 || (spread.allOnes & mask) != 0)
+      findings.push_back({.kind = FindingKind::DataBit,
+                          .bit = bit,
+                          .value = static_cast<std::uint8_t>((spread.allOnes & mask) != 0)});
   }
+}
+
+}  // namespace
+
+std::vector<Finding> checkImage(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return {};
+  const ValueSpread spread = spreadOf(bytes);
+  if (spread.values == 1) {
+    const std::uint8_t value = bytes.front();
+    if (value == 0xFF) return {{.kind = FindingKind::AllFf}};
+    return {{.kind = FindingKind::AllSame, .value = value}};
+  }
+  std::vector<Finding> findings;
+  const Repetition repeated = repetitionOf(bytes);
+  if (repeated.copies > 1)
+    findings.push_back({.kind = FindingKind::Repeats,
+                        .partSize = repeated.part,
+                        .copies = repeated.copies,
+                        .part = hashBytes(bytes.first(repeated.part))});
+  addAddressLines(bytes, repeated.part, findings);
+  if (spread.values >= kFewestValuesForDataBits) addDataBits(spread, findings);
   return findings;
 }
 

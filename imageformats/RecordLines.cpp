@@ -1,6 +1,7 @@
 #include "RecordLines.h"
 
 #include <cstring>
+#include <numeric>
 
 #include "HexDigits.h"
 
@@ -74,6 +75,21 @@ Expected<> decodeHexBytes(std::string_view digits, std::size_t column,
                                          hexDigitValue(digits[2 * i + 1]));
   }
   return {};
+}
+
+Expected<> checkChecksum(std::span<const std::uint8_t> record,
+                         std::uint8_t (*checksumOf)(std::uint8_t sum)) {
+  const auto sum = static_cast<std::uint8_t>(std::accumulate(record.begin(), record.end() - 1, 0u));
+  const std::uint8_t expected = checksumOf(sum);
+  if (record.back() == expected) return {};
+  return Failure{"bad checksum: the record says " + hexByteText(record.back()) +
+                 ", its bytes give " + hexByteText(expected)};
+}
+
+std::uint32_t bigEndian(const std::uint8_t* bytes, std::size_t count) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) value = value << 8 | bytes[i];
+  return value;
 }
 
 std::string hexByteText(std::uint8_t value) {

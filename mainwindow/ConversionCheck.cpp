@@ -47,15 +47,14 @@ std::set<std::string> ConversionCheck::outputNames() const {
   return names;
 }
 
-ConversionCheck::Report ConversionCheck::report() const {
-  if (!outputStem_) {
-    return {kNothingConvertedTitle, kNothingConvertedLead + sourcePath_ + "\r" + kNotConvertible,
-            MessageIcon::Exclamation};
-  }
-  const std::set<std::string> after = outputNames();
-  if (std::ranges::includes(before_, after)) {
-    return {kNothingConvertedTitle, kNothingConvertedLead + sourcePath_ + "\r" + kNoOutput,
-            MessageIcon::Exclamation};
-  }
-  return {kConversionDoneTitle, kConversionDoneText, MessageIcon::Information};
+Message ConversionCheck::report() const {
+  const auto nothingConverted = [this](const char* why) {
+    return Message{MessageKind::Warning,
+                   MessageIcon::Exclamation,
+                   kNothingConvertedTitle,
+                   {kNothingConvertedLead + sourcePath_, why}};
+  };
+  if (!outputStem_) return nothingConverted(kNotConvertible);
+  if (std::ranges::includes(before_, outputNames())) return nothingConverted(kNoOutput);
+  return {MessageKind::Note, MessageIcon::Information, kConversionDoneTitle, {kConversionDoneText}};
 }

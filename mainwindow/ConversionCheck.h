@@ -16,15 +16,9 @@ class ConversionCheck {
  public:
   explicit ConversionCheck(std::string sourcePath);
 
-  struct Report {
-    std::string title;
-    std::string text;
-    MessageIcon icon;
-    bool operator==(const Report&) const = default;
-  };
   // "Conversion Done !" when a new file stands beside the source, otherwise
   // a box that names the source and says why nothing was converted.
-  Report report() const;
+  Message report() const;
 
  private:
   // The names in the source's folder that zeza's output for it could have.

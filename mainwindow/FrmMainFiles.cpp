@@ -50,8 +50,7 @@ void reportWhenIdle(const QPointer<FrmMain>& window, WindowMessages& messages,
                        [window, &messages, check] { reportWhenIdle(window, messages, check); });
     return;
   }
-  const ConversionCheck::Report report = check->report();
-  messages.show(report.title, report.text, report.icon);
+  messages.show(check->report());
 }
 
 // The chosen file's folder becomes the current folder: the next dialog opens

@@ -1,6 +1,5 @@
 #include "ChipFile.h"
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,24 +45,63 @@ bool sameFile(int fd, const std::string& path) {
          byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
 }
 
-// A missing file: created empty and locked under its name (O_EXCL: of two
-// programs starting at once only one creates it), then given the blank chip,
-// which also proves there is room for it. The descriptor is empty when
-// another program created the file first.
-Expected<FileDescriptor> createBlank(const std::string& path, std::size_t size) {
-  FileDescriptor file(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!file && errno == EEXIST) return FileDescriptor();
-  if (!file) return systemFailure(errno);
-  // Locked first by the other program, it is that one's file.
-  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) return FileDescriptor();
-  const std::vector<std::uint8_t> blank(size, kBlank);
-  std::error_code error = writeAll(file.get(), blank.data(), blank.size());
-  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
-  if (error) {
-    ::unlink(path.c_str());
-    return systemFailure(error);
+// What keeps an existing file from holding the chip; empty when nothing does.
+std::string fileProblem(const std::string& path, std::uint64_t fileSize, std::size_t chipSize) {
+  // Cutting it would lose the rest of the file at the next write-back.
+  if (fileSize > chipSize)
+    return "the file is bigger than the simulated chip (" + std::to_string(chipSize) + " bytes)";
+  if (::access(path.c_str(), W_OK) != 0)
+    return std::string("the file cannot be written (") + std::strerror(errno) + ")";
+  return {};
+}
+
+// A missing file: created as the blank chip and locked under its name, which
+// also proves there is room for it. The descriptor is empty when another
+// program created the file first, or locked it first: it is that one's file.
+Expected<FileDescriptor> createBlank(const std::string& path, std::vector<std::uint8_t>& chip) {
+  const std::vector<std::uint8_t> blank(chip.size(), kBlank);
+  FileDescriptor locked;
+  const std::error_code error = createNewFile(path, blank.data(), blank.size(), &locked);
+  if (error == std::errc::file_exists || error == std::errc::operation_would_block)
+    return FileDescriptor();
+  if (error) return cannotKeep(path, error.message());
+  std::ranges::fill(chip, kBlank);
+  return locked;
+}
+
+// The existing file, checked, locked and loaded into `chip`: its bytes at the
+// start, FFh after them. The descriptor is empty when another program
+// replaced the file between our open and our lock.
+Expected<FileDescriptor> lockAndLoad(const std::string& path, RegularFile file,
+                                     std::vector<std::uint8_t>& chip) {
+  if (const std::string problem = fileProblem(path, file.size, chip.size()); !problem.empty())
+    return cannotKeep(path, problem);
+  if (::flock(file.descriptor.get(), LOCK_EX | LOCK_NB) != 0) {
+    return Failure{"The simulated chip in " + path +
+                   " is in use by another VeskEprom or vesk: only one program at a time may "
+                   "use a chip file."};
   }
-  return file;
+  if (!sameFile(file.descriptor.get(), path)) return FileDescriptor();
+  std::vector<std::uint8_t> loaded(chip.size(), kBlank);
+  if (const std::error_code error =
+          readUpTo(file.descriptor.get(), loaded.data(), static_cast<std::size_t>(file.size))) {
+    return Failure{"The simulated chip cannot be loaded from " + path + ": " + error.message() +
+                   "."};
+  }
+  chip = std::move(loaded);
+  return std::move(file.descriptor);
+}
+
+// The file that bears the name, locked and loaded, or created blank; an
+// empty descriptor when another program came between.
+Expected<FileDescriptor> takeFile(const std::string& path, std::vector<std::uint8_t>& chip) {
+  RegularFile file;
+  const std::error_code error = openRegularFile(path, file);
+  if (error == std::errc::no_such_file_or_directory) return createBlank(path, chip);
+  if (error == std::errc::is_a_directory || error == notARegularFileError())
+    return cannotKeep(path, "it is not a regular file");
+  if (error) return cannotKeep(path, error.message());
+  return lockAndLoad(path, std::move(file), chip);
 }
 
 }  // namespace
@@ -79,45 +117,12 @@ Expected<std::unique_ptr<ChipFile>> ChipFile::open(const std::string& path,
                                                    std::vector<std::uint8_t>& chip) {
   if (const std::string problem = folderProblem(path); !problem.empty())
     return cannotKeep(path, problem);
-  // A file replaced by another program between our open and our lock is
-  // opened again: the lock must be on the file that bears the name.
+  // A file created or replaced by another program while we look at it is
+  // looked at again: the lock must be on the file that bears the name.
   for (int attempt = 0; attempt < 10; ++attempt) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!file && errno == ENOENT) {
-      Expected<FileDescriptor> created = createBlank(path, chip.size());
-      if (!created) return cannotKeep(path, created.error());
-      if (!*created) continue;  // somebody else's now: look at it again
-      std::fill(chip.begin(), chip.end(), kBlank);
-      return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(*created)));
-    }
-    if (!file) return cannotKeep(path, std::strerror(errno));
-    struct stat st {};
-    std::string problem;
-    if (::fstat(file.get(), &st) != 0)
-      problem = std::strerror(errno);
-    else if (!S_ISREG(st.st_mode))
-      problem = "it is not a regular file";
-    else if (static_cast<std::uint64_t>(st.st_size) > chip.size())
-      // Cutting it would lose the rest of the file at the next write-back.
-      problem =
-          "the file is bigger than the simulated chip (" + std::to_string(chip.size()) + " bytes)";
-    else if (::access(path.c_str(), W_OK) != 0)
-      problem = std::string("the file cannot be written (") + std::strerror(errno) + ")";
-    if (!problem.empty()) return cannotKeep(path, problem);
-    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
-      return Failure{"The simulated chip in " + path +
-                     " is in use by another VeskEprom or vesk: only one program at a time may "
-                     "use a chip file."};
-    }
-    if (!sameFile(file.get(), path)) continue;
-    std::vector<std::uint8_t> loaded(chip.size(), kBlank);
-    if (const std::error_code error =
-            readUpTo(file.get(), loaded.data(), static_cast<std::size_t>(st.st_size))) {
-      return Failure{"The simulated chip cannot be loaded from " + path + ": " + error.message() +
-                     "."};
-    }
-    chip = std::move(loaded);
-    return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(file)));
+    Expected<FileDescriptor> taken = takeFile(path, chip);
+    if (!taken) return Failure{taken.error()};
+    if (*taken) return std::unique_ptr<ChipFile>(new ChipFile(path, chip, std::move(*taken)));
   }
   return cannotKeep(path, "another program keeps replacing it");
 }

@@ -18,17 +18,21 @@ Message announcement(std::string title, const std::string& epromType, std::int32
 }
 
 // The port comes first: when it cannot be had, one message says why and the
-// command ends before anything else happens.
-PortIo* acquirePort(CommandContext& context, std::int16_t base) {
+// command ends NoPort before anything else happens. Otherwise `command` runs
+// with it and gives the result.
+template <class Result, class Command>
+Result onPort(CommandContext& context, std::int16_t base, Command&& command) {
   const Expected<PortIo*> port = context.ports.acquire(base);
-  if (port) return *port;
+  if (port) return command(**port);
   context.messages.show(
       {MessageKind::Error,
        MessageIcon::Critical,
        "No Port Access",
        {"The programmer board at base address " + baseAddressText(base) + " cannot be reached.",
         port.error()}});
-  return nullptr;
+  Result ended;
+  ended.outcome = CommandOutcome::NoPort;
+  return ended;
 }
 
 // The chip's refusals, as both the blank check and the write command show them.
@@ -54,17 +58,14 @@ CommandOutcome outcomeOf(WriteOutcome outcome) {
   return CommandOutcome::Done;
 }
 
-// The bar as the routines move it, keeping where the run stands: within a
-// pass the value rises by one a location, so a value that does not rise
-// starts the next pass.
+// The bar as the routines move it, keeping where the run stands.
 class TrackedProgress final : public Progress {
  public:
   explicit TrackedProgress(Progress& bar) : bar_(bar) {}
   void setVisible(bool visible) override { bar_.setVisible(visible); }
   void setMaximum(std::int32_t maximum) override { bar_.setMaximum(maximum); }
   void setValue(std::int32_t value) override {
-    if (value <= point_.location) ++point_.pass;
-    point_.location = value;
+    point_.follow(value);
     bar_.setValue(value);
   }
   const StopPoint& point() const { return point_; }
@@ -88,9 +89,16 @@ class BoardRun {
 
   RoutineServices& services() { return services_; }
   RunIndicators& indicators() { return indicators_; }
-  // Where the run stopped, after a pass that ended Stopped.
-  const StopPoint& stopped() const { return stopped_; }
 
+  // Runs `pass` over the chip and puts its outcome, and where it stopped, in
+  // `result`.
+  template <class Result, class Pass>
+  void run(Result& result, const char* what, Pass&& pass) {
+    result.outcome = onBoard(what, std::forward<Pass>(pass));
+    result.stopped = stopped_;
+  }
+
+ private:
   // Runs one pass over the chip; a port that fails is reported, a stop is
   // not (the program is ending). The bar is hidden before the message.
   template <class Pass>
@@ -113,7 +121,6 @@ class BoardRun {
     }
   }
 
- private:
   CommandContext& context_;
   std::int16_t base_;
   RunIndicators indicators_;
@@ -121,6 +128,17 @@ class BoardRun {
   RoutineServices services_;
   StopPoint stopped_;
 };
+
+// A simulated chip is written back to its file after a run that may have
+// programmed it; a failed write-back is reported, and a run that ended well
+// then ends ChipFileFailed.
+void keepChipFile(const CommandContext& context, CommandOutcome& outcome) {
+  if (context.chipFile == nullptr) return;
+  if (const Expected<> saved = context.chipFile->save(); !saved) {
+    context.messages.show(chipNotSavedMessage(context.chipFile->path(), saved.error()));
+    if (outcome == CommandOutcome::Done) outcome = CommandOutcome::ChipFileFailed;
+  }
+}
 
 }  // namespace
 
@@ -168,78 +186,61 @@ ReadCommandResult readCommand(CommandContext& context, const PortSettings& setti
 ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSettings& settings,
                                           const std::string& epromType, std::int32_t epromSize,
                                           int passCount) {
-  ReadPassesCommandResult result;
-  PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) {
-    result.outcome = CommandOutcome::NoPort;
+  return onPort<ReadPassesCommandResult>(context, settings.LptBase, [&](PortIo& port) {
+    context.messages.show(
+        announcement(std::string(kWillReadTitle) + epromType, epromType, epromSize));
+    ReadPassesCommandResult result;
+    BoardRun board(context, settings, port, epromSize);
+    board.run(result, "Reading the Eprom", [&] {
+      result.passes.resize(static_cast<std::size_t>(passCount));
+      for (MemoryImage& pass : result.passes)
+        Read_Eprom(board.services(), settings.LptBase, epromSize, pass);
+      return CommandOutcome::Done;
+    });
+    if (result.outcome == CommandOutcome::Done) {
+      result.indicators = std::move(board.indicators());
+    } else {
+      // Only a complete read is handed on: a port that fails half-way leaves
+      // the caller's image as it was.
+      result.passes.clear();
+    }
     return result;
-  }
-  context.messages.show(
-      announcement(std::string(kWillReadTitle) + epromType, epromType, epromSize));
-  BoardRun run(context, settings, *port, epromSize);
-  result.outcome = run.onBoard("Reading the Eprom", [&] {
-    result.passes.resize(static_cast<std::size_t>(passCount));
-    for (MemoryImage& pass : result.passes)
-      Read_Eprom(run.services(), settings.LptBase, epromSize, pass);
-    return CommandOutcome::Done;
   });
-  result.stopped = run.stopped();
-  if (result.outcome == CommandOutcome::Done) {
-    result.indicators = std::move(run.indicators());
-  } else {
-    // Only a complete read is handed on: a port that fails half-way leaves
-    // the caller's image as it was.
-    result.passes.clear();
-  }
-  return result;
 }
 
 BlankCommandResult blankCommand(CommandContext& context, const PortSettings& settings,
                                 std::int32_t epromSize) {
-  BlankCommandResult result;
-  PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) {
-    result.outcome = CommandOutcome::NoPort;
+  return onPort<BlankCommandResult>(context, settings.LptBase, [&](PortIo& port) {
+    BlankCommandResult result;
+    BoardRun board(context, settings, port, epromSize);
+    board.run(result, "Checking the Eprom", [&] {
+      result.check = Blank_Check(board.services(), settings.LptBase, epromSize);
+      return result.check.blank ? CommandOutcome::Done : CommandOutcome::NotBlank;
+    });
+    board.indicators().hideProgress();
+    showRefusal(context.messages, result.outcome);
     return result;
-  }
-  BoardRun run(context, settings, *port, epromSize);
-  result.outcome = run.onBoard("Checking the Eprom", [&] {
-    result.check = Blank_Check(run.services(), settings.LptBase, epromSize);
-    return result.check.blank ? CommandOutcome::Done : CommandOutcome::NotBlank;
   });
-  result.stopped = run.stopped();
-  run.indicators().hideProgress();
-  showRefusal(context.messages, result.outcome);
-  return result;
 }
 
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
                                 const std::string& epromType, std::int32_t epromSize,
                                 const MemoryImage& epromImage, const ProgrammingMethod& method,
                                 std::span<const std::uint8_t> held) {
-  WriteCommandResult result;
-  PortIo* port = acquirePort(context, settings.LptBase);
-  if (port == nullptr) {
-    result.outcome = CommandOutcome::NoPort;
+  return onPort<WriteCommandResult>(context, settings.LptBase, [&](PortIo& port) {
+    WriteCommandResult result;
+    BoardRun board(context, settings, port, epromSize);
+    context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
+    board.run(result, "Programming the Eprom", [&] {
+      result.write = programChip(board.services(), context.messages, settings.LptBase, epromSize,
+                                 epromImage, method, held);
+      return outcomeOf(result.write.outcome);
+    });
+    board.indicators().hideProgress();
+    // Whatever the run did to a simulated chip is in its file before anything else happens.
+    if (result.outcome != CommandOutcome::NotBlank) keepChipFile(context, result.outcome);
     return result;
-  }
-  BoardRun run(context, settings, *port, epromSize);
-  context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
-  result.outcome = run.onBoard("Programming the Eprom", [&] {
-    result.write = programChip(run.services(), context.messages, settings.LptBase, epromSize,
-                               epromImage, method, held);
-    return outcomeOf(result.write.outcome);
   });
-  result.stopped = run.stopped();
-  run.indicators().hideProgress();
-  // Whatever the run did to a simulated chip is in its file before anything else happens.
-  if (context.chipFile != nullptr && result.outcome != CommandOutcome::NotBlank) {
-    if (const Expected<> saved = context.chipFile->save(); !saved) {
-      context.messages.show(chipNotSavedMessage(context.chipFile->path(), saved.error()));
-      if (result.outcome == CommandOutcome::Done) result.outcome = CommandOutcome::ChipFileFailed;
-    }
-  }
-  return result;
 }
 
 WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,

@@ -12,6 +12,7 @@
 #include "PortSettings.h"
 #include "PortSource.h"
 #include "RunStop.h"
+#include "StopPoint.h"
 #include "UserInterfaces.h"
 
 // The hourglass pointer, which a front end may show while a command works the board.
@@ -65,14 +66,6 @@ class RunIndicators {
  private:
   Progress* progress_ = nullptr;   // null once hidden
   BusyIndicator* busy_ = nullptr;  // null once gone
-};
-
-// Where a run stopped for a StopRequest stood: which pass over the chip (0
-// the first; a write that checks the chip first has the check as pass 0) and
-// how many locations that pass had done.
-struct StopPoint {
-  std::int32_t pass = 0;
-  std::int32_t location = 0;
 };
 
 // What the read command hands back. On Done, the chip's image, and the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Expected.h"
@@ -17,6 +18,11 @@ enum class MissingImageFile { CreateEmpty, Refuse };
 Expected<> Load_Image_File(const std::string& path, std::int32_t size, MemoryImage& image,
                            Messages& messages,
                            MissingImageFile missing = MissingImageFile::CreateEmpty);
+
+// The warning of a raw binary file of `fileSize` bytes loaded for a chip of
+// `chipSize`: smaller than the chip, or bigger and cut at its end; none when
+// it fits exactly (or is empty, which Load_Image_File warns of its own way).
+std::optional<Message> fileSizeWarning(std::uint64_t fileSize, std::uint64_t chipSize);
 
 // The messages of a file that cannot be read (Open) or written (Save As):
 // the file's name, then the system's reason.

@@ -46,6 +46,33 @@ int createTemporary(const std::filesystem::path& target, std::string& tempPath) 
   return -1;
 }
 
+// Refuses a file that is there but is no regular file, whatever errno held.
+class FileKindCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "file kind"; }
+  std::string message(int) const override { return kNotARegularFile; }
+};
+
+std::error_code lockFile(int fd) {
+  return ::flock(fd, LOCK_EX | LOCK_NB) != 0 ? lastSystemError() : std::error_code();
+}
+
+// Writes a file just created whole and flushes it to disk; closes it (a
+// failed close can be a write that failed late) unless the caller keeps it.
+std::error_code fill(FileDescriptor& file, const std::uint8_t* data, std::size_t size, bool keep) {
+  if (const std::error_code error = writeAll(file.get(), data, size)) return error;
+  if (::fsync(file.get()) != 0) return lastSystemError();
+  return keep ? std::error_code() : file.close();
+}
+
+// Best effort: an ordinary user cannot give a file away, and need not.
+void takeOwnerAndMode(int fd, const struct stat& old) {
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+  }
+  if (::fchmod(fd, old.st_mode & 07777) != 0) {
+  }
+}
+
 void syncFolder(const std::filesystem::path& target) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
@@ -55,6 +82,39 @@ void syncFolder(const std::filesystem::path& target) {
 }
 
 }  // namespace
+
+std::error_code notARegularFileError() {
+  static const FileKindCategory kCategory;
+  return {1, kCategory};
+}
+
+std::error_code openRegularFile(const std::string& path, RegularFile& file) {
+  FileDescriptor opened(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!opened) return lastSystemError();
+  struct stat st {};
+  if (::fstat(opened.get(), &st) != 0) return lastSystemError();
+  if (S_ISDIR(st.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  if (!S_ISREG(st.st_mode)) return notARegularFileError();
+  file = {std::move(opened), static_cast<std::uint64_t>(st.st_size)};
+  return {};
+}
+
+std::error_code createNewFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                              FileDescriptor* locked) {
+  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!file) return lastSystemError();
+  // Locked before anything is written: a program that finds the name first
+  // and locks it has it, and the file is its to fill.
+  if (locked != nullptr) {
+    if (const std::error_code error = lockFile(file.get())) return error;
+  }
+  if (const std::error_code error = fill(file, data, size, locked != nullptr)) {
+    ::unlink(path.c_str());
+    return error;
+  }
+  if (locked != nullptr) *locked = std::move(file);
+  return {};
+}
 
 Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
                        FileDescriptor* locked) {
@@ -71,19 +131,10 @@ Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::s
   std::string tempPath;
   FileDescriptor file(createTemporary(target, tempPath));
   if (!file) return systemFailure(errno);
-  if (exists) {
-    // Best effort: an ordinary user cannot give a file away, and need not.
-    if (::fchown(file.get(), old.st_uid, old.st_gid) != 0) {
-    }
-    if (::fchmod(file.get(), old.st_mode & 07777) != 0) {
-    }
-  }
-  std::error_code error = writeAll(file.get(), data, size);
-  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
+  if (exists) takeOwnerAndMode(file.get(), old);
+  std::error_code error = fill(file, data, size, locked != nullptr);
   // Locked before it takes the name: nobody can lock it first.
-  if (!error && locked != nullptr && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
-    error = lastSystemError();
-  if (!error && locked == nullptr) error = file.close();
+  if (!error && locked != nullptr) error = lockFile(file.get());
   if (!error && ::rename(tempPath.c_str(), target.c_str()) != 0) error = lastSystemError();
   if (error) {
     ::unlink(tempPath.c_str());

@@ -258,6 +258,42 @@ TEST(Recognition, BinariesThatStartLikeRecordsStayBinaries) {
   EXPECT_EQ(formatForFileName("srec.d/rom"), ImageFileFormat::Binary);
 }
 
+TEST(Recognition, ATextThatIsNoRecordsIsRefusedUnlessItsNameSaysRawBinary) {
+  const std::string zs(64, 'Z'), strings = "INSERT COIN\r\nGAME OVER\r\n";
+  const std::tuple<std::string, std::string, std::optional<ImageFileFormat>> cases[] = {
+      {"zz.bin", zs, ImageFileFormat::Binary},
+      {"MESSAGES.ROM", strings, ImageFileFormat::Binary},
+      {"dump.Bin",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e\f",
+       ImageFileFormat::Binary},
+      {"zz.txt", zs, std::nullopt},
+      {"zz", zs, std::nullopt},
+      {"", zs, std::nullopt},  // standard input
+      {"zz.bin.txt", zs, std::nullopt},
+      {"roms.bin/zz", zs, std::nullopt},
+      {"notes.txt",
+       "Gr\xC3\xBC\xC3\x9F"
+       "e\f",
+       std::nullopt},
+      // By content first: records under a raw binary's name, and a broken
+      // HEX file, which its reader refuses.
+      {"hex.bin", ":00000001FF\n", ImageFileFormat::IntelHex},
+      {"s.rom", "S9030000FC\n", ImageFileFormat::SRecords},
+      {"broken.bin", ":10 notes\n", ImageFileFormat::IntelHex},
+      // Not text, or nothing at all.
+      {"code.txt", std::string("A\x00\xFF", 3), ImageFileFormat::Binary},
+      {"cut.txt", "Gr\xC3", ImageFileFormat::Binary},
+      {"empty.txt", "", ImageFileFormat::Binary},
+  };
+  for (const auto& [name, text, format] : cases) {
+    EXPECT_EQ(
+        recognizeImageFile(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+        format)
+        << name;
+  }
+}
+
 TEST(Placement, ABinaryIsFilledOrCut) {
   const Bytes five = {1, 2, 3, 4, 5};
   AddressedData binary = *readAddressedData(five.data(), five.size(), ImageFileFormat::Binary);

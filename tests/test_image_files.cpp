@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "ImageFiles.h"
+#include "RawFiles.h"
 #include "core_fakes.h"
 
 namespace {
@@ -76,6 +77,21 @@ TEST_F(ImageFilesTest, SaveReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporaryFi
   EXPECT_EQ(fs::status(target).permissions(), mode);
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(listing(temp_.path).size(), 2u);
+}
+
+TEST_F(ImageFilesTest, ANewFileIsNeverOneThatIsThereAndOneThatFailsHalfWayIsRemoved) {
+  writeFile(path_, pattern(16));
+  const Bytes bytes = pattern(4096);
+  EXPECT_EQ(createNewFile(path_, bytes.data(), bytes.size()), std::errc::file_exists);
+  EXPECT_EQ(readFile<Bytes>(path_), pattern(16));
+  const std::string fresh = temp_.filePath("new.bin");
+  {
+    const FileSizeLimit limit(1024);
+    EXPECT_EQ(createNewFile(fresh, bytes.data(), bytes.size()), std::errc::file_too_large);
+  }
+  EXPECT_FALSE(fs::exists(fresh));
+  ASSERT_FALSE(createNewFile(fresh, bytes.data(), bytes.size()));
+  EXPECT_EQ(readFile<Bytes>(fresh), bytes);
 }
 
 TEST_F(ImageFilesTest, SpecialFilesAreRefusedAtOnceAndNeverReplaced) {

@@ -165,6 +165,35 @@ TEST_F(VeskProgram, FilesThatCannotBePlacedAreErrorsThatNameWhereAndChangeNothin
             std::tuple(before, chipHolding(pattern(2048))));
 }
 
+TEST_F(VeskProgram, ARawImageThatPrintsIsBurntAsItIsWhereItsNameSaysRawBinary) {
+  const Bytes zs(2048, 'Z');
+  const std::string strings = "INSERT COIN\r\nGAME OVER\r\nHIGH SCORE\r\n";
+  for (const char* name : {"zz.bin", "zz.txt", "zz"}) writeFile(path(name), zs);
+  writeFile(path("MESSAGES.ROM"), strings);
+  writeFile(path("hex.bin"), kHex);  // records under a raw binary's name are still records
+  const std::pair<std::string, Bytes> burnt[] = {
+      {"zz.bin", zs},
+      {"MESSAGES.ROM", imageWith(0xFF, 0, bytesOf(strings))},
+      {"hex.bin", imageWith(0xFF, 0x100, kFive)}};
+  for (const auto& [file, image] : burnt) {
+    std::filesystem::remove(path("chip.bin"));
+    for (const char* command : {"write", "verify"}) {
+      const auto [status, errors, output] = run(on2716({command, file}));
+      EXPECT_EQ(status, 0) << command << " " << file << errors;
+    }
+    EXPECT_EQ(chip(), chipHolding(image)) << file;
+  }
+  // Other names, and standard input, which has none, say nothing: the text is refused.
+  std::filesystem::remove(path("chip.bin"));
+  for (const std::string file : {"zz.txt", "zz", "-"}) {
+    const auto [status, errors, output] =
+        run(on2716({"write", file}), {.inputFile = path("zz.bin")});
+    EXPECT_EQ(status, 2) << file;
+    EXPECT_THAT(errors, HasSubstr("it is text, but neither Intel HEX nor S-records")) << file;
+  }
+  EXPECT_EQ(chip(), chipHolding({}));
+}
+
 // "NAME: 2048 bytes, CRC32 ..., SHA-1 ...", as split and merge list their files.
 std::string listed(const std::string& name, const Bytes& bytes) {
   const ImageHashes hashes = hashBytes(bytes);

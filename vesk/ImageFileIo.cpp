@@ -1,11 +1,8 @@
 #include "ImageFileIo.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "FileDescriptor.h"
 #include "ImageFiles.h"
@@ -30,36 +27,10 @@ Expected<std::vector<std::uint8_t>> readWholeFile(const std::string& path) {
     DescriptorSource input(STDIN_FILENO);
     return readWholeInput(input);
   }
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!file) return systemFailure(errno);
-  struct stat st {};
-  if (::fstat(file.get(), &st) != 0) return systemFailure(errno);
-  if (S_ISDIR(st.st_mode)) return systemFailure(EISDIR);
-  if (!S_ISREG(st.st_mode)) return notARegularFile();
-  DescriptorSource input(file.get());
+  RegularFile file;
+  if (const std::error_code error = openRegularFile(path, file)) return systemFailure(error);
+  DescriptorSource input(file.descriptor.get());
   return readWholeInput(input);
-}
-
-// Text as editors write it: printable ASCII, blanks, line ends, a DOS end
-// mark and UTF-8 letters. A chip's binary image nearly always holds bytes
-// that are none of these (00h, FFh, control codes).
-bool isText(std::span<const std::uint8_t> bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::uint8_t c = bytes[i];
-    if ((c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1A) {
-      ++i;
-      continue;
-    }
-    const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
-                               : c >= 0xE0 && c <= 0xEF ? 3
-                               : c >= 0xF0 && c <= 0xF4 ? 4
-                                                        : 0;
-    if (length == 0 || bytes.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k)
-      if ((bytes[i + k] & 0xC0) != 0x80) return false;
-    i += length;
-  }
-  return true;
 }
 
 // Without a chip, the image reaches from location 0 to the highest location
@@ -86,31 +57,18 @@ Expected<std::size_t> extentOf(const AddressedData& data, std::int64_t offset, b
 // an offset left out.
 void warnOfBinaryFit(std::size_t fileSize, std::optional<std::size_t> chipSize,
                      const ImageFileOptions& options, std::size_t leftOut, Messages& messages) {
-  const auto warn = [&messages](const char* title, std::string text) {
-    messages.show({MessageKind::Warning, MessageIcon::Exclamation, title, {std::move(text)}});
-  };
-  if (options.offset != 0) {
-    if (leftOut > 0)
-      warn("Warning!", std::to_string(leftOut) + " bytes of the file fall outside the " +
-                           (chipSize ? "chip" : "image") + " with the offset " +
-                           hexNumber(options.offset) + " and are left out");
+  if (options.offset == 0) {
+    if (!chipSize) return;
+    if (const std::optional<Message> warning = fileSizeWarning(fileSize, *chipSize))
+      messages.show(*warning);
   } else if (leftOut > 0) {
-    warn("Warning! ", " File is Bigger than Eprom Size,will be Cutted! ");
-  } else if (chipSize && fileSize < *chipSize) {
-    warn("Warning!", " File is Smaller than Eprom Size");
+    messages.show({MessageKind::Warning,
+                   MessageIcon::Exclamation,
+                   "Warning!",
+                   {std::to_string(leftOut) + " bytes of the file fall outside the " +
+                    (chipSize ? "chip" : "image") + " with the offset " +
+                    hexNumber(options.offset) + " and are left out"}});
   }
-}
-
-// A file that must not exist yet, written whole or removed again.
-Expected<> createNewFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (!file) return systemFailure(errno);
-  std::error_code error = writeAll(file.get(), data, size);
-  if (!error && ::fsync(file.get()) != 0) error = lastSystemError();
-  if (!error) error = file.close();
-  if (!error) return {};
-  ::unlink(path.c_str());
-  return systemFailure(error);
 }
 
 // The name without its folder, as an S-record header carries it.
@@ -124,11 +82,15 @@ Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::
                                     const ImageFileOptions& options, Messages& messages) {
   const Expected<std::vector<std::uint8_t>> file = readWholeFile(path);
   if (!file) return Failure{file.error()};
-  ImageFileFormat format = options.format.value_or(recognizeFormat(file->data(), file->size()));
-  if (!options.format && format == ImageFileFormat::Binary && !file->empty() && isText(*file))
+  const std::optional<ImageFileFormat> recognized =
+      options.format
+          ? options.format
+          : recognizeImageFile(isStandardStream(path) ? "" : path, file->data(), file->size());
+  if (!recognized)
     return Failure{
         "it is text, but neither Intel HEX nor S-records: give --format bin to take its "
         "bytes as they are"};
+  const ImageFileFormat format = *recognized;
   const Expected<AddressedData> data = readAddressedData(file->data(), file->size(), format);
   if (!data) return Failure{data.error()};
   const bool binary = format == ImageFileFormat::Binary;
@@ -174,8 +136,10 @@ Expected<> saveImageFile(const std::string& path, std::span<const std::uint8_t> 
       return systemFailure(error);
     return {};
   }
-  if (existing == ExistingFile::Refuse) return createNewFile(path, bytes.data(), bytes.size());
-  return replaceFile(path, bytes.data(), bytes.size());
+  if (existing == ExistingFile::Replace) return replaceFile(path, bytes.data(), bytes.size());
+  if (const std::error_code error = createNewFile(path, bytes.data(), bytes.size()))
+    return systemFailure(error);
+  return {};
 }
 
 const char* formatName(ImageFileFormat format) {

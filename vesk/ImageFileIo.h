@@ -38,7 +38,8 @@ struct LoadedImage {
 // image of `chipSize` bytes, or without a chip in one that reaches from 0
 // to the highest location the file gives. The format is the content's, or
 // --format's; a text that is neither Intel HEX nor S-records is refused
-// rather than taken as bytes. HEX and S-record data outside the image, or
+// rather than taken as bytes, unless the name says raw binary (.bin, .rom:
+// recognizeImageFile). HEX and S-record data outside the image, or
 // two values for one location, fail naming the line and the address. A raw
 // binary that does not fit is cut, with a warning on `messages`, and so is
 // one smaller than the chip warned of. A file without data fails, unless

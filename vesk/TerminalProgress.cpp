@@ -44,15 +44,15 @@ std::string progressBarText(std::int32_t value, std::int32_t maximum,
 }
 
 void TerminalProgress::setVisible(bool visible) {
-  if (!visible && visible_ && lastValue_ > 0 && stop_ != nullptr && stop_->requested()) {
-    draw(lastValue_, Clock::now());
+  if (!visible && visible_ && point_.location > 0 && stop_ != nullptr && stop_->requested()) {
+    draw(point_.location, Clock::now());
     line_.endLine();
   } else if (!visible) {
     line_.clear();
   }
   visible_ = visible;
   throttle_.restart();
-  lastValue_ = 0;
+  point_ = {};
   passStart_ = Clock::now();
 }
 
@@ -62,11 +62,10 @@ void TerminalProgress::setMaximum(std::int32_t maximum) {
 
 void TerminalProgress::setValue(std::int32_t value) {
   if (!visible_) return;
-  if (value < lastValue_) {  // a new pass over the chip
+  if (point_.follow(value)) {
     passStart_ = Clock::now();
     throttle_.restart();
   }
-  lastValue_ = value;
   if (throttle_.due()) draw(value, throttle_.lastDraw());
 }
 

@@ -7,15 +7,15 @@
 #include "ProgressThrottle.h"
 #include "RunStop.h"
 #include "StatusLine.h"
+#include "StopPoint.h"
 #include "UserInterfaces.h"
 
 // The run's progress as a bar on the status line, for a terminal:
 //   [#########.....................]  30%  1229/4096 locations  0:02 left
 // Drawn at the first location and then a few times a second; wiped when the
 // run ends, but left standing at the location where a run stopped for the
-// program's end (`stop`), as a line of its own. A pass that starts again
-// from location 1 (programming after the blank check) starts its own time
-// estimate.
+// program's end (`stop`), as a line of its own. Each pass over the chip
+// (programming after the blank check) starts its own time estimate.
 class TerminalProgress final : public Progress {
  public:
   using Clock = ProgressThrottle::Clock;
@@ -34,7 +34,7 @@ class TerminalProgress final : public Progress {
   const StopRequest* stop_;
   bool visible_ = false;
   std::int32_t maximum_ = 0;
-  std::int32_t lastValue_ = 0;
+  StopPoint point_;  // where the run stands
   Clock::time_point passStart_;
   ProgressThrottle throttle_;
 };

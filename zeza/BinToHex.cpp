@@ -7,7 +7,6 @@
 
 #include "FileAccess.h"
 #include "HexRecords.h"
-#include "MessageTexts.h"
 
 namespace {
 
@@ -87,22 +86,11 @@ bool writeRecords(ByteSource& source, std::uint32_t size, HexOutput& output) {
 
 int BinToHex(const std::string& inputPath, const std::string& outputTarget, std::uint32_t size,
              ConverterMessages& messages) {
-  FileDescriptor input = openInput(inputPath);
-  if (!input) return 0;
-  FileDescriptor output = createNewOutput(outputTarget);
-  if (!output) return 0;
-
-  FileSource source(input.get(), size);
-  HexOutput hex(output.get(), hexFileLength(size));
-  if (!writeRecords(source, size, hex)) {
-    releaseUnusedRoom(output.get());
-    messages.ShowMessage(errorReadingFile(inputPath));
-    return 0;
-  }
-  // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (output.close()) {
-    messages.ShowMessage(errorReadingFile(inputPath));
-    return 0;
-  }
-  return 1;
+  return runConversion(inputPath, outputTarget, size, messages,
+                       [size](FileSource& source, int output) {
+                         HexOutput hex(output, hexFileLength(size));
+                         if (writeRecords(source, size, hex)) return true;
+                         releaseUnusedRoom(output);
+                         return false;
+                       });
 }

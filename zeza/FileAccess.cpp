@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "FileNames.h"
+#include "MessageTexts.h"
 
 FileDescriptor openInput(const std::string& path) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -60,4 +61,19 @@ Expected<std::size_t> FileSource::read(std::uint8_t* into, std::size_t size) {
   if (got != wanted) return Failure{"the file is shorter than when it was found"};
   left_ -= got;
   return got;
+}
+
+int runConversion(const std::string& inputPath, const std::string& outputTarget, std::uint32_t size,
+                  ConverterMessages& messages, const Conversion& convert) {
+  FileDescriptor input = openInput(inputPath);
+  if (!input) return 0;
+  FileDescriptor output = createNewOutput(outputTarget);
+  if (!output) return 0;
+  FileSource source(input.get(), size);
+  // A write that fails late (a full disk on a network file system) shows up at the close.
+  if (!convert(source, output.get()) || output.close()) {
+    messages.ShowMessage(errorReadingFile(inputPath));
+    return 0;
+  }
+  return 1;
 }

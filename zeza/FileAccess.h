@@ -2,10 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ByteStreams.h"
 #include "FileDescriptor.h"
+#include "Messages.h"
 
 // Opens an existing regular file for reading. Folders, devices and pipes
 // count as files that cannot be opened: zeza converts files only, and must
@@ -44,3 +46,16 @@ class FileSource : public ByteSource {
   std::uint64_t left_;
   bool shortAtStart_;
 };
+
+// What a conversion does between its files: reads the input from `source`
+// and writes the output to the descriptor `output`; false when a read or a
+// write failed.
+using Conversion = std::function<bool(FileSource& source, int output)>;
+
+// Converts the file `inputPath` of `size` bytes into a new file, created
+// under the first free one of `outputTarget`, outputTarget1, ... Returns 1
+// when `convert` did its work and the output closed, 0 otherwise: a file that
+// cannot be opened or created gives no message, a failed conversion or close
+// "Error Reading File <inputPath>"; what was written until then stays on disk.
+int runConversion(const std::string& inputPath, const std::string& outputTarget, std::uint32_t size,
+                  ConverterMessages& messages, const Conversion& convert);

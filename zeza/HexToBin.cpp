@@ -2,7 +2,6 @@
 
 #include "FileAccess.h"
 #include "HexParser.h"
-#include "MessageTexts.h"
 
 namespace {
 
@@ -21,18 +20,10 @@ class FileSink : public ByteSink {
 
 int HexToBin(const std::string& inputPath, const std::string& outputTarget, std::uint32_t size,
              ConverterMessages& messages) {
-  FileDescriptor input = openInput(inputPath);
-  if (!input) return 0;
-  FileDescriptor output = createNewOutput(outputTarget);
-  if (!output) return 0;
-
-  FileSource source(input.get(), size);
-  FileSink sink(output.get());
-  const HexReadEnd end = readHexRecords(source, size, sink, messages);
-  // A write that fails late (a full disk on a network file system) shows up at the close.
-  if (output.close() || end == HexReadEnd::WriteFailed || end == HexReadEnd::ReadFailed) {
-    messages.ShowMessage(errorReadingFile(inputPath));
-    return 0;
-  }
-  return 1;
+  return runConversion(inputPath, outputTarget, size, messages,
+                       [size, &messages](FileSource& source, int output) {
+                         FileSink sink(output);
+                         const HexReadEnd end = readHexRecords(source, size, sink, messages);
+                         return end != HexReadEnd::WriteFailed && end != HexReadEnd::ReadFailed;
+                       });
 }
