@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "CommandLineWords.h"
 #include "PortSourceFactory.h"
 #include "VeskHelp.h"
 #include "VeskSubcommands.h"
@@ -21,18 +22,6 @@ std::string commandList(const CLI::App& vesk) {
   for (std::size_t i = 0; i < commands.size(); ++i)
     list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
   return list;
-}
-
-// CLI11 reads "--port=" as "--port", which then takes the next word, and
-// "--simulate=" as a bare --simulate: an "=" with nothing after it is refused
-// before CLI11 reads the words.
-std::optional<std::string> emptyValue(const std::vector<std::string>& words) {
-  for (const std::string& word : words) {
-    if (word == "--") break;
-    if (word.starts_with("--") && word.find('=') == word.size() - 1)
-      return word + " needs a value after the '='";
-  }
-  return std::nullopt;
 }
 
 // The word a bare --simulate was followed by: meant as the chip file, it
@@ -168,6 +157,7 @@ std::string refusal(const CLI::App& vesk, const CLI::App& command,
 // What is wrong with the words, in one sentence; empty when nothing is.
 std::string whatIsWrong(const CLI::App& vesk, const CommandWord& given,
                         const std::vector<std::string>& words, const std::exception_ptr& error) {
+  if (std::optional<std::string> empty = emptyOptionValue(words)) return *empty;
   if (std::string fault = leftOverFault(vesk, given, words); !fault.empty()) return fault;
   return error ? refusal(vesk, *given.command, error) : std::string();
 }
@@ -193,10 +183,6 @@ void prepareHelp(CLI::App& vesk) {
 
 VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   VeskArguments result;
-  if (std::optional<std::string> empty = emptyValue(arguments)) {
-    result.error = std::move(*empty);
-    return result;
-  }
   CLI::App vesk("", "vesk");
   prepareHelp(vesk);
   CommandWord given;
