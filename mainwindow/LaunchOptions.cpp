@@ -70,8 +70,8 @@ class LaunchHelp final : public CLI::Formatter {
   }
 };
 
-// VeskEprom's options, bound to `options`. Returns the faults' option.
-const CLI::Option* declare(CLI::App& app, LaunchOptions& options) {
+// VeskEprom itself: what it is, its exit statuses, its help and version.
+void describe(CLI::App& app) {
   app.description("The EPROM programmer's window, on the parallel port or on the board simulator.");
   app.footer(
       "Exit status: 0 closed, 1 no display or a chip file that cannot be kept,\n"
@@ -81,6 +81,26 @@ const CLI::Option* declare(CLI::App& app, LaunchOptions& options) {
   app.set_help_flag("-h,--help", "print this help and exit");
   // At once: the version wins over whatever else is on the command line.
   app.set_version_flag("--version", "", "print the version and exit")->trigger_on_parse();
+}
+
+void addLatencyOption(CLI::App& app, LaunchOptions& options, CLI::Option* simulate) {
+  app.add_option_function<std::string>(
+         "--simulate-latency",
+         [&options](const std::string& text) {
+           const std::optional<std::int32_t> latency =
+               wholeNumberIn(text, 0, std::numeric_limits<std::int32_t>::max());
+           if (!latency)
+             throw CLI::ValidationError("--simulate-latency needs a whole number of microseconds");
+           options.simulatorLatencyUs = *latency;
+         },
+         "with --simulate: each access to the simulated board\ntakes US microseconds, as on a "
+         "slow bus")
+      ->type_name("US")
+      ->needs(simulate);
+}
+
+// The simulator's options, bound to `options`. Returns the faults' option.
+const CLI::Option* declareSimulator(CLI::App& app, LaunchOptions& options) {
   // The chip file only after "=", as in vesk.
   CLI::Option* simulate = app.add_option(
                                  "--simulate",
@@ -102,19 +122,7 @@ const CLI::Option* declare(CLI::App& app, LaunchOptions& options) {
                                      kSimulatedFaultsHelp)
                                   ->type_name("LIST")
                                   ->needs(simulate);
-  app.add_option_function<std::string>(
-         "--simulate-latency",
-         [&options](const std::string& text) {
-           const std::optional<std::int32_t> latency =
-               wholeNumberIn(text, 0, std::numeric_limits<std::int32_t>::max());
-           if (!latency)
-             throw CLI::ValidationError("--simulate-latency needs a whole number of microseconds");
-           options.simulatorLatencyUs = *latency;
-         },
-         "with --simulate: each access to the simulated board\ntakes US microseconds, as on a "
-         "slow bus")
-      ->type_name("US")
-      ->needs(simulate);
+  addLatencyOption(app, options, simulate);
   return faults;
 }
 
@@ -144,7 +152,8 @@ Expected<LaunchOptions> parseLaunchOptions(const std::vector<std::string>& argum
   CLI::App app("", "VeskEprom");
   app.formatter(std::make_shared<LaunchHelp>());
   app.get_formatter()->column_width(27);
-  const CLI::Option* faults = declare(app, options);
+  describe(app);
+  const CLI::Option* faults = declareSimulator(app, options);
   std::vector<const char*> argv{"VeskEprom"};
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   std::exception_ptr error;

@@ -127,10 +127,8 @@ std::string notAnOptionOf(const CLI::App& vesk, const CLI::App& command, const s
     if (group->takenBy(command)) continue;
     for (const CLI::Option* option : group->get_options()) {
       if (option->count() == 0) continue;
-      std::string commands;
-      for (const std::string& name : group->commands()) commands += ", " + name;
       return option->get_name(false, true) + " is not an option of " + command.get_name() +
-             " (only of " + commands.substr(2) + ")";
+             " (only of " + group->commandList() + ")";
     }
   }
   return cli11;

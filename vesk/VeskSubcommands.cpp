@@ -250,25 +250,58 @@ std::vector<SharedDeclaration> sharedDeclarations() {
           {{Split, Merge}, addPartOptions}};
 }
 
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text;
-}
-
 std::vector<SharedOptions*> declareShared(CLI::App& vesk, VeskOptions& options) {
   std::vector<SharedOptions*> groups;
   for (const SharedDeclaration& declaration : sharedDeclarations()) {
+    auto* group = vesk.add_option_group<SharedOptions>("");
     std::vector<std::string> commands;
     for (const VeskCommand command : declaration.commands)
       commands.emplace_back(commandName(command));
-    auto* group = vesk.add_option_group<SharedOptions>("Options of " + joined(commands));
+    group->setCommands(std::move(commands));
+    group->group("Options of " + group->commandList());
     group->set_help_flag();  // vesk's help is the one
-    group->takenBy(std::move(commands));
     declaration.declare(*group, options);
     groups.push_back(group);
   }
   return groups;
+}
+
+// vesk itself, inherited by the commands declared after it.
+void describeVesk(CLI::App& vesk) {
+  vesk.description(
+      "Reads, blank-checks, programs and verifies a 27-series EPROM on the programmer\n"
+      "board at the parallel port.");
+  vesk.footer(
+      "Options may stand before or after the command; \"--\" ends them.\n"
+      "\n"
+      "Exit status: 0 done; 1 the chip said no (not blank, Bad Eprom, differences);\n"
+      "2 a usage, file or port error; 3 the chip reads unstable (read, verify);\n"
+      "128 + N when stopped by signal N (130: Ctrl+C).");
+  vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  // At most one command. That one must be given is vesk's to say, not
+  // CLI11's: CLI11 reads a command after "--" (vesk -t 2716 -- write
+  // verify), but does not count it.
+  vesk.require_subcommand(0, 1);
+  // At once: the version wins over whatever else is on the command line.
+  vesk.set_version_flag("--version", "", "Print the version and exit")->trigger_on_parse();
+}
+
+// A command with its own files and options; it falls through to vesk for
+// the shared options it takes, and excludes the others.
+void declareCommand(CLI::App& vesk, const CommandDeclaration& declaration,
+                    const std::vector<SharedOptions*>& shared, VeskOptions& options,
+                    CommandWord& word) {
+  CLI::App* command = vesk.add_subcommand(declaration.name, declaration.description);
+  command->group("Commands");
+  command->fallthrough();
+  command->preparse_callback(
+      [&options, &word, &vesk, command, chosen = declaration.command](std::size_t) {
+        options.command = chosen;
+        word = {command, vesk.remaining().size()};
+      });
+  declaration.declare(*command, options);
+  for (SharedOptions* group : shared)
+    if (!group->takenBy(*command)) command->excludes(group);
 }
 
 // Once every word is read, before anything is made (a simulated chip's
@@ -287,39 +320,18 @@ bool SharedOptions::takenBy(const CLI::App& command) const {
   return std::find(commands_.begin(), commands_.end(), command.get_name()) != commands_.end();
 }
 
+std::string SharedOptions::commandList() const {
+  std::string list;
+  for (const std::string& command : commands_) list += (list.empty() ? "" : ", ") + command;
+  return list;
+}
+
 void declareVesk(CLI::App& vesk, VeskOptions& options, CommandWord& word) {
-  vesk.description(
-      "Reads, blank-checks, programs and verifies a 27-series EPROM on the programmer\n"
-      "board at the parallel port.");
-  // Set before the commands are added: they inherit it.
-  vesk.footer(
-      "Options may stand before or after the command; \"--\" ends them.\n"
-      "\n"
-      "Exit status: 0 done; 1 the chip said no (not blank, Bad Eprom, differences);\n"
-      "2 a usage, file or port error; 3 the chip reads unstable (read, verify);\n"
-      "128 + N when stopped by signal N (130: Ctrl+C).");
-  vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  // At most one command. That one must be given is vesk's to say, not
-  // CLI11's: CLI11 reads a command after "--" (vesk -t 2716 -- write
-  // verify), but does not count it.
-  vesk.require_subcommand(0, 1);
-  // At once: the version wins over whatever else is on the command line.
-  vesk.set_version_flag("--version", "", "Print the version and exit")->trigger_on_parse();
+  describeVesk(vesk);
   vesk.final_callback([&options] { checkTogether(options); });
   const std::vector<SharedOptions*> shared = declareShared(vesk, options);
-  for (const CommandDeclaration& declaration : kCommands) {
-    CLI::App* command = vesk.add_subcommand(declaration.name, declaration.description);
-    command->group("Commands");
-    command->fallthrough();
-    command->preparse_callback(
-        [&options, &word, &vesk, command, chosen = declaration.command](std::size_t) {
-          options.command = chosen;
-          word = {command, vesk.remaining().size()};
-        });
-    declaration.declare(*command, options);
-    for (SharedOptions* group : shared)
-      if (!group->takenBy(*command)) command->excludes(group);
-  }
+  for (const CommandDeclaration& declaration : kCommands)
+    declareCommand(vesk, declaration, shared, options, word);
 }
 
 std::vector<const SharedOptions*> sharedOptions(const CLI::App& vesk) {

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "VeskOptions.h"
@@ -20,9 +21,10 @@ class SharedOptions final : public CLI::Option_group {
   using CLI::Option_group::Option_group;
 
   // The commands that take the options, in the help's order.
-  void takenBy(std::vector<std::string> commands) { commands_ = std::move(commands); }
-  [[nodiscard]] const std::vector<std::string>& commands() const { return commands_; }
+  void setCommands(std::vector<std::string> commands) { commands_ = std::move(commands); }
   [[nodiscard]] bool takenBy(const CLI::App& command) const;
+  // "read, blank, write, verify"
+  [[nodiscard]] std::string commandList() const;
 
  private:
   std::vector<std::string> commands_;
