@@ -161,6 +161,9 @@ TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
        "--port is not an option of info (only of read, blank, write, verify)"},
       {{"-t", "2732", "info", "a.bin"},
        "-t,--type is not an option of info (only of read, blank, write, verify)"},
+      // Not read at all: CLI11 would read on for ever.
+      {{"", "--help"}, "an empty word is no command, option or file"},
+      {{"read", "-t", "2732", "a.bin", ""}, "an empty word is no command, option or file"},
       {{"-q", "merge", "--ways", "2", "--json", "-", "a.bin", "b.bin"},
        "--json and the image cannot share standard output: name a file for the image"}};
   for (const auto& [words, error] : cases) {

@@ -24,6 +24,14 @@ std::string commandList(const CLI::App& vesk) {
   return list;
 }
 
+// An empty word is no command, option or file; and CLI11 (2.1) takes it for
+// the name of one of vesk's option groups, which then reads the words after
+// it, and for ever when one is an option the group does not have. It is
+// refused before CLI11 reads the words.
+bool hasEmptyWord(const std::vector<std::string>& words) {
+  return std::find(words.begin(), words.end(), "") != words.end();
+}
+
 // The word a bare --simulate was followed by: meant as the chip file, it
 // became a command or a file too many.
 std::optional<std::string> wordAfterBareSimulate(const std::vector<std::string>& words) {
@@ -181,6 +189,10 @@ void prepareHelp(CLI::App& vesk) {
 
 VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   VeskArguments result;
+  if (hasEmptyWord(arguments)) {
+    result.error = "an empty word is no command, option or file";
+    return result;
+  }
   CLI::App vesk("", "vesk");
   prepareHelp(vesk);
   CommandWord given;
