@@ -14,6 +14,12 @@ std::vector<const CLI::Option*> ownOptions(const CLI::App& command) {
   });
 }
 
+// An option that takes no word of its own but a value after "=", as
+// --simulate=CHIP.bin: declared to expect no value, with a name for the value.
+bool takesValueAfterEquals(const CLI::Option& option) {
+  return option.get_items_expected_max() == 0 && !option.get_type_name().empty();
+}
+
 }  // namespace
 
 std::string VeskHelp::make_subcommands(const CLI::App* app, CLI::AppFormatMode) const {

@@ -11,7 +11,8 @@
 #include "VeskSubcommands.h"
 
 // CLI11 reads the words as VeskSubcommands.cpp declares them; this file says
-// what is wrong with them in vesk's words.
+// what is wrong with them in vesk's words, and refuses the two words CLI11
+// would misread: an empty one, and "--NAME=" with nothing after the "=".
 
 namespace {
 

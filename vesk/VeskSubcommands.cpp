@@ -345,10 +345,6 @@ std::vector<const CLI::App*> commandsOf(const CLI::App& vesk) {
   return vesk.get_subcommands([](const CLI::App* sub) { return !sub->get_name().empty(); });
 }
 
-bool takesValueAfterEquals(const CLI::Option& option) {
-  return option.get_items_expected_max() == 0 && !option.get_type_name().empty();
-}
-
 const char* commandName(VeskCommand command) {
   for (const CommandDeclaration& declaration : kCommands)
     if (declaration.command == command) return declaration.name;

@@ -47,9 +47,5 @@ std::vector<const SharedOptions*> sharedOptions(const CLI::App& vesk);
 // vesk's commands, in the help's order.
 std::vector<const CLI::App*> commandsOf(const CLI::App& vesk);
 
-// An option that takes no word of its own but a value after "=", as
-// --simulate=CHIP.bin: declared to expect no value, with a name for the value.
-bool takesValueAfterEquals(const CLI::Option& option);
-
 // The command's word on the command line: "read", "blank", ... "info".
 const char* commandName(VeskCommand command);
