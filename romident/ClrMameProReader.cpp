@@ -34,6 +34,7 @@ class Tokens {
     }
     token.kind = TokenKind::Word;
     if (c == '"') {
+      quoteLine_ = line_;
       const std::size_t end = text_.find('"', at_ + 1);
       const std::size_t stop = end == std::string_view::npos ? text_.size() : end;
       token.text = text_.substr(at_ + 1, stop - at_ - 1);
@@ -49,7 +50,9 @@ class Tokens {
     return token;
   }
 
+  // A quoted text that the file ends in, and the line where it began.
   bool unterminated() const { return unterminated_; }
+  int quoteLine() const { return quoteLine_; }
   int line() const { return line_; }
 
  private:
@@ -57,6 +60,7 @@ class Tokens {
   std::string_view text_;
   std::size_t at_ = 0;
   int line_ = 1;
+  int quoteLine_ = 1;
   bool unterminated_ = false;
 };
 
@@ -78,7 +82,7 @@ class DatReader {
           token.text == "game" || token.text == "machine" || token.text == "resource";
       if (!(isSet ? readSet(token.text) : skipBlock(token.text))) return Failure{error_};
     }
-    if (tokens_.unterminated()) return fail(tokens_.line(), "a quoted text is not closed");
+    if (tokens_.unterminated()) return endsInside("");
     catalogue_.finish();
     return std::move(catalogue_);
   }
@@ -89,6 +93,10 @@ class DatReader {
     return Failure{error_};
   }
   Failure fail(const Token& token, const std::string& why) { return fail(token.line, why); }
+  Failure endsInside(std::string_view block) {
+    if (tokens_.unterminated()) return fail(tokens_.quoteLine(), "a quoted text is not closed");
+    return fail(tokens_.line(), "the file ends inside " + std::string(block));
+  }
 
   bool expectOpen(std::string_view block) {
     const Token token = tokens_.next();
@@ -112,8 +120,7 @@ class DatReader {
   bool skipBlock(std::string_view block) {
     for (int depth = 1; depth > 0;) {
       const Token token = tokens_.next();
-      if (token.kind == TokenKind::End)
-        return fail(token, "the file ends inside " + std::string(block)), false;
+      if (token.kind == TokenKind::End) return endsInside(block), false;
       depth += token.kind == TokenKind::Open ? 1 : token.kind == TokenKind::Close ? -1 : 0;
     }
     return true;
@@ -124,8 +131,7 @@ class DatReader {
     std::vector<PendingRom> roms;
     const int line = tokens_.line();
     for (Token key = tokens_.next(); key.kind != TokenKind::Close; key = tokens_.next()) {
-      if (key.kind == TokenKind::End)
-        return fail(key, "the file ends inside " + std::string(block)), false;
+      if (key.kind == TokenKind::End) return endsInside(block), false;
       if (key.kind != TokenKind::Word) return fail(key, "a key expected"), false;
       if (key.text == "rom") {
         if (!expectOpen("rom")) return false;
@@ -154,7 +160,7 @@ class DatReader {
     bool hasCrc = false, hasSize = false;
     const int line = tokens_.line();
     for (Token key = tokens_.next(); key.kind != TokenKind::Close; key = tokens_.next()) {
-      if (key.kind == TokenKind::End) return fail(key, "the file ends inside rom"), false;
+      if (key.kind == TokenKind::End) return endsInside("rom"), false;
       if (key.kind != TokenKind::Word) return fail(key, "a key expected in rom"), false;
       const std::optional<std::string_view> text = value(key.text);
       if (!text) return false;
