@@ -52,32 +52,6 @@ std::uint32_t RomCatalogue::addImage(const ImageRecord& image,
   return static_cast<std::uint32_t>(images_.size() - 1);
 }
 
-void RomCatalogue::append(const RomCatalogue& other) {
-  // The other pool's leading "" is kept: every reference moves by one amount.
-  const auto textShift = static_cast<TextRef>(pool_.size());
-  const auto setShift = static_cast<std::uint32_t>(sets_.size());
-  const auto imageShift = static_cast<std::uint32_t>(images_.size());
-  const std::uint64_t sketchShift = sketches_.size();
-  const auto moved = [&](TextRef ref) { return ref == 0 ? 0 : ref + textShift; };
-  pool_.append(other.pool_);
-  sketches_.insert(sketches_.end(), other.sketches_.begin(), other.sketches_.end());
-  for (SetRecord set : other.sets_) {
-    set.name = moved(set.name), set.description = moved(set.description);
-    sets_.push_back(set);
-  }
-  for (ImageRecord image : other.images_) {
-    image.container = moved(image.container), image.member = moved(image.member);
-    image.name = moved(image.name), image.set += setShift, image.sketch += sketchShift;
-    images_.push_back(image);
-  }
-  for (RomRecord rom : other.roms_) {
-    rom.name = moved(rom.name), rom.region = moved(rom.region);
-    rom.loadflag = moved(rom.loadflag), rom.set += setShift;
-    if (rom.image != kNoImage) rom.image += imageShift;
-    roms_.push_back(rom);
-  }
-}
-
 void RomCatalogue::finish() {
   std::stable_sort(roms_.begin(), roms_.end(),
                    [](const RomRecord& a, const RomRecord& b) { return a.crc32 < b.crc32; });

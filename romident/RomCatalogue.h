@@ -77,9 +77,6 @@ class RomCatalogue {
   std::size_t addRom(const RomRecord& rom);
   RomRecord& romAt(std::size_t index) { return roms_[index]; }
   std::uint32_t addImage(const ImageRecord& image, std::span<const std::uint8_t> sketch);
-  // Appends another catalogue's contents after this one's, as if they had
-  // been added here.
-  void append(const RomCatalogue& other);
   // Once built: the ROMs in order of CRC32 (the order of the source among
   // equal ones), the images in order of size.
   void finish();

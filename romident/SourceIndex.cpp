@@ -54,10 +54,11 @@ IndexRead damaged(const char* why) {
   return read;
 }
 
-template <class T>
-bool readPart(int fd, std::vector<T>& part, std::uint64_t count, std::uint32_t& crc) {
+// Reads `count` elements straight into the container and adds them to the CRC.
+template <class Container>
+bool readPart(int fd, Container& part, std::uint64_t count, std::uint32_t& crc) {
   part.resize(static_cast<std::size_t>(count));
-  const std::size_t bytes = part.size() * sizeof(T);
+  const std::size_t bytes = part.size() * sizeof(typename Container::value_type);
   std::size_t got = 0;
   if (readUpTo(fd, part.data(), bytes, &got) || got != bytes) return false;
   crc = crcUpdate(crc, part.data(), bytes);
@@ -112,20 +113,17 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
   IndexHeader zeroed = header;
   zeroed.checksum = 0;
   std::uint32_t crc = crcUpdate(0, &zeroed, sizeof zeroed);
-  std::vector<char> path;
-  std::vector<char> text;
+  std::string path;
   RomCatalogue& catalogue = read.catalogue;
   if (!readPart(fd.get(), path, header.pathBytes, crc) ||
       !readPart(fd.get(), catalogue.romStore(), header.roms, crc) ||
       !readPart(fd.get(), catalogue.setStore(), header.sets, crc) ||
       !readPart(fd.get(), catalogue.imageStore(), header.images, crc) ||
-      !readPart(fd.get(), text, header.textBytes, crc) ||
+      !readPart(fd.get(), catalogue.textStore(), header.textBytes, crc) ||
       !readPart(fd.get(), catalogue.sketchStore(), header.sketchBytes, crc))
     return damaged("too short");
   if (crc != header.checksum) return damaged("bad checksum");
-  if (std::string_view(path.data(), path.size()) != absolutePath)
-    return damaged("it is another source's");
-  catalogue.textStore().assign(text.begin(), text.end());
+  if (path != absolutePath) return damaged("it is another source's");
   if (!catalogue.consistent()) return damaged("a reference out of range");
   if (std::string_view(header.key.data(), header.key.size()) != key) {
     IndexRead stale;

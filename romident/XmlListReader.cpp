@@ -3,21 +3,18 @@
 #include <expat.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
+#include <initializer_list>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <thread>
-#include <vector>
 
 #include "ListFields.h"
 
 namespace {
 
 constexpr std::size_t kBlock = 1 << 20;
-// Lists above this size are read as two halves at once.
-constexpr std::uint64_t kSplitAbove = 32 << 20;
 constexpr std::size_t kNoRom = std::numeric_limits<std::size_t>::max();
 
 const char* attribute(const XML_Char** attributes, const char* name) {
@@ -46,7 +43,6 @@ struct XmlListReader::State {
   std::string error;
   std::optional<SourceKind> kind;
   std::string root;
-  std::uint64_t rootEnd = 0;
   int depth = 0;
   int setDepth = 0;  // of the set being read; 0 outside sets
   std::uint32_t set = 0;
@@ -54,6 +50,16 @@ struct XmlListReader::State {
   std::string description;
   std::string dataArea;
   std::size_t lastRom = kNoRom;  // the named ROM that a nameless continue extends
+
+  // Whether expat's step went through; if not, the error in words, with
+  // its line, unless a handler has given its own.
+  bool parsed(XML_Status status) {
+    if (status == XML_STATUS_OK) return true;
+    if (error.empty())
+      error = "line " + std::to_string(XML_GetCurrentLineNumber(parser)) + ": " +
+              XML_ErrorString(XML_GetErrorCode(parser));
+    return false;
+  }
 
   void fail(const std::string& why) {
     if (error.empty())
@@ -83,8 +89,6 @@ struct XmlListReader::State {
       kind = SourceKind::LogiqxDat;
     else
       return fail(joined({"not a ROM list: its root element is <", root, ">"}));
-    rootEnd = static_cast<std::uint64_t>(XML_GetCurrentByteIndex(parser)) +
-              static_cast<std::uint64_t>(XML_GetCurrentByteCount(parser));
   }
 
   void start(const char* name, const XML_Char** attributes) {
@@ -195,50 +199,30 @@ bool XmlListReader::feed(std::string_view bytes, bool last) {
   do {
     const std::size_t now = std::min(bytes.size(), kMost);
     const bool final = last && now == bytes.size();
-    if (XML_Parse(state.parser, bytes.data(), static_cast<int>(now), final) != XML_STATUS_OK) {
-      if (state.error.empty())
-        state.error = "line " + std::to_string(XML_GetCurrentLineNumber(state.parser)) + ": " +
-                      XML_ErrorString(XML_GetErrorCode(state.parser));
+    if (!state.parsed(XML_Parse(state.parser, bytes.data(), static_cast<int>(now), final)))
       return false;
-    }
     bytes.remove_prefix(now);
   } while (!bytes.empty());
-  if (last && !state.kind) {
-    state.error = "not a ROM list: no root element";
-    return false;
-  }
   return true;
 }
 
-bool XmlListReader::feedFile(int fd, std::uint64_t from, std::uint64_t to, bool last,
-                             std::string& fileError) {
+bool XmlListReader::feedFile(int fd, std::uint64_t size, std::string& fileError) {
   State& state = *state_;
-  if (!state.error.empty()) return false;
-  if (from >= to) return !last || feed({}, true);
-  while (from < to) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, to - from));
+  for (std::uint64_t at = 0; at < size;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - at));
     void* buffer = XML_GetBuffer(state.parser, static_cast<int>(want));
-    if (buffer == nullptr) return feed({}, false);  // expat's own error: out of memory
-    const ssize_t got = ::pread(fd, buffer, want, static_cast<off_t>(from));
+    if (buffer == nullptr) return state.parsed(XML_STATUS_ERROR);  // out of memory
+    const ssize_t got = ::pread(fd, buffer, want, static_cast<off_t>(at));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       fileError = got < 0 ? std::strerror(errno) : "the file ended early";
       return false;
     }
-    from += static_cast<std::uint64_t>(got);
-    const bool final = last && from >= to;
-    if (XML_ParseBuffer(state.parser, static_cast<int>(got), final) != XML_STATUS_OK) {
-      if (state.error.empty())
-        state.error = "line " + std::to_string(XML_GetCurrentLineNumber(state.parser)) + ": " +
-                      XML_ErrorString(XML_GetErrorCode(state.parser));
+    at += static_cast<std::uint64_t>(got);
+    if (!state.parsed(XML_ParseBuffer(state.parser, static_cast<int>(got), XML_FALSE)))
       return false;
-    }
-    if (final && !state.kind) {
-      state.error = "not a ROM list: no root element";
-      return false;
-    }
   }
-  return true;
+  return feed({}, true);
 }
 
 const std::string& XmlListReader::error() const {
@@ -246,12 +230,6 @@ const std::string& XmlListReader::error() const {
 }
 SourceKind XmlListReader::kind() const {
   return state_->kind.value_or(SourceKind::MameListXml);
-}
-const std::string& XmlListReader::rootName() const {
-  return state_->root;
-}
-std::uint64_t XmlListReader::rootStartEnd() const {
-  return state_->rootEnd;
 }
 
 Expected<ListReading> readXmlList(std::string_view bytes) {
@@ -272,76 +250,6 @@ Expected<RomCatalogue> readXmlListOf(std::string_view bytes, SourceKind kind, co
   return std::move(reading->catalogue);
 }
 
-Expected<ListReading> readWhole(int fd, std::uint64_t size) {
-  ListReading reading;
-  XmlListReader reader(reading.catalogue);
-  std::string fileError;
-  if (!reader.feedFile(fd, 0, size, true, fileError))
-    return Failure{fileError.empty() ? reader.error() : fileError};
-  reading.kind = reader.kind();
-  reading.catalogue.finish();
-  return reading;
-}
-
-// Where the second half may begin: a start tag at the beginning of a line,
-// from the middle on. Only a guess; the first half's reader confirms it.
-std::optional<std::uint64_t> cutNear(int fd, std::uint64_t middle) {
-  std::vector<char> window(1 << 16);
-  const ssize_t got = ::pread(fd, window.data(), window.size(), static_cast<off_t>(middle));
-  if (got <= 0) return std::nullopt;
-  const std::string_view text(window.data(), static_cast<std::size_t>(got));
-  for (std::size_t at = text.find('\n'); at != std::string_view::npos;
-       at = text.find('\n', at + 1)) {
-    std::size_t tag = at + 1;
-    while (tag < text.size() && (text[tag] == ' ' || text[tag] == '\t')) ++tag;
-    if (tag + 1 < text.size() && text[tag] == '<' &&
-        std::isalpha(static_cast<unsigned char>(text[tag + 1])) != 0)
-      return middle + tag;
-  }
-  return std::nullopt;
-}
-
-// The list in two halves at once; nothing when anything is not as expected.
-std::optional<ListReading> readInHalves(int fd, std::uint64_t size) {
-  // The prologue: everything up to the end of the root's start tag, which
-  // the second half's reader reads first, DTD and all.
-  RomCatalogue scratch;
-  XmlListReader head(scratch);
-  std::string fileError;
-  std::uint64_t headEnd = 0;
-  while (head.rootStartEnd() == 0 && headEnd < std::min<std::uint64_t>(size, 16 << 20)) {
-    const std::uint64_t next = std::min<std::uint64_t>(headEnd + (1 << 16), size);
-    if (!head.feedFile(fd, headEnd, next, false, fileError)) return std::nullopt;
-    headEnd = next;
-  }
-  const std::uint64_t rootEnd = head.rootStartEnd();
-  const std::optional<std::uint64_t> cut = cutNear(fd, size / 2);
-  if (rootEnd == 0 || !cut || *cut <= rootEnd) return std::nullopt;
-
-  ListReading first, second;
-  XmlListReader firstReader(first.catalogue), secondReader(second.catalogue);
-  bool firstRead = false, secondRead = false;
-  std::thread other([&] {
-    std::string ignored;
-    std::vector<char> prologue(rootEnd);
-    secondRead =
-        ::pread(fd, prologue.data(), prologue.size(), 0) == static_cast<ssize_t>(rootEnd) &&
-        secondReader.feed({prologue.data(), prologue.size()}, false) &&
-        secondReader.feedFile(fd, *cut, size, true, ignored);
-  });
-  // Closing the root right at the cut is well-formed only where the cut
-  // stands between two children of the root.
-  std::string ignored;
-  const std::string close = "</" + head.rootName() + ">";
-  firstRead = firstReader.feedFile(fd, 0, *cut, false, ignored) && firstReader.feed(close, true);
-  other.join();
-  if (!firstRead || !secondRead || firstReader.kind() != secondReader.kind()) return std::nullopt;
-  first.kind = firstReader.kind();
-  first.catalogue.append(second.catalogue);
-  first.catalogue.finish();
-  return first;
-}
-
 }  // namespace
 
 Expected<RomCatalogue> readMameListXml(std::string_view bytes) {
@@ -356,8 +264,12 @@ Expected<RomCatalogue> readLogiqxDat(std::string_view bytes) {
 }
 
 Expected<ListReading> readXmlListFile(int fd, std::uint64_t size) {
-  if (size > kSplitAbove) {
-    if (std::optional<ListReading> reading = readInHalves(fd, size)) return std::move(*reading);
-  }
-  return readWhole(fd, size);
+  ListReading reading;
+  XmlListReader reader(reading.catalogue);
+  std::string fileError;
+  if (!reader.feedFile(fd, size, fileError))
+    return Failure{fileError.empty() ? reader.error() : fileError};
+  reading.kind = reader.kind();
+  reading.catalogue.finish();
+  return reading;
 }

@@ -32,17 +32,13 @@ class XmlListReader {
   // Reads the next bytes (`last` with the final ones); false once the list
   // cannot be read, and error() says why and on which line.
   bool feed(std::string_view bytes, bool last);
-  // Reads bytes [from, to) of the file straight into the parser's buffer;
-  // false when the list or the file cannot be read (`fileError` then holds
-  // the system's reason).
-  bool feedFile(int fd, std::uint64_t from, std::uint64_t to, bool last, std::string& fileError);
+  // Reads the file's `size` bytes, block by block straight into the
+  // parser's buffer, to the end; false when the list or the file cannot be
+  // read (`fileError` then holds the system's reason).
+  bool feedFile(int fd, std::uint64_t size, std::string& fileError);
   const std::string& error() const;
   // Known once the root element has been read.
   SourceKind kind() const;
-  const std::string& rootName() const;
-  // Where the root's start tag ends, in bytes from the start of the input;
-  // 0 until it has been read.
-  std::uint64_t rootStartEnd() const;
 
   struct State;
 
@@ -57,8 +53,6 @@ Expected<RomCatalogue> readMameListXml(std::string_view bytes);
 Expected<RomCatalogue> readSoftwareList(std::string_view bytes);
 Expected<RomCatalogue> readLogiqxDat(std::string_view bytes);
 
-// A list in a file of `size` bytes, read in blocks. A big one is read as two
-// halves at once, cut where the first half's reader confirms it stands
-// between two sets; anything unexpected reads it again from the start in
-// one piece, so the result and any error are the same as one reader's.
+// A list in a file of `size` bytes, read in blocks of 1 MiB straight into
+// the parser's buffer.
 Expected<ListReading> readXmlListFile(int fd, std::uint64_t size);

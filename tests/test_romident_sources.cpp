@@ -235,56 +235,6 @@ TEST_F(RomSources, ADamagedSourceIsAnErrorNamingItAndItsLineAndNoIndexIsWritten)
   EXPECT_EQ(source.error().rfind(temp_.filePath("roms") + ": set.zip: ", 0), 0u) << source.error();
 }
 
-// Well over the size from which a list is read in two halves at once.
-std::string bigListXml(std::size_t machines, std::size_t badAt) {
-  std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ENTITY co \"Company\">\n]>\n";
-  text += "<mame build=\"test\">\n";
-  for (std::size_t m = 0; m < machines; ++m) {
-    text += "\t<machine name=\"m" + std::to_string(m) + "\">\n\t\t<description>Machine &co; " +
-            std::to_string(m) + "</description>\n";
-    for (int r = 0; r < 4; ++r) {
-      char crc[9];
-      std::snprintf(crc, sizeof crc, "%08zx", m * 4 + static_cast<std::size_t>(r));
-      text += "\t\t<rom name=\"r" + std::to_string(r) + "\" size=\"1024\" crc=\"" +
-              (m == badAt && r == 3 ? std::string("bad!") : std::string(crc)) +
-              "\" sha1=\"0123456789abcdef0123456789abcdef01234567\" region=\"maincpu\" "
-              "offset=\"" +
-              std::to_string(r * 400) + "\"/>\n";
-    }
-    text +=
-        "\t\t<chip type=\"cpu\" tag=\"maincpu\" name=\"Z80\" clock=\"3072000\"/>\n"
-        "\t</machine>\n";
-  }
-  return text + "</mame>\n";
-}
-
-TEST_F(RomSources, ABigListReadInTwoHalvesIsReadAsInOnePiece) {
-  constexpr std::size_t kMachines = 70000;
-  const std::string text = bigListXml(kMachines, kMachines);
-  ASSERT_GT(text.size(), 40u << 20);
-  const std::string path = write("mame.xml", text);
-  Expected<LoadedSource> halves = load(path, false);
-  ASSERT_TRUE(halves) << halves.error();
-  Expected<ListReading> whole = readXmlList(text);
-  ASSERT_TRUE(whole);
-  const RomCatalogue& a = halves->catalogue;
-  const RomCatalogue& b = whole->catalogue;
-  ASSERT_EQ(a.roms().size(), kMachines * 4);
-  ASSERT_EQ(a.roms().size(), b.roms().size());
-  for (std::size_t i = 0; i < a.roms().size(); i += 997) {
-    const RomRecord &x = a.roms()[i], &y = b.roms()[i];
-    EXPECT_EQ(x.crc32, y.crc32);
-    EXPECT_EQ(a.text(x.name), b.text(y.name));
-    EXPECT_EQ(x.offset, y.offset);
-    EXPECT_EQ(a.text(a.sets()[x.set].description), b.text(b.sets()[y.set].description));
-  }
-  // An error in the second half names its line in the whole file.
-  const std::size_t badAt = kMachines * 3 / 4;
-  const std::string bad = write("bad.xml", bigListXml(kMachines, badAt));
-  EXPECT_EQ(load(bad, false).error(), bad + ": line " + std::to_string(5 + badAt * 8 + 2 + 4) +
-                                          ": the crc \"bad!\" is not a CRC32");
-}
-
 TEST_F(RomSources, TheIndexIsUsedThenRebuiltWhenDamagedForeignOrStale) {
   const std::string list = write("mame.xml", kListXml);
   const auto found = [&] {
