@@ -89,6 +89,7 @@ int decompress(const std::string& folder) {
   std::uint64_t total = 0;
   std::vector<std::uint8_t> block(1 << 16);
   for (const fs::directory_entry& file : fs::directory_iterator(folder)) {
+    if (file.path().extension() != ".zip") continue;
     archive* reader = archive_read_new();
     archive_read_support_format_zip(reader);
     archive_read_support_format_7zip(reader);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "FileDescriptor.h"
@@ -189,9 +190,7 @@ Expected<RomCatalogue> readImageFolder(const std::string& root,
                                        const std::vector<FolderFile>& files) {
   RomCatalogue catalogue;
   const std::string rootName = fs::path(root).lexically_normal().filename().string();
-  std::string lastFolder;
-  std::uint32_t folderSet = 0;
-  bool folderSetMade = false;
+  std::map<std::string, std::uint32_t> folderSets;  // the set of each folder's loose images
   for (const FolderFile& file : files) {
     if (file.size == 0 || file.size > kLargestImage) continue;
     const std::string path = (fs::path(root) / file.path).string();
@@ -216,10 +215,9 @@ Expected<RomCatalogue> readImageFolder(const std::string& root,
     // A loose image: its set is the folder that holds it.
     const fs::path relative(file.path);
     const std::string folder = relative.parent_path().generic_string();
-    if (!folderSetMade || folder != lastFolder) {
-      folderSet = catalogue.addSet(folder.empty() ? rootName : folder);
-      lastFolder = folder, folderSetMade = true;
-    }
+    const auto [known, isNew] = folderSets.try_emplace(folder, 0);
+    if (isNew) known->second = catalogue.addSet(folder.empty() ? rootName : folder);
+    const std::uint32_t folderSet = known->second;
     if (::lseek(fd->get(), 0, SEEK_SET) != 0)
       return Failure{file.path + ": " + std::strerror(errno)};
     Expected<std::vector<std::uint8_t>> bytes = readWholeFile(fd->get(), file.size);

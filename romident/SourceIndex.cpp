@@ -150,6 +150,10 @@ Expected<> writeIndex(const std::string& file, const std::string& absolutePath,
   header.sketchBytes = catalogue.sketches().size();
 
   std::vector<std::uint8_t> bytes(sizeof header);
+  bytes.reserve(sizeof header + absolutePath.size() + catalogue.roms().size() * sizeof(RomRecord) +
+                catalogue.sets().size() * sizeof(SetRecord) +
+                catalogue.images().size() * sizeof(ImageRecord) + catalogue.texts().size() +
+                catalogue.sketches().size());
   const auto put = [&](const void* data, std::size_t size) {
     const auto* begin = static_cast<const std::uint8_t*>(data);
     bytes.insert(bytes.end(), begin, begin + size);

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 
@@ -33,7 +33,7 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 struct XmlListReader::State {
-  explicit State(RomCatalogue& into) : catalogue(into), parser(XML_ParserCreate("UTF-8")) {}
+  explicit State(RomCatalogue& into) : catalogue(into), parser(XML_ParserCreate(nullptr)) {}
   ~State() { XML_ParserFree(parser); }
   State(const State&) = delete;
   State& operator=(const State&) = delete;

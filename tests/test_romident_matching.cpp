@@ -22,7 +22,7 @@ class RomMatching : public ::testing::Test {
     sources_.push_back(std::move(*source));
   }
   std::string write(const std::string& name, std::string_view text) {
-    const std::string path = temp_.filePath(name);
+    std::string path = temp_.filePath(name);
     writeFile(path, text);
     return path;
   }
@@ -168,7 +168,7 @@ TEST_F(RomMatching, ImagesInFoldersZipAnd7zAreMatchedByTheirOwnHashes) {
 }
 
 // A folder of zipped sets, one of which is `reference`; the others random.
-class NearestRom_ : public RomMatching {
+class NearestImages : public RomMatching {
  protected:
   void makeSets(const Bytes& reference) {
     const std::string roms = temp_.filePath("roms");
@@ -185,7 +185,7 @@ class NearestRom_ : public RomMatching {
   }
 };
 
-TEST_F(NearestRom_, LostChargeIsBitRotAndTheReferenceIsWhatTheChipHeld) {
+TEST_F(NearestImages, LostChargeIsBitRotAndTheReferenceIsWhatTheChipHeld) {
   const Bytes reference = randomRom(8192, 42);
   makeSets(reference);
   Bytes dump = reference;
@@ -227,7 +227,7 @@ TEST_F(NearestRom_, LostChargeIsBitRotAndTheReferenceIsWhatTheChipHeld) {
   EXPECT_EQ(passes.nearest[0].locations, 2);
 }
 
-TEST_F(NearestRom_, ABitProgrammedWhereTheReferenceIsBlankIsAnotherVersion) {
+TEST_F(NearestImages, ABitProgrammedWhereTheReferenceIsBlankIsAnotherVersion) {
   const Bytes reference = randomRom(4096, 43);
   makeSets(reference);
   Bytes dump = reference;
@@ -241,7 +241,7 @@ TEST_F(NearestRom_, ABitProgrammedWhereTheReferenceIsBlankIsAnotherVersion) {
   EXPECT_EQ(result.nearest[0].verdict, NearVerdict::OtherVersion);
 }
 
-TEST_F(NearestRom_, AStuckDataLineAndAnOpenAddressLineAreNamed) {
+TEST_F(NearestImages, AStuckDataLineAndAnOpenAddressLineAreNamed) {
   // A reference whose D3 is 0 at 40 locations only, so that a D3 stuck at
   // 1 changes 40 bytes: 0.5 % of them.
   Bytes reference = randomRom(8192, 44);
@@ -293,7 +293,7 @@ TEST_F(RomMatching, ARottenSmallRomInTheBottomHalfOfABigChip) {
   EXPECT_EQ(result.nearest[0].first.at(0).address, at);
 }
 
-TEST_F(NearestRom_, RandomDumpsMatchNothingAndTooManyDifferencesAreNotNear) {
+TEST_F(NearestImages, RandomDumpsMatchNothingAndTooManyDifferencesAreNotNear) {
   const Bytes reference = randomRom(8192, 46);
   makeSets(reference);
   for (unsigned seed = 0; seed < 20; ++seed) {

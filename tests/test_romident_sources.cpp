@@ -42,7 +42,7 @@ const std::string kListXml =
 class RomSources : public ::testing::Test {
  protected:
   std::string write(const std::string& name, std::string_view text) {
-    const std::string path = temp_.filePath(name);
+    std::string path = temp_.filePath(name);
     writeFile(path, text);
     return path;
   }
@@ -125,6 +125,15 @@ TEST(LogiqxAndClrMamePro, ReadTheSameRomsWithoutSha1) {
       "\trom ( name \"os v1.bin\" size 32768 crc 89abcdef md5 00 )\n"
       "\trom ( name gone.bin size 32768 crc 01234567 flags nodump )\n"
       "\tsample ( name x )\n)\n";
+  // A DAT in Latin-1 says so, and its names come out in UTF-8.
+  const std::string latin1 =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<datafile>\n"
+      "<game name=\"synth\"><description>A Synth OS</description>\n"
+      "<rom name=\"os v1.bin\" size=\"32768\" crc=\"89abcdef\"/>\n"
+      "<rom name=\"caf\xE9.bin\" size=\"1\" crc=\"1\"/>\n</game>\n</datafile>\n";
+  Expected<RomCatalogue> fromLatin1 = readLogiqxDat(latin1);
+  ASSERT_TRUE(fromLatin1) << fromLatin1.error();
+  EXPECT_EQ(fromLatin1->text(fromLatin1->romsWithCrc(1)[0].name), "caf\xC3\xA9.bin");
   for (const auto& catalogue : {readLogiqxDat(logiqx), readClrMameProDat(clrMamePro)}) {
     ASSERT_TRUE(catalogue) << catalogue.error();
     ASSERT_EQ(catalogue->roms().size(), 1u);
