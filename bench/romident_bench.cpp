@@ -109,7 +109,7 @@ IndexSettings indexes(const std::string& folder) {
   return folder == "-" ? IndexSettings{false, {}} : IndexSettings{true, folder};
 }
 
-// Loads the source and names the dump; `what` says what is printed.
+// Loads the source and names the dump.
 int identify(const std::string& folder, const std::string& sourcePath,
              const std::string& dumpPath) {
   const std::vector<std::uint8_t> dump = readAll(dumpPath);
@@ -125,9 +125,9 @@ int identify(const std::string& folder, const std::string& sourcePath,
   const DumpIdentification result = identifyDump(dump, sources);
   const SourceSummary& summary = sources[0].summary;
   std::fprintf(stderr,
-               "%zu ROMs, %zu images; index %s%s; loaded in %.4f s, identified in %.4f s; "
-               "%zu identified, %zu nearest",
-               summary.roms, summary.images,
+               "%zu ROMs listed, %zu with a CRC32, %zu images; index %s%s; loaded in %.4f s, "
+               "identified in %.4f s; %zu identified, %zu nearest",
+               summary.listed, summary.roms, summary.images,
                summary.index.found == IndexFound::Current ? "used" : "not used",
                summary.index.written ? ", written" : "", loaded, secondsSince(start),
                result.identified.size(), result.nearest.size());

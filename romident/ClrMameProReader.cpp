@@ -148,6 +148,7 @@ class DatReader {
     const std::uint32_t set = catalogue_.addSet(name);
     catalogue_.describeSet(set, description);
     for (PendingRom& rom : roms) {
+      catalogue_.countListed();
       if (!rom.matchable) continue;
       rom.record.set = set;
       rom.record.name = catalogue_.addText(rom.name);

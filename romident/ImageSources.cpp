@@ -49,6 +49,7 @@ void addImage(RomCatalogue& catalogue, std::uint32_t set, std::string_view conta
   rom.name = image.name;
   rom.image = catalogue.addImage(image, sketchOf(bytes));
   catalogue.addRom(rom);
+  catalogue.countListed();
 }
 
 using ArchivePtr = std::unique_ptr<archive, decltype(&archive_read_free)>;

@@ -90,6 +90,7 @@ Expected<Reading> readFileSource(const std::string& path) {
 }
 
 void countInto(SourceSummary& summary, const RomCatalogue& catalogue) {
+  summary.listed = static_cast<std::size_t>(catalogue.listed());
   summary.roms = catalogue.roms().size();
   summary.images = catalogue.images().size();
 }

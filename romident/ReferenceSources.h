@@ -29,7 +29,8 @@ struct IndexReport {
 struct SourceSummary {
   std::string path;  // as it was given
   SourceKind kind = SourceKind::MameListXml;
-  std::size_t roms = 0;    // ROMs that can be matched
+  std::size_t listed = 0;  // ROMs it lists ("Not among the 336,504 ROMs of mame.xml")
+  std::size_t roms = 0;    // those that can be matched: with a CRC32, not nodump
   std::size_t images = 0;  // images it holds, to find the nearest among
   IndexReport index;
 };

@@ -75,6 +75,8 @@ class RomCatalogue {
   TextRef addText(std::string_view text);
   TextRef addRepeatedText(std::string_view text);
   std::size_t addRom(const RomRecord& rom);
+  // Counts a ROM the source lists, whether it can be matched or not.
+  void countListed() { ++listed_; }
   RomRecord& romAt(std::size_t index) { return roms_[index]; }
   std::uint32_t addImage(const ImageRecord& image, std::span<const std::uint8_t> sketch);
   // Once built: the ROMs in order of CRC32 (the order of the source among
@@ -83,6 +85,8 @@ class RomCatalogue {
 
   // Reading.
   const std::vector<RomRecord>& roms() const { return roms_; }
+  // The ROMs the source lists, those never matched (nodump, no CRC32) too.
+  std::uint64_t listed() const { return listed_; }
   const std::vector<SetRecord>& sets() const { return sets_; }
   const std::vector<ImageRecord>& images() const { return images_; }
   std::string_view text(TextRef ref) const { return pool_.data() + ref; }
@@ -100,6 +104,7 @@ class RomCatalogue {
   std::vector<ImageRecord>& imageStore() { return images_; }
   std::string& textStore() { return pool_; }
   std::vector<std::uint8_t>& sketchStore() { return sketches_; }
+  void setListed(std::uint64_t listed) { listed_ = listed; }
   // Whether every reference of every record lands inside its pool or table:
   // an index file that passed its checksum and is still wrong never sends a
   // read astray.
@@ -111,6 +116,7 @@ class RomCatalogue {
   std::vector<ImageRecord> images_;
   std::string pool_;
   std::vector<std::uint8_t> sketches_;
+  std::uint64_t listed_ = 0;
   std::unordered_map<std::string, TextRef> repeated_;
 };
 

@@ -28,9 +28,10 @@ struct IndexHeader {
   std::array<char, 40> key{};
   std::uint32_t checksum = 0;  // CRC32 of the whole file, this field taken as 0
   std::uint32_t reserved = 0;
+  std::uint64_t listed = 0;  // the ROMs the source lists
   std::uint64_t pathBytes = 0, roms = 0, sets = 0, images = 0, textBytes = 0, sketchBytes = 0;
 };
-static_assert(std::is_trivially_copyable_v<IndexHeader> && sizeof(IndexHeader) == 112);
+static_assert(std::is_trivially_copyable_v<IndexHeader> && sizeof(IndexHeader) == 120);
 
 // zlib takes a null pointer (an empty vector's) as asking for the initial value.
 std::uint32_t crcUpdate(std::uint32_t crc, const void* data, std::size_t size) {
@@ -130,6 +131,7 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
     stale.found = IndexFound::Stale;
     return stale;
   }
+  catalogue.setListed(header.listed);
   read.found = IndexFound::Current;
   read.kind = static_cast<SourceKind>(header.kind);
   return read;
@@ -142,6 +144,7 @@ Expected<> writeIndex(const std::string& file, const std::string& absolutePath,
   header.version = kVersion;
   header.kind = static_cast<std::uint32_t>(kind);
   std::memcpy(header.key.data(), key.data(), std::min(key.size(), header.key.size()));
+  header.listed = catalogue.listed();
   header.pathBytes = absolutePath.size();
   header.roms = catalogue.roms().size();
   header.sets = catalogue.sets().size();

@@ -145,6 +145,7 @@ struct XmlListReader::State {
       return;
     }
     lastRom = kNoRom;
+    catalogue.countListed();
     const char* status = attribute(attributes, "status");
     const char* crc = attribute(attributes, "crc");
     if ((status != nullptr && std::strcmp(status, "nodump") == 0) || crc == nullptr || *crc == '\0')

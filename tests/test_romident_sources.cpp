@@ -56,6 +56,7 @@ class RomSources : public ::testing::Test {
 TEST(ListXml, KeepsWhatAMatchNeedsAndLeavesOutNodumpAndCrclessRoms) {
   Expected<RomCatalogue> catalogue = readMameListXml(kListXml);
   ASSERT_TRUE(catalogue) << catalogue.error();
+  EXPECT_EQ(catalogue->listed(), 4u);
   ASSERT_EQ(catalogue->roms().size(), 2u);
   ASSERT_EQ(catalogue->sets().size(), 1u);
   EXPECT_EQ(catalogue->text(catalogue->sets()[0].name), "puckman");
@@ -136,6 +137,7 @@ TEST(LogiqxAndClrMamePro, ReadTheSameRomsWithoutSha1) {
   EXPECT_EQ(fromLatin1->text(fromLatin1->romsWithCrc(1)[0].name), "caf\xC3\xA9.bin");
   for (const auto& catalogue : {readLogiqxDat(logiqx), readClrMameProDat(clrMamePro)}) {
     ASSERT_TRUE(catalogue) << catalogue.error();
+    EXPECT_EQ(catalogue->listed(), 2u);
     ASSERT_EQ(catalogue->roms().size(), 1u);
     const RomRecord& rom = catalogue->roms()[0];
     EXPECT_EQ(rom.crc32, 0x89abcdefu);
@@ -250,6 +252,7 @@ TEST_F(RomSources, TheIndexIsUsedThenRebuiltWhenDamagedForeignOrStale) {
     Expected<LoadedSource> source = load(list);
     EXPECT_TRUE(source) << source.error();
     EXPECT_EQ(source->summary.roms, 2u);
+    EXPECT_EQ(source->summary.listed, 4u);  // through the index too
     EXPECT_TRUE(source->summary.index.notWritten.empty());
     return std::make_pair(source->summary.index.found, source->summary.index.damage);
   };
