@@ -103,9 +103,11 @@ struct IdentifyOptions {
   std::size_t nearest = 3;  // how many nearest references to give at most
 };
 
-// The dump against every source. `stable` says which locations read the
-// same in every pass (empty: all of them); the others are left out of the
-// nearest comparisons and named.
+// The dump against every source: the exact matches of it and of its parts;
+// when there is none, the nearest reference images. `stable` holds one flag
+// per location of the dump, set where every pass of the read agreed (empty:
+// all of them); the others are left out of the nearest comparisons and
+// named in `leftOut`.
 DumpIdentification identifyDump(std::span<const std::uint8_t> dump,
                                 const std::vector<LoadedSource>& sources,
                                 const std::vector<bool>& stable = {},

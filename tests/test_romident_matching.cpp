@@ -218,6 +218,18 @@ TEST_F(NearestImages, LostChargeIsBitRotAndTheReferenceIsWhatTheChipHeld) {
   EXPECT_TRUE(near.findings.empty());
   EXPECT_EQ(near.verdict, NearVerdict::BitRot);
 
+  // The same through the folder's index, its sketches read back from it.
+  const IndexSettings kept{true, temp_.filePath("cache")};
+  ASSERT_TRUE(loadSource(temp_.filePath("roms"), kept));
+  Expected<LoadedSource> indexed = loadSource(temp_.filePath("roms"), kept);
+  ASSERT_EQ(indexed->summary.index.found, IndexFound::Current);
+  std::vector<LoadedSource> throughIndex;
+  throughIndex.push_back(std::move(*indexed));
+  const DumpIdentification again = identifyDump(dump, throughIndex);
+  ASSERT_EQ(again.nearest.size(), 1u);
+  EXPECT_EQ(again.nearest[0].rom, "original.bin");
+  EXPECT_EQ(again.nearest[0].first, near.first);
+
   // A read in several passes: the unstable location is left out and named.
   std::vector<bool> stable(dump.size(), true);
   stable[rotten[1]] = false;
