@@ -74,14 +74,19 @@ void RomCatalogue::finish() {
   repeated_.clear();
 }
 
+void RomCatalogue::adopt(std::shared_ptr<const void> owner, const CatalogueParts& parts) {
+  owner_ = std::move(owner);
+  parts_ = parts;
+}
+
 std::span<const std::uint8_t> RomCatalogue::sketchOf(const ImageRecord& image) const {
-  const std::size_t length = sketchLength(image.size);
-  return {sketches_.data() + image.sketch, length};
+  return sketches().subspan(image.sketch, sketchLength(image.size));
 }
 
 std::span<const RomRecord> RomCatalogue::romsWithCrc(std::uint32_t crc32) const {
+  const std::span<const RomRecord> all = roms();
   const auto [first, last] =
-      std::equal_range(roms_.begin(), roms_.end(), crc32, [](const auto& a, const auto& b) {
+      std::equal_range(all.begin(), all.end(), crc32, [](const auto& a, const auto& b) {
         if constexpr (std::is_same_v<std::decay_t<decltype(a)>, RomRecord>)
           return a.crc32 < b;
         else
@@ -91,32 +96,38 @@ std::span<const RomRecord> RomCatalogue::romsWithCrc(std::uint32_t crc32) const 
 }
 
 std::span<const ImageRecord> RomCatalogue::imagesOfSize(std::uint64_t size) const {
-  const auto first = std::partition_point(images_.begin(), images_.end(),
+  const std::span<const ImageRecord> all = images();
+  const auto first = std::partition_point(all.begin(), all.end(),
                                           [&](const ImageRecord& i) { return i.size < size; });
-  const auto last = std::partition_point(first, images_.end(),
-                                         [&](const ImageRecord& i) { return i.size == size; });
+  const auto last =
+      std::partition_point(first, all.end(), [&](const ImageRecord& i) { return i.size == size; });
   return {first, last};
 }
 
 bool RomCatalogue::consistent() const {
-  if (pool_.empty() || pool_.back() != '\0') return false;
-  const auto inPool = [&](TextRef ref) { return ref < pool_.size(); };
-  for (const SetRecord& set : sets_)
+  const std::string_view pool = texts();
+  const std::span<const SetRecord> allSets = sets();
+  const std::span<const ImageRecord> allImages = images();
+  const std::span<const RomRecord> allRoms = roms();
+  const std::size_t sketchBytes = sketches().size();
+  if (pool.empty() || pool.back() != '\0') return false;
+  const auto inPool = [&](TextRef ref) { return ref < pool.size(); };
+  for (const SetRecord& set : allSets)
     if (!inPool(set.name) || !inPool(set.description)) return false;
-  for (const ImageRecord& image : images_) {
+  for (const ImageRecord& image : allImages) {
     if (!inPool(image.container) || !inPool(image.member) || !inPool(image.name) ||
-        image.set >= sets_.size() || image.sketch > sketches_.size() ||
-        sketchLength(image.size) > sketches_.size() - image.sketch)
+        image.set >= allSets.size() || image.sketch > sketchBytes ||
+        sketchLength(image.size) > sketchBytes - image.sketch)
       return false;
   }
-  for (const RomRecord& rom : roms_) {
+  for (const RomRecord& rom : allRoms) {
     if (!inPool(rom.name) || !inPool(rom.region) || !inPool(rom.loadflag) ||
-        rom.set >= sets_.size() || (rom.image != kNoImage && rom.image >= images_.size()))
+        rom.set >= allSets.size() || (rom.image != kNoImage && rom.image >= allImages.size()))
       return false;
   }
-  return std::is_sorted(roms_.begin(), roms_.end(),
+  return std::is_sorted(allRoms.begin(), allRoms.end(),
                         [](const RomRecord& a, const RomRecord& b) { return a.crc32 < b.crc32; }) &&
-         std::is_sorted(images_.begin(), images_.end(),
+         std::is_sorted(allImages.begin(), allImages.end(),
                         [](const ImageRecord& a, const ImageRecord& b) { return a.size < b.size; });
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,6 +65,16 @@ static_assert(std::is_trivially_copyable_v<RomRecord> && sizeof(RomRecord) == 64
 static_assert(std::is_trivially_copyable_v<SetRecord> && sizeof(SetRecord) == 8);
 static_assert(std::is_trivially_copyable_v<ImageRecord> && sizeof(ImageRecord) == 32);
 
+// A catalogue's parts where they lie in memory: an index file's, mapped.
+struct CatalogueParts {
+  std::span<const RomRecord> roms;
+  std::span<const SetRecord> sets;
+  std::span<const ImageRecord> images;
+  std::string_view texts;
+  std::span<const std::uint8_t> sketches;
+  std::uint64_t listed = 0;
+};
+
 class RomCatalogue {
  public:
   RomCatalogue();
@@ -83,28 +94,25 @@ class RomCatalogue {
   // equal ones), the images in order of size.
   void finish();
 
+  // Or, instead of building: reading parts that lie elsewhere (an index
+  // file mapped into memory), which `owner` keeps there.
+  void adopt(std::shared_ptr<const void> owner, const CatalogueParts& parts);
+
   // Reading.
-  const std::vector<RomRecord>& roms() const { return roms_; }
+  std::span<const RomRecord> roms() const { return owner_ ? parts_.roms : roms_; }
   // The ROMs the source lists, those never matched (nodump, no CRC32) too.
-  std::uint64_t listed() const { return listed_; }
-  const std::vector<SetRecord>& sets() const { return sets_; }
-  const std::vector<ImageRecord>& images() const { return images_; }
-  std::string_view text(TextRef ref) const { return pool_.data() + ref; }
-  const std::string& texts() const { return pool_; }
-  const std::vector<std::uint8_t>& sketches() const { return sketches_; }
+  std::uint64_t listed() const { return owner_ ? parts_.listed : listed_; }
+  std::span<const SetRecord> sets() const { return owner_ ? parts_.sets : sets_; }
+  std::span<const ImageRecord> images() const { return owner_ ? parts_.images : images_; }
+  std::string_view text(TextRef ref) const { return texts().data() + ref; }
+  std::string_view texts() const { return owner_ ? parts_.texts : pool_; }
+  std::span<const std::uint8_t> sketches() const { return owner_ ? parts_.sketches : sketches_; }
   std::span<const std::uint8_t> sketchOf(const ImageRecord& image) const;
   // The ROMs with this CRC32 (after finish()).
   std::span<const RomRecord> romsWithCrc(std::uint32_t crc32) const;
   // The images of this size (after finish()).
   std::span<const ImageRecord> imagesOfSize(std::uint64_t size) const;
 
-  // The index file reads and writes the parts as they are.
-  std::vector<RomRecord>& romStore() { return roms_; }
-  std::vector<SetRecord>& setStore() { return sets_; }
-  std::vector<ImageRecord>& imageStore() { return images_; }
-  std::string& textStore() { return pool_; }
-  std::vector<std::uint8_t>& sketchStore() { return sketches_; }
-  void setListed(std::uint64_t listed) { listed_ = listed; }
   // Whether every reference of every record lands inside its pool or table:
   // an index file that passed its checksum and is still wrong never sends a
   // read astray.
@@ -118,6 +126,8 @@ class RomCatalogue {
   std::vector<std::uint8_t> sketches_;
   std::uint64_t listed_ = 0;
   std::unordered_map<std::string, TextRef> repeated_;
+  std::shared_ptr<const void> owner_;
+  CatalogueParts parts_;
 };
 
 // Lower-case hex of a CRC32 and of a SHA-1, as ROM lists print them.

@@ -1,6 +1,7 @@
 #include "SourceIndex.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -19,8 +20,10 @@ constexpr std::array<char, 8> kMagic = {'V', 'E', 'S', 'K', 'R', 'O', 'M', 'X'};
 // Changes with any change of the records or of what a source's reading keeps.
 constexpr std::uint32_t kVersion = 1;
 
-// At the start of the file; the parts follow in this order: the source's
-// path, the ROMs, the sets, the images, the texts, the sketches.
+// At the start of the file; the parts follow in this order: the ROMs, the
+// sets, the images (each at a multiple of 8 bytes, so that the records are
+// read where the file is mapped), the source's path, the texts, the
+// sketches.
 struct IndexHeader {
   std::array<char, 8> magic{};
   std::uint32_t version = 0;
@@ -32,6 +35,9 @@ struct IndexHeader {
   std::uint64_t pathBytes = 0, roms = 0, sets = 0, images = 0, textBytes = 0, sketchBytes = 0;
 };
 static_assert(std::is_trivially_copyable_v<IndexHeader> && sizeof(IndexHeader) == 120);
+static_assert(sizeof(IndexHeader) % alignof(RomRecord) == 0 &&
+              sizeof(RomRecord) % alignof(SetRecord) == 0 &&
+              sizeof(SetRecord) % alignof(ImageRecord) == 0);
 
 // zlib takes a null pointer (an empty vector's) as asking for the initial value.
 std::uint32_t crcUpdate(std::uint32_t crc, const void* data, std::size_t size) {
@@ -55,15 +61,26 @@ IndexRead damaged(const char* why) {
   return read;
 }
 
-// Reads `count` elements straight into the container and adds them to the CRC.
-template <class Container>
-bool readPart(int fd, Container& part, std::uint64_t count, std::uint32_t& crc) {
-  part.resize(static_cast<std::size_t>(count));
-  const std::size_t bytes = part.size() * sizeof(typename Container::value_type);
-  std::size_t got = 0;
-  if (readUpTo(fd, part.data(), bytes, &got) || got != bytes) return false;
-  crc = crcUpdate(crc, part.data(), bytes);
-  return true;
+// An index file mapped into memory, read where it lies.
+class Mapping {
+ public:
+  Mapping(void* address, std::size_t size) : address_(address), size_(size) {}
+  ~Mapping() { ::munmap(address_, size_); }
+  Mapping(const Mapping&) = delete;
+  Mapping& operator=(const Mapping&) = delete;
+  const std::uint8_t* bytes() const { return static_cast<const std::uint8_t*>(address_); }
+
+ private:
+  void* address_;
+  std::size_t size_;
+};
+
+// `count` records of type T from `at` on, and `at` moved past them.
+template <class T>
+std::span<const T> partAt(const std::uint8_t* base, std::uint64_t& at, std::uint64_t count) {
+  const auto* first = reinterpret_cast<const T*>(base + at);
+  at += count * sizeof(T);
+  return {first, static_cast<std::size_t>(count)};
 }
 
 }  // namespace
@@ -90,11 +107,15 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return damaged("not a regular file");
   const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+  if (fileSize < sizeof(IndexHeader)) return damaged("too short");
+  // Mapped whole, at once: the checksum reads every page.
+  void* address = ::mmap(nullptr, static_cast<std::size_t>(fileSize), PROT_READ,
+                         MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+  if (address == MAP_FAILED) return {};  // as one that cannot be read: a new one is built
+  auto mapping = std::make_shared<const Mapping>(address, static_cast<std::size_t>(fileSize));
+  const std::uint8_t* base = mapping->bytes();
   IndexHeader header;
-  std::size_t got = 0;
-  if (fileSize < sizeof header || readUpTo(fd.get(), &header, sizeof header, &got) ||
-      got != sizeof header)
-    return damaged("too short");
+  std::memcpy(&header, base, sizeof header);
   if (header.magic != kMagic) return damaged("not an index of vesk");
   if (header.version != kVersion) {
     IndexRead read;
@@ -102,36 +123,39 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
     return read;
   }
   std::uint64_t expected = sizeof header;
-  if (!addProduct(expected, header.pathBytes, 1) ||
-      !addProduct(expected, header.roms, sizeof(RomRecord)) ||
+  if (!addProduct(expected, header.roms, sizeof(RomRecord)) ||
       !addProduct(expected, header.sets, sizeof(SetRecord)) ||
       !addProduct(expected, header.images, sizeof(ImageRecord)) ||
-      !addProduct(expected, header.textBytes, 1) || !addProduct(expected, header.sketchBytes, 1) ||
-      expected != fileSize || header.kind > static_cast<std::uint32_t>(SourceKind::ImageFolder))
+      !addProduct(expected, header.pathBytes, 1) || !addProduct(expected, header.textBytes, 1) ||
+      !addProduct(expected, header.sketchBytes, 1) || expected != fileSize ||
+      header.kind > static_cast<std::uint32_t>(SourceKind::ImageFolder))
     return damaged("its sizes do not add up");
 
-  IndexRead read;
   IndexHeader zeroed = header;
   zeroed.checksum = 0;
-  std::uint32_t crc = crcUpdate(0, &zeroed, sizeof zeroed);
-  std::string path;
-  RomCatalogue& catalogue = read.catalogue;
-  if (!readPart(fd.get(), path, header.pathBytes, crc) ||
-      !readPart(fd.get(), catalogue.romStore(), header.roms, crc) ||
-      !readPart(fd.get(), catalogue.setStore(), header.sets, crc) ||
-      !readPart(fd.get(), catalogue.imageStore(), header.images, crc) ||
-      !readPart(fd.get(), catalogue.textStore(), header.textBytes, crc) ||
-      !readPart(fd.get(), catalogue.sketchStore(), header.sketchBytes, crc))
-    return damaged("too short");
+  const std::uint32_t crc = crcUpdate(crcUpdate(0, &zeroed, sizeof zeroed), base + sizeof header,
+                                      static_cast<std::size_t>(fileSize - sizeof header));
   if (crc != header.checksum) return damaged("bad checksum");
-  if (path != absolutePath) return damaged("it is another source's");
-  if (!catalogue.consistent()) return damaged("a reference out of range");
+  std::uint64_t at = sizeof header;
+  CatalogueParts parts;
+  parts.roms = partAt<RomRecord>(base, at, header.roms);
+  parts.sets = partAt<SetRecord>(base, at, header.sets);
+  parts.images = partAt<ImageRecord>(base, at, header.images);
+  const std::span<const char> path = partAt<char>(base, at, header.pathBytes);
+  const std::span<const char> texts = partAt<char>(base, at, header.textBytes);
+  parts.texts = {texts.data(), texts.size()};
+  parts.sketches = partAt<std::uint8_t>(base, at, header.sketchBytes);
+  parts.listed = header.listed;
+  if (std::string_view(path.data(), path.size()) != absolutePath)
+    return damaged("it is another source's");
+  IndexRead read;
+  read.catalogue.adopt(std::move(mapping), parts);
+  if (!read.catalogue.consistent()) return damaged("a reference out of range");
   if (std::string_view(header.key.data(), header.key.size()) != key) {
     IndexRead stale;
     stale.found = IndexFound::Stale;
     return stale;
   }
-  catalogue.setListed(header.listed);
   read.found = IndexFound::Current;
   read.kind = static_cast<SourceKind>(header.kind);
   return read;
@@ -161,10 +185,10 @@ Expected<> writeIndex(const std::string& file, const std::string& absolutePath,
     const auto* begin = static_cast<const std::uint8_t*>(data);
     bytes.insert(bytes.end(), begin, begin + size);
   };
-  put(absolutePath.data(), absolutePath.size());
   put(catalogue.roms().data(), catalogue.roms().size() * sizeof(RomRecord));
   put(catalogue.sets().data(), catalogue.sets().size() * sizeof(SetRecord));
   put(catalogue.images().data(), catalogue.images().size() * sizeof(ImageRecord));
+  put(absolutePath.data(), absolutePath.size());
   put(catalogue.texts().data(), catalogue.texts().size());
   put(catalogue.sketches().data(), catalogue.sketches().size());
   std::memcpy(bytes.data(), &header, sizeof header);
