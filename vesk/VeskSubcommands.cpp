@@ -75,7 +75,7 @@ void addCommonOptions(CLI::App& group, VeskOptions& options) {
 void addBoardOptions(CLI::App& group, VeskOptions& options) {
   addValue(group, "-t,--type", "TYPE",
            "the chip as printed on it (27C256, M27C512-10F1,\n2764A-25 ...: vesk types lists "
-           "them) or the board's\ntype, one of " +
+           "them) or the board's\ntype, one of\n" +
                choosableTypes(),
            chipTypeOption, options.part)
       ->required();
