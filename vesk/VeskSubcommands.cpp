@@ -203,8 +203,6 @@ void declareSplit(CLI::App& split, VeskOptions& options) {
           "NAME.0.EXT to NAME.3.EXT");
 }
 
-void declareTypes(CLI::App&, VeskOptions&) {}
-
 void declareMerge(CLI::App& merge, VeskOptions& options) {
   addFile(merge, "OUT", options.file, "the image the parts are joined into; - for standard output");
   merge.add_option("PARTS", options.parts, "the parts in order: even then odd, or 0 to 3")
@@ -213,6 +211,8 @@ void declareMerge(CLI::App& merge, VeskOptions& options) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->type_name("");
 }
+
+void declareTypes(CLI::App&, VeskOptions&) {}
 
 // vesk's commands in the order the help lists them.
 struct CommandDeclaration {
