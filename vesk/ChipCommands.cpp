@@ -190,7 +190,10 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
 
 VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
-  VeskVerifyResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
+  VeskVerifyResult result{.chip = board.chip(),
+                          .file = options.file,
+                          .passes = options.passes,
+                          .offset = options.imageFile.offset};
   const std::optional<LoadedImage> file = board.load(result.failure);
   if (!file) return result;
   result.format = file->format;

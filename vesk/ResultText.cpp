@@ -88,10 +88,32 @@ std::string unstableText(std::span<const UnstableLocation> unstable, int passes)
   return text;
 }
 
-// A difference as verify lists it: "00100: 07 FF".
-std::string differenceLine(const ChipDifference& difference) {
-  return Address_To_Hex_String(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
-         " " + Byte_To_Hex_String(difference.file);
+// A difference as verify lists it: "00100: 07 FF"; with the file placed at
+// an --offset, its address in the file beside: "00100, 0E100: 07 FF" ("none"
+// where the file has no such address).
+std::string differenceLine(const ChipDifference& difference, std::int64_t offset = 0) {
+  std::string address = Address_To_Hex_String(difference.address);
+  if (offset != 0) {
+    const std::int64_t inFile = difference.address - offset;
+    address += ", " + (inFile < 0 ? std::string("none") : fileAddressText(inFile));
+  }
+  return address + ": " + Byte_To_Hex_String(difference.chip) + " " +
+         Byte_To_Hex_String(difference.file);
+}
+
+// What a list of differences gives for each: "(address: chip file)", with
+// the file's address beside the chip's when the file was placed at an --offset.
+std::string differenceColumns(std::int64_t offset) {
+  return offset != 0 ? "(address, file address: chip file)" : "(address: chip file)";
+}
+
+// A line per pattern: "data-line: only bit D3 differs: data line D3?".
+std::string patternsText(std::span<const DifferencePattern> patterns, std::int64_t offset) {
+  std::string text;
+  for (const DifferencePattern& pattern : patterns)
+    text += std::string(differencePatternName(pattern.kind)) + ": " +
+            differencePatternText(pattern, offset) + "\n";
+  return text;
 }
 
 // ", the first 16" when a list keeps fewer differences than there are.
@@ -102,22 +124,19 @@ std::string firstOf(std::int32_t count, std::size_t listed) {
 
 // "3 bytes differ (address: chip file)" and the first of them, one a line;
 // the bits still to program and those that need the chip erased; a line per
-// pattern ("data-line: only bit D3 differs: data line D3?"). Nothing when none.
-std::string comparisonText(const ChipComparison& comparison) {
+// pattern. Nothing when none.
+std::string comparisonText(const ChipComparison& comparison, std::int64_t offset) {
   if (comparison.differences == 0) return {};
-  std::string text = counted(comparison.differences, "byte differs", "bytes differ") +
-                     " (address: chip file)" +
+  std::string text = counted(comparison.differences, "byte differs", "bytes differ") + " " +
+                     differenceColumns(offset) +
                      firstOf(comparison.differences, comparison.first.size()) + "\n";
   for (const ChipDifference& difference : comparison.first)
-    text += differenceLine(difference) + "\n";
+    text += differenceLine(difference, offset) + "\n";
   text += counted(comparison.bitsToProgram, "bit", "bits") +
           " still to program (1 on the chip, 0 in the file)\n";
   text += counted(comparison.bitsToErase, "bit needs", "bits need") +
           " the chip erased (0 on the chip, 1 in the file)\n";
-  for (const DifferencePattern& pattern : comparison.patterns)
-    text += std::string(differencePatternName(pattern.kind)) + ": " +
-            differencePatternText(pattern) + "\n";
-  return text;
+  return text + patternsText(comparison.patterns, offset);
 }
 
 // How many locations took 1, 2 ... pulses ("1 pulse: 4088 locations"), only
@@ -275,8 +294,8 @@ void showText(const VeskVerifyResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   showStop(out, "Verify", result.chip, "; nothing was compared");
   if (!result.comparison) return;
-  put(out.results,
-      comparisonText(*result.comparison) + unstableText(result.unstable, result.passes));
+  put(out.results, comparisonText(*result.comparison, result.offset) +
+                       unstableText(result.unstable, result.passes));
   warnUnstable(out, "Verify", result.unstable.size(), result.passes);
   if (statusOf(result) == VeskStatus::Done) note(out, "Verify", matchedText(result));
 }

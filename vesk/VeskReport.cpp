@@ -64,27 +64,58 @@ Json unstableList(std::span<const UnstableLocation> unstable) {
   return list;
 }
 
-Json differenceList(std::span<const ChipDifference> differences) {
+// The differences, each with its address in the file beside the chip's
+// when the file was placed with an --offset (null where the file has none).
+Json differenceList(std::span<const ChipDifference> differences, std::int64_t offset = 0) {
   Json list = Json::array();
-  for (const ChipDifference& difference : differences)
-    list.push_back(
-        {{"address", difference.address}, {"chip", difference.chip}, {"file", difference.file}});
+  for (const ChipDifference& difference : differences) {
+    Json item{{"address", difference.address}};
+    if (offset != 0) {
+      const std::int64_t inFile = difference.address - offset;
+      item["file_address"] = inFile < 0 ? Json(nullptr) : Json(inFile);
+    }
+    item["chip"] = difference.chip;
+    item["file"] = difference.file;
+    list.push_back(std::move(item));
+  }
   return list;
 }
 
-void addComparison(Json& object, const ChipComparison& comparison) {
+// A pattern as its kind's name, the fields of its kind and its text.
+Json patternObject(const DifferencePattern& pattern, std::int64_t offset) {
+  Json finding{{"kind", differencePatternName(pattern.kind)}};
+  switch (pattern.kind) {
+    case DifferencePatternKind::DataLine:
+      finding["line"] = pattern.line;
+      break;
+    case DifferencePatternKind::AddressLine:
+      finding["line"] = pattern.line;
+      finding["written_through"] = pattern.writtenThrough;
+      break;
+    case DifferencePatternKind::Shifted:
+      finding["chip_address"] = pattern.chipAt;
+      finding["file_address"] = pattern.fileAt - offset;
+      break;
+    case DifferencePatternKind::Blank:
+    case DifferencePatternKind::BlankWhereData:
+      break;
+  }
+  finding["text"] = differencePatternText(pattern, offset);
+  return finding;
+}
+
+Json patternList(std::span<const DifferencePattern> patterns, std::int64_t offset) {
+  Json list = Json::array();
+  for (const DifferencePattern& pattern : patterns) list.push_back(patternObject(pattern, offset));
+  return list;
+}
+
+void addComparison(Json& object, const ChipComparison& comparison, std::int64_t offset) {
   object["differences"] = comparison.differences;
   object["bits_to_program"] = comparison.bitsToProgram;
   object["bits_to_erase"] = comparison.bitsToErase;
-  object["first"] = differenceList(comparison.first);
-  Json findings = Json::array();
-  for (const DifferencePattern& pattern : comparison.patterns) {
-    Json finding{{"kind", differencePatternName(pattern.kind)}};
-    if (pattern.kind != DifferencePatternKind::Blank) finding["line"] = pattern.line;
-    finding["text"] = differencePatternText(pattern);
-    findings.push_back(std::move(finding));
-  }
-  object["findings"] = std::move(findings);
+  object["first"] = differenceList(comparison.first, offset);
+  object["findings"] = patternList(comparison.patterns, offset);
 }
 
 void addPulses(Json& object, const PulseCounts& pulses, bool over) {
@@ -145,7 +176,7 @@ Json reportOf(const VeskVerifyResult& result) {
   Json object = head("verify", result.chip.type, result.file);
   object["passes"] = result.passes;
   if (result.comparison) {
-    addComparison(object, *result.comparison);
+    addComparison(object, *result.comparison, result.offset);
     object["unstable"] = unstableList(result.unstable);
   }
   return withStatus(std::move(object), result);

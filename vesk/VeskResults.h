@@ -117,6 +117,7 @@ struct VeskVerifyResult {
   int passes = 1;
   std::optional<FileFailure> failure = {};  // the file could not be read or placed
   ImageFileFormat format = ImageFileFormat::Binary;
+  std::int64_t offset = 0;  // --offset: the file's addresses are the chip's less it
   std::optional<ChipComparison> comparison = {};  // once the chip was read
   std::vector<UnstableLocation> unstable = {};    // of the locations compared, in address order
   // How many locations the file gives, when it leaves some out and no --fill
