@@ -155,10 +155,48 @@ std::string pulsesText(const PulseCounts& pulses, bool over) {
   return text;
 }
 
-// Where a blank check found the chip not blank, after its refusal.
-std::string notBlankLine(const BlankCheckResult& check) {
-  return "location " + Address_To_Hex_String(check.location) + " holds " +
-         Byte_To_Hex_String(check.value) + ", not FF";
+// Where a blank check found the chip not blank, after its refusal; then
+// what a read after it found: how many locations are not FFh, where, and
+// the pattern they show.
+std::vector<std::string> notBlankLines(const BlankCheckResult& check,
+                                       const std::optional<NotBlankChip>& read) {
+  std::vector<std::string> lines{"location " + Address_To_Hex_String(check.location) + " holds " +
+                                 Byte_To_Hex_String(check.value) + ", not FF"};
+  if (!read) return lines;
+  if (read->locations == 0) {
+    lines.emplace_back("read again, every location reads FF: a bit that reads at random?");
+    return lines;
+  }
+  std::string where = read->locations == 1 ? ", at " + Address_To_Hex_String(read->lowest)
+                                           : ", from " + Address_To_Hex_String(read->lowest) +
+                                                 " to " + Address_To_Hex_String(read->highest);
+  lines.push_back("read again, " + counted(read->locations, "location is", "locations are") +
+                  " not FF" + where);
+  if (read->pattern) lines.push_back(notBlankPatternText(*read->pattern));
+  return lines;
+}
+
+// The read after Bad Eprom: "Read again after Bad Eprom: 2 bytes differ from
+// what the chip should hold by now (address: chip wanted)", the first of
+// them, a line per pattern, and the location an open address line made the
+// bad one's pulses go to.
+std::string badReadText(const BadEpromRead& read, const BadLocation& bad) {
+  const ChipComparison& comparison = read.comparison;
+  std::string text = "Read again after Bad Eprom: ";
+  if (comparison.differences == 0)
+    return text + "no byte differs from what it should hold by now\n";
+  text += counted(comparison.differences, "byte differs", "bytes differ") +
+          " from what it should hold by now (address: chip wanted)" +
+          firstOf(comparison.differences, comparison.first.size()) + "\n";
+  for (const ChipDifference& difference : comparison.first)
+    text += differenceLine(difference) + "\n";
+  text += patternsText(comparison.patterns, 0);
+  if (const std::optional<ChipDifference>& overwrote = read.overwrote)
+    text += "the pulses for " + Address_To_Hex_String(bad.location) + " went to " +
+            Address_To_Hex_String(overwrote->address) + ", which reads " +
+            Byte_To_Hex_String(overwrote->chip) + " where " + Byte_To_Hex_String(overwrote->file) +
+            " was programmed\n";
+  return text;
 }
 
 // A write over the chip that would need a bit to go from 0 to 1, refused
@@ -273,18 +311,23 @@ void showText(const VeskReadResult& result, const TextOutput& out) {
 }
 
 void showText(const VeskBlankResult& result, const TextOutput& out) {
-  if (result.chip.outcome == CommandOutcome::NotBlank && result.check)
-    warn(out, "Blank Check", {notBlankLine(*result.check)});
-  if (result.chip.outcome == CommandOutcome::Done) note(out, "Blank Check", "The Eprom is Empty");
+  if (result.check && !result.check->blank)
+    warn(out, "Blank Check", notBlankLines(*result.check, result.notBlankRead));
+  if (result.chip.outcome == CommandOutcome::Done)
+    note(out, "Blank Check",
+         result.socketCouldBeEmpty ? "The Eprom is Empty (an empty socket reads the same)"
+                                   : "The Eprom is Empty");
   showStop(out, "Blank Check", result.chip, "");
 }
 
 void showText(const VeskWriteResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   if (result.toErase) showToErase(out, *result.toErase);
-  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
+  if (result.notBlank)
+    warn(out, "Write Eprom", notBlankLines(*result.notBlank, result.notBlankRead));
   if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
   if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
+  if (result.bad && result.badRead) put(out.results, badReadText(*result.badRead, *result.bad));
   if (result.pulses && result.chip.outcome == CommandOutcome::Done)
     note(out, "Write Eprom", programmedText(result));
   showStop(out, "Write Eprom", result.chip, leftByStop(result));

@@ -132,6 +132,35 @@ Json notBlankObject(const BlankCheckResult& check) {
   return {{"address", check.location}, {"value", check.value}};
 }
 
+// What the read after a refused blank check found.
+Json notBlankReadObject(const NotBlankChip& read) {
+  Json object{{"locations", read.locations}};
+  if (read.locations > 0) {
+    object["lowest"] = read.lowest;
+    object["highest"] = read.highest;
+  }
+  Json findings = Json::array();
+  if (const std::optional<NotBlankPattern>& pattern = read.pattern) {
+    Json finding{{"kind", notBlankPatternName(pattern->kind)}};
+    if (pattern->kind != NotBlankPatternKind::SingleBits) finding["value"] = pattern->value;
+    finding["text"] = notBlankPatternText(*pattern);
+    findings.push_back(std::move(finding));
+  }
+  object["findings"] = std::move(findings);
+  return object;
+}
+
+// What the read after Bad Eprom found.
+Json badReadObject(const BadEpromRead& read) {
+  Json object{{"differences", read.comparison.differences},
+              {"first", differenceList(read.comparison.first)},
+              {"findings", patternList(read.comparison.patterns, 0)}};
+  if (const std::optional<ChipDifference>& overwrote = read.overwrote)
+    object["overwrote"] = {
+        {"address", overwrote->address}, {"chip", overwrote->chip}, {"file", overwrote->file}};
+  return object;
+}
+
 template <class Result>
 Json withStatus(Json object, const Result& result) {
   object["status"] = static_cast<int>(statusOf(result));
@@ -153,8 +182,11 @@ Json reportOf(const VeskReadResult& result) {
 Json reportOf(const VeskBlankResult& result) {
   Json object = head("blank", result.chip.type, nullptr);
   if (result.check) object["blank"] = result.check->blank;
-  if (result.check && result.chip.outcome == CommandOutcome::NotBlank)
+  if (result.check && !result.check->blank)
     object["first_not_blank"] = notBlankObject(*result.check);
+  if (result.notBlankRead) object["not_blank"] = notBlankReadObject(*result.notBlankRead);
+  if (result.check && result.check->blank)
+    object["socket_could_be_empty"] = result.socketCouldBeEmpty;
   return withStatus(std::move(object), result);
 }
 
@@ -166,8 +198,10 @@ Json reportOf(const VeskWriteResult& result) {
     object["first_to_erase"] = differenceList(toErase->firstToErase);
   }
   if (result.notBlank) object["first_not_blank"] = notBlankObject(*result.notBlank);
+  if (result.notBlankRead) object["not_blank"] = notBlankReadObject(*result.notBlankRead);
   if (const std::optional<BadLocation>& bad = result.bad)
     object["bad"] = {{"address", bad->location}, {"wanted", bad->wanted}, {"read", bad->readBack}};
+  if (result.badRead) object["bad_read"] = badReadObject(*result.badRead);
   if (result.pulses) addPulses(object, *result.pulses, result.over);
   return withStatus(std::move(object), result);
 }
