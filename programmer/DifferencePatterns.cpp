@@ -93,8 +93,8 @@ class ShiftTrial {
   ShiftTrial(const ComparedSides& sides, std::int64_t shift) : sides_(sides), shift_(shift) {}
 
   // Whether the shift explains every difference (a spread sample first),
-  // with enough evidence, and finds the rest of the file where it puts it.
-  bool holds(std::span<const std::int32_t> differing) {
+  // with enough evidence.
+  bool explainsDifferences(std::span<const std::int32_t> differing) {
     const std::size_t step = std::max<std::size_t>(1, differing.size() / kShiftSample);
     for (std::size_t i = 0; i < differing.size(); i += step)
       if (!explains(at(differing[i]))) return false;
@@ -102,22 +102,27 @@ class ShiftTrial {
     values_.reset();
     for (const std::int32_t address : differing)
       if (!explains(at(address))) return false;
-    if (found_ < kShiftEvidence || values_.count() < kShiftValues) return false;
-    for (std::size_t location = 0; location < sides_.size(); ++location) {
-      const std::optional<std::size_t> moved = inChip(location, shift_);
-      if (!sides_.counts(location) || !moved) continue;
-      const bool same = sides_.chip(*moved) == sides_.file(location);
-      if (!same && sides_.file(location) != kErased) return false;
-      if (same && !firstFound_ && sides_.file(location) != kErased) firstFound_ = location;
-    }
-    return firstFound_.has_value();
+    return found_ >= kShiftEvidence && values_.count() >= kShiftValues;
   }
 
-  DifferencePattern pattern() const {
-    const auto fileAt = static_cast<std::int32_t>(*firstFound_);
-    return {.kind = Kind::Shifted,
-            .chipAt = static_cast<std::int32_t>(fileAt + shift_),
-            .fileAt = fileAt};
+  // Whether it explains every location compared, the same ones included.
+  bool explainsAll() {
+    for (std::size_t location = 0; location < sides_.size(); ++location)
+      if (sides_.counts(location) && !explains(location)) return false;
+    return true;
+  }
+
+  // The pattern, named by the first location compared where the file has
+  // data that the shift puts in the chip; none when there is no such location.
+  std::optional<DifferencePattern> pattern() const {
+    for (std::size_t location = 0; location < sides_.size(); ++location) {
+      if (!sides_.counts(location) || sides_.file(location) == kErased) continue;
+      if (const std::optional<std::size_t> there = inChip(location, shift_))
+        return DifferencePattern{.kind = Kind::Shifted,
+                                 .chipAt = static_cast<std::int32_t>(*there),
+                                 .fileAt = static_cast<std::int32_t>(location)};
+    }
+    return std::nullopt;
   }
 
  private:
@@ -128,14 +133,16 @@ class ShiftTrial {
     return static_cast<std::size_t>(moved);
   }
 
-  // Where the file has data, the chip holds it `shift` further on; where
-  // the chip holds data, the file has it `shift` before.
+  // Where the file has data, the chip holds it `shift` further on (unless
+  // that lies beyond the chip, which the image could not hold); where the
+  // chip holds data, the file has it `shift` before.
   bool explains(std::size_t location) {
     const std::uint8_t wanted = sides_.file(location), held = sides_.chip(location);
     if (wanted != kErased) {
-      const std::optional<std::size_t> there = inChip(location, shift_);
-      if (!there || sides_.chip(*there) != wanted) return false;
-      see(wanted);
+      if (const std::optional<std::size_t> there = inChip(location, shift_)) {
+        if (sides_.chip(*there) != wanted) return false;
+        see(wanted);
+      }
     }
     if (held != kErased) {
       const std::optional<std::size_t> from = inChip(location, -shift_);
@@ -154,19 +161,20 @@ class ShiftTrial {
   std::int64_t shift_;
   std::size_t found_ = 0;
   std::bitset<256> values_;
-  std::optional<std::size_t> firstFound_;
 };
 
-// The shift that explains the differences, told by the lowest chip location
-// it puts the file at; none when no shift does.
+// The shift that explains the differences and every other location
+// compared, told by the lowest chip location it puts the file's data at (of
+// two at one location, the smaller shift); none when no shift does.
 std::optional<DifferencePattern> shifted(const ComparedSides& sides,
                                          std::span<const std::int32_t> differing) {
   std::optional<DifferencePattern> best;
   for (const std::int64_t shift : shiftsToTry(sides.size())) {
     ShiftTrial trial(sides, shift);
-    if (!trial.holds(differing)) continue;
-    const DifferencePattern found = trial.pattern();
-    if (!best || found.chipAt < best->chipAt) best = found;
+    if (!trial.explainsDifferences(differing)) continue;
+    const std::optional<DifferencePattern> found = trial.pattern();
+    if (!found || (best && found->chipAt >= best->chipAt)) continue;
+    if (trial.explainsAll()) best = found;
   }
   return best;
 }

@@ -148,6 +148,12 @@ TEST(CompareChip, AnImageWrittenAtAnotherOffsetIsNamedByWhereTheChipHoldsItAndNo
        blankHolding(0x4000, code, 0x100),
        {},
        {shifted(0x108, 0x100)}},
+      // Moved on by 100h, its last 100h bytes cut at the chip's end.
+      {"cut",
+       blankHolding(0x2000, Bytes(code.begin(), code.end() - 0x100), 0x100),
+       code,
+       {},
+       {shifted(0x100, 0)}},
       // Not a round shift: the data show none they can vouch for.
       {"1234h on", blankHolding(0x10000, code, 0x1234), blankHolding(0x10000, code, 0), {}, {}},
       // A moved image with more besides is not explained by the move.
