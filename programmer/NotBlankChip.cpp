@@ -71,7 +71,7 @@ const char* notBlankPatternName(NotBlankPatternKind kind) {
 }
 
 std::string notBlankPatternText(const NotBlankPattern& pattern) {
-  const std::string everywhere = "every location reads " + Byte_To_Hex_String(pattern.value);
+  std::string everywhere = "every location reads " + Byte_To_Hex_String(pattern.value);
   switch (pattern.kind) {
     case NotBlankPatternKind::LinesLow: {
       const bool one = std::popcount(static_cast<unsigned>(~pattern.value & 0xFFU)) == 1;

@@ -100,7 +100,7 @@ TEST_F(VeskDiagnosis, AnImageWrittenAtAnotherOffsetIsNamedAsSuchNotAsThreeAddres
   const Json object = Json::parse(std::get<2>(run(onChip("27C512", {"verify", "mon.hex"}, json))));
   EXPECT_EQ(object["first"][0],
             Json({{"address", 0}, {"file_address", 0xE000}, {"chip", 0xFF}, {"file", 0x00}}));
-  const Json findings = object["findings"];
+  const Json& findings = object["findings"];
   ASSERT_EQ(findings.size(), 2u) << object;
   EXPECT_EQ(std::tuple(findings[0]["kind"], findings[1]["kind"], findings[1]["chip_address"],
                        findings[1]["file_address"]),
