@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   }
   LaunchOptions& options = *parsed;
   if (options.ask == LaunchOptions::Ask::Help) {
-    std::fputs(kUsage, stdout);
+    std::fputs(options.help.c_str(), stdout);
     return checkedOutputStatus("VeskEprom", 0);
   }
   if (options.ask == LaunchOptions::Ask::Version) {

@@ -1,18 +1,10 @@
 #include "PortSettings.h"
 
-#include <charconv>
-
 #include "HexDigits.h"
+#include "WholeNumbers.h"
 
 std::optional<std::int16_t> parseLptBase(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < kLowestLptBase || value > kHighestLptBase) return std::nullopt;
-  return static_cast<std::int16_t>(value);
+  return wholeNumberIn(text, kLowestLptBase, kHighestLptBase, {.blanksAround = true});
 }
 
 std::string baseAddressHex(std::int16_t base) {

@@ -19,6 +19,17 @@ struct SimulatorSettings {
   SimulatedFaults faults{};              // the simulated chip's faults; none by default
 };
 
+// The simulator's options as both programs' help describes them, and why the
+// faults are refused without the simulator.
+inline constexpr const char* kSimulateHelp =
+    "the board simulator instead of the port: a blank chip,\nor the chip kept in CHIP.bin";
+inline constexpr const char* kSimulatedFaultsHelp =
+    "with --simulate: the simulated chip's faults, as\nweak:ADDR:N, dead:ADDR, "
+    "unstable:ADDR:MASK,\nstuck-data:BIT:0|1, open-address:LINE, no-chip, seed:N\n"
+    "(comma-separated)";
+inline constexpr const char* kFaultsNeedSimulate =
+    "--simulate-faults needs --simulate: only a simulated chip has them";
+
 // The port source a program runs on, and what it stands on. Held by main()
 // for the whole run.
 struct MadePortSource {

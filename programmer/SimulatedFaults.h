@@ -49,5 +49,8 @@ inline constexpr int kMostWeakTimes = 65535;
 // ("weak:0x10: ..."), for the front end's usage error.
 Expected<SimulatedFaults> parseSimulatedFaults(std::string_view list);
 
+// The same for --simulate-faults of both programs, whose refusal names it.
+Expected<SimulatedFaults> simulatedFaultsOption(std::string_view list);
+
 // Gives the simulator the faults; cells beyond its chip never show.
 void applySimulatedFaults(const SimulatedFaults& faults, BoardSimulator& simulator);

@@ -125,7 +125,8 @@ TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEnd
   EXPECT_EQ(readFile(errors_), "VeskEprom: standard output: No space left on device\n");
   for (const char* option : {"\n  --simulate-latency=US ", "\n  --simulate-faults=LIST "})
     EXPECT_THAT(usage, ::testing::HasSubstr(option));
-  // Every option the help lists ("  -h, --help  ...") is in the manual page too.
+  // Every option the help lists ("  -h,--help  ...", "  --simulate[=CHIP.bin]  ...") is in
+  // the manual page too.
   std::istringstream lines(usage);
   for (std::string line; std::getline(lines, line);) {
     line.erase(0, line.find_first_not_of(' '));
@@ -133,7 +134,7 @@ TEST_F(VeskEpromEndings, ItsCommandLineNeedsNoDisplayAndWithoutOneItSaysSoAndEnd
     std::istringstream names(line.substr(0, line.find("  ")));
     for (std::string name; std::getline(names >> std::ws, name, ',');) {
       std::string written;  // as roff writes it, each minus sign escaped
-      for (const char c : name.substr(0, name.find_first_of("= ")))
+      for (const char c : name.substr(0, name.find_first_of("=[ ")))
         written += c == '-' ? "\\-" : std::string(1, c);
       EXPECT_THAT(manPage, ::testing::HasSubstr(written));
     }

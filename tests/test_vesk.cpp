@@ -139,6 +139,11 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
        true},
       {{"read", "-t", "27080", "out.bin"}, "vesk: type 27080 cannot be chosen", true},
       {{"blank", "-t", "2732", "--pulse", "9"}, "vesk: --pulse 9: ", true},
+      // Refused as the words are read: no chip file is made.
+      {{"read", "-t", "2732", "--json", "--simulate=new.bin", "-"},
+       "vesk: --json and the image cannot share standard output: name a file for the image" +
+           tryHelp,
+       true},
       {on2732({"write", "missing.bin"}),
        "Open: Cannot read the file missing.bin\nNo such file or directory\n", false},
       {on2732({"verify", "fifo.bin"}), "Open: Cannot read the file fifo.bin\nNot a regular file\n",

@@ -156,7 +156,16 @@ TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
        "--algorithm fast: give default, intelligent or quick"},
       {{"write", "-t", "2732", "--max-pulses", "26", "a.bin"},
        "--max-pulses 26: give a whole number from 1 to 25"},
-      {{"read", "-t", "2732", "--algorithm", "quick", "a.bin"}, "unknown option --algorithm"}};
+      {{"read", "-t", "2732", "--algorithm", "quick", "a.bin"}, "unknown option --algorithm"},
+      {{"info", "--port", "378h", "a.bin"},
+       "--port is not an option of info (only of read, blank, write, verify)"},
+      {{"-t", "2732", "info", "a.bin"},
+       "-t,--type is not an option of info (only of read, blank, write, verify)"},
+      // Not read at all: CLI11 would read on for ever.
+      {{"", "--help"}, "an empty word is no command, option or file"},
+      {{"read", "-t", "2732", "a.bin", ""}, "an empty word is no command, option or file"},
+      {{"-q", "merge", "--ways", "2", "--json", "-", "a.bin", "b.bin"},
+       "--json and the image cannot share standard output: name a file for the image"}};
   for (const auto& [words, error] : cases) {
     const VeskArguments wrong = parseVeskArguments(words);
     EXPECT_EQ(wrong.ask, Ask::Error) << testing::PrintToString(words);
@@ -194,6 +203,8 @@ TEST(VeskOptions, HelpForVeskOrOneCommandWhateverElseIsWrong) {
   EXPECT_NE(write.help.find("\nUsage: vesk write [OPTIONS] IN.bin\n"), std::string::npos)
       << write.help;
   EXPECT_EQ(parseVeskArguments({"write", "--version", "-t"}).ask, Ask::Version);
+  // A value refused before CLI11 looks at -h.
+  EXPECT_EQ(parseVeskArguments({"--port", "lpt4", "blank", "--help"}).ask, Ask::Help);
 }
 
 }  // namespace

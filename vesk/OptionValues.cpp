@@ -2,27 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <utility>
 
 #include "AsciiCase.h"
 #include "PortSettings.h"
+#include "WholeNumbers.h"
 
 namespace {
-
-// The whole text as a number in `base`, nothing before or after it.
-std::optional<long> whole(std::string_view text, int base = 10) {
-  long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::string_view withoutBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 struct NamedPort {
   const char* name;  // as the user writes it
@@ -66,7 +52,7 @@ std::optional<long> microsecondsIn(std::string_view text) {
   if (milli.empty() || milli.size() > 4 ||
       milli.find_first_not_of(kDigits) != std::string_view::npos || !decimalsFit)
     return std::nullopt;
-  long micro = *whole(milli) * 1000;
+  long micro = static_cast<long>(*digitsValue(milli)) * 1000;
   long scale = 100;
   for (const char digit : decimals) {
     micro += (digit - '0') * scale;
@@ -75,12 +61,13 @@ std::optional<long> microsecondsIn(std::string_view text) {
   return micro;
 }
 
-Expected<std::int32_t> wholeNumberOption(std::string_view option, std::string_view text,
-                                         std::int32_t highest, std::string_view what) {
-  const std::optional<long> value = whole(text);
-  if (value && *value >= 0 && *value <= highest) return static_cast<std::int32_t>(*value);
-  return Failure{std::string(option) + " " + std::string(text) + ": give " + std::string(what) +
-                 " from 0 to " + std::to_string(highest)};
+// A whole decimal number of an option from `lowest` to `highest`, or refused
+// naming the option and what to give.
+template <class T>
+Expected<T> wholeNumberOption(std::string_view option, std::string_view text, T lowest, T highest) {
+  if (const std::optional<T> value = wholeNumberIn(text, lowest, highest)) return *value;
+  return Failure{std::string(option) + " " + std::string(text) + ": give a whole number from " +
+                 std::to_string(lowest) + " to " + std::to_string(highest)};
 }
 
 }  // namespace
@@ -115,22 +102,17 @@ std::optional<std::int16_t> parsePort(std::string_view text) {
   const std::string folded = asciiLower(text);
   for (const NamedPort& port : kNamedPorts)
     if (folded == port.name) return port.base;
-  std::optional<long> hex;
-  if (folded.size() > 1 && folded.back() == 'h')
-    hex = whole(std::string_view(folded).substr(0, folded.size() - 1), 16);
-  else if (folded.starts_with("0x"))
-    hex = whole(std::string_view(folded).substr(2), 16);
-  else
-    return parseLptBase(text);
-  if (!hex || *hex < kLowestLptBase || *hex > kHighestLptBase) return std::nullopt;
-  return static_cast<std::int16_t>(*hex);
+  if (folded.ends_with('h') || folded.starts_with("0x"))
+    return wholeNumberIn(folded, kLowestLptBase, kHighestLptBase,
+                         {.hexAfter0x = true, .hexBeforeH = true});
+  return parseLptBase(text);
 }
 
 Expected<std::int16_t> portOption(std::string_view text) {
   const std::string_view digits = withoutBlanks(text);
-  const std::optional<long> decimal = whole(digits);
+  const std::optional<std::uint64_t> decimal = digitsValue(digits);
   for (const NamedPort& port : kNamedPorts) {
-    if (!decimal || whole(digits, 16) != port.base) continue;
+    if (!decimal || digitsValue(digits, 16) != static_cast<std::uint64_t>(port.base)) continue;
     return Failure{"--port " + std::string(text) + " is ambiguous: write " +
                    baseAddressHex(port.base) + " (or " + port.name + ") for " + port.shown +
                    ", or " + baseAddressHex(static_cast<std::int16_t>(*decimal)) + " for decimal " +
@@ -148,7 +130,7 @@ std::string portForms() {
 }
 
 Expected<std::int32_t> ioDelayOption(std::string_view text) {
-  return wholeNumberOption("--io-delay", text, kHighestIoDelay, "a whole number");
+  return wholeNumberOption("--io-delay", text, 0, kHighestIoDelay);
 }
 
 Expected<std::chrono::microseconds> pulseOption(std::string_view text) {
@@ -166,21 +148,9 @@ Expected<ProgrammingAlgorithm> algorithmOption(std::string_view text) {
 }
 
 Expected<int> maxPulsesOption(std::string_view text) {
-  const std::optional<long> value = whole(text);
-  if (value && *value >= 1 && *value <= kMostPulses) return static_cast<int>(*value);
-  return Failure{"--max-pulses " + std::string(text) + ": give a whole number from 1 to " +
-                 std::to_string(kMostPulses)};
+  return wholeNumberOption("--max-pulses", text, 1, kMostPulses);
 }
 
 Expected<int> passesOption(std::string_view text) {
-  const std::optional<long> value = whole(text);
-  if (value && *value >= 1 && *value <= kMostPasses) return static_cast<int>(*value);
-  return Failure{"--passes " + std::string(text) + ": give a whole number from 1 to " +
-                 std::to_string(kMostPasses)};
-}
-
-Expected<SimulatedFaults> simulatedFaultsOption(std::string_view text) {
-  Expected<SimulatedFaults> faults = parseSimulatedFaults(text);
-  if (!faults) return Failure{"--simulate-faults " + faults.error()};
-  return faults;
+  return wholeNumberOption("--passes", text, 1, kMostPasses);
 }

@@ -11,7 +11,6 @@
 #include "EpromCatalogue.h"
 #include "Expected.h"
 #include "ProgrammingAlgorithms.h"
-#include "SimulatedFaults.h"
 
 // The catalogue's row for a chip type written as the menu shows it ("27256")
 // or as it is printed on chips: a C after the 27 ("27C256"; 27C010 and 27C020
@@ -50,7 +49,3 @@ std::string portForms();
 // --passes: how many times read and verify read the chip, 1 to kMostPasses.
 inline constexpr int kMostPasses = 16;
 [[nodiscard]] Expected<int> passesOption(std::string_view text);
-
-// --simulate-faults: the simulated chip's faults; a bad list is refused
-// naming the item.
-[[nodiscard]] Expected<SimulatedFaults> simulatedFaultsOption(std::string_view text);

@@ -50,22 +50,9 @@ VeskStatus runInfo(const VeskOptions& options, const CommandContext& context, st
   return status;
 }
 
-// The image and the JSON object cannot share standard output.
-bool refusedForJson(const VeskOptions& options, Messages& messages) {
-  const bool imageToOutput = options.file == "-" && (options.command == VeskCommand::Read ||
-                                                     options.command == VeskCommand::Merge);
-  if (!imageToOutput || !options.json) return false;
-  messages.show({MessageKind::Error,
-                 MessageIcon::Critical,
-                 "vesk",
-                 {"--json and the image cannot share standard output: name a file for the image"}});
-  return true;
-}
-
 }  // namespace
 
 VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context, std::FILE* results) {
-  if (refusedForJson(options, context.messages)) return VeskStatus::Failed;
   switch (options.command) {
     case VeskCommand::Read:
       return present(runRead(options, context), options, context, results);

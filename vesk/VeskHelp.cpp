@@ -1,6 +1,5 @@
 #include "VeskHelp.h"
 
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -8,53 +7,46 @@
 
 namespace {
 
-// The options some commands share, and those commands.
-struct OptionSet {
-  std::vector<std::string> commands;
-  std::vector<const CLI::Option*> options;
-};
-
-std::vector<std::string> commandsTaking(const CLI::App& vesk, const std::string& option) {
-  std::vector<std::string> names;
-  for (const CLI::App* command : vesk.get_subcommands({}))
-    if (command->get_option_no_throw(option) != nullptr) names.push_back(command->get_name());
-  return names;
+// The options of a command's own, its files and its help left out.
+std::vector<const CLI::Option*> ownOptions(const CLI::App& command) {
+  return command.get_options([&command](const CLI::Option* option) {
+    return !option->get_positional() && option != command.get_help_ptr();
+  });
 }
 
-// Every command's options but the help, in the order they are first declared,
-// gathered by the commands that take them.
-std::vector<OptionSet> optionSets(const CLI::App& vesk) {
-  std::vector<OptionSet> sets;
-  std::set<std::string> seen;
-  for (const CLI::App* command : vesk.get_subcommands({})) {
-    for (const CLI::Option* option : command->get_options()) {
-      if (option->get_positional() || option == command->get_help_ptr() ||
-          !seen.insert(option->get_name()).second)
-        continue;
-      std::vector<std::string> commands = commandsTaking(vesk, option->get_name());
-      auto set = sets.begin();
-      while (set != sets.end() && set->commands != commands) ++set;
-      if (set == sets.end()) set = sets.insert(set, {std::move(commands), {}});
-      set->options.push_back(option);
-    }
-  }
-  return sets;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-  return text;
+// An option that takes no word of its own but a value after "=", as
+// --simulate=CHIP.bin: declared to expect no value, with a name for the value.
+bool takesValueAfterEquals(const CLI::Option& option) {
+  return option.get_items_expected_max() == 0 && !option.get_type_name().empty();
 }
 
 }  // namespace
 
-std::string VeskHelp::make_subcommands(const CLI::App* app, CLI::AppFormatMode mode) const {
-  std::string text = Formatter::make_subcommands(app, mode);
-  if (app->get_parent() != nullptr) return text;
-  for (const OptionSet& set : optionSets(*app))
-    text += make_group("Options of " + joined(set.commands), false, set.options);
+std::string VeskHelp::make_subcommands(const CLI::App* app, CLI::AppFormatMode) const {
+  if (app->get_parent() != nullptr) return sharedOptionsOf(*app->get_parent(), app);
+  const std::vector<const CLI::App*> commands = commandsOf(*app);
+  std::string text = "\n" + commands.front()->get_group() + ":\n";
+  for (const CLI::App* command : commands) text += make_subcommand(command);
+  text += sharedOptionsOf(*app, nullptr);
+  for (const CLI::App* command : commands)
+    if (const std::vector<const CLI::Option*> own = ownOptions(*command); !own.empty())
+      text += make_group("Options of " + command->get_name(), false, own);
   return text;
+}
+
+// vesk's shared options, those of `command` or (no command) all of them.
+std::string VeskHelp::sharedOptionsOf(const CLI::App& vesk, const CLI::App* command) const {
+  std::string text;
+  for (const SharedOptions* group : sharedOptions(vesk))
+    if (command == nullptr || group->takenBy(*command))
+      text += make_group(group->get_group(), false, group->get_options());
+  return text;
+}
+
+std::string VeskHelp::make_usage(const CLI::App* app, std::string name) const {
+  if (app->get_parent() != nullptr) return Formatter::make_usage(app, std::move(name));
+  return get_label("Usage") + ": " + name + " [" + get_label("OPTIONS") + "] " +
+         get_label("SUBCOMMAND") + "\n";
 }
 
 std::string VeskHelp::make_option_opts(const CLI::Option* option) const {

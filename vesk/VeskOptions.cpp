@@ -1,107 +1,36 @@
 #include "VeskOptions.h"
 
 #include <algorithm>
-#include <cctype>
-#include <map>
+#include <exception>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 
-#include "Expected.h"
+#include "CommandLineWords.h"
+#include "PortSourceFactory.h"
 #include "VeskHelp.h"
 #include "VeskSubcommands.h"
 
-// CLI11 reads the words; this file puts the command first, so that every
-// option may also stand before it, and words vesk's errors.
+// CLI11 reads the words as VeskSubcommands.cpp declares them; this file says
+// what is wrong with them in vesk's words, and refuses the two words CLI11
+// would misread: an empty one, and "--NAME=" with nothing after the "=".
 
 namespace {
 
-bool takesNextWord(const CLI::Option& option) {
-  return option.get_items_expected_max() > 0;
-}
-
-// Every option name of vesk and its commands ("-t", "--type"). A name means
-// the same in every command that has it, so the words before the command can
-// be read without knowing the command yet.
-class OptionNames {
- public:
-  explicit OptionNames(const CLI::App& vesk) {
-    add(vesk);
-    for (const CLI::App* command : vesk.get_subcommands({})) add(*command);
-  }
-
-  const CLI::Option* find(const std::string& name) const {
-    const auto found = options_.find(name);
-    return found == options_.end() ? nullptr : found->second;
-  }
-
- private:
-  void add(const CLI::App& app) {
-    for (const CLI::Option* option : app.get_options()) {
-      for (const std::string& name : option->get_snames()) note("-" + name, *option);
-      for (const std::string& name : option->get_lnames()) note("--" + name, *option);
-    }
-  }
-
-  void note(const std::string& name, const CLI::Option& option) {
-    const auto [known, added] = options_.emplace(name, &option);
-    if (!added && takesNextWord(*known->second) != takesNextWord(option))
-      throw std::logic_error(name + " takes a value in one command and none in another");
-  }
-
-  std::map<std::string, const CLI::Option*> options_;
-};
-
-// Where the command stands: the first word that is neither an option nor an
-// option's value, read as CLI11 reads words. Refuses what CLI11 would take
-// silently: a value after "=" for a flag, or nothing after the "=".
-Expected<std::optional<std::size_t>> findCommand(const std::vector<std::string>& words,
-                                                 const OptionNames& names) {
-  std::optional<std::size_t> command;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    std::string name;
-    std::string rest;
-    if (word == "--") {
-      if (!command && i + 1 < words.size()) command = i + 1;
-      break;
-    }
-    if (CLI::detail::split_long(word, name, rest)) {
-      const CLI::Option* option = names.find("--" + name);
-      const std::size_t equals = word.find('=');
-      if (option == nullptr) continue;  // CLI11 leaves it over, to be named
-      if (equals == std::string::npos) {
-        if (takesNextWord(*option)) ++i;
-      } else if (!takesNextWord(*option) && !takesValueAfterEquals(*option)) {
-        return Failure{"--" + name + " takes no value"};
-      } else if (rest.empty()) {
-        return Failure{word + " needs a value after the '='"};
-      }
-    } else if (CLI::detail::split_short(word, name, rest) &&
-               (names.find("-" + name) != nullptr ||
-                std::isdigit(static_cast<unsigned char>(name[0])) == 0)) {
-      // "-qt 2732", "-t2732": the first letter that takes a value ends the word.
-      for (std::size_t letter = 1; letter < word.size(); ++letter) {
-        const CLI::Option* option = names.find(std::string{'-', word[letter]});
-        if (option == nullptr) break;
-        if (!takesNextWord(*option)) continue;
-        if (letter + 1 == word.size()) ++i;
-        break;
-      }
-    } else if (!command) {
-      command = i;
-    }
-  }
-  return command;
-}
-
-// "read, blank, write or verify"
+// "read, blank, write, verify, info, split or merge"
 std::string commandList(const CLI::App& vesk) {
-  const std::vector<const CLI::App*> commands = vesk.get_subcommands({});
+  const std::vector<const CLI::App*> commands = commandsOf(vesk);
   std::string list;
   for (std::size_t i = 0; i < commands.size(); ++i)
     list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
   return list;
+}
+
+// An empty word is no command, option or file; and CLI11 (2.1) takes it for
+// the name of one of vesk's option groups, which then reads the words after
+// it, and for ever when one is an option the group does not have. It is
+// refused before CLI11 reads the words.
+bool hasEmptyWord(const std::vector<std::string>& words) {
+  return std::find(words.begin(), words.end(), "") != words.end();
 }
 
 // The word a bare --simulate was followed by: meant as the chip file, it
@@ -116,39 +45,60 @@ std::string simulateHint(const std::string& chipFile) {
   return "; for the simulated chip kept in " + chipFile + ", write --simulate=" + chipFile;
 }
 
-std::string commandMissing(const CLI::App& vesk, const std::vector<std::string>& words,
-                           std::optional<std::size_t> command) {
-  if (!command) return "no command given (" + commandList(vesk) + ")";
-  std::string text = "unknown command '" + words[*command] + "' (" + commandList(vesk) + ")";
-  if (wordAfterBareSimulate(words) == words[*command]) text += simulateHint(words[*command]);
-  return text;
+// A word CLI11 left over that looks like an option: "--bogus=1", "-zt".
+bool isOption(const std::string& word) {
+  return word.size() > 1 && word[0] == '-';
 }
 
-std::string tooManyFiles(const CLI::App& command, const std::vector<std::string>& words) {
+std::string unknownOption(const std::string& word) {
+  return "unknown option " +
+         (word.starts_with("--") ? word.substr(0, word.find('=')) : word.substr(0, 2));
+}
+
+std::string tooManyFiles(const CLI::App& command, const std::optional<std::string>& chipFile) {
   int files = 0;
   for (const CLI::Option* option : command.get_options())
     if (option->get_positional()) files += option->get_items_expected_max();
-  std::string text =
-      command.get_name() + (files == 0   ? " takes no file"
-                            : files == 1 ? " takes one file"
-                                         : " takes " + std::to_string(files) + " files");
-  if (const std::optional<std::string> chipFile = wordAfterBareSimulate(words))
-    text += simulateHint(*chipFile);
-  return text;
+  return command.get_name() +
+         (files == 0   ? " takes no file"
+          : files == 1 ? " takes one file"
+                       : " takes " + std::to_string(files) + " files") +
+         (chipFile ? simulateHint(*chipFile) : "");
 }
 
-// What CLI11 left over: an option no command has, or a file too many.
-std::string leftOver(const CLI::App& vesk, const std::vector<std::string>& words) {
-  for (const std::string& word : vesk.remaining(true)) {
+// What is wrong with the command and the words vesk left over, the plainest
+// first: a word where the command should be, no command at all, an option no
+// command has, a file too many. Empty when nothing is.
+std::string leftOverFault(const CLI::App& vesk, const CommandWord& given,
+                          const std::vector<std::string>& words) {
+  const std::vector<std::string> leftOver = vesk.remaining();
+  const std::size_t before = given.command == nullptr ? leftOver.size() : given.leftBefore;
+  const std::optional<std::string> chipFile = wordAfterBareSimulate(words);
+  for (std::size_t i = 0; i < before && i < leftOver.size(); ++i)
+    if (!isOption(leftOver[i]))
+      return "unknown command '" + leftOver[i] + "' (" + commandList(vesk) + ")" +
+             (chipFile == leftOver[i] ? simulateHint(*chipFile) : "");
+  if (given.command == nullptr) return "no command given (" + commandList(vesk) + ")";
+  for (const std::string& word : leftOver) {
     if (word == "--") continue;
-    if (word.starts_with("--")) return "unknown option " + word.substr(0, word.find('='));
-    if (word.size() > 1 && word[0] == '-') return "unknown option " + word.substr(0, 2);
-    return tooManyFiles(*vesk.get_subcommands().front(), words);
+    return isOption(word) ? unknownOption(word) : tooManyFiles(*given.command, chipFile);
   }
   return {};
 }
 
-// "OUT.bin", "-t TYPE": an option as a usage line shows it.
+// The options `command` takes: its own, then those of vesk's groups that it
+// takes; with `others`, those of the groups it does not take after them.
+std::vector<const CLI::Option*> optionsOf(const CLI::App& vesk, const CLI::App& command,
+                                          bool others = false) {
+  std::vector<const CLI::Option*> options = command.get_options();
+  for (const bool taken : {true, false})
+    for (const SharedOptions* group : sharedOptions(vesk))
+      if (group->takenBy(command) == taken && (taken || others))
+        for (const CLI::Option* option : group->get_options()) options.push_back(option);
+  return options;
+}
+
+// "-t TYPE", "OUT.bin": an option as a usage line shows it.
 std::string usageName(const CLI::Option& option) {
   if (option.get_positional()) return option.get_name();
   const std::string name = option.get_snames().empty() ? "--" + option.get_lnames().front()
@@ -157,94 +107,114 @@ std::string usageName(const CLI::Option& option) {
 }
 
 // "read needs OUT.bin, the file the chip is read into": the first required
-// file or option not given, and its description; else CLI11's `words`.
-std::string requiredMissing(const CLI::App& vesk, const std::string& words) {
-  const CLI::App& command = *vesk.get_subcommands().front();
-  for (const CLI::Option* option : command.get_options()) {
+// file or option not given, and its description.
+std::string requiredMissing(const CLI::App& vesk, const CLI::App& command,
+                            const std::string& cli11) {
+  for (const CLI::Option* option : optionsOf(vesk, command)) {
     if (!option->get_required() || option->count() > 0) continue;
     std::string description = option->get_description();
     std::replace(description.begin(), description.end(), '\n', ' ');
     return command.get_name() + " needs " + usageName(*option) + ", " + description;
   }
-  return words;
+  return cli11;
 }
 
-// "-t needs a value": CLI11 stops for want of a value only at the last word.
-std::string valueMissing(const std::string& lastWord) {
-  const bool shortOptions = !lastWord.starts_with("--");
-  return (shortOptions ? std::string{'-', lastWord.back()} : lastWord) + " needs a value";
+// "-t needs a value": CLI11 stops for want of a value at the end of the
+// words, and names the option first ("--type: 1 required TYPE missing").
+std::string valueMissing(const CLI::App& vesk, const CLI::App& command, const std::string& cli11) {
+  for (const CLI::Option* option : optionsOf(vesk, command, true)) {
+    if (!cli11.starts_with(option->get_name() + ":")) continue;
+    const std::string name = usageName(*option);
+    return name.substr(0, name.find(' ')) + " needs a value";
+  }
+  return cli11;
 }
 
-// vesk's CLI11 app, its commands bound to `options`.
-void prepare(CLI::App& vesk, VeskOptions& options) {
-  // Inherited by the commands, so set before they are declared.
+// "--port is not an option of info (only of read, blank, write, verify)".
+std::string notAnOptionOf(const CLI::App& vesk, const CLI::App& command, const std::string& cli11) {
+  for (const SharedOptions* group : sharedOptions(vesk)) {
+    if (group->takenBy(command)) continue;
+    for (const CLI::Option* option : group->get_options()) {
+      if (option->count() == 0) continue;
+      return option->get_name(false, true) + " is not an option of " + command.get_name() +
+             " (only of " + group->commandList() + ")";
+    }
+  }
+  return cli11;
+}
+
+// What CLI11 refused, in vesk's words; a value's refusal is in its own.
+std::string refusal(const CLI::App& vesk, const CLI::App& command,
+                    const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const CLI::RequiredError& required) {
+    return requiredMissing(vesk, command, required.what());
+  } catch (const CLI::ArgumentMismatch& mismatch) {
+    return valueMissing(vesk, command, mismatch.what());
+  } catch (const CLI::RequiresError&) {
+    return kFaultsNeedSimulate;  // the one option that needs another
+  } catch (const CLI::ExcludesError& excluded) {
+    return notAnOptionOf(vesk, command, excluded.what());
+  } catch (const CLI::ParseError& other) {
+    return other.what();
+  }
+}
+
+// What is wrong with the words, in one sentence; empty when nothing is.
+std::string whatIsWrong(const CLI::App& vesk, const CommandWord& given,
+                        const std::vector<std::string>& words, const std::exception_ptr& error) {
+  if (std::optional<std::string> empty = emptyOptionValue(words)) return *empty;
+  if (std::string fault = leftOverFault(vesk, given, words); !fault.empty()) return fault;
+  return error ? refusal(vesk, *given.command, error) : std::string();
+}
+
+// Whether -h was given, to vesk or to a command. CLI11 looks at it only once
+// every value is read, and a value it refuses would hide the help asked for.
+bool helpAsked(const CLI::App& vesk) {
+  if (vesk.get_help_ptr()->count() > 0) return true;
+  for (const CLI::App* command : commandsOf(vesk))
+    if (command->get_help_ptr()->count() > 0) return true;
+  return false;
+}
+
+// vesk's help in CLI11's layout; set before the commands are declared, which inherit it.
+void prepareHelp(CLI::App& vesk) {
   vesk.formatter(std::make_shared<VeskHelp>());
   vesk.get_formatter()->label("Positionals", "Files");
   vesk.get_formatter()->label("SUBCOMMAND", "COMMAND");
   vesk.get_formatter()->column_width(27);
-  vesk.require_subcommand(1, 1);
-  vesk.fallthrough();   // --version after the command
-  vesk.allow_extras();  // left over for leftOver() to name
-  vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  declareVesk(vesk, options);
-  for (CLI::App* command : vesk.get_subcommands({})) command->group("Commands");
-}
-
-// `words` with the command first and the others in their order, backwards:
-// CLI11 reads from the end.
-std::vector<std::string> forCli11(std::vector<std::string> words,
-                                  std::optional<std::size_t> command) {
-  if (command) {
-    const auto at = words.begin() + static_cast<std::ptrdiff_t>(*command);
-    std::rotate(words.begin(), at, at + 1);
-  }
-  std::reverse(words.begin(), words.end());
-  return words;
-}
-
-// The plainest fault first: no command, then words no command takes, then
-// what CLI11 stopped at (`failure`). The command is the word findCommand()
-// found; CLI11 may have taken another one.
-std::string whatIsWrong(const CLI::App& vesk, const std::vector<std::string>& arguments,
-                        std::optional<std::size_t> command, const std::string& failure) {
-  if (!command || vesk.get_subcommands().empty() ||
-      vesk.get_subcommands().front()->get_name() != arguments[*command])
-    return commandMissing(vesk, arguments, command);
-  if (std::string over = leftOver(vesk, arguments); !over.empty()) return over;
-  return failure;
 }
 
 }  // namespace
 
 VeskArguments parseVeskArguments(const std::vector<std::string>& arguments) {
   VeskArguments result;
-  CLI::App vesk("", "vesk");
-  prepare(vesk, result.options);
-  const Expected<std::optional<std::size_t>> command = findCommand(arguments, OptionNames(vesk));
-  if (!command) {
-    result.error = command.error();
+  if (hasEmptyWord(arguments)) {
+    result.error = "an empty word is no command, option or file";
     return result;
   }
-  std::vector<std::string> words = forCli11(arguments, *command);
-  const std::string lastWord = words.empty() ? "" : words.front();
-  std::string failure;
+  CLI::App vesk("", "vesk");
+  prepareHelp(vesk);
+  CommandWord given;
+  declareVesk(vesk, result.options, given);
+  std::vector<const char*> argv{"vesk"};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  std::exception_ptr error;
   try {
-    vesk.parse(words);
-  } catch (const CLI::CallForHelp&) {
-    result.ask = VeskArguments::Ask::Help;
-    result.help = vesk.help();
-    return result;
+    vesk.parse(static_cast<int>(argv.size()), argv.data());
   } catch (const CLI::CallForVersion&) {
     result.ask = VeskArguments::Ask::Version;
     return result;
-  } catch (const CLI::RequiredError& error) {
-    if (!vesk.get_subcommands().empty()) failure = requiredMissing(vesk, error.what());
-  } catch (const CLI::ArgumentMismatch&) {
-    failure = valueMissing(lastWord);
-  } catch (const CLI::ParseError& error) {
-    failure = error.what();
+  } catch (const CLI::ParseError&) {
+    error = std::current_exception();
   }
-  result.error = whatIsWrong(vesk, arguments, *command, failure);
+  if (helpAsked(vesk)) {
+    result.ask = VeskArguments::Ask::Help;
+    result.help = vesk.help();
+    return result;
+  }
+  result.error = whatIsWrong(vesk, given, arguments, error);
   if (result.error.empty()) result.ask = VeskArguments::Ask::Run;
   return result;
 }

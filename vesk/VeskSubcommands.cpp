@@ -1,21 +1,24 @@
 #include "VeskSubcommands.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <string_view>
 #include <utility>
 
 #include "FileOptionValues.h"
 #include "OptionValues.h"
+#include "PortSourceFactory.h"
 
 namespace {
 
 // An option with a value that `read` turns into `target` (a T, or a
 // std::optional<T> that only the option sets), or refuses in its own words.
 template <class T, class Target>
-CLI::Option* addValue(CLI::App& command, std::string names, std::string valueName,
+CLI::Option* addValue(CLI::App& app, std::string names, std::string valueName,
                       std::string description, Expected<T> (*read)(std::string_view),
                       Target& target) {
-  CLI::Option* option = command.add_option_function<std::string>(
+  CLI::Option* option = app.add_option_function<std::string>(
       std::move(names),
       [read, &target](const std::string& text) {
         Expected<T> value = read(text);
@@ -26,6 +29,31 @@ CLI::Option* addValue(CLI::App& command, std::string names, std::string valueNam
   return option->type_name(std::move(valueName));
 }
 
+// A flag, which `set` records. A value after "=" is refused: CLI11 would
+// take "--quiet=no" as a value for the flag, and "--no-blank-check=false" as
+// the flag not given.
+CLI::Option* addFlag(CLI::App& app, const std::string& names, std::string description,
+                     std::function<void()> set) {
+  const std::string name = names.substr(names.rfind(',') + 1);  // "-q,--quiet": --quiet
+  return app
+      .add_option(
+          names,
+          [name, set = std::move(set)](const CLI::results_t& given) {
+            for (const std::string& value : given)
+              if (!value.empty()) throw CLI::ValidationError(name + " takes no value");
+            set();
+            return true;
+          },
+          std::move(description))
+      ->expected(0, 0)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+CLI::Option* addFlag(CLI::App& app, const std::string& names, std::string description,
+                     bool& target) {
+  return addFlag(app, names, std::move(description), [&target] { target = true; });
+}
+
 // A file the command takes, named in the help as `name`.
 CLI::Option* addFile(CLI::App& command, std::string name, std::string& target,
                      std::string description) {
@@ -34,133 +62,112 @@ CLI::Option* addFile(CLI::App& command, std::string name, std::string& target,
       ->type_name("");
 }
 
-// The simulated chip's faults, only with --simulate: checked once the
-// command's words are all read, whatever their order.
-void addFaultsOption(CLI::App& command, VeskOptions& options) {
-  const CLI::Option* faults =
-      addValue(command, "--simulate-faults", "LIST",
-               "with --simulate: the simulated chip's faults, as\nweak:ADDR:N, dead:ADDR, "
-               "unstable:ADDR:MASK,\nstuck-data:BIT:0|1, open-address:LINE, no-chip, seed:N\n"
-               "(comma-separated)",
-               simulatedFaultsOption, options.faults);
-  command.parse_complete_callback([faults, &options] {
-    if (faults->count() > 0 && !options.simulate)
-      throw CLI::ValidationError(
-          "--simulate-faults needs --simulate: only a simulated chip has them");
-  });
+// The options of every command.
+void addCommonOptions(CLI::App& group, VeskOptions& options) {
+  addFlag(group, "-q,--quiet", "no progress bar and no notes, only warnings and errors",
+          options.quiet);
+  addFlag(group, "--json",
+          "the results on standard output as one JSON object\n(info: one a file) instead of text",
+          options.json);
+}
+
+// The options of every command that drives the board.
+void addBoardOptions(CLI::App& group, VeskOptions& options) {
+  addValue(group, "-t,--type", "TYPE",
+           "the chip type, one of\n" + choosableTypes() +
+               "\n(or as printed on chips: 27C256, 27C010, 2764A ...)",
+           chipTypeOption, options.type)
+      ->required();
+  addValue(group, "--port", "PORT",
+           "the port's base address: " + portForms() + ",\nlpt1, lpt2 or lpt3 (default " +
+               baseAddressHex(PortSettings{}.LptBase) + ")",
+           portOption, options.settings.LptBase);
+  addValue(group, "--io-delay", "N",
+           "delay loop iterations between port accesses,\n0 to " + std::to_string(kHighestIoDelay) +
+               " (default " + std::to_string(PortSettings{}.IoDelay) + ")",
+           ioDelayOption, options.settings.IoDelay);
+  addValue(group, "--pulse", "MS",
+           "programming pulse in milliseconds, 0.05 to " + std::to_string(kHighestProgPulse) +
+               " or 0\n(default: the algorithm's; " + std::to_string(PortSettings{}.ProgPulse) +
+               " for default)",
+           pulseOption, options.method.pulse);
+  addFlag(group, "--no-blank-check", "write without checking first that the chip is blank",
+          [&options] { options.settings.VerifyEmpty = false; });
+  // The chip file only after "=": a blank would let --simulate take the next
+  // word, which may be the image.
+  CLI::Option* simulate = group
+                              .add_option(
+                                  "--simulate",
+                                  [&options](const CLI::results_t& given) {
+                                    options.simulate = true;
+                                    options.chipFile = given.back();
+                                    return true;
+                                  },
+                                  kSimulateHelp)
+                              ->expected(0, 0)
+                              ->type_name("CHIP.bin");
+  addValue(group, "--simulate-faults", "LIST", kSimulatedFaultsHelp, simulatedFaultsOption,
+           options.faults)
+      ->needs(simulate);
 }
 
 // --passes of the commands that read the chip.
-void addPassesOption(CLI::App& command, VeskOptions& options) {
-  addValue(command, "--passes", "N",
+void addPassesOption(CLI::App& group, VeskOptions& options) {
+  addValue(group, "--passes", "N",
            "read the chip N times, 1 to " + std::to_string(kMostPasses) +
                " (default 2);\na byte that differs between passes is unstable",
            passesOption, options.passes);
 }
 
 // What is printed of a dump besides its size, checksum, hashes and findings.
-void addRomListOptions(CLI::App& command, VeskOptions& options) {
-  command.add_flag("--mame", options.mame, "also print MAME's ROM_LOAD line");
-  command.add_flag("--dat", options.dat, "also print a Logiqx DAT <rom> line");
+void addRomListOptions(CLI::App& group, VeskOptions& options) {
+  addFlag(group, "--mame", "also print MAME's ROM_LOAD line", options.mame);
+  addFlag(group, "--dat", "also print a Logiqx DAT <rom> line", options.dat);
 }
 
-// The options of every command that drives the board.
-void addBoardOptions(CLI::App& command, VeskOptions& options) {
-  addValue(command, "-t,--type", "TYPE",
-           "the chip type, one of\n" + choosableTypes() +
-               "\n(or as printed on chips: 27C256, 27C010, 2764A ...)",
-           chipTypeOption, options.type)
-      ->required();
-  addValue(command, "--port", "PORT",
-           "the port's base address: " + portForms() + ",\nlpt1, lpt2 or lpt3 (default " +
-               baseAddressHex(PortSettings{}.LptBase) + ")",
-           portOption, options.settings.LptBase);
-  addValue(command, "--io-delay", "N",
-           "delay loop iterations between port accesses,\n0 to " + std::to_string(kHighestIoDelay) +
-               " (default " + std::to_string(PortSettings{}.IoDelay) + ")",
-           ioDelayOption, options.settings.IoDelay);
-  addValue(command, "--pulse", "MS",
-           "programming pulse in milliseconds, 0.05 to " + std::to_string(kHighestProgPulse) +
-               " or 0\n(default: the algorithm's; " + std::to_string(PortSettings{}.ProgPulse) +
-               " for default)",
-           pulseOption, options.method.pulse);
-  command.add_flag_callback(
-      "--no-blank-check", [&options] { options.settings.VerifyEmpty = false; },
-      "write without checking first that the chip is blank");
-  // The chip file only after "=": a blank would let --simulate take the next
-  // word, which may be the image.
-  command
-      .add_option(
-          "--simulate",
-          [&options](const CLI::results_t& given) {
-            options.simulate = true;
-            options.chipFile = given.back();
-            return true;
-          },
-          "the board simulator instead of the port: a blank chip,\nor the chip kept in CHIP.bin")
-      ->expected(0, 0)
-      ->type_name("CHIP.bin");
-  addFaultsOption(command, options);
-}
-
-// The options of every command.
-void addCommonOptions(CLI::App& command, VeskOptions& options) {
-  command.add_flag("-q,--quiet", options.quiet,
-                   "no progress bar and no notes, only warnings and errors");
-  command.add_flag(
-      "--json", options.json,
-      "the results on standard output as one JSON object\n(info: one a file) instead of text");
-}
-
-// Image files: the format of the file read or written, where a file's data
-// go, and the parts of a 16-bit board.
-void addFormatOption(CLI::App& command, VeskOptions& options) {
-  addValue(command, "--format", "FORMAT",
+// The format of the image file read or written.
+void addFormatOption(CLI::App& group, VeskOptions& options) {
+  addValue(group, "--format", "FORMAT",
            "the image file's format: bin, ihex (Intel HEX) or srec\n(S-records); by default "
            "the content says when a file\nis read, the name when one is written",
            imageFileFormatOption, options.imageFile.format);
 }
 
-// The options of every command that loads an image file.
-void addImageInputOptions(CLI::App& command, VeskOptions& options) {
-  addFormatOption(command, options);
-  addValue(command, "--offset", "N",
+// Where the data of an image file that is read go.
+void addPlacementOptions(CLI::App& group, VeskOptions& options) {
+  addValue(group, "--offset", "N",
            "added to the file's addresses, decimal or hex; negative\nfor a ROM linked above 0 "
            "(-0xE000: E000h at 0)",
            offsetOption, options.imageFile.offset);
-  addValue(command, "--fill", "BYTE",
+  addValue(group, "--fill", "BYTE",
            "the byte of the locations the file leaves, default FFh;\nverify compares them only "
            "when it is given",
            fillOption, options.imageFile.fill);
 }
 
-void addPartOptions(CLI::App& command, VeskOptions& options) {
-  addValue(command, "--ways", "N",
-           "2 (a 16-bit board's even and odd chips) or 4\n(a 32-bit board's)", waysOption,
-           options.ways)
+// The parts of a 16- or 32-bit board.
+void addPartOptions(CLI::App& group, VeskOptions& options) {
+  addValue(group, "--ways", "N", "2 (a 16-bit board's even and odd chips) or 4\n(a 32-bit board's)",
+           waysOption, options.ways)
       ->required();
-  command.add_flag("--swap", options.swapWords,
-                   "swap the two bytes of each 16-bit word (before splitting,\nafter merging)");
-  command.add_flag("--force", options.force,
-                   "replace files that exist (safely: each new file is\nrenamed over the old)");
+  addFlag(group, "--swap",
+          "swap the two bytes of each 16-bit word (before splitting,\nafter merging)",
+          options.swapWords);
+  addFlag(group, "--force",
+          "replace files that exist (safely: each new file is\nrenamed over the old)",
+          options.force);
 }
+
+// Each command's own files and options.
 
 void declareRead(CLI::App& read, VeskOptions& options) {
   addFile(read, "OUT.bin", options.file, "the file the chip is read into");
-  addBoardOptions(read, options);
-  addFormatOption(read, options);
-  addPassesOption(read, options);
-  addRomListOptions(read, options);
 }
 
-void declareBlank(CLI::App& blank, VeskOptions& options) {
-  addBoardOptions(blank, options);
-}
+void declareBlank(CLI::App&, VeskOptions&) {}
 
 void declareWrite(CLI::App& write, VeskOptions& options) {
   addFile(write, "IN.bin", options.file, "the image to program");
-  addBoardOptions(write, options);
-  addImageInputOptions(write, options);
   addValue(write, "--algorithm", "NAME",
            "how each location is pulsed (see the man page):\ndefault (pulses of --pulse ms, at "
            "most 10),\nintelligent (1 ms, at most " +
@@ -172,32 +179,26 @@ void declareWrite(CLI::App& write, VeskOptions& options) {
            "pulses a location gets before Bad Eprom, 1 to " + std::to_string(kMostPulses) +
                "\n(default: the algorithm's)",
            maxPulsesOption, options.method.maxPulses);
-  write.add_flag("--over", options.over,
-                 "program over what the chip holds (no blank check):\nonly the locations that "
-                 "differ are pulsed; refused\nwhen a bit would have to go from 0 to 1");
+  addFlag(write, "--over",
+          "program over what the chip holds (no blank check):\nonly the locations that "
+          "differ are pulsed; refused\nwhen a bit would have to go from 0 to 1",
+          options.over);
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {
   addFile(verify, "IN.bin", options.file, "the image to compare the chip with");
-  addBoardOptions(verify, options);
-  addImageInputOptions(verify, options);
-  addPassesOption(verify, options);
 }
 
 void declareInfo(CLI::App& info, VeskOptions& options) {
   info.add_option("FILE", options.infoFiles, "the image files to identify and check")
       ->required()
       ->type_name("");
-  addImageInputOptions(info, options);
-  addRomListOptions(info, options);
 }
 
 void declareSplit(CLI::App& split, VeskOptions& options) {
   addFile(split, "FILE", options.file,
           "the image to split; its parts go beside it: NAME.even.EXT\nand NAME.odd.EXT, or "
           "NAME.0.EXT to NAME.3.EXT");
-  addPartOptions(split, options);
-  addImageInputOptions(split, options);
 }
 
 void declareMerge(CLI::App& merge, VeskOptions& options) {
@@ -207,12 +208,9 @@ void declareMerge(CLI::App& merge, VeskOptions& options) {
       ->expected(2, 4)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->type_name("");
-  addPartOptions(merge, options);
-  addFormatOption(merge, options);
 }
 
-// vesk's commands in the order the help lists them. A command's own files and
-// options are declared by its function; the options every command has are added after.
+// vesk's commands in the order the help lists them.
 struct CommandDeclaration {
   VeskCommand command;
   const char* name;
@@ -235,33 +233,116 @@ constexpr std::array<CommandDeclaration, 7> kCommands{{
      declareMerge},
 }};
 
-}  // namespace
+// The options several commands share, and which.
+struct SharedDeclaration {
+  std::vector<VeskCommand> commands;
+  void (*declare)(CLI::App&, VeskOptions&);
+};
 
-void declareVesk(CLI::App& vesk, VeskOptions& options) {
+std::vector<SharedDeclaration> sharedDeclarations() {
+  using enum VeskCommand;
+  return {{{Read, Blank, Write, Verify, Info, Split, Merge}, addCommonOptions},
+          {{Read, Blank, Write, Verify}, addBoardOptions},
+          {{Read, Verify}, addPassesOption},
+          {{Read, Info}, addRomListOptions},
+          {{Read, Write, Verify, Info, Split, Merge}, addFormatOption},
+          {{Write, Verify, Info, Split}, addPlacementOptions},
+          {{Split, Merge}, addPartOptions}};
+}
+
+std::vector<SharedOptions*> declareShared(CLI::App& vesk, VeskOptions& options) {
+  std::vector<SharedOptions*> groups;
+  for (const SharedDeclaration& declaration : sharedDeclarations()) {
+    auto* group = vesk.add_option_group<SharedOptions>("");
+    std::vector<std::string> commands;
+    for (const VeskCommand command : declaration.commands)
+      commands.emplace_back(commandName(command));
+    group->setCommands(std::move(commands));
+    group->group("Options of " + group->commandList());
+    group->set_help_flag();  // vesk's help is the one
+    declaration.declare(*group, options);
+    groups.push_back(group);
+  }
+  return groups;
+}
+
+// vesk itself, inherited by the commands declared after it.
+void describeVesk(CLI::App& vesk) {
   vesk.description(
       "Reads, blank-checks, programs and verifies a 27-series EPROM on the programmer\n"
       "board at the parallel port.");
-  // Set before the commands are added: they inherit it.
   vesk.footer(
       "Options may stand before or after the command; \"--\" ends them.\n"
       "\n"
       "Exit status: 0 done; 1 the chip said no (not blank, Bad Eprom, differences);\n"
       "2 a usage, file or port error; 3 the chip reads unstable (read, verify);\n"
       "128 + N when stopped by signal N (130: Ctrl+C).");
-  vesk.add_flag_callback(
-          "--version", [] { throw CLI::CallForVersion(); }, "Print the version and exit")
-      ->trigger_on_parse();
-  for (const CommandDeclaration& declaration : kCommands) {
-    CLI::App& command = *vesk.add_subcommand(declaration.name, declaration.description);
-    command.preparse_callback(
-        [&options, chosen = declaration.command](std::size_t) { options.command = chosen; });
-    declaration.declare(command, options);
-    addCommonOptions(command, options);
-  }
+  vesk.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  // At most one command. That one must be given is vesk's to say, not
+  // CLI11's: CLI11 reads a command after "--" (vesk -t 2716 -- write
+  // verify), but does not count it.
+  vesk.require_subcommand(0, 1);
+  // At once: the version wins over whatever else is on the command line.
+  vesk.set_version_flag("--version", "", "Print the version and exit")->trigger_on_parse();
 }
 
-bool takesValueAfterEquals(const CLI::Option& option) {
-  return option.get_items_expected_max() == 0 && !option.get_type_name().empty();
+// A command with its own files and options; it falls through to vesk for
+// the shared options it takes, and excludes the others.
+void declareCommand(CLI::App& vesk, const CommandDeclaration& declaration,
+                    const std::vector<SharedOptions*>& shared, VeskOptions& options,
+                    CommandWord& word) {
+  CLI::App* command = vesk.add_subcommand(declaration.name, declaration.description);
+  command->group("Commands");
+  command->fallthrough();
+  command->preparse_callback(
+      [&options, &word, &vesk, command, chosen = declaration.command](std::size_t) {
+        options.command = chosen;
+        word = {command, vesk.remaining().size()};
+      });
+  declaration.declare(*command, options);
+  for (SharedOptions* group : shared)
+    if (!group->takenBy(*command)) command->excludes(group);
+}
+
+// Once every word is read, before anything is made (a simulated chip's
+// file): what the options cannot do together.
+void checkTogether(const VeskOptions& options) {
+  const bool imageToOutput = options.file == "-" && (options.command == VeskCommand::Read ||
+                                                     options.command == VeskCommand::Merge);
+  if (imageToOutput && options.json)
+    throw CLI::ValidationError(
+        "--json and the image cannot share standard output: name a file for the image");
+}
+
+}  // namespace
+
+bool SharedOptions::takenBy(const CLI::App& command) const {
+  return std::find(commands_.begin(), commands_.end(), command.get_name()) != commands_.end();
+}
+
+std::string SharedOptions::commandList() const {
+  std::string list;
+  for (const std::string& command : commands_) list += (list.empty() ? "" : ", ") + command;
+  return list;
+}
+
+void declareVesk(CLI::App& vesk, VeskOptions& options, CommandWord& word) {
+  describeVesk(vesk);
+  vesk.final_callback([&options] { checkTogether(options); });
+  const std::vector<SharedOptions*> shared = declareShared(vesk, options);
+  for (const CommandDeclaration& declaration : kCommands)
+    declareCommand(vesk, declaration, shared, options, word);
+}
+
+std::vector<const SharedOptions*> sharedOptions(const CLI::App& vesk) {
+  std::vector<const SharedOptions*> groups;
+  for (const CLI::App* sub : vesk.get_subcommands({}))
+    if (const auto* group = dynamic_cast<const SharedOptions*>(sub)) groups.push_back(group);
+  return groups;
+}
+
+std::vector<const CLI::App*> commandsOf(const CLI::App& vesk) {
+  return vesk.get_subcommands([](const CLI::App* sub) { return !sub->get_name().empty(); });
 }
 
 const char* commandName(VeskCommand command) {

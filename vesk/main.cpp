@@ -20,12 +20,9 @@ namespace {
 
 constexpr int kUsageError = static_cast<int>(VeskStatus::Failed);
 
-// The command line run, to its exit status.
-int runVesk(int argc, char** argv) {
-  TerminationSignals termination;
-
-  const VeskArguments arguments =
-      parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
+// A command line that asks for no run: the help, the version, or one that
+// was not understood; its exit status.
+int answer(const VeskArguments& arguments) {
   switch (arguments.ask) {
     case VeskArguments::Ask::Help:
       std::fputs(arguments.help.c_str(), stdout);
@@ -34,20 +31,37 @@ int runVesk(int argc, char** argv) {
       std::puts("vesk " VESK_VERSION);
       return 0;
     case VeskArguments::Ask::Error:
-      std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", arguments.error.c_str());
-      return kUsageError;
     case VeskArguments::Ask::Run:
       break;
   }
-  const VeskOptions& options = arguments.options;
+  std::fprintf(stderr, "vesk: %s\nTry 'vesk --help'.\n", arguments.error.c_str());
+  return kUsageError;
+}
 
-  StatusLine line(stderr);
-  TerminalMessages messages(line, options.quiet);
-  TerminalProgress bar(line, &termination);
-  SilentProgress silent;
-  const bool showBar = !options.quiet && ::isatty(STDERR_FILENO) == 1;
-  Progress& progress = showBar ? static_cast<Progress&>(bar) : silent;
+// Standard error as a run shows on it: the messages, and the progress bar
+// when it is a terminal and vesk is not quiet.
+class Terminal {
+ public:
+  Terminal(bool quiet, const TerminationSignals& termination)
+      : messages_(line_, quiet),
+        bar_(line_, &termination),
+        showBar_(!quiet && ::isatty(STDERR_FILENO) == 1) {}
 
+  StatusLine& line() { return line_; }
+  Messages& messages() { return messages_; }
+  Progress& progress() { return showBar_ ? static_cast<Progress&>(bar_) : silent_; }
+
+ private:
+  StatusLine line_{stderr};
+  TerminalMessages messages_;
+  TerminalProgress bar_;
+  SilentProgress silent_;
+  bool showBar_;
+};
+
+// The command run on the board the options name, to its exit status.
+int runCommand(const VeskOptions& options, TerminationSignals& termination) {
+  Terminal terminal(options.quiet, termination);
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
   RealTiming timing;
@@ -55,20 +69,28 @@ int runVesk(int argc, char** argv) {
       {.simulate = options.simulate, .chipFile = options.chipFile, .faults = options.faults},
       " with --port", timing);
   if (!board) {
-    line.writeLine("vesk: " + board.error());
+    terminal.line().writeLine("vesk: " + board.error());
     return kUsageError;
   }
-
   CommandContext context{.ports = *board->ports,
                          .timing = timing,
-                         .messages = messages,
-                         .progress = progress,
+                         .messages = terminal.messages(),
+                         .progress = terminal.progress(),
                          .stop = &termination,
                          .chipFile = board->chipFile.get()};
   const VeskStatus status = runVeskCommand(options, context);
   // A signal ends the program at the next safe point, whatever that was.
   if (status == VeskStatus::Stopped || termination.requested()) return termination.exitStatus();
   return static_cast<int>(status);
+}
+
+// The command line run, to its exit status.
+int runVesk(int argc, char** argv) {
+  TerminationSignals termination;
+  const VeskArguments arguments =
+      parseVeskArguments(std::vector<std::string>(argv + 1, argv + argc));
+  if (arguments.ask != VeskArguments::Ask::Run) return answer(arguments);
+  return runCommand(arguments.options, termination);
 }
 
 }  // namespace
