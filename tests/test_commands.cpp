@@ -178,4 +178,20 @@ TEST(Commands, AReadInPassesIsAnnouncedOnceAndHandsOnEveryPassOrNone) {
   EXPECT_EQ(failing.framing().back(), "idle");
 }
 
+// A read made after a run to see what it left: the same pass, unannounced,
+// nothing left up.
+TEST(Commands, AReadAfterARunIsNotAnnouncedAndLeavesNothingUp) {
+  Rig rig;
+  rig.rec.reads = {0x12};
+  const ReadCommandResult read = rereadCommand(rig.context, rig.settings, 16);
+  ASSERT_EQ(read.outcome, CommandOutcome::Done);
+  EXPECT_EQ(contents(read.image), ([] {
+              Bytes chip(16, 0xFF);
+              chip[0] = 0x12;
+              return chip;
+            }()));
+  EXPECT_EQ(rig.framing(), (Events{"acquire888", "busy", "show", "max16", "hide", "v0", "idle"}));
+  EXPECT_TRUE(rig.rec.kinds.empty());
+}
+
 }  // namespace

@@ -75,6 +75,12 @@ RunPlan planOf(bool ppdev, RunPlan::Command command, int badAt = -1, bool blankC
   return plan;
 }
 
+// `plan` as vesk runs it: the chip read once more after Bad Eprom.
+RunPlan rereading(RunPlan plan) {
+  plan.rereadAfterBadEprom = true;
+  return plan;
+}
+
 // The check of the programmer's run of `plan`, once `plant` has changed its trace.
 RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = {},
                 std::int64_t pulseUs = 1040) {
@@ -94,8 +100,11 @@ RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = 
   if (plan.command == RunPlan::Blank) (void)Blank_Check(services, 888, 16);
   const ProgrammingMethod method{plan.maxPulses == 25 ? ProgrammingAlgorithm::Quick
                                                       : ProgrammingAlgorithm::Default};
-  if (plan.command == RunPlan::Write) (void)programChip(services, quiet, 888, 16, image, method);
-  ppdev.reset();  // the release
+  if (plan.command == RunPlan::Write &&
+      programChip(services, quiet, 888, 16, image, method).outcome == WriteOutcome::BadEprom &&
+      plan.rereadAfterBadEprom)
+    Read_Eprom(services, 888, 16, image);  // as vesk's read after Bad Eprom
+  ppdev.reset();                           // the release
   if (plant) plant(tracer.trace);
   return checkRun(plan, tracer.trace, 0x0C);
 }
@@ -112,7 +121,8 @@ TEST(PortCheck, TheProgrammersRunsPassWithEveryPulseMeasured) {
     for (const RunPlan& plan :
          {planOf(ppdev, RunPlan::Read), planOf(ppdev, RunPlan::Blank),
           planOf(ppdev, RunPlan::Write), planOf(ppdev, RunPlan::Write, 5, false),
-          planOf(ppdev, RunPlan::Write, 5, true, true)}) {
+          planOf(ppdev, RunPlan::Write, 5, true, true),
+          rereading(planOf(ppdev, RunPlan::Write, 5))}) {
       const RunReport report = check(plan);
       EXPECT_EQ(report.faults, std::vector<std::string>{}) << ppdev << plan.command;
       EXPECT_EQ(report.pulseUs.size(), plan.command != RunPlan::Write ? 0u
@@ -149,6 +159,10 @@ TEST(PortCheck, EachPlantedFaultIsCaught) {
        [](Trace& t) { t.erase(nth(t, 0x0E, 15), nth(t, 0x0E, 15) + 2); },
        "the protocol has write control 0Eh, location 5 pulse 10: pulse begins"},
       {write, {}, "us, less than 1000 us", 900},
+      // vesk's read after Bad Eprom missing: its board off is the last access seen.
+      {rereading(planOf(false, RunPlan::Write, 5)),
+       [](Trace& t) { t.erase(nth(t, 0x00, 3) + 1, t.end()); },
+       "the run stops early; next would be write control 00h: board off before the counter"},
       {planOf(true, RunPlan::Write, -1, true, true), {}, "us, less than 100 us", 900},
       // To the read-back the port lets go of the data lines (3Ah) before the
       // chip drives them (32h), and back the other way round: 12h between is both.

@@ -35,25 +35,24 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
                    "1 pulse: 4096 locations\nMost pulses: 1, at 00000\n"));
   const Bytes image = pattern(2048);
   EXPECT_EQ(chip(), chipHolding(image));
+  // A refusal reads the chip once more to say what it holds.
+  const std::string holds =
+      "location 00000 holds 00, not FF\nread again, 2048 locations are not FF, from 00000 to "
+      "007FF\n";
   EXPECT_EQ(run(on2732({"blank"})),
-            Result(1,
-                   "Warning !: The Eprom is not Empty\nBlank Check: location 00000 holds 00, "
-                   "not FF\n",
-                   ""));
+            Result(1, "Warning !: The Eprom is not Empty\nBlank Check: " + holds, ""));
   EXPECT_EQ(
       run(on2732({"write", "in.bin"})),
-      Result(
-          1,
-          smaller + willWrite +
-              "Warning !: The Eprom is not Empty\nWrite Eprom: location 00000 holds 00, not FF\n",
-          ""));
+      Result(1, smaller + willWrite + "Warning !: The Eprom is not Empty\nWrite Eprom: " + holds,
+             ""));
   // Unchecked, the first location (00h) cannot take the FFh asked of it.
   writeFile(path("ff.bin"), Bytes(4096, 0xFF));
   EXPECT_EQ(run(on2732({"write", "ff.bin"}, {"--no-blank-check"})),
             Result(1,
                    willWrite + "Warning !: Bad Eprom\nWrite Eprom: location 00000 wanted FF, "
                                "read 00 after the last pulse\n",
-                   ""));
+                   "Read again after Bad Eprom: 1 byte differs from what it should hold by now "
+                   "(address: chip wanted)\n00000: 00 FF\n"));
   EXPECT_EQ(chip(), chipHolding(image));
 }
 

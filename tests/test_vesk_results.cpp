@@ -114,6 +114,30 @@ TEST(VeskResults, ABlankCheckThatFoundAByte) {
       {"file"});  // null: blank takes no file
 }
 
+TEST(VeskResults, ABlankCheckThatFoundTheChipNotBlankOrBlankAsAnEmptySocketReads) {
+  const NotBlankPattern low{NotBlankPatternKind::LinesLow, 0xF7};
+  expectAgreement(
+      VeskBlankResult{.chip = on2732(CommandOutcome::NotBlank),
+                      .check = BlankCheckResult{false, 0, 0xF7},
+                      .notBlankRead = NotBlankChip{4096, 0, 4095, low}},
+      {{"blank", false, ", not FF"},
+       {"first_not_blank", {{"address", 0}, {"value", 0xF7}}, "location 00000 holds F7"},
+       {"not_blank",
+        {{"locations", 4096},
+         {"lowest", 0},
+         {"highest", 4095},
+         {"findings",
+          Json::array(
+              {{{"kind", "lines-low"}, {"value", 0xF7}, {"text", notBlankPatternText(low)}}})}},
+        "4096 locations are not FF, from 00000 to 00FFF\n" + notBlankPatternText(low)}},
+      {"file"});
+  expectAgreement(
+      VeskBlankResult{.chip = on2732(), .check = BlankCheckResult{}, .socketCouldBeEmpty = true},
+      {{"blank", true, "The Eprom is Empty"},
+       {"socket_could_be_empty", true, "(an empty socket reads the same)"}},
+      {"file"});
+}
+
 TEST(VeskResults, AWriteOverAChipItsRefusalAndABadLocation) {
   PulseCounts pulses{.steppedOver = 4080, .mostAt = 0x805, .most = 3};
   pulses.took[1] = 15;
@@ -162,6 +186,50 @@ TEST(VeskResults, AWriteOverAChipItsRefusalAndABadLocation) {
                   {"file"});  // Bad Eprom is about the chip
 }
 
+TEST(VeskResults, AWriteRefusedAndDiagnosedByAReadAfterIt) {
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(CommandOutcome::NotBlank),
+                      .file = "in.bin",
+                      .notBlank = BlankCheckResult{false, 0x10, 0xFE},
+                      .notBlankRead = NotBlankChip{1, 0x10, 0x10, {}}},
+      {{"first_not_blank", {{"address", 0x10}, {"value", 0xFE}}, "location 00010 holds FE"},
+       {"not_blank",
+        {{"locations", 1}, {"lowest", 16}, {"highest", 16}, {"findings", Json::array()}},
+        "read again, 1 location is not FF, at 00010\n"}},
+      {"file"});
+
+  const DifferencePattern line{
+      .kind = DifferencePatternKind::AddressLine, .line = 11, .writtenThrough = true};
+  ChipComparison comparison;
+  comparison.differences = 2;
+  comparison.first = {{0, 0x0C, 0x1F}, {0x800, 0x0C, 0x6C}};
+  comparison.patterns = {line};
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(CommandOutcome::BadEprom),
+                      .file = "in.bin",
+                      .bad = BadLocation{0x800, 0x6C, 0x0C},
+                      .badRead = BadEpromRead{comparison, ChipDifference{0, 0x0C, 0x1F}},
+                      .pulses = PulseCounts{}},
+      {{"bad",
+        {{"address", 0x800}, {"wanted", 0x6C}, {"read", 0x0C}},
+        "location 00800 wanted 6C, read 0C"},
+       {"bad_read",
+        {{"differences", 2},
+         {"first", Json::array({{{"address", 0}, {"chip", 0x0C}, {"file", 0x1F}},
+                                {{"address", 0x800}, {"chip", 0x0C}, {"file", 0x6C}}})},
+         {"findings", Json::array({{{"kind", "address-line"},
+                                    {"line", 11},
+                                    {"written_through", true},
+                                    {"text", differencePatternText(line)}}})},
+         {"overwrote", {{"address", 0}, {"chip", 0x0C}, {"file", 0x1F}}}},
+        "Read again after Bad Eprom: 2 bytes differ from what it should hold by now (address: "
+        "chip wanted)\n00000: 0C 1F\n00800: 0C 6C\naddress-line: " +
+            differencePatternText(line) +
+            "\nthe pulses for 00800 went to 00000, which reads 0C where 1F was programmed\n"},
+       {"pulses", Json::object(), ""}},
+      {"file"});
+}
+
 TEST(VeskResults, AVerifyThatFoundDifferencesALineAndAnUnstableLocation) {
   const DifferencePattern line{DifferencePatternKind::DataLine, 3};
   ChipComparison comparison;
@@ -190,6 +258,41 @@ TEST(VeskResults, AVerifyThatFoundDifferencesALineAndAnUnstableLocation) {
        {"unstable", Json::array({{{"address", 16}, {"values", {1, 3}}, {"mask", 2}}}),
         "00010: 01 03; 02\n"}},
       {"file"});  // the differences are the chip's
+}
+
+TEST(VeskResults, AVerifyWithAnOffsetGivesTheFilesAddressesAndTheShiftItFound) {
+  const DifferencePattern shift{.kind = DifferencePatternKind::Shifted, .chipAt = 0, .fileAt = 0};
+  ChipComparison comparison;
+  comparison.differences = 1;
+  comparison.bitsToProgram = 2;
+  comparison.first = {{0, 0xFF, 0x3C}};
+  comparison.patterns = {{.kind = DifferencePatternKind::BlankWhereData}, shift};
+  const VeskVerifyResult verify{.chip = on2732(),
+                                .file = "mon.hex",
+                                .passes = 1,
+                                .offset = -0xE000,
+                                .comparison = comparison};
+  expectAgreement(
+      verify,
+      {{"differences", 1, "1 byte differs (address, file address: chip file)\n"},
+       {"bits_to_program", 2, "\n2 bits still to program"},
+       {"bits_to_erase", 0, "\n0 bits need the chip erased"},
+       {"first",
+        Json::array({{{"address", 0}, {"file_address", 0xE000}, {"chip", 0xFF}, {"file", 0x3C}}}),
+        "\n00000, 0E000: FF 3C\n"},
+       {"findings",
+        Json::array(
+            {{{"kind", "blank-where-data"},
+              {"text", "every differing location reads FFh: blank where the file has data"}},
+             {{"kind", "shifted"},
+              {"chip_address", 0},
+              {"file_address", 0xE000},
+              {"text",
+               "the chip holds at 00000 what the file has at 0E000: written with a "
+               "different --offset?"}}}),
+        "shifted: the chip holds at 00000 what the file has at 0E000"},
+       {"unstable", Json::array(), ""}},
+      {"file", "passes"});
 }
 
 TEST(VeskResults, OneIsCountedInTheSingular) {

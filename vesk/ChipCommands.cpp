@@ -80,6 +80,49 @@ bool stoppedAfter(ChipRun& chip, const Board& board) {
   return true;
 }
 
+// One read of the chip after its refusal, to see what it holds; none when
+// the port failed (reported) or a signal stopped it, which stops the command.
+std::optional<MemoryImage> reread(const Board& board, ChipRun& chip) {
+  ReadCommandResult read = rereadCommand(board.context, board.options.settings, board.size());
+  if (read.outcome == CommandOutcome::Stopped) chip.outcome = CommandOutcome::Stopped;
+  if (read.outcome != CommandOutcome::Done) return std::nullopt;
+  return std::move(read.image);
+}
+
+std::optional<NotBlankChip> readNotBlank(const Board& board, ChipRun& chip) {
+  const std::optional<MemoryImage> read = reread(board, chip);
+  if (!read) return std::nullopt;
+  return describeNotBlank(board.bytes(*read));
+}
+
+// After Bad Eprom: the chip against what it should hold by now (BadEpromRead).
+std::optional<BadEpromRead> readAfterBad(const Board& board, const MemoryImage& image,
+                                         std::span<const std::uint8_t> held, const BadLocation& bad,
+                                         ChipRun& chip) {
+  const std::optional<MemoryImage> read = reread(board, chip);
+  if (!read) return std::nullopt;
+  const std::span<const std::uint8_t> programmed = board.bytes(image);
+  std::vector<std::uint8_t> wanted(programmed.begin(), programmed.end());
+  std::vector<bool> compared(wanted.size(), true);
+  const bool blankBefore = held.empty() && board.options.settings.VerifyEmpty;
+  for (std::size_t at = static_cast<std::size_t>(bad.location) + 1; at < wanted.size(); ++at) {
+    if (!held.empty())
+      wanted[at] = held[at];
+    else if (blankBefore)
+      wanted[at] = 0xFF;
+    else
+      compared[at] = false;
+  }
+  BadEpromRead found{compareChip(board.bytes(*read), wanted, compared)};
+  for (const DifferencePattern& pattern : found.comparison.patterns) {
+    const std::int32_t line = std::int32_t{1} << pattern.line;
+    if (pattern.kind != DifferencePatternKind::AddressLine || (bad.location & line) == 0) continue;
+    const std::int32_t twin = bad.location & ~line;
+    found.overwrote = ChipDifference{twin, read->at(twin), wanted[static_cast<std::size_t>(twin)]};
+  }
+  return found;
+}
+
 ProgrammedKeeper keeperOf(const Board& board) {
   if (board.context.chipFile != nullptr) return ProgrammedKeeper::ChipFile;
   return board.options.simulate ? ProgrammedKeeper::Nothing : ProgrammedKeeper::Chip;
@@ -111,8 +154,14 @@ void program(const Board& board, const MemoryImage& image, std::span<const std::
       board.options.settings.VerifyEmpty && held.empty() && written.stopped.pass == 0;
   endRun(result.chip, written.outcome, written.stopped,
          checking ? RunStep::BlankCheck : RunStep::Programming);
-  if (written.outcome == CommandOutcome::NotBlank) result.notBlank = written.write.blankCheck;
-  if (written.outcome == CommandOutcome::BadEprom) result.bad = written.write.bad;
+  if (written.outcome == CommandOutcome::NotBlank) {
+    result.notBlank = written.write.blankCheck;
+    result.notBlankRead = readNotBlank(board, result.chip);
+  }
+  if (written.outcome == CommandOutcome::BadEprom) {
+    result.bad = written.write.bad;
+    result.badRead = readAfterBad(board, image, held, written.write.bad, result.chip);
+  }
   if (written.outcome == CommandOutcome::Done || written.outcome == CommandOutcome::BadEprom ||
       written.outcome == CommandOutcome::ChipFileFailed)
     result.pulses = written.write.pulses;
@@ -184,6 +233,10 @@ VeskBlankResult runBlank(const VeskOptions& options, CommandContext& context) {
   endRun(result.chip, blank.outcome, blank.stopped, RunStep::BlankCheck);
   if (blank.outcome == CommandOutcome::Done || blank.outcome == CommandOutcome::NotBlank)
     result.check = blank.check;
+  if (blank.outcome == CommandOutcome::NotBlank)
+    result.notBlankRead = readNotBlank(board, result.chip);
+  result.socketCouldBeEmpty =
+      blank.outcome == CommandOutcome::Done && (!options.simulate || options.faults.noChip);
   return result;
 }
 
@@ -208,7 +261,10 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
 
 VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
-  VeskVerifyResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
+  VeskVerifyResult result{.chip = board.chip(),
+                          .file = options.file,
+                          .passes = options.passes,
+                          .offset = options.imageFile.offset};
   const std::optional<LoadedImage> file = board.load(result.failure);
   if (!file) return result;
   result.format = file->format;

@@ -89,10 +89,32 @@ std::string unstableText(std::span<const UnstableLocation> unstable, int passes)
   return text;
 }
 
-// A difference as verify lists it: "00100: 07 FF".
-std::string differenceLine(const ChipDifference& difference) {
-  return Address_To_Hex_String(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
-         " " + Byte_To_Hex_String(difference.file);
+// A difference as verify lists it: "00100: 07 FF"; with the file placed at
+// an --offset, its address in the file beside: "00100, 0E100: 07 FF" ("none"
+// where the file has no such address).
+std::string differenceLine(const ChipDifference& difference, std::int64_t offset = 0) {
+  std::string address = Address_To_Hex_String(difference.address);
+  if (offset != 0) {
+    const std::int64_t inFile = difference.address - offset;
+    address += ", " + (inFile < 0 ? std::string("none") : fileAddressText(inFile));
+  }
+  return address + ": " + Byte_To_Hex_String(difference.chip) + " " +
+         Byte_To_Hex_String(difference.file);
+}
+
+// What a list of differences gives for each: "(address: chip file)", with
+// the file's address beside the chip's when the file was placed at an --offset.
+std::string differenceColumns(std::int64_t offset) {
+  return offset != 0 ? "(address, file address: chip file)" : "(address: chip file)";
+}
+
+// A line per pattern: "data-line: only bit D3 differs: data line D3?".
+std::string patternsText(std::span<const DifferencePattern> patterns, std::int64_t offset) {
+  std::string text;
+  for (const DifferencePattern& pattern : patterns)
+    text += std::string(differencePatternName(pattern.kind)) + ": " +
+            differencePatternText(pattern, offset) + "\n";
+  return text;
 }
 
 // ", the first 16" when a list keeps fewer differences than there are.
@@ -103,22 +125,19 @@ std::string firstOf(std::int32_t count, std::size_t listed) {
 
 // "3 bytes differ (address: chip file)" and the first of them, one a line;
 // the bits still to program and those that need the chip erased; a line per
-// pattern ("data-line: only bit D3 differs: data line D3?"). Nothing when none.
-std::string comparisonText(const ChipComparison& comparison) {
+// pattern. Nothing when none.
+std::string comparisonText(const ChipComparison& comparison, std::int64_t offset) {
   if (comparison.differences == 0) return {};
-  std::string text = counted(comparison.differences, "byte differs", "bytes differ") +
-                     " (address: chip file)" +
+  std::string text = counted(comparison.differences, "byte differs", "bytes differ") + " " +
+                     differenceColumns(offset) +
                      firstOf(comparison.differences, comparison.first.size()) + "\n";
   for (const ChipDifference& difference : comparison.first)
-    text += differenceLine(difference) + "\n";
+    text += differenceLine(difference, offset) + "\n";
   text += counted(comparison.bitsToProgram, "bit", "bits") +
           " still to program (1 on the chip, 0 in the file)\n";
   text += counted(comparison.bitsToErase, "bit needs", "bits need") +
           " the chip erased (0 on the chip, 1 in the file)\n";
-  for (const DifferencePattern& pattern : comparison.patterns)
-    text += std::string(differencePatternName(pattern.kind)) + ": " +
-            differencePatternText(pattern) + "\n";
-  return text;
+  return text + patternsText(comparison.patterns, offset);
 }
 
 // How many locations took 1, 2 ... pulses ("1 pulse: 4088 locations"), only
@@ -137,10 +156,48 @@ std::string pulsesText(const PulseCounts& pulses, bool over) {
   return text;
 }
 
-// Where a blank check found the chip not blank, after its refusal.
-std::string notBlankLine(const BlankCheckResult& check) {
-  return "location " + Address_To_Hex_String(check.location) + " holds " +
-         Byte_To_Hex_String(check.value) + ", not FF";
+// Where a blank check found the chip not blank, after its refusal; then
+// what a read after it found: how many locations are not FFh, where, and
+// the pattern they show.
+std::vector<std::string> notBlankLines(const BlankCheckResult& check,
+                                       const std::optional<NotBlankChip>& read) {
+  std::vector<std::string> lines{"location " + Address_To_Hex_String(check.location) + " holds " +
+                                 Byte_To_Hex_String(check.value) + ", not FF"};
+  if (!read) return lines;
+  if (read->locations == 0) {
+    lines.emplace_back("read again, every location reads FF: a bit that reads at random?");
+    return lines;
+  }
+  std::string where = read->locations == 1 ? ", at " + Address_To_Hex_String(read->lowest)
+                                           : ", from " + Address_To_Hex_String(read->lowest) +
+                                                 " to " + Address_To_Hex_String(read->highest);
+  lines.push_back("read again, " + counted(read->locations, "location is", "locations are") +
+                  " not FF" + where);
+  if (read->pattern) lines.push_back(notBlankPatternText(*read->pattern));
+  return lines;
+}
+
+// The read after Bad Eprom: "Read again after Bad Eprom: 2 bytes differ from
+// what the chip should hold by now (address: chip wanted)", the first of
+// them, a line per pattern, and the location an open address line made the
+// bad one's pulses go to.
+std::string badReadText(const BadEpromRead& read, const BadLocation& bad) {
+  const ChipComparison& comparison = read.comparison;
+  std::string text = "Read again after Bad Eprom: ";
+  if (comparison.differences == 0)
+    return text + "no byte differs from what it should hold by now\n";
+  text += counted(comparison.differences, "byte differs", "bytes differ") +
+          " from what it should hold by now (address: chip wanted)" +
+          firstOf(comparison.differences, comparison.first.size()) + "\n";
+  for (const ChipDifference& difference : comparison.first)
+    text += differenceLine(difference) + "\n";
+  text += patternsText(comparison.patterns, 0);
+  if (const std::optional<ChipDifference>& overwrote = read.overwrote)
+    text += "the pulses for " + Address_To_Hex_String(bad.location) + " went to " +
+            Address_To_Hex_String(overwrote->address) + ", which reads " +
+            Byte_To_Hex_String(overwrote->chip) + " where " + Byte_To_Hex_String(overwrote->file) +
+            " was programmed\n";
+  return text;
 }
 
 // A write over the chip that would need a bit to go from 0 to 1, refused
@@ -291,18 +348,23 @@ void showText(const VeskReadResult& result, const TextOutput& out) {
 }
 
 void showText(const VeskBlankResult& result, const TextOutput& out) {
-  if (result.chip.outcome == CommandOutcome::NotBlank && result.check)
-    warn(out, "Blank Check", {notBlankLine(*result.check)});
-  if (result.chip.outcome == CommandOutcome::Done) note(out, "Blank Check", "The Eprom is Empty");
+  if (result.check && !result.check->blank)
+    warn(out, "Blank Check", notBlankLines(*result.check, result.notBlankRead));
+  if (result.chip.outcome == CommandOutcome::Done)
+    note(out, "Blank Check",
+         result.socketCouldBeEmpty ? "The Eprom is Empty (an empty socket reads the same)"
+                                   : "The Eprom is Empty");
   showStop(out, "Blank Check", result.chip, "");
 }
 
 void showText(const VeskWriteResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   if (result.toErase) showToErase(out, *result.toErase);
-  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
+  if (result.notBlank)
+    warn(out, "Write Eprom", notBlankLines(*result.notBlank, result.notBlankRead));
   if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
   if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
+  if (result.bad && result.badRead) put(out.results, badReadText(*result.badRead, *result.bad));
   if (result.pulses && result.chip.outcome == CommandOutcome::Done)
     note(out, "Write Eprom", programmedText(result));
   showStop(out, "Write Eprom", result.chip, leftByStop(result));
@@ -312,8 +374,8 @@ void showText(const VeskVerifyResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   showStop(out, "Verify", result.chip, "; nothing was compared");
   if (!result.comparison) return;
-  put(out.results,
-      comparisonText(*result.comparison) + unstableText(result.unstable, result.passes));
+  put(out.results, comparisonText(*result.comparison, result.offset) +
+                       unstableText(result.unstable, result.passes));
   warnUnstable(out, "Verify", result.unstable.size(), result.passes);
   if (statusOf(result) == VeskStatus::Done) note(out, "Verify", matchedText(result));
 }

@@ -64,27 +64,58 @@ Json unstableList(std::span<const UnstableLocation> unstable) {
   return list;
 }
 
-Json differenceList(std::span<const ChipDifference> differences) {
+// The differences, each with its address in the file beside the chip's
+// when the file was placed with an --offset (null where the file has none).
+Json differenceList(std::span<const ChipDifference> differences, std::int64_t offset = 0) {
   Json list = Json::array();
-  for (const ChipDifference& difference : differences)
-    list.push_back(
-        {{"address", difference.address}, {"chip", difference.chip}, {"file", difference.file}});
+  for (const ChipDifference& difference : differences) {
+    Json item{{"address", difference.address}};
+    if (offset != 0) {
+      const std::int64_t inFile = difference.address - offset;
+      item["file_address"] = inFile < 0 ? Json(nullptr) : Json(inFile);
+    }
+    item["chip"] = difference.chip;
+    item["file"] = difference.file;
+    list.push_back(std::move(item));
+  }
   return list;
 }
 
-void addComparison(Json& object, const ChipComparison& comparison) {
+// A pattern as its kind's name, the fields of its kind and its text.
+Json patternObject(const DifferencePattern& pattern, std::int64_t offset) {
+  Json finding{{"kind", differencePatternName(pattern.kind)}};
+  switch (pattern.kind) {
+    case DifferencePatternKind::DataLine:
+      finding["line"] = pattern.line;
+      break;
+    case DifferencePatternKind::AddressLine:
+      finding["line"] = pattern.line;
+      finding["written_through"] = pattern.writtenThrough;
+      break;
+    case DifferencePatternKind::Shifted:
+      finding["chip_address"] = pattern.chipAt;
+      finding["file_address"] = pattern.fileAt - offset;
+      break;
+    case DifferencePatternKind::Blank:
+    case DifferencePatternKind::BlankWhereData:
+      break;
+  }
+  finding["text"] = differencePatternText(pattern, offset);
+  return finding;
+}
+
+Json patternList(std::span<const DifferencePattern> patterns, std::int64_t offset) {
+  Json list = Json::array();
+  for (const DifferencePattern& pattern : patterns) list.push_back(patternObject(pattern, offset));
+  return list;
+}
+
+void addComparison(Json& object, const ChipComparison& comparison, std::int64_t offset) {
   object["differences"] = comparison.differences;
   object["bits_to_program"] = comparison.bitsToProgram;
   object["bits_to_erase"] = comparison.bitsToErase;
-  object["first"] = differenceList(comparison.first);
-  Json findings = Json::array();
-  for (const DifferencePattern& pattern : comparison.patterns) {
-    Json finding{{"kind", differencePatternName(pattern.kind)}};
-    if (pattern.kind != DifferencePatternKind::Blank) finding["line"] = pattern.line;
-    finding["text"] = differencePatternText(pattern);
-    findings.push_back(std::move(finding));
-  }
-  object["findings"] = std::move(findings);
+  object["first"] = differenceList(comparison.first, offset);
+  object["findings"] = patternList(comparison.patterns, offset);
 }
 
 void addPulses(Json& object, const PulseCounts& pulses, bool over) {
@@ -119,6 +150,35 @@ Json partObject(const ChipPart& part) {
   return object;
 }
 
+// What the read after a refused blank check found.
+Json notBlankReadObject(const NotBlankChip& read) {
+  Json object{{"locations", read.locations}};
+  if (read.locations > 0) {
+    object["lowest"] = read.lowest;
+    object["highest"] = read.highest;
+  }
+  Json findings = Json::array();
+  if (const std::optional<NotBlankPattern>& pattern = read.pattern) {
+    Json finding{{"kind", notBlankPatternName(pattern->kind)}};
+    if (pattern->kind != NotBlankPatternKind::SingleBits) finding["value"] = pattern->value;
+    finding["text"] = notBlankPatternText(*pattern);
+    findings.push_back(std::move(finding));
+  }
+  object["findings"] = std::move(findings);
+  return object;
+}
+
+// What the read after Bad Eprom found.
+Json badReadObject(const BadEpromRead& read) {
+  Json object{{"differences", read.comparison.differences},
+              {"first", differenceList(read.comparison.first)},
+              {"findings", patternList(read.comparison.patterns, 0)}};
+  if (const std::optional<ChipDifference>& overwrote = read.overwrote)
+    object["overwrote"] = {
+        {"address", overwrote->address}, {"chip", overwrote->chip}, {"file", overwrote->file}};
+  return object;
+}
+
 template <class Result>
 Json withStatus(Json object, const Result& result) {
   object["status"] = static_cast<int>(statusOf(result));
@@ -140,8 +200,11 @@ Json reportOf(const VeskReadResult& result) {
 Json reportOf(const VeskBlankResult& result) {
   Json object = head("blank", result.chip.type, nullptr);
   if (result.check) object["blank"] = result.check->blank;
-  if (result.check && result.chip.outcome == CommandOutcome::NotBlank)
+  if (result.check && !result.check->blank)
     object["first_not_blank"] = notBlankObject(*result.check);
+  if (result.notBlankRead) object["not_blank"] = notBlankReadObject(*result.notBlankRead);
+  if (result.check && result.check->blank)
+    object["socket_could_be_empty"] = result.socketCouldBeEmpty;
   return withStatus(std::move(object), result);
 }
 
@@ -158,8 +221,10 @@ Json reportOf(const VeskWriteResult& result) {
     object["first_to_erase"] = differenceList(toErase->firstToErase);
   }
   if (result.notBlank) object["first_not_blank"] = notBlankObject(*result.notBlank);
+  if (result.notBlankRead) object["not_blank"] = notBlankReadObject(*result.notBlankRead);
   if (const std::optional<BadLocation>& bad = result.bad)
     object["bad"] = {{"address", bad->location}, {"wanted", bad->wanted}, {"read", bad->readBack}};
+  if (result.badRead) object["bad_read"] = badReadObject(*result.badRead);
   if (result.pulses) addPulses(object, *result.pulses, result.over);
   return withStatus(std::move(object), result);
 }
@@ -168,7 +233,7 @@ Json reportOf(const VeskVerifyResult& result) {
   Json object = head("verify", result.chip.type, result.file);
   object["passes"] = result.passes;
   if (result.comparison) {
-    addComparison(object, *result.comparison);
+    addComparison(object, *result.comparison, result.offset);
     object["unstable"] = unstableList(result.unstable);
   }
   return withStatus(std::move(object), result);

@@ -18,6 +18,7 @@
 #include "ImageFileFormats.h"
 #include "ImageHashes.h"
 #include "ImageIdentity.h"
+#include "NotBlankChip.h"
 #include "ReadPasses.h"
 
 // How a command ended, as vesk's exit status tells it.
@@ -96,7 +97,23 @@ struct VeskReadResult {
 
 struct VeskBlankResult {
   ChipRun chip = {};
-  std::optional<BlankCheckResult> check = {};  // when the check ran to its end
+  std::optional<BlankCheckResult> check = {};     // when the check ran to its end
+  std::optional<NotBlankChip> notBlankRead = {};  // refused: one read of the chip after the check
+  // Blank, and no chip is known to be in the socket: an empty one reads the
+  // same (the board cannot tell; the simulator can).
+  bool socketCouldBeEmpty = false;
+};
+
+// One read of the chip after Bad Eprom, against what it should hold by then:
+// the image up to the bad location, and beyond it what the chip held before
+// the write (FFh after a blank check, the chip's bytes with --over; without
+// either, only up to the bad location is compared).
+struct BadEpromRead {
+  ChipComparison comparison = {};
+  // An open address line that the bad location has set: its twin with the
+  // line clear, which took its pulses (`chip` what it reads, `file` what was
+  // programmed there).
+  std::optional<ChipDifference> overwrote = {};
 };
 
 struct VeskWriteResult {
@@ -108,7 +125,9 @@ struct VeskWriteResult {
   // --over refused: a bit would have to go from 0 to 1, which only erasing does.
   std::optional<ChipComparison> toErase = {};
   std::optional<BlankCheckResult> notBlank = {};  // the blank check that refused the chip
+  std::optional<NotBlankChip> notBlankRead = {};  // and one read of the chip after it
   std::optional<BadLocation> bad = {};            // the location that did not take its byte
+  std::optional<BadEpromRead> badRead = {};       // and one read of the chip after it
   std::optional<PulseCounts> pulses = {};         // when programming ran
   ProgrammedKeeper keeper = ProgrammedKeeper::Chip;
   // The part -t named, whose voltages are announced before the first pulse.
@@ -121,6 +140,7 @@ struct VeskVerifyResult {
   int passes = 1;
   std::optional<FileFailure> failure = {};  // the file could not be read or placed
   ImageFileFormat format = ImageFileFormat::Binary;
+  std::int64_t offset = 0;  // --offset: the file's addresses are the chip's less it
   std::optional<ChipComparison> comparison = {};  // once the chip was read
   std::vector<UnstableLocation> unstable = {};    // of the locations compared, in address order
   // How many locations the file gives, when it leaves some out and no --fill

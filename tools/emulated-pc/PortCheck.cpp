@@ -62,10 +62,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
     add(Access::Read, 0, pattern, "the pattern read back");
   }
   add(Access::Write, 0, 0xFF, "latch at FFh after the check");
-  const int reads = plan.command == RunPlan::Read                       ? plan.passes
-                    : plan.command == RunPlan::Blank || plan.blankCheck ? 1
-                                                                        : 0;
-  for (int pass = 0; pass < reads; ++pass) {
+  const auto readPass = [&] {
     control(0x00, "board off before the counter restarts");
     control(0x22, "read state, counter at location 0");
     for (location = 0; location < plan.locations; ++location) {
@@ -74,7 +71,12 @@ std::vector<Step> protocol(const RunPlan& plan) {
       control(0x22, "read state");
     }
     location = -1;
-  }
+  };
+  const int reads = plan.command == RunPlan::Read                       ? plan.passes
+                    : plan.command == RunPlan::Blank || plan.blankCheck ? 1
+                                                                        : 0;
+  for (int pass = 0; pass < reads; ++pass) readPass();
+  bool endsReading = plan.command != RunPlan::Write;
   if (plan.command == RunPlan::Write) {
     control(0x08, "programming state");
     control(0x0A, "programming idle, counter at location 0");
@@ -97,9 +99,15 @@ std::vector<Step> protocol(const RunPlan& plan) {
     }
     location = -1;
     control(0x00, "board off");
+    const bool bad =
+        std::ranges::any_of(plan.image, [](std::uint8_t byte) { return byte != 0xFF; });
+    if (bad && plan.rereadAfterBadEprom) {
+      readPass();
+      endsReading = true;
+    }
   }
   if (plan.ppdev) {  // before the release, so that the next claim's pulse programs nothing
-    if (plan.command != RunPlan::Write) control(0x00, "board off before the release");
+    if (endsReading) control(0x00, "board off before the release");
     add(Access::Write, 0, 0xFF, "latch at FFh before the release");
   }
   return steps;

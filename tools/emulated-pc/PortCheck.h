@@ -30,6 +30,7 @@ struct RunPlan {
   bool blankCheck = true;                                      // before a write
   std::vector<std::uint8_t> image;                             // what a write programs
   int passes = 1;                                              // of a read, one after the other
+  bool rereadAfterBadEprom = false;  // a write that met a bad location reads the chip once more
 };
 
 struct RunReport {
@@ -42,7 +43,8 @@ struct RunReport {
 // them. Each run acquires the port first and checks that it answers: FFh into
 // the data latch, control 00h, 55h and AAh written and read back, FFh left in
 // the latch. The emulated chip reads FFh and never takes a byte: FFh is programmed
-// with one pulse, any other byte gets maxPulses and ends the write. Every pulse
+// with one pulse, any other byte gets maxPulses and ends the write (then,
+// with rereadAfterBadEprom, as vesk does, one read pass). Every pulse
 // lasts at least pulseUs. Direct I/O must
 // make exactly the protocol's accesses, no more. Through ppdev the kernel's
 // claim (0Ch) comes first, at once followed by our 00h; then the kernel may
