@@ -140,6 +140,28 @@ void keepChipFile(const CommandContext& context, CommandOutcome& outcome) {
   }
 }
 
+// `passCount` passes of Read_Eprom over the chip on the port had, the bar
+// starting again at each pass.
+ReadPassesCommandResult readPasses(CommandContext& context, const PortSettings& settings,
+                                   PortIo& port, std::int32_t epromSize, int passCount) {
+  ReadPassesCommandResult result;
+  BoardRun board(context, settings, port, epromSize);
+  board.run(result, "Reading the Eprom", [&] {
+    result.passes.resize(static_cast<std::size_t>(passCount));
+    for (MemoryImage& pass : result.passes)
+      Read_Eprom(board.services(), settings.LptBase, epromSize, pass);
+    return CommandOutcome::Done;
+  });
+  if (result.outcome == CommandOutcome::Done) {
+    result.indicators = std::move(board.indicators());
+  } else {
+    // Only a complete read is handed on: a port that fails half-way leaves
+    // the caller's image as it was.
+    result.passes.clear();
+  }
+  return result;
+}
+
 }  // namespace
 
 RunIndicators::RunIndicators(Progress& progress, BusyIndicator* busy, std::int32_t maximum)
@@ -189,23 +211,19 @@ ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSet
   return onPort<ReadPassesCommandResult>(context, settings.LptBase, [&](PortIo& port) {
     context.messages.show(
         announcement(std::string(kWillReadTitle) + epromType, epromType, epromSize));
-    ReadPassesCommandResult result;
-    BoardRun board(context, settings, port, epromSize);
-    board.run(result, "Reading the Eprom", [&] {
-      result.passes.resize(static_cast<std::size_t>(passCount));
-      for (MemoryImage& pass : result.passes)
-        Read_Eprom(board.services(), settings.LptBase, epromSize, pass);
-      return CommandOutcome::Done;
-    });
-    if (result.outcome == CommandOutcome::Done) {
-      result.indicators = std::move(board.indicators());
-    } else {
-      // Only a complete read is handed on: a port that fails half-way leaves
-      // the caller's image as it was.
-      result.passes.clear();
-    }
-    return result;
+    return readPasses(context, settings, port, epromSize, passCount);
   });
+}
+
+ReadCommandResult rereadCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize) {
+  ReadPassesCommandResult read = onPort<ReadPassesCommandResult>(
+      context, settings.LptBase,
+      [&](PortIo& port) { return readPasses(context, settings, port, epromSize, 1); });
+  read.indicators.end();
+  ReadCommandResult result{read.outcome, {}, {}, read.stopped};
+  if (!read.passes.empty()) result.image = std::move(read.passes.front());
+  return result;
 }
 
 BlankCommandResult blankCommand(CommandContext& context, const PortSettings& settings,

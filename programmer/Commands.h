@@ -120,6 +120,14 @@ ReadPassesCommandResult readPassesCommand(CommandContext& context, const PortSet
                                           const std::string& epromType, std::int32_t epromSize,
                                           int passCount);
 
+// One pass of Read_Eprom that a front end makes after a run of its own, to
+// see what the run left (vesk, after a refused blank check or a Bad Eprom;
+// the window makes none): readCommand's port, hourglass, bar and stop, but
+// no announcement, for it belongs to a run announced already, and nothing
+// left up when it ends.
+ReadCommandResult rereadCommand(CommandContext& context, const PortSettings& settings,
+                                std::int32_t epromSize);
+
 // The blank check on its own: the port, hourglass, progress, Blank_Check
 // over EpromSize locations. A chip that is not blank gets the same message as
 // a refused write, once the bar is hidden; a blank one none (Done). No
