@@ -19,6 +19,7 @@ struct VeskOptions {
   PortSettings settings;               // the window's defaults, changed by the options
   ProgrammingMethod method;            // write: --algorithm, --pulse, --max-pulses
   bool over = false;                   // write --over: programmed over what the chip holds
+  bool verify = true;  // write: the whole chip read back once programmed (--no-verify: not)
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;

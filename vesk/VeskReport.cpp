@@ -92,7 +92,7 @@ void addPulses(Json& object, const PulseCounts& pulses, bool over) {
   for (std::size_t count = 1; count < pulses.took.size(); ++count)
     if (pulses.took[count] != 0) histogram[std::to_string(count)] = pulses.took[count];
   object["pulses"] = std::move(histogram);
-  if (over) object["stepped_over"] = pulses.steppedOver;
+  if (over || pulses.steppedOver > 0) object["stepped_over"] = pulses.steppedOver;
   if (pulses.mostAt >= 0)
     object["most_pulses"] = {{"address", pulses.mostAt}, {"count", pulses.most}};
 }
@@ -138,6 +138,11 @@ Json reportOf(const VeskWriteResult& result) {
   if (const std::optional<BadLocation>& bad = result.bad)
     object["bad"] = {{"address", bad->location}, {"wanted", bad->wanted}, {"read", bad->readBack}};
   if (result.pulses) addPulses(object, *result.pulses, result.over);
+  if (result.verify) {
+    Json verify = Json::object();
+    addComparison(verify, *result.verify);
+    object["verify"] = std::move(verify);
+  }
   return withStatus(std::move(object), result);
 }
 

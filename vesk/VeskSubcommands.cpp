@@ -145,6 +145,14 @@ void addPlacementOptions(CLI::App& group, VeskOptions& options) {
            fillOption, options.imageFile.fill);
 }
 
+// What falls outside the chip, for the commands that place a file in it.
+void addFitOptions(CLI::App& group, VeskOptions& options) {
+  addFlag(group, "--cut",
+          "take the part of the file that fits the chip and leave\nout the rest (a file "
+          "that does not fit is refused)",
+          options.imageFile.cut);
+}
+
 // The parts of a 16- or 32-bit board.
 void addPartOptions(CLI::App& group, VeskOptions& options) {
   addValue(group, "--ways", "N", "2 (a 16-bit board's even and odd chips) or 4\n(a 32-bit board's)",
@@ -183,6 +191,9 @@ void declareWrite(CLI::App& write, VeskOptions& options) {
           "program over what the chip holds (no blank check):\nonly the locations that "
           "differ are pulsed; refused\nwhen a bit would have to go from 0 to 1",
           options.over);
+  addFlag(write, "--no-verify",
+          "do not read the whole chip back against the image once\nprogrammed",
+          [&options] { options.verify = false; });
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {
@@ -247,6 +258,7 @@ std::vector<SharedDeclaration> sharedDeclarations() {
           {{Read, Info}, addRomListOptions},
           {{Read, Write, Verify, Info, Split, Merge}, addFormatOption},
           {{Write, Verify, Info, Split}, addPlacementOptions},
+          {{Write, Verify}, addFitOptions},
           {{Split, Merge}, addPartOptions}};
 }
 
