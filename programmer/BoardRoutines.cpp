@@ -127,8 +127,8 @@ bool holdsAlready(std::int32_t location, std::uint8_t wanted, std::span<const st
 }
 
 // Write_Eprom's pass, into `result`, which keeps what it did when a stop ends it.
-void writePass(WriteResult& result, RoutineServices& services, std::int16_t base,
-               std::int32_t size, const MemoryImage& image, const ProgrammingMethod& method,
+void writePass(WriteResult& result, RoutineServices& services, std::int16_t base, std::int32_t size,
+               const MemoryImage& image, const ProgrammingMethod& method,
                std::span<const std::uint8_t> held, ErasedLocations erased) {
   const bool checking = services.settings.VerifyEmpty && held.empty();
   if (checking) {

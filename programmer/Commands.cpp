@@ -251,8 +251,8 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
     context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
     board.run(result, "Programming the Eprom", [&] {
       try {
-        result.write = programChip(board.services(), context.messages, settings.LptBase,
-                                   epromSize, epromImage, method, held, erased);
+        result.write = programChip(board.services(), context.messages, settings.LptBase, epromSize,
+                                   epromImage, method, held, erased);
       } catch (const WriteStopped& stopped) {
         result.write = stopped.done();
         throw;

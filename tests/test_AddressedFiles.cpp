@@ -230,9 +230,9 @@ TEST(AddressedFileErrors, ConflictsAndDataOutsideTheChipNameTheAddress) {
   EXPECT_EQ(errorOf(ihexRecord(0, 0x7FF, {1, 2}) + "\n" + end, 0x800),
             "line 1: address 0x800 is outside the 2048-byte chip (0x0 to 0x7FF): --offset -0x7FF?");
   // The offset that puts the lowest address at 0 is suggested only where the file then fits.
-  EXPECT_EQ(errorOf(ihexRecord(0, 0xE000, {1}) + "\n" + ihexRecord(0, 0xE800, {2}) + "\n" + end,
-                    0x800),
-            "line 1: address 0xE000 is outside the 2048-byte chip (0x0 to 0x7FF)");
+  EXPECT_EQ(
+      errorOf(ihexRecord(0, 0xE000, {1}) + "\n" + ihexRecord(0, 0xE800, {2}) + "\n" + end, 0x800),
+      "line 1: address 0xE000 is outside the 2048-byte chip (0x0 to 0x7FF)");
   // An offset no chip has does not overflow.
   EXPECT_NE(errorOf(sRecord('3', 0xFFFFFFFF, 4, {1}) + "\nS70500000000FA\n", 0x800, INT64_MAX),
             "no error");

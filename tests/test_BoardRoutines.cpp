@@ -16,8 +16,7 @@ struct Rig {
   RoutineServices services{rec, rec, settings, rec};
   // Write_Eprom as the write command runs it, with the chip's refusal shown.
   WriteResult program(std::int32_t size, const MemoryImage& image,
-                      const ProgrammingMethod& method = {},
-                      std::span<const std::uint8_t> held = {},
+                      const ProgrammingMethod& method = {}, std::span<const std::uint8_t> held = {},
                       ErasedLocations erased = ErasedLocations::Pulsed) {
     return programChip(services, rec, 632, size, image, method, held, erased);
   }
@@ -107,9 +106,15 @@ TEST(Write_Eprom, OnAChipFoundBlankTheErasedLocationsCanBeSteppedOver) {
   image.at(0) = image.at(2) = 0xFF;
   const WriteResult result = rig.program(3, image, {}, {}, ErasedLocations::SteppedOver);
   EXPECT_EQ(result.outcome, WriteOutcome::Programmed);
-  EXPECT_EQ(rig.rec.events, join({kStartReading, readLocation(1), readLocation(2), readLocation(3),
-                                  kStartBurning, steppedOver(1), burnLocation(2, 0x00, 1),
-                                  steppedOver(3), {"C00"}}));
+  EXPECT_EQ(rig.rec.events, join({kStartReading,
+                                  readLocation(1),
+                                  readLocation(2),
+                                  readLocation(3),
+                                  kStartBurning,
+                                  steppedOver(1),
+                                  burnLocation(2, 0x00, 1),
+                                  steppedOver(3),
+                                  {"C00"}}));
   EXPECT_EQ(std::tuple(result.pulses.steppedOver, result.pulses.pulsed(), result.pulses.lastAt),
             std::tuple(2, 1, 1));
   // Unchecked, nothing is known of the chip: every location is pulsed.

@@ -30,13 +30,13 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
       "Byte\n";
   EXPECT_EQ(run(on2732({"blank"})), Result(0, "Blank Check: The Eprom is Empty\n", ""));
   EXPECT_EQ(chip(), chipHolding({}));  // a chip file not there yet is a blank chip
-  EXPECT_EQ(run(on2732({"write", "in.bin"})),
-            Result(0,
-                   smaller +
-                       "Write Eprom: 2048 locations programmed from in.bin, 2048 stepped over "
+  EXPECT_EQ(
+      run(on2732({"write", "in.bin"})),
+      Result(0,
+             smaller + "Write Eprom: 2048 locations programmed from in.bin, 2048 stepped over "
                        "(they held their byte); the whole chip verified\n",
-                   "1 pulse: 2048 locations\nStepped over: 2048 locations\nMost pulses: 1, at "
-                   "00000\n"));
+             "1 pulse: 2048 locations\nStepped over: 2048 locations\nMost pulses: 1, at "
+             "00000\n"));
   const Bytes image = pattern(2048);
   EXPECT_EQ(chip(), chipHolding(image));
   EXPECT_EQ(run(on2732({"blank"})),
@@ -342,11 +342,12 @@ TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWha
     EXPECT_TRUE(stop >= 128 && stop < 2048) << signal << " " << stop;
     EXPECT_EQ(Bytes(held.begin() + stop, held.end()), Bytes(kChipFileSize - stop, 0xFF)) << signal;
     // The bar is left standing where the run stopped, and the next line says so.
-    const std::string stopped =
-        "Write Eprom: stopped while programming at location " +
-        Address_To_Hex_String(static_cast<std::int32_t>(stop)) + " of 2048; " +
-        std::to_string(stop) + " locations were programmed, the last at " +
-        Address_To_Hex_String(static_cast<std::int32_t>(stop - 1)) + "; the chip file keeps them\r\n";
+    const std::string stopped = "Write Eprom: stopped while programming at location " +
+                                Address_To_Hex_String(static_cast<std::int32_t>(stop)) +
+                                " of 2048; " + std::to_string(stop) +
+                                " locations were programmed, the last at " +
+                                Address_To_Hex_String(static_cast<std::int32_t>(stop - 1)) +
+                                "; the chip file keeps them\r\n";
     EXPECT_THAT(onTerminal, ::testing::StartsWith("Will Write Eprom 2716: 2048 Byte\r\n"));
     ASSERT_THAT(onTerminal, ::testing::EndsWith(" left\r\n" + stopped));
     const std::size_t lastBar = onTerminal.rfind('\r', onTerminal.size() - stopped.size() - 3);

@@ -223,17 +223,16 @@ TEST_F(VeskDumps, AWeakCellTakesItsByteOnlyAfterItsPulsesAndADeadOneNever) {
     const char* faults;
     Bytes programmed;
     Json pulses, bad, most;
-  } cases[] = {
-      {"weak:1:3,dead:2",
-       {0x00, 0x07},
-       {{"1", 2}, {"10", 1}},
-       {{"address", 2}, {"wanted", 0x0E}, {"read", 0xFF}},
-       {{"address", 2}, {"count", 10}}},
-      {"weak:1:65535",
-       {0x00},
-       {{"1", 1}, {"10", 1}},
-       {{"address", 1}, {"wanted", 0x07}, {"read", 0xFF}},
-       {{"address", 1}, {"count", 10}}}};
+  } cases[] = {{"weak:1:3,dead:2",
+                {0x00, 0x07},
+                {{"1", 2}, {"10", 1}},
+                {{"address", 2}, {"wanted", 0x0E}, {"read", 0xFF}},
+                {{"address", 2}, {"count", 10}}},
+               {"weak:1:65535",
+                {0x00},
+                {{"1", 1}, {"10", 1}},
+                {{"address", 1}, {"wanted", 0x07}, {"read", 0xFF}},
+                {{"address", 1}, {"count", 10}}}};
   for (const auto& [faults, programmed, pulses, bad, most] : cases) {
     std::filesystem::remove(path("chip.bin"));
     const auto [status, errors, output] =

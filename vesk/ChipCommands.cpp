@@ -69,8 +69,7 @@ MemoryImage imageOf(const LoadedImage& file) {
 // How the core's run ended, and where a signal stopped it.
 void endRun(ChipRun& chip, CommandOutcome outcome, const StopPoint& stopped, RunStep step) {
   chip.outcome = outcome;
-  if (outcome == CommandOutcome::Stopped)
-    chip.stop = RunStop{step, stopped.location, stopped.pass};
+  if (outcome == CommandOutcome::Stopped) chip.stop = RunStop{step, stopped.location, stopped.pass};
 }
 
 // A signal that came once the core's run was done stops the command there.
@@ -109,7 +108,8 @@ void program(const Board& board, const MemoryImage& image, std::span<const std::
   StopPoint stopped = written.stopped;
   if (checking && stopped.pass == 0 && stopped.location == board.size()) stopped = {1, 0};
   const bool inCheck = checking && stopped.pass == 0;
-  endRun(result.chip, written.outcome, stopped, inCheck ? RunStep::BlankCheck : RunStep::Programming);
+  endRun(result.chip, written.outcome, stopped,
+         inCheck ? RunStep::BlankCheck : RunStep::Programming);
   if (written.outcome == CommandOutcome::NotBlank) result.notBlank = written.write.blankCheck;
   if (written.outcome == CommandOutcome::BadEprom) result.bad = written.write.bad;
   const bool pulsing = written.outcome == CommandOutcome::Done ||

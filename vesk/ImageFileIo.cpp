@@ -85,17 +85,14 @@ void tellFit(const std::string& path, std::size_t fileSize, bool binary,
     messages.show({MessageKind::Note,
                    MessageIcon::Information,
                    "Open",
-                   {fileShown(path, ImageFileFormat::Binary) + " is " +
-                    std::to_string(fileSize) + " bytes, smaller than the " +
-                    std::to_string(*chipSize) + "-byte chip"}});
+                   {fileShown(path, ImageFileFormat::Binary) + " is " + std::to_string(fileSize) +
+                    " bytes, smaller than the " + std::to_string(*chipSize) + "-byte chip"}});
   if (leftOut == 0) return;
   std::string text = std::to_string(leftOut) + " bytes of the file fall outside the " +
                      (chipSize ? std::to_string(*chipSize) + "-byte chip" : "image");
   if (options.offset != 0) text += " with the offset " + hexNumber(options.offset);
-  messages.show({MessageKind::Warning,
-                 MessageIcon::Exclamation,
-                 "Warning!",
-                 {text + " and are left out"}});
+  messages.show(
+      {MessageKind::Warning, MessageIcon::Exclamation, "Warning!", {text + " and are left out"}});
 }
 
 // The name without its folder, as an S-record header carries it.

@@ -62,10 +62,7 @@ std::vector<Step> protocol(const RunPlan& plan) {
     add(Access::Read, 0, pattern, "the pattern read back");
   }
   add(Access::Write, 0, 0xFF, "latch at FFh after the check");
-  const int reads = plan.command == RunPlan::Read                       ? plan.passes
-                    : plan.command == RunPlan::Blank || plan.blankCheck ? 1
-                                                                        : 0;
-  for (int pass = 0; pass < reads; ++pass) {
+  const auto readPass = [&] {
     control(0x00, "board off before the counter restarts");
     control(0x22, "read state, counter at location 0");
     for (location = 0; location < plan.locations; ++location) {
@@ -74,14 +71,22 @@ std::vector<Step> protocol(const RunPlan& plan) {
       control(0x22, "read state");
     }
     location = -1;
-  }
+  };
+  const int reads = plan.command == RunPlan::Read                       ? plan.passes
+                    : plan.command == RunPlan::Blank || plan.blankCheck ? 1
+                                                                        : 0;
+  for (int pass = 0; pass < reads; ++pass) readPass();
+  bool endsReading = plan.command != RunPlan::Write;
   if (plan.command == RunPlan::Write) {
     control(0x08, "programming state");
     control(0x0A, "programming idle, counter at location 0");
+    bool programmed = true;
     for (location = 0; location < plan.locations; ++location) {
       const auto index = static_cast<std::size_t>(location);
       const std::uint8_t wanted = index < plan.image.size() ? plan.image[index] : 0;
-      const int pulses = wanted == 0xFF ? 1 : plan.maxPulses;
+      const int pulses = wanted != 0xFF                            ? plan.maxPulses
+                         : plan.stepsOverErased && plan.blankCheck ? 0
+                                                                   : 1;
       for (pulse = 1; pulse <= pulses; ++pulse) {
         add(Access::Write, 0, wanted, "the byte to program");
         control(0x0E, "pulse begins");
@@ -93,13 +98,18 @@ std::vector<Step> protocol(const RunPlan& plan) {
       pulse = 0;
       control(0x0B, "step to the next location");
       control(0x0A, "programming idle");
-      if (pulses > 1) break;  // the chip never took the byte: the write ends
+      programmed = pulses <= 1;
+      if (!programmed) break;  // the chip never took the byte: the write ends
     }
     location = -1;
     control(0x00, "board off");
+    if (programmed && plan.readsBack) {
+      readPass();
+      endsReading = true;
+    }
   }
   if (plan.ppdev) {  // before the release, so that the next claim's pulse programs nothing
-    if (plan.command != RunPlan::Write) control(0x00, "board off before the release");
+    if (endsReading) control(0x00, "board off before the release");
     add(Access::Write, 0, 0xFF, "latch at FFh before the release");
   }
   return steps;
