@@ -48,7 +48,7 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
       run(on2732({"write", "in.bin"})),
       Result(1,
              smaller + "Warning !: The Eprom is not Empty\nWrite Eprom: location 00000 holds 00, "
-                       "not FF\n",
+                       "not FF\ngive --over to program over what it holds\n",
              ""));
   // Unchecked, the first location (00h) cannot take the FFh asked of it.
   writeFile(path("ff.bin"), Bytes(4096, 0xFF));

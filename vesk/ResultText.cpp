@@ -312,7 +312,10 @@ void showText(const VeskBlankResult& result, const TextOutput& out) {
 void showText(const VeskWriteResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   if (result.toErase) showToErase(out, *result.toErase);
-  if (result.notBlank) warn(out, "Write Eprom", {notBlankLine(*result.notBlank)});
+  // A programmed chip may be wanted as it is: --over burns over it.
+  if (result.notBlank)
+    warn(out, "Write Eprom",
+         {notBlankLine(*result.notBlank), "give --over to program over what it holds"});
   if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
   if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
   if (result.verify) showWholeChipVerify(out, *result.verify);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,13 @@ struct VeskOptions {
   std::vector<std::string> parts;  // merge's PARTS; its OUT is `file`, split's FILE too
 
   // Dumps: the simulated chip's faults, the passes of a read, what is printed.
-  SimulatedFaults faults;              // --simulate-faults, only with --simulate
-  int passes = 2;                      // read and verify
-  bool json = false;                   // one JSON object per command on standard output
-  bool mame = false;                   // MAME's ROM_LOAD line after the identity
-  bool dat = false;                    // a Logiqx DAT line after the identity
-  std::vector<std::string> infoFiles;  // FILE... of info
+  SimulatedFaults faults;               // --simulate-faults, only with --simulate
+  std::chrono::microseconds latency{};  // --simulate-latency: each access to the simulated board
+  int passes = 2;                       // read and verify
+  bool json = false;                    // one JSON object per command on standard output
+  bool mame = false;                    // MAME's ROM_LOAD line after the identity
+  bool dat = false;                     // a Logiqx DAT line after the identity
+  std::vector<std::string> infoFiles;   // FILE... of info
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

@@ -109,6 +109,8 @@ void addBoardOptions(CLI::App& group, VeskOptions& options) {
   addValue(group, "--simulate-faults", "LIST", kSimulatedFaultsHelp, simulatedFaultsOption,
            options.faults)
       ->needs(simulate);
+  addValue(group, "--simulate-latency", "US", kSimulateLatencyHelp, latencyOption, options.latency)
+      ->needs(simulate);
 }
 
 // --passes of the commands that read the chip.
