@@ -4,6 +4,7 @@
 #include <span>
 
 #include "ImageFileIo.h"
+#include "ResultText.h"
 
 namespace {
 
@@ -94,13 +95,27 @@ void verifyWholeChip(const Board& board, const MemoryImage& image, VeskWriteResu
     result.verify = compareChip(board.bytes(read.image), board.bytes(image));
 }
 
+// The board's context with `messages` in place of its own.
+CommandContext withMessages(const CommandContext& context, Messages& messages) {
+  return {.ports = context.ports,
+          .timing = context.timing,
+          .messages = messages,
+          .progress = context.progress,
+          .busy = context.busy,
+          .stop = context.stop,
+          .chipFile = context.chipFile};
+}
+
 // The image programmed, over what the chip holds when `held` is given; on a
 // chip that its blank check found blank, the FFh locations are stepped over.
+// The part's voltages announced once the write is.
 void program(const Board& board, const MemoryImage& image, std::span<const std::uint8_t> held,
              VeskWriteResult& result) {
+  VoltageAnnouncing announcing(board.context.messages, result);
+  CommandContext context = withMessages(board.context, announcing);
   const WriteCommandResult written =
-      writeCommand(board.context, board.options.settings, board.options.type->key, board.size(),
-                   image, board.options.method, held, ErasedLocations::SteppedOver);
+      writeCommand(context, board.options.settings, board.options.type->key, board.size(), image,
+                   board.options.method, held, ErasedLocations::SteppedOver);
   // A write that checks the chip first has the check as its first pass; over
   // a programmed chip there is no check. A stop that came once the check had
   // read every location came before the first location was programmed.
@@ -192,8 +207,11 @@ VeskBlankResult runBlank(const VeskOptions& options, CommandContext& context) {
 
 VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
-  VeskWriteResult result{
-      .chip = board.chip(), .file = options.file, .over = options.over, .keeper = keeperOf(board)};
+  VeskWriteResult result{.chip = board.chip(),
+                         .file = options.file,
+                         .over = options.over,
+                         .keeper = keeperOf(board),
+                         .part = options.part};
   const std::optional<LoadedImage> file = board.load(result.failure);
   if (!file) return result;
   result.format = file->format;

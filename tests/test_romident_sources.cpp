@@ -1,0 +1,327 @@
+// The reference sources: each kind read by its content, what each keeps of
+// a ROM, sources that cannot be read, and the index kept as a cache.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "ClrMameProReader.h"
+#include "ReferenceSources.h"
+#include "RomSourcesKit.h"
+#include "XmlListReader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A -listxml as MAME writes it (its DTD gives rom's status a default),
+// with a comment, an entity, CRLF line ends and a UTF-8 description.
+const std::string kListXml =
+    "<?xml version=\"1.0\"?>\r\n"
+    "<!DOCTYPE mame [\r\n"
+    "<!ELEMENT mame (machine+)>\r\n"
+    "<!ATTLIST rom status (baddump|nodump|good) \"good\">\r\n"
+    "<!ENTITY maker \"Namco\">\r\n"
+    "]>\r\n"
+    "<mame build=\"0.251\">\r\n"
+    "<!-- <machine name=\"commented\"> -->\r\n"
+    "\t<machine name=\"puckman\" sourcefile=\"pacman/pacman.cpp\">\r\n"
+    "\t\t<description>Puck Man (Japan set 1) &amp; &maker; \xC3\xA9</description>\r\n"
+    "\t\t<rom name=\"pm1_prg1.6e\" size=\"2048\" crc=\"f36e88ab\" "
+    "sha1=\"813cecf44bf5464b1aed64b36f5047e4c79ba176\" region=\"maincpu\" offset=\"800\"/>\r\n"
+    "\t\t<rom name=\"missing.7f\" size=\"2048\" status=\"nodump\" region=\"gfx1\" "
+    "offset=\"0\"/>\r\n"
+    "\t\t<rom name=\"nocrc.8f\" size=\"2048\" region=\"gfx1\" offset=\"800\"/>\r\n"
+    "\t\t<rom name=\"bad.5e\" size=\"4096\" crc=\"0c944964\" "
+    "sha1=\"06ef227747a440831c9a3a613b76693d52a2f0a9\" status=\"baddump\" region=\"gfx1\" "
+    "offset=\"0\"/>\r\n"
+    "\t</machine>\r\n"
+    "</mame>\r\n";
+
+class RomSources : public ::testing::Test {
+ protected:
+  std::string write(const std::string& name, std::string_view text) {
+    std::string path = temp_.filePath(name);
+    writeFile(path, text);
+    return path;
+  }
+  Expected<LoadedSource> load(const std::string& path, bool useIndex = true) {
+    return loadSource(path, {useIndex, cacheFolder_});
+  }
+  TempFolder temp_;
+  std::string cacheFolder_ = temp_.filePath("cache/vesk");
+};
+
+TEST(ListXml, KeepsWhatAMatchNeedsAndLeavesOutNodumpAndCrclessRoms) {
+  Expected<RomCatalogue> catalogue = readMameListXml(kListXml);
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  EXPECT_EQ(catalogue->listed(), 4u);
+  ASSERT_EQ(catalogue->roms().size(), 2u);
+  ASSERT_EQ(catalogue->sets().size(), 1u);
+  EXPECT_EQ(catalogue->text(catalogue->sets()[0].name), "puckman");
+  EXPECT_EQ(catalogue->text(catalogue->sets()[0].description),
+            "Puck Man (Japan set 1) & Namco \xC3\xA9");
+  const RomRecord& bad = catalogue->romsWithCrc(0x0c944964)[0];
+  EXPECT_EQ(catalogue->text(bad.name), "bad.5e");
+  EXPECT_EQ(bad.flags, rom_flag::kSha1 | rom_flag::kBadDump);
+  const RomRecord& good = catalogue->romsWithCrc(0xf36e88ab)[0];
+  EXPECT_EQ(catalogue->text(good.region), "maincpu");
+  EXPECT_EQ(good.offset, 0x800u);  // -listxml's offsets are hex
+  EXPECT_EQ(good.size, 2048u);
+  EXPECT_EQ(sha1Hex(good.sha1), "813cecf44bf5464b1aed64b36f5047e4c79ba176");
+  EXPECT_EQ(good.flags, rom_flag::kSha1);
+}
+
+TEST(SoftwareList, APairOfByteRomsAndTheContinuationsOfARom) {
+  const std::string list =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE softwarelist SYSTEM \"softwarelist.dtd\">\n"
+      "<softwarelist name=\"sys16\" description=\"A 16-bit system\">\n"
+      "  <software name=\"game\">\n"
+      "    <description>The Game</description>\n"
+      "    <part name=\"cart\" interface=\"cart\">\n"
+      "      <dataarea name=\"rom\" size=\"0x20000\" width=\"16\" endianness=\"big\">\n"
+      "        <rom name=\"even.u1\" size=\"0x10000\" crc=\"11111111\" offset=\"0x000000\" "
+      "loadflag=\"load16_byte\"/>\n"
+      "        <rom name=\"odd.u2\" size=\"65536\" crc=\"22222222\" offset=\"1\" "
+      "loadflag=\"load16_byte\"/>\n"
+      "        <rom name=\"long.u3\" size=\"0x4000\" crc=\"33333333\" offset=\"0x20000\"/>\n"
+      "        <rom size=\"0x4000\" offset=\"0x28000\" loadflag=\"continue\"/>\n"
+      "        <rom size=\"0x8000\" offset=\"0x30000\" loadflag=\"reload\"/>\n"
+      "        <rom size=\"0x1000\" loadflag=\"ignore\"/>\n"
+      "      </dataarea>\n"
+      "    </part>\n"
+      "  </software>\n"
+      "</softwarelist>\n";
+  Expected<RomCatalogue> catalogue = readSoftwareList(list);
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  ASSERT_EQ(catalogue->roms().size(), 3u);
+  const RomRecord& odd = catalogue->romsWithCrc(0x22222222)[0];
+  EXPECT_EQ(odd.offset, 1u);
+  EXPECT_EQ(catalogue->text(odd.loadflag), "load16_byte");
+  EXPECT_EQ(catalogue->text(odd.region), "rom");  // the data area
+  EXPECT_EQ(catalogue->romsWithCrc(0x11111111)[0].size, 0x10000u);
+  // continue and ignore read more of the file; reload reads it again.
+  EXPECT_EQ(catalogue->romsWithCrc(0x33333333)[0].size, 0x4000u + 0x4000u + 0x1000u);
+  EXPECT_EQ(catalogue->text(catalogue->sets()[0].description), "The Game");
+}
+
+TEST(LogiqxAndClrMamePro, ReadTheSameRomsWithoutSha1) {
+  // The DOCTYPE names a DTD on the web: it is never fetched.
+  const std::string logiqx =
+      "<?xml version=\"1.0\"?>\n"
+      "<!DOCTYPE datafile PUBLIC \"-//Logiqx//DTD ROM Management Datafile//EN\" "
+      "\"http://www.logiqx.com/Dats/datafile.dtd\">\n"
+      "<datafile>\n"
+      "  <header><name>Test</name><description>Test</description></header>\n"
+      "  <game name=\"synth\"><description>A Synth OS</description>\n"
+      "    <rom name=\"os v1.bin\" size=\"32768\" crc=\"89ABCDEF\" md5=\"00\"/>\n"
+      "    <rom name=\"gone.bin\" size=\"32768\" crc=\"01234567\" status=\"nodump\"/>\n"
+      "  </game>\n"
+      "</datafile>\n";
+  const std::string clrMamePro =
+      "clrmamepro (\n\tname \"Test\"\n\tdescription \"Test (with parens)\"\n)\n\n"
+      "game (\n\tname synth\n\tdescription \"A Synth OS\"\n\tyear 1984\n"
+      "\trom ( name \"os v1.bin\" size 32768 crc 89abcdef md5 00 )\n"
+      "\trom ( name gone.bin size 32768 crc 01234567 flags nodump )\n"
+      "\tsample ( name x )\n)\n";
+  // A DAT in Latin-1 says so, and its names come out in UTF-8.
+  const std::string latin1 =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<datafile>\n"
+      "<game name=\"synth\"><description>A Synth OS</description>\n"
+      "<rom name=\"os v1.bin\" size=\"32768\" crc=\"89abcdef\"/>\n"
+      "<rom name=\"caf\xE9.bin\" size=\"1\" crc=\"1\"/>\n</game>\n</datafile>\n";
+  Expected<RomCatalogue> fromLatin1 = readLogiqxDat(latin1);
+  ASSERT_TRUE(fromLatin1) << fromLatin1.error();
+  EXPECT_EQ(fromLatin1->text(fromLatin1->romsWithCrc(1)[0].name), "caf\xC3\xA9.bin");
+  for (const auto& catalogue : {readLogiqxDat(logiqx), readClrMameProDat(clrMamePro)}) {
+    ASSERT_TRUE(catalogue) << catalogue.error();
+    EXPECT_EQ(catalogue->listed(), 2u);
+    ASSERT_EQ(catalogue->roms().size(), 1u);
+    const RomRecord& rom = catalogue->roms()[0];
+    EXPECT_EQ(rom.crc32, 0x89abcdefu);
+    EXPECT_EQ(rom.size, 32768u);
+    EXPECT_EQ(rom.flags, 0u);
+    EXPECT_EQ(catalogue->text(rom.name), "os v1.bin");
+    EXPECT_EQ(catalogue->text(catalogue->sets()[0].description), "A Synth OS");
+  }
+}
+
+TEST(ListReaders, SayWhichLineTheyCannotRead) {
+  const struct {
+    std::string text;
+    std::string error;
+  } xmlCases[] = {
+      {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"zz\"/>\n</machine>\n</mame>",
+       "line 3: the crc \"zz\" is not a CRC32"},
+      {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"12\" sha1=\"12\"/>",
+       "line 3: the sha1 \"12\" is not a SHA-1"},
+      {"<datafile>\n<game name=\"a\">\n<rom name=\"r\" size=\"0x\" crc=\"1\"/>",
+       "line 3: the size \"0x\" is not a number"},
+      {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"1\">\n</machine>",
+       "line 4: mismatched tag"},
+      {"<mame>\n<machine>\n", "line 2: <machine> without a name"},
+      {"<html>\n</html>", "line 1: not a ROM list: its root element is <html>"},
+      {"<mame>\n<machine name=\"a\">&undefined;</machine>", "line 2: undefined entity"},
+  };
+  for (const auto& [text, error] : xmlCases) {
+    Expected<ListReading> reading = readXmlList(text);
+    EXPECT_FALSE(reading) << text;
+    EXPECT_EQ(reading.error(), error) << text;
+  }
+  EXPECT_EQ(readMameListXml("<datafile/>").error(), "not MAME's -listxml (its root is not <mame>)");
+  const struct {
+    std::string text;
+    std::string error;
+  } datCases[] = {
+      {"game (\n name a\n rom ( name r size 1 crc xyz )\n)",
+       "line 3: the crc \"xyz\" is not a CRC32"},
+      {"game (\n name a\n rom ( name r crc 12345678 )\n)", "line 3: rom r without a size"},
+      {"game (\n name a\n rom ( name r size 1\n", "line 4: the file ends inside rom"},
+      {"game (\n name \"a\n)", "line 2: a quoted text is not closed"},
+      {"game name", "line 1: \"(\" expected after game"},
+      {"game (\n description x\n)", "line 1: game without a name"},
+  };
+  for (const auto& [text, error] : datCases) {
+    Expected<RomCatalogue> catalogue = readClrMameProDat(text);
+    EXPECT_FALSE(catalogue) << text;
+    EXPECT_EQ(catalogue.error(), error) << text;
+  }
+}
+
+TEST_F(RomSources, EachKindIsToldByItsContentWhateverItsName) {
+  const Bytes rom = randomRom(1024, 1);
+  const std::string zipNamedDat = temp_.filePath("roms.dat");
+  writeArchive(zipNamedDat, ArchiveFormat::Zip, {{"a.bin", rom}});
+  const std::string sevenZip = temp_.filePath("set.bin");
+  writeArchive(sevenZip, ArchiveFormat::SevenZip, {{"a.bin", rom}});
+  const std::string images = temp_.filePath("images");
+  fs::create_directories(images);
+  fs::copy_file(zipNamedDat, images + "/a.zip");
+  fs::copy_file(sevenZip, images + "/b.7z");
+  writeFile(images + "/loose.rom", rom);
+  const struct {
+    std::string path;
+    SourceKind kind;
+    std::size_t roms;
+  } cases[] = {
+      {write("list.zip", kListXml), SourceKind::MameListXml, 2},
+      {write("dat.xml", "game ( name a rom ( name r size 1 crc 1 ) )"), SourceKind::ClrMameProDat,
+       1},
+      {write("sl", "\xEF\xBB\xBF<softwarelist name=\"x\"/>"), SourceKind::SoftwareList, 0},
+      {zipNamedDat, SourceKind::Archive, 1},
+      {sevenZip, SourceKind::Archive, 1},
+      {images, SourceKind::ImageFolder, 3},  // both archives and one loose file
+  };
+  for (const auto& [path, kind, roms] : cases) {
+    Expected<LoadedSource> source = load(path, false);
+    ASSERT_TRUE(source) << source.error();
+    EXPECT_EQ(source->summary.kind, kind) << path;
+    EXPECT_EQ(source->summary.roms, roms) << path;
+    EXPECT_EQ(source->summary.path, path);
+  }
+  const std::string text = write("notes.txt", "Just some notes.\n");
+  EXPECT_EQ(load(text).error(),
+            text + ": not a ROM list, a DAT, an archive or a folder of ROM images");
+  EXPECT_EQ(load(temp_.filePath("missing.xml")).error(),
+            temp_.filePath("missing.xml") + ": No such file or directory");
+  const std::string fifo = temp_.filePath("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(load(fifo).error(), fifo + ": not a regular file or a folder");
+}
+
+TEST_F(RomSources, ADamagedSourceIsAnErrorNamingItAndItsLineAndNoIndexIsWritten) {
+  const std::string list = write("mame.xml", kListXml.substr(0, kListXml.size() - 20));
+  Expected<LoadedSource> source = load(list);
+  EXPECT_EQ(source.error(), list + ": line 15: unclosed token");
+  EXPECT_FALSE(fs::exists(cacheFolder_));
+
+  const std::string zip = temp_.filePath("roms/set.zip");
+  fs::create_directories(temp_.filePath("roms"));
+  writeArchive(zip, ArchiveFormat::Zip, {{"a.bin", randomRom(4096, 2)}});
+  fs::resize_file(zip, 100);
+  source = load(temp_.filePath("roms"));
+  ASSERT_FALSE(source);
+  EXPECT_EQ(source.error().rfind(temp_.filePath("roms") + ": set.zip: ", 0), 0u) << source.error();
+}
+
+TEST_F(RomSources, TheIndexIsUsedThenRebuiltWhenDamagedForeignOrStale) {
+  const std::string list = write("mame.xml", kListXml);
+  const auto found = [&] {
+    Expected<LoadedSource> source = load(list);
+    EXPECT_TRUE(source) << source.error();
+    EXPECT_EQ(source->summary.roms, 2u);
+    EXPECT_EQ(source->summary.listed, 4u);  // through the index too
+    EXPECT_TRUE(source->summary.index.notWritten.empty());
+    return std::make_pair(source->summary.index.found, source->summary.index.damage);
+  };
+  using Found = std::pair<IndexFound, std::string>;
+  EXPECT_EQ(found(), (Found{IndexFound::None, ""}));
+  EXPECT_EQ(found(), (Found{IndexFound::Current, ""}));
+  const std::string index = indexFilePath(cacheFolder_, list);
+  ASSERT_TRUE(fs::exists(index));
+
+  // One byte flipped anywhere.
+  std::string bytes = readFile(index);
+  for (const std::size_t at : {std::size_t{20}, bytes.size() / 2, bytes.size() - 1}) {
+    std::string damaged = bytes;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+    writeFile(index, damaged);
+    EXPECT_EQ(found(), (Found{IndexFound::Damaged, "bad checksum"})) << at;
+    EXPECT_EQ(found(), (Found{IndexFound::Current, ""}));
+  }
+  writeFile(index, bytes.substr(0, bytes.size() - 1));
+  EXPECT_EQ(found(), (Found{IndexFound::Damaged, "its sizes do not add up"}));
+  writeFile(index, std::string(200, 'x'));
+  EXPECT_EQ(found(), (Found{IndexFound::Damaged, "not an index of vesk"}));
+  writeFile(index, "");
+  EXPECT_EQ(found(), (Found{IndexFound::Damaged, "too short"}));
+  // Another source's index under this one's name.
+  const std::string other = write("other.xml", kListXml);
+  ASSERT_TRUE(load(other));
+  fs::copy_file(indexFilePath(cacheFolder_, other), index, fs::copy_options::overwrite_existing);
+  EXPECT_EQ(found(), (Found{IndexFound::Damaged, "it is another source's"}));
+  EXPECT_EQ(found(), (Found{IndexFound::Current, ""}));
+
+  // The source changed: same size, another time.
+  const fs::file_time_type before = fs::last_write_time(list);
+  fs::last_write_time(list, before + std::chrono::seconds(5));
+  EXPECT_EQ(found(), (Found{IndexFound::Stale, ""}));
+  EXPECT_EQ(found(), (Found{IndexFound::Current, ""}));
+}
+
+TEST_F(RomSources, AFolderIsStaleWhenAnyFileUnderItChanges) {
+  const std::string roms = temp_.filePath("roms");
+  fs::create_directories(roms + "/deep/er");
+  writeFile(roms + "/deep/er/a.bin", randomRom(512, 1));
+  ASSERT_TRUE(load(roms));
+  EXPECT_EQ(load(roms)->summary.index.found, IndexFound::Current);
+  writeFile(roms + "/deep/er/a.bin", randomRom(1024, 2));
+  Expected<LoadedSource> changed = load(roms);
+  EXPECT_EQ(changed->summary.index.found, IndexFound::Stale);
+  EXPECT_EQ(changed->catalogue.roms()[0].size, 1024u);
+  EXPECT_EQ(changed->catalogue.text(changed->catalogue.sets()[0].name), "deep/er");
+}
+
+TEST_F(RomSources, NoIndexWhenNoneIsWantedOrItCannotBeWritten) {
+  const std::string list = write("mame.xml", kListXml);
+  Expected<LoadedSource> direct = load(list, false);
+  EXPECT_EQ(direct->summary.index.found, IndexFound::Bypassed);
+  EXPECT_FALSE(fs::exists(cacheFolder_));
+
+  // The cache folder would have to be made under a file: the source is read all the same.
+  cacheFolder_ = write("file", "x") + "/vesk";
+  Expected<LoadedSource> unwritable = load(list);
+  ASSERT_TRUE(unwritable) << unwritable.error();
+  EXPECT_EQ(unwritable->summary.roms, 2u);
+  EXPECT_FALSE(unwritable->summary.index.written);
+  EXPECT_EQ(unwritable->summary.index.notWritten, "Not a directory");
+
+  EXPECT_EQ(defaultIndexFolder("/x/cache", "/home/u"), "/x/cache/vesk");
+  EXPECT_EQ(defaultIndexFolder(nullptr, "/home/u"), "/home/u/.cache/vesk");
+  EXPECT_EQ(defaultIndexFolder("relative", "/home/u"), "/home/u/.cache/vesk");
+  EXPECT_EQ(defaultIndexFolder("", nullptr), "");
+}
+
+}  // namespace
