@@ -24,7 +24,7 @@ struct VeskOptions {
   // write: --algorithm, --pulse, --max-pulses; the algorithm the part's unless given.
   ProgrammingMethod method;
   std::optional<ProgrammingAlgorithm> algorithm;  // --algorithm
-  bool over = false;                              // write --over: programmed over what the chip holds
+  bool over = false;   // write --over: programmed over what the chip holds
   bool verify = true;  // write: the whole chip read back once programmed (--no-verify: not)
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
