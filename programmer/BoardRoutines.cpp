@@ -209,7 +209,7 @@ WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32
   try {
     writePass(result, services, base, size, image, method, held, erased);
   } catch (const RunStopped&) {
-    throw WriteStopped(std::move(result));
+    throw WriteStopped(result);
   }
   return result;
 }

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <utility>
 
 #include "BoardTiming.h"
 #include "MemoryImage.h"
@@ -76,7 +75,7 @@ struct WriteResult {
 // pulsed by then among it.
 class WriteStopped final : public RunStopped {
  public:
-  explicit WriteStopped(WriteResult done) : done_(std::move(done)) {}
+  explicit WriteStopped(const WriteResult& done) : done_(done) {}
   const WriteResult& done() const { return done_; }
 
  private:

@@ -207,7 +207,7 @@ std::string matchedText(const VeskVerifyResult& result) {
 
 // "4096 Byte programmed from in.bin", or when locations were stepped over
 // (over a chip, or FFh on a blank one) how many were programmed and how
-// many stepped over; "and verified" once the whole chip read back right.
+// many stepped over; "the whole chip verified" once it read back right.
 std::string programmedText(const VeskWriteResult& result) {
   const std::string from = fileShown(result.file, result.format);
   const PulseCounts& pulses = *result.pulses;
