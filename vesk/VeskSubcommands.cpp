@@ -238,7 +238,8 @@ struct CommandDeclaration {
 constexpr std::array<CommandDeclaration, 8> kCommands{{
     {VeskCommand::Read, "read", "read the chip into OUT.bin (.bin, .hex, .s19 ...)", declareRead},
     {VeskCommand::Blank, "blank", "check that every location of the chip is FFh", declareBlank},
-    {VeskCommand::Write, "write", "program IN.bin into the chip, after a blank check",
+    {VeskCommand::Write, "write",
+     "program IN.bin into the chip, after a blank check, and\nread the whole chip back",
      declareWrite},
     {VeskCommand::Verify, "verify", "read the chip and compare it with IN.bin", declareVerify},
     {VeskCommand::Info, "info",
