@@ -1,7 +1,8 @@
 // Speed of the programmer core: the read loop against the bare simulated
 // accesses, a programming run's total time, the programming algorithms on a
-// 2764 against their pulse budget, the pulse's length as timed, Delay_Loop's
-// unit, the checksum.
+// 2764 against their pulse budget, vesk's write of 1 KiB into a 27C512
+// against the pulses it needs and one read of the chip, the pulse's length
+// as timed, Delay_Loop's unit, the checksum.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,13 +11,16 @@
 #include <limits>
 #include <map>
 #include <random>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "BoardControl.h"
 #include "BoardRoutines.h"
 #include "BoardSimulator.h"
 #include "BoardTiming.h"
 #include "CheckSum.h"
+#include "ChipComparison.h"
 #include "DelayLoop.h"
 #include "ProgrammingAlgorithms.h"
 
@@ -26,6 +30,7 @@ constexpr std::int16_t kBase = kLpt1Base;
 constexpr std::int32_t k27080 = 1 << 20;
 constexpr std::int32_t k2732 = 4096;
 constexpr std::int32_t k2764 = 8192;
+constexpr std::int32_t k27C512 = 65536;
 constexpr auto kBusAccess = std::chrono::microseconds(1);  // a real board's port access
 constexpr std::int64_t kDelayLoopIterations = 10'000'000;
 
@@ -176,6 +181,106 @@ void BM_Write_2764(benchmark::State& state) {
   state.SetLabel(algorithmName(algorithm));
 }
 
+// The progress bar as a clock: when each pass over the chip began (its
+// value falls back to 1 at every new pass), and when the last value came.
+class PassClock final : public Progress {
+ public:
+  using Clock = std::chrono::steady_clock;
+  void setVisible(bool) override {}
+  void setMaximum(std::int32_t) override {}
+  void setValue(std::int32_t value) override {
+    if (value <= last_) passStarts.push_back(Clock::now());
+    last_ = value;
+  }
+  void restart() {
+    passStarts = {Clock::now()};
+    last_ = 0;
+  }
+  std::vector<Clock::time_point> passStarts;
+
+ private:
+  std::int32_t last_ = 0;
+};
+
+double secondsBetween(PassClock::Clock::time_point from, PassClock::Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+std::int64_t pulsesGiven(const PulseCounts& counts) {
+  std::int64_t pulses = 0;
+  for (std::size_t n = 1; n < counts.took.size(); ++n)
+    pulses += static_cast<std::int64_t>(n) * counts.took[n];
+  return pulses;
+}
+
+// vesk's write of 1 KiB of code into a blank 27C512, quick algorithm, on the
+// simulator with real timing and 1 us per access, IoDelay 0; one run. Timed
+// apart, in one run: one read of the whole chip (the baseline's, the faster
+// of two), and the
+// steps of the write as vesk makes them: the blank check, the programming
+// pass (the FFh locations stepped over), the read of the whole chip that
+// ends every write and its comparison with the image. Then, for comparison,
+// the programming pass as the window makes it, every location pulsed.
+void BM_Write_27C512_1KiB(benchmark::State& state) {
+  BoardSimulator simulator(kBase, k27C512);
+  simulator.setLatency(kBusAccess);
+  RealTiming timing;
+  simulator.setClock(timing);
+  PortSettings settings;
+  settings.IoDelay = 0;
+  PassClock clock;
+  RoutineServices services{simulator, timing, settings, clock};
+  MemoryImage image(k27C512);
+  std::fill_n(image.data(), k27C512, 0xFF);
+  const auto code = randomBytes(1024);
+  std::copy(code.begin(), code.end(), image.data());
+  const ProgrammingMethod quick{ProgrammingAlgorithm::Quick};
+  const std::span<const std::uint8_t> meant(image.data(), k27C512);
+  double read = 0, blank = 0, programming = 0, verify = 0, pulsedAll = 0;
+  WriteResult written;
+  ChipComparison compared;
+  for (auto _ : state) {
+    std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);
+    // The baseline's read: the faster of two, so that a cold start does not flatter the ratios.
+    MemoryImage chip;
+    read = 1e9;
+    for (int round = 0; round < 2; ++round) {
+      clock.restart();
+      Read_Eprom(services, kBase, k27C512, chip);
+      read = std::min(read, secondsBetween(clock.passStarts.front(), PassClock::Clock::now()));
+    }
+    // The blank check is the write's first pass, the programming its second.
+    clock.restart();
+    written = Write_Eprom(services, kBase, k27C512, image, quick, {}, ErasedLocations::SteppedOver);
+    const auto programmed = PassClock::Clock::now();
+    if (clock.passStarts.size() != 2) state.SkipWithError("not a blank check, then programming");
+    blank = secondsBetween(clock.passStarts.front(), clock.passStarts.back());
+    programming = secondsBetween(clock.passStarts.back(), programmed);
+    clock.restart();
+    Read_Eprom(services, kBase, k27C512, chip);
+    compared = compareChip({chip.data(), static_cast<std::size_t>(k27C512)}, meant);
+    verify = secondsBetween(clock.passStarts.front(), PassClock::Clock::now());
+    // The window's programming pass on a blank chip: every location pulsed.
+    std::fill(simulator.chip().begin(), simulator.chip().end(), 0xFF);
+    settings.VerifyEmpty = false;
+    clock.restart();
+    (void)Write_Eprom(services, kBase, k27C512, image, quick);
+    pulsedAll = secondsBetween(clock.passStarts.front(), PassClock::Clock::now());
+    settings.VerifyEmpty = true;
+  }
+  if (written.outcome != WriteOutcome::Programmed || compared.differences != 0)
+    state.SkipWithError("the chip does not hold the image");
+  const PulsePlan plan = pulsePlanOf(quick, settings);
+  state.counters["pulses"] = static_cast<double>(pulsesGiven(written.pulses));
+  state.counters["budget_s"] = static_cast<double>(pulsesGiven(written.pulses)) *
+                               std::chrono::duration<double>(plan.pulse).count();
+  state.counters["read_s"] = read;
+  state.counters["blank_s"] = blank;
+  state.counters["programming_s"] = programming;
+  state.counters["verify_s"] = verify;
+  state.counters["pulsed_all_s"] = pulsedAll;
+}
+
 // Pulses of the argument's microseconds, each timed on the steady clock
 // around the wait; the counters give the median, the shortest and the longest.
 void BM_Pulse_Length(benchmark::State& state) {
@@ -222,6 +327,8 @@ BENCHMARK(BM_Write_2764)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
+// One run: the window's way pulses all 65,536 locations, some 7 s.
+BENCHMARK(BM_Write_27C512_1KiB)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_Pulse_Length)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Delay_Loop)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_Calc_CheckSum_1MiB)->Unit(benchmark::kMicrosecond)->Repetitions(3);
@@ -291,6 +398,21 @@ void printSummary(const SummaryReporter& results) {
       "    default %.3f s; default / quick %.2f (limit at least 8)\n",
       quickTime, results.counter(quick + ":budget_s"), results.counter(quick + ":accesses_s"),
       quickLimit, standardTime, standardTime / quickTime);
+  const double budget = results.counter("budget_s"), chipRead = results.counter("read_s");
+  const double programming = results.counter("programming_s");
+  const double board = results.counter("blank_s") + programming + results.counter("verify_s");
+  std::printf(
+      "  vesk's write of 1 KiB into a 27C512, quick, 1 us per access, IoDelay 0; baseline = the\n"
+      "  pulses the 1 KiB needs (%.0f x 100 us = %.3f s) + one read of the chip (%.3f s) = %.3f "
+      "s:\n"
+      "    programming pass, FFh stepped over: %.3f s, ratio %.3f (limit 1.20)\n"
+      "    the write's board work (blank check %.3f s + programming + whole-chip verify %.3f s):\n"
+      "      %.3f s, ratio %.3f\n"
+      "    programming pass with every location pulsed (the window's): %.3f s, ratio %.2f\n",
+      results.counter("pulses"), budget, chipRead, budget + chipRead, programming,
+      programming / (budget + chipRead), results.counter("blank_s"), results.counter("verify_s"),
+      board, board / (budget + chipRead), results.counter("pulsed_all_s"),
+      results.counter("pulsed_all_s") / (budget + chipRead));
   for (const int us : {100, 1000}) {
     const std::string name = "BM_Pulse_Length/" + std::to_string(us) + ":";
     const double median = results.counter(name + "median_us");

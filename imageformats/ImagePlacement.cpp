@@ -1,5 +1,8 @@
 #include "ImagePlacement.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "RecordLines.h"
@@ -10,8 +13,26 @@ std::string lineLead(std::size_t line) {
   return line == 0 ? "" : "line " + std::to_string(line) + ": ";
 }
 
-Failure outsideFailure(const DataRun& run, std::uint64_t address, std::int64_t location,
-                       std::size_t size, std::int64_t offset) {
+// The offset that puts the file's lowest address at location 0, when the
+// whole file then fits the chip and it is not the offset given: a file
+// linked at E000h for a chip of 8 KiB wants -0xE000.
+std::optional<std::int64_t> fittingOffset(const AddressedData& data, std::size_t size,
+                                          std::int64_t offset) {
+  std::uint64_t lowest = UINT64_MAX;
+  std::uint64_t highest = 0;
+  for (const DataRun& run : data.runs) {
+    if (run.count == 0) continue;
+    lowest = std::min(lowest, run.address);
+    highest = std::max(highest, run.address + run.count - 1);
+  }
+  if (lowest > highest || highest - lowest >= size) return std::nullopt;
+  const std::int64_t fitting = -static_cast<std::int64_t>(lowest);
+  if (fitting == offset) return std::nullopt;
+  return fitting;
+}
+
+Failure outsideFailure(const AddressedData& data, const DataRun& run, std::uint64_t address,
+                       std::int64_t location, std::size_t size, std::int64_t offset) {
   std::string text = lineLead(run.line) + "address " +
                      hexNumber(static_cast<std::int64_t>(address)) + " is outside the " +
                      std::to_string(size) + "-byte chip (0x0 to " +
@@ -19,6 +40,8 @@ Failure outsideFailure(const DataRun& run, std::uint64_t address, std::int64_t l
   if (offset != 0) {
     text += ": with the offset " + hexNumber(offset) + " it is location " + hexNumber(location);
   }
+  if (const std::optional<std::int64_t> fitting = fittingOffset(data, size, offset))
+    text += (offset != 0 ? "; --offset " : ": --offset ") + hexNumber(*fitting) + "?";
   return {text};
 }
 
@@ -54,7 +77,7 @@ Expected<PlacedImage> placeData(const AddressedData& data, std::size_t size, std
       const std::uint8_t value = data.bytes[run.first + i];
       if (overflows || location < 0 || location >= chipEnd) {
         if (outside == OutsideChip::Refuse) {
-          return outsideFailure(run, address, location, size, offset);
+          return outsideFailure(data, run, address, location, size, offset);
         }
         ++image.leftOut;
         continue;

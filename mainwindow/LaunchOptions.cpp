@@ -93,8 +93,7 @@ void addLatencyOption(CLI::App& app, LaunchOptions& options, CLI::Option* simula
              throw CLI::ValidationError("--simulate-latency needs a whole number of microseconds");
            options.simulatorLatencyUs = *latency;
          },
-         "with --simulate: each access to the simulated board\ntakes US microseconds, as on a "
-         "slow bus")
+         kSimulateLatencyHelp)
       ->type_name("US")
       ->needs(simulate);
 }
@@ -133,7 +132,7 @@ std::string refusal(const CLI::App& app, const CLI::Option& faults,
     std::rethrow_exception(error);
   } catch (const CLI::RequiresError&) {
     // Only the simulator's options need another: --simulate.
-    return faults.count() > 0 ? kFaultsNeedSimulate : "--simulate-latency needs --simulate";
+    return faults.count() > 0 ? kFaultsNeedSimulate : kLatencyNeedsSimulate;
   } catch (const CLI::ArgumentMismatch& mismatch) {
     // "--simulate-faults: 1 required LIST missing": CLI11 names the option first.
     for (const CLI::Option* option : app.get_options())

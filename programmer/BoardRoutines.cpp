@@ -109,10 +109,69 @@ int burnLocation(Pass& pass, const PulsePlan& plan, std::uint8_t wanted, std::ui
 
 void countPulses(PulseCounts& counts, std::int32_t location, int pulses) {
   ++counts.took[static_cast<std::size_t>(pulses)];
+  counts.lastAt = location;
   if (pulses > counts.most) {
     counts.most = pulses;
     counts.mostAt = location;
   }
+}
+
+// Whether the location already holds `wanted`, and so gets no pulse: what
+// the chip holds is known from a read (`held`), or from a blank check that
+// passed when the erased locations are stepped over (`blank`).
+bool holdsAlready(std::int32_t location, std::uint8_t wanted, std::span<const std::uint8_t> held,
+                  bool blank) {
+  if (static_cast<std::size_t>(location) < held.size())
+    return held[static_cast<std::size_t>(location)] == wanted;
+  return blank && wanted == 0xFF;
+}
+
+// Write_Eprom's pass, into `result`, which keeps what it did when a stop ends it.
+void writePass(WriteResult& result, RoutineServices& services, std::int16_t base, std::int32_t size,
+               const MemoryImage& image, const ProgrammingMethod& method,
+               std::span<const std::uint8_t> held, ErasedLocations erased) {
+  const bool checking = services.settings.VerifyEmpty && held.empty();
+  if (checking) {
+    result.blankCheck = Blank_Check(services, base, size);
+    if (!result.blankCheck.blank) {
+      result.outcome = WriteOutcome::NotBlank;
+      return;
+    }
+  }
+  const bool blank = checking && erased == ErasedLocations::SteppedOver;
+  const PulsePlan plan = pulsePlanOf(method, services.settings);
+  Pass pass(services, base);
+  pass.control(control_value::kProgStart);
+  pass.delay();
+  pass.control(control_value::kProgIdle);
+  pass.delay();
+  // Never past the image's end, whatever size the caller passes.
+  const std::int32_t count = std::min(size, image.size());
+  const std::uint8_t* const bytes = image.data();
+  for (std::int32_t location = 0; location < count; ++location) {
+    pass.beginLocation(location);
+    const std::uint8_t wanted = bytes[location];
+    if (holdsAlready(location, wanted, held, blank)) {
+      ++result.pulses.steppedOver;
+      pass.stepAfterBurning();
+      continue;
+    }
+    std::uint8_t readBack = 0;
+    const int pulses = burnLocation(pass, plan, wanted, readBack);
+    if (pulses > 0 && plan.extraPulseFactor > 0)
+      pass.pulse(wanted, plan.extraPulseFactor * pulses * plan.pulse);
+    // A location that never took its byte is counted with every pulse it got.
+    countPulses(result.pulses, location, pulses > 0 ? pulses : plan.maxPulses);
+    // The step to the next location is made for a failing one too, before
+    // the pass ends.
+    pass.stepAfterBurning();
+    if (pulses == 0) {
+      result.outcome = WriteOutcome::BadEprom;
+      result.bad = {location, wanted, readBack};
+      return;
+    }
+  }
+  endProgramming(services, base);
 }
 
 }  // namespace
@@ -145,54 +204,17 @@ BlankCheckResult Blank_Check(RoutineServices& services, std::int16_t base, std::
 
 WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
                         const MemoryImage& image, const ProgrammingMethod& method,
-                        std::span<const std::uint8_t> held) {
+                        std::span<const std::uint8_t> held, ErasedLocations erased) {
   WriteResult result;
-  if (services.settings.VerifyEmpty && held.empty()) {
-    result.blankCheck = Blank_Check(services, base, size);
-    if (!result.blankCheck.blank) {
-      result.outcome = WriteOutcome::NotBlank;
-      return result;
-    }
+  try {
+    writePass(result, services, base, size, image, method, held, erased);
+  } catch (const RunStopped&) {
+    throw WriteStopped(result);
   }
-  const PulsePlan plan = pulsePlanOf(method, services.settings);
-  Pass pass(services, base);
-  pass.control(control_value::kProgStart);
-  pass.delay();
-  pass.control(control_value::kProgIdle);
-  pass.delay();
-  // Never past the image's end, whatever size the caller passes.
-  const std::int32_t count = std::min(size, image.size());
-  const std::uint8_t* const bytes = image.data();
-  for (std::int32_t location = 0; location < count; ++location) {
-    pass.beginLocation(location);
-    const std::uint8_t wanted = bytes[location];
-    if (static_cast<std::size_t>(location) < held.size() &&
-        held[static_cast<std::size_t>(location)] == wanted) {
-      ++result.pulses.steppedOver;
-      pass.stepAfterBurning();
-      continue;
-    }
-    std::uint8_t readBack = 0;
-    const int pulses = burnLocation(pass, plan, wanted, readBack);
-    if (pulses > 0) {
-      if (plan.extraPulseFactor > 0)
-        pass.pulse(wanted, plan.extraPulseFactor * pulses * plan.pulse);
-      countPulses(result.pulses, location, pulses);
-    }
-    // The step to the next location is made for a failing one too, before
-    // the pass ends.
-    pass.stepAfterBurning();
-    if (pulses == 0) {
-      result.outcome = WriteOutcome::BadEprom;
-      result.bad = {location, wanted, readBack};
-      return result;
-    }
-  }
-  endProgramming(services, base);
   return result;
 }
 
-std::int32_t PulseCounts::programmed() const {
+std::int32_t PulseCounts::pulsed() const {
   std::int32_t locations = 0;
   for (const std::int32_t atCount : took) locations += atCount;
   return locations;

@@ -42,13 +42,15 @@ enum class WriteOutcome {
 
 // How many pulses the locations of a pass took, counted as they go.
 struct PulseCounts {
-  // took[n]: the locations that read back right after their n-th pulse, n
-  // from 1 (took[0] stays 0). A location that never did is not counted.
+  // took[n]: the locations pulsed n times, n from 1 (took[0] stays 0): those
+  // that read back right after their n-th pulse, and the one that never did
+  // (Bad Eprom) with every pulse it got.
   std::array<std::int32_t, kMostPulses + 1> took{};
-  std::int32_t steppedOver = 0;     // held their byte already: no pulse (a write over a chip)
-  std::int32_t mostAt = -1;         // the first location that took the most pulses,
-  int most = 0;                     // and how many; none when nothing was pulsed
-  std::int32_t programmed() const;  // the locations that took their byte
+  std::int32_t steppedOver = 0;  // held their byte already: no pulse
+  std::int32_t mostAt = -1;      // the first location that took the most pulses,
+  int most = 0;                  // and how many; none when nothing was pulsed
+  std::int32_t lastAt = -1;      // the last location pulsed; none when nothing was
+  std::int32_t pulsed() const;   // the locations pulsed
   bool operator==(const PulseCounts&) const = default;
 };
 
@@ -67,6 +69,23 @@ struct WriteResult {
   PulseCounts pulses;           // of the locations up to where the pass ended
   BadLocation bad;              // BadEprom: where
 };
+
+// Thrown by Write_Eprom when it stops for a StopRequest (the board idle, as
+// every routine leaves it): what the pass did before the stop, the locations
+// pulsed by then among it.
+class WriteStopped final : public RunStopped {
+ public:
+  explicit WriteStopped(const WriteResult& done) : done_(done) {}
+  const WriteResult& done() const { return done_; }
+
+ private:
+  WriteResult done_;
+};
+
+// What a pass does with a location whose byte is FFh on a chip that its
+// blank check has just found blank: pulse it, as the window's Write Eprom
+// does, or step over it, for it holds its byte already.
+enum class ErasedLocations { Pulsed, SteppedOver };
 
 // Re-creates `image` with `size` bytes and fills it from the chip, location 0 first.
 void Read_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
@@ -95,10 +114,14 @@ BlankCheckResult Blank_Check(RoutineServices& services, std::int16_t base, std::
 // Over a programmed chip, `held` is what the chip holds (a read of it made
 // just before): no blank check is made, and a location that holds its byte
 // already gets no pulse, only its progress value, delay and step. Locations
-// beyond `held` are pulsed.
+// beyond `held` are pulsed. After a blank check that passed, `erased` says
+// whether the FFh locations are pulsed or stepped over that way.
+//
+// A stop between two locations throws WriteStopped.
 WriteResult Write_Eprom(RoutineServices& services, std::int16_t base, std::int32_t size,
                         const MemoryImage& image, const ProgrammingMethod& method = {},
-                        std::span<const std::uint8_t> held = {});
+                        std::span<const std::uint8_t> held = {},
+                        ErasedLocations erased = ErasedLocations::Pulsed);
 
 // The last write of every programming pass: control 00h, the board off.
 void endProgramming(RoutineServices& services, std::int16_t base);

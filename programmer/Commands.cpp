@@ -244,14 +244,19 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
                                 const std::string& epromType, std::int32_t epromSize,
                                 const MemoryImage& epromImage, const ProgrammingMethod& method,
-                                std::span<const std::uint8_t> held) {
+                                std::span<const std::uint8_t> held, ErasedLocations erased) {
   return onPort<WriteCommandResult>(context, settings.LptBase, [&](PortIo& port) {
     WriteCommandResult result;
     BoardRun board(context, settings, port, epromSize);
     context.messages.show(announcement(kWillWriteTitle, epromType, epromSize));
     board.run(result, "Programming the Eprom", [&] {
-      result.write = programChip(board.services(), context.messages, settings.LptBase, epromSize,
-                                 epromImage, method, held);
+      try {
+        result.write = programChip(board.services(), context.messages, settings.LptBase, epromSize,
+                                   epromImage, method, held, erased);
+      } catch (const WriteStopped& stopped) {
+        result.write = stopped.done();
+        throw;
+      }
       return outcomeOf(result.write.outcome);
     });
     board.indicators().hideProgress();
@@ -263,8 +268,10 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
 
 WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
                         std::int32_t epromSize, const MemoryImage& epromImage,
-                        const ProgrammingMethod& method, std::span<const std::uint8_t> held) {
-  const WriteResult written = Write_Eprom(services, base, epromSize, epromImage, method, held);
+                        const ProgrammingMethod& method, std::span<const std::uint8_t> held,
+                        ErasedLocations erased) {
+  const WriteResult written =
+      Write_Eprom(services, base, epromSize, epromImage, method, held, erased);
   showRefusal(messages, outcomeOf(written.outcome));
   if (written.outcome == WriteOutcome::BadEprom) endProgramming(services, base);
   return written;

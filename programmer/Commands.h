@@ -139,12 +139,14 @@ BlankCommandResult blankCommand(CommandContext& context, const PortSettings& set
 // Eprom" message (its chipType the type key), programChip() while the bar is
 // up. Then a simulated chip is written back to its file (a failed write-back
 // is reported, and a run that ended well then ends ChipFileFailed). The image
-// is never touched. `method` and `held` as Write_Eprom takes them (the window
-// gives neither).
+// is never touched. `method`, `held` and `erased` as Write_Eprom takes them
+// (the window gives none). A run that stops keeps in `write` what the pass
+// did before the stop.
 WriteCommandResult writeCommand(CommandContext& context, const PortSettings& settings,
                                 const std::string& epromType, std::int32_t epromSize,
                                 const MemoryImage& epromImage, const ProgrammingMethod& method = {},
-                                std::span<const std::uint8_t> held = {});
+                                std::span<const std::uint8_t> held = {},
+                                ErasedLocations erased = ErasedLocations::Pulsed);
 
 // Write_Eprom as the write command runs it: the chip's refusal is shown
 // while the board is still where the pass ended, and a pass that met a bad
@@ -152,7 +154,8 @@ WriteCommandResult writeCommand(CommandContext& context, const PortSettings& set
 WriteResult programChip(RoutineServices& services, Messages& messages, std::int16_t base,
                         std::int32_t epromSize, const MemoryImage& epromImage,
                         const ProgrammingMethod& method = {},
-                        std::span<const std::uint8_t> held = {});
+                        std::span<const std::uint8_t> held = {},
+                        ErasedLocations erased = ErasedLocations::Pulsed);
 
 // The title of the boxes that warn: the chip's refusals here, and the
 // window's own warnings.

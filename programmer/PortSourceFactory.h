@@ -27,8 +27,12 @@ inline constexpr const char* kSimulatedFaultsHelp =
     "with --simulate: the simulated chip's faults, as\nweak:ADDR:N, dead:ADDR, "
     "unstable:ADDR:MASK,\nstuck-data:BIT:0|1, open-address:LINE, no-chip, seed:N\n"
     "(comma-separated)";
+inline constexpr const char* kSimulateLatencyHelp =
+    "with --simulate: each access to the simulated board\ntakes US microseconds, as on a "
+    "slow bus";
 inline constexpr const char* kFaultsNeedSimulate =
     "--simulate-faults needs --simulate: only a simulated chip has them";
+inline constexpr const char* kLatencyNeedsSimulate = "--simulate-latency needs --simulate";
 
 // The port source a program runs on, and what it stands on. Held by main()
 // for the whole run.

@@ -218,17 +218,21 @@ TEST(AddressedFileErrors, ConflictsAndDataOutsideTheChipNameTheAddress) {
        "line 3: address 0xE012 is given 09h here and 03h on line 1"},
       {ihexRecord(0, 0xD000, {1}) + "\n" + end,
        "line 1: address 0xD000 is outside the 2048-byte chip (0x0 to 0x7FF): with the offset "
-       "-0xE000 it is location -0x1000"},
+       "-0xE000 it is location -0x1000; --offset -0xD000?"},
       {ihexRecord(0, 0xE7FE, {1, 2, 3}) + "\n" + end,
        "line 1: address 0xE800 is outside the 2048-byte chip (0x0 to 0x7FF): with the offset "
-       "-0xE000 it is location 0x800"},
+       "-0xE000 it is location 0x800; --offset -0xE7FE?"},
       {sRecord('3', 0xFFFFFFFF, 4, {1}) + "\n" + "S70500000000FA\n",
        "line 1: address 0xFFFFFFFF is outside the 2048-byte chip (0x0 to 0x7FF): with the offset "
-       "-0xE000 it is location 0xFFFF1FFF"},
+       "-0xE000 it is location 0xFFFF1FFF; --offset -0xFFFFFFFF?"},
   };
   for (const auto& [text, error] : cases) EXPECT_EQ(errorOf(text, 0x800, -0xE000), error) << text;
   EXPECT_EQ(errorOf(ihexRecord(0, 0x7FF, {1, 2}) + "\n" + end, 0x800),
-            "line 1: address 0x800 is outside the 2048-byte chip (0x0 to 0x7FF)");
+            "line 1: address 0x800 is outside the 2048-byte chip (0x0 to 0x7FF): --offset -0x7FF?");
+  // The offset that puts the lowest address at 0 is suggested only where the file then fits.
+  EXPECT_EQ(
+      errorOf(ihexRecord(0, 0xE000, {1}) + "\n" + ihexRecord(0, 0xE800, {2}) + "\n" + end, 0x800),
+      "line 1: address 0xE000 is outside the 2048-byte chip (0x0 to 0x7FF)");
   // An offset no chip has does not overflow.
   EXPECT_NE(errorOf(sRecord('3', 0xFFFFFFFF, 4, {1}) + "\nS70500000000FA\n", 0x800, INT64_MAX),
             "no error");

@@ -16,9 +16,9 @@ struct Rig {
   RoutineServices services{rec, rec, settings, rec};
   // Write_Eprom as the write command runs it, with the chip's refusal shown.
   WriteResult program(std::int32_t size, const MemoryImage& image,
-                      const ProgrammingMethod& method = {},
-                      std::span<const std::uint8_t> held = {}) {
-    return programChip(services, rec, 632, size, image, method, held);
+                      const ProgrammingMethod& method = {}, std::span<const std::uint8_t> held = {},
+                      ErasedLocations erased = ErasedLocations::Pulsed) {
+    return programChip(services, rec, 632, size, image, method, held, erased);
   }
 };
 
@@ -89,14 +89,39 @@ TEST(Write_Eprom, RetriesUntilVerifiedAndStopsAfterTenPulsesWithBadEprom) {
                                   burnLocation(2, 0x3C, 3),
                                   burnLocation(3, 0x77, 10),
                                   {"box:Warning !|Bad Eprom|C", "C00"}}));
-  // Where, and the pulses of the locations that took their byte.
+  // Where, and the pulses of every location pulsed: the bad one took the most.
   EXPECT_EQ(result.bad, (BadLocation{2, 0x77, 0xFF}));
   PulseCounts counts;
-  counts.took[1] = counts.took[3] = 1;
-  counts.mostAt = 1;
-  counts.most = 3;
+  counts.took[1] = counts.took[3] = counts.took[10] = 1;
+  counts.mostAt = counts.lastAt = 2;
+  counts.most = 10;
   EXPECT_EQ(result.pulses, counts);
-  EXPECT_EQ(result.pulses.programmed(), 2);
+  EXPECT_EQ(result.pulses.pulsed(), 3);
+}
+
+TEST(Write_Eprom, OnAChipFoundBlankTheErasedLocationsCanBeSteppedOver) {
+  Rig rig;
+  rig.rec.reads = {0xFF, 0xFF, 0xFF, 0x00};  // blank check of 3, then the read-back
+  MemoryImage image(3);
+  image.at(0) = image.at(2) = 0xFF;
+  const WriteResult result = rig.program(3, image, {}, {}, ErasedLocations::SteppedOver);
+  EXPECT_EQ(result.outcome, WriteOutcome::Programmed);
+  EXPECT_EQ(rig.rec.events, join({kStartReading,
+                                  readLocation(1),
+                                  readLocation(2),
+                                  readLocation(3),
+                                  kStartBurning,
+                                  steppedOver(1),
+                                  burnLocation(2, 0x00, 1),
+                                  steppedOver(3),
+                                  {"C00"}}));
+  EXPECT_EQ(std::tuple(result.pulses.steppedOver, result.pulses.pulsed(), result.pulses.lastAt),
+            std::tuple(2, 1, 1));
+  // Unchecked, nothing is known of the chip: every location is pulsed.
+  Rig unchecked;
+  unchecked.settings.VerifyEmpty = false;
+  unchecked.rec.reads = {0xFF, 0x00, 0xFF};
+  EXPECT_EQ(unchecked.program(3, image, {}, {}, ErasedLocations::SteppedOver).pulses.pulsed(), 3);
 }
 
 TEST(Write_Eprom, EachAlgorithmPulsesAsItsFiguresSayAndOnlyAVerifiedByteGetsTheExtraPulse) {
@@ -152,7 +177,7 @@ TEST(Write_Eprom, OverAProgrammedChipOnlyTheLocationsThatDifferArePulsed) {
                                   steppedOver(3),
                                   burnLocation(4, 0x77, 1),
                                   {"C00"}}));
-  EXPECT_EQ(std::tuple(result.pulses.steppedOver, result.pulses.programmed()), std::tuple(2, 2));
+  EXPECT_EQ(std::tuple(result.pulses.steppedOver, result.pulses.pulsed()), std::tuple(2, 2));
 }
 
 TEST(Write_Eprom, ChipThatIsNotBlankIsRefusedWithNoFurtherAccess) {
@@ -182,6 +207,7 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
     rig.services.stop = &stop;
     MemoryImage image(3);
     image.at(0) = 0x11;
+    PulseCounts done;
     const auto run = [&] {
       switch (routine) {
         case Routine::Read:
@@ -189,7 +215,12 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
         case Routine::Blank:
           return (void)Blank_Check(rig.services, 632, 3);
         case Routine::Write:
-          return (void)rig.program(3, image);
+          try {
+            return (void)rig.program(3, image);
+          } catch (const WriteStopped& stopped) {
+            done = stopped.done().pulses;  // what the pass did before the stop goes with it
+            throw;
+          }
       }
     };
     EXPECT_THROW(run(), RunStopped);
@@ -197,6 +228,9 @@ TEST(BoardRoutines, AStopComesBetweenTwoLocationsAndLeavesTheBoardIdle) {
                                 ? join({kStartBurning, burnLocation(1, 0x11, 1), {"C00"}})
                                 : join({kStartReading, readLocation(1), {"C00"}});
     EXPECT_EQ(rig.rec.events, expected) << static_cast<int>(routine);
+    if (routine == Routine::Write) {
+      EXPECT_EQ(std::tuple(done.pulsed(), done.lastAt), std::tuple(1, 0));
+    }
   }
 }
 

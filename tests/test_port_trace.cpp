@@ -100,11 +100,18 @@ RunReport check(const RunPlan& plan, const std::function<void(Trace&)>& plant = 
   if (plan.command == RunPlan::Blank) (void)Blank_Check(services, 888, 16);
   const ProgrammingMethod method{plan.maxPulses == 25 ? ProgrammingAlgorithm::Quick
                                                       : ProgrammingAlgorithm::Default};
-  if (plan.command == RunPlan::Write &&
-      programChip(services, quiet, 888, 16, image, method).outcome == WriteOutcome::BadEprom &&
-      plan.rereadAfterBadEprom)
-    Read_Eprom(services, 888, 16, image);  // as vesk's read after Bad Eprom
-  ppdev.reset();                           // the release
+  if (plan.command == RunPlan::Write) {
+    // vesk's write, as its plan says: FFh stepped over on a chip found blank,
+    // the whole chip read back once every location took its byte, and read
+    // once more after Bad Eprom.
+    const ErasedLocations erased =
+        plan.stepsOverErased ? ErasedLocations::SteppedOver : ErasedLocations::Pulsed;
+    const WriteResult written = programChip(services, quiet, 888, 16, image, method, {}, erased);
+    const bool programmed = written.outcome == WriteOutcome::Programmed;
+    if (programmed ? plan.readsBack : plan.rereadAfterBadEprom)
+      Read_Eprom(services, 888, 16, image);
+  }
+  ppdev.reset();  // the release
   if (plant) plant(tracer.trace);
   return checkRun(plan, tracer.trace, 0x0C);
 }
@@ -132,6 +139,41 @@ TEST(PortCheck, TheProgrammersRunsPassWithEveryPulseMeasured) {
       EXPECT_EQ(report.claimUs >= 0, ppdev);
     }
   }
+}
+
+// vesk's write of `plan`: the FFh locations stepped over, the chip read back.
+RunPlan asVesk(RunPlan plan) {
+  plan.stepsOverErased = plan.readsBack = true;
+  return plan;
+}
+
+TEST(PortCheck, VesksWritesPassWithTheErasedLocationsSteppedOverAndTheChipReadBack) {
+  for (const bool ppdev : {false, true}) {
+    const struct {
+      RunPlan plan;
+      std::size_t pulses;
+    } runs[] = {{asVesk(planOf(ppdev, RunPlan::Write)), 0},
+                {asVesk(planOf(ppdev, RunPlan::Write, 5)), 10},
+                {asVesk(planOf(ppdev, RunPlan::Write, 5, true, true)), 25},
+                {asVesk(planOf(ppdev, RunPlan::Write, -1, false)), 16}};  // unchecked: pulsed
+    for (const auto& [plan, pulses] : runs) {
+      const RunReport report = check(plan);
+      EXPECT_EQ(report.faults, std::vector<std::string>{}) << ppdev << pulses;
+      EXPECT_EQ(report.pulseUs.size(), pulses) << ppdev;
+    }
+  }
+  // The window's write, which pulses every location, is not vesk's.
+  RunPlan window = planOf(false, RunPlan::Write);
+  Tracer tracer;
+  Recorder quiet;
+  const PortSettings settings{888, 100, 1, true};
+  RoutineServices services{tracer, tracer, settings, quiet};
+  ASSERT_TRUE(checkPortAnswers(tracer, 888).hasValue());
+  MemoryImage image(16);
+  std::ranges::copy(window.image, image.data());
+  (void)programChip(services, quiet, 888, 16, image, {});
+  EXPECT_THAT(checkRun(asVesk(window), tracer.trace, 0x0C).faults,
+              Contains(HasSubstr("location 0: step to the next location")));
 }
 
 TEST(PortCheck, ARunPointedAtABaseWhereNoPortIsMustLeaveThisPortAlone) {

@@ -6,6 +6,7 @@
 
 #include <sstream>
 
+#include "HexRows.h"
 #include "VeskProgram.h"
 
 namespace {
@@ -24,15 +25,19 @@ std::vector<std::string> on2732(std::vector<std::string> command,
 
 TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is left FFh
-  const std::string smaller = "Warning!:  File is Smaller than Eprom Size\n";
+  const std::string smaller = "Open: in.bin is 2048 bytes, smaller than the 4096-byte chip\n";
   // The 2732's datasheet's voltages, once the write is announced.
   const std::string willWrite =
       "Will Write Eprom 2732: 4096 Byte\nWrite Eprom: set VPP to 25 V, VCC 5 V for the 2732\n";
   EXPECT_EQ(run(on2732({"blank"})), Result(0, "Blank Check: The Eprom is Empty\n", ""));
   EXPECT_EQ(chip(), chipHolding({}));  // a chip file not there yet is a blank chip
   EXPECT_EQ(run(on2732({"write", "in.bin"})),
-            Result(0, smaller + willWrite + "Write Eprom: 4096 Byte programmed from in.bin\n",
-                   "1 pulse: 4096 locations\nMost pulses: 1, at 00000\n"));
+            Result(0,
+                   smaller + willWrite +
+                       "Write Eprom: 2048 locations programmed from in.bin, 2048 stepped over "
+                       "(they held their byte); the whole chip verified\n",
+                   "1 pulse: 2048 locations\nStepped over: 2048 locations\nMost pulses: 1, at "
+                   "00000\n"));
   const Bytes image = pattern(2048);
   EXPECT_EQ(chip(), chipHolding(image));
   // A refusal reads the chip once more to say what it holds.
@@ -41,18 +46,20 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
       "007FF\n";
   EXPECT_EQ(run(on2732({"blank"})),
             Result(1, "Warning !: The Eprom is not Empty\nBlank Check: " + holds, ""));
-  EXPECT_EQ(
-      run(on2732({"write", "in.bin"})),
-      Result(1, smaller + willWrite + "Warning !: The Eprom is not Empty\nWrite Eprom: " + holds,
-             ""));
+  EXPECT_EQ(run(on2732({"write", "in.bin"})),
+            Result(1,
+                   smaller + willWrite + "Warning !: The Eprom is not Empty\nWrite Eprom: " +
+                       holds + "give --over to program over what it holds\n",
+                   ""));
   // Unchecked, the first location (00h) cannot take the FFh asked of it.
   writeFile(path("ff.bin"), Bytes(4096, 0xFF));
   EXPECT_EQ(run(on2732({"write", "ff.bin"}, {"--no-blank-check"})),
             Result(1,
                    willWrite + "Warning !: Bad Eprom\nWrite Eprom: location 00000 wanted FF, "
                                "read 00 after the last pulse\n",
-                   "Read again after Bad Eprom: 1 byte differs from what it should hold by now "
-                   "(address: chip wanted)\n00000: 00 FF\n"));
+                   "10 pulses: 1 location\nMost pulses: 10, at 00000\nRead again after Bad "
+                   "Eprom: 1 byte differs from what it should hold by now (address: chip "
+                   "wanted)\n00000: 00 FF\n"));
   EXPECT_EQ(chip(), chipHolding(image));
 }
 
@@ -338,8 +345,12 @@ TEST_F(VeskProgram, TerminationSignalsStopBetweenLocationsAndTheChipFileKeepsWha
     EXPECT_TRUE(stop >= 128 && stop < 2048) << signal << " " << stop;
     EXPECT_EQ(Bytes(held.begin() + stop, held.end()), Bytes(kChipFileSize - stop, 0xFF)) << signal;
     // The bar is left standing where the run stopped, and the next line says so.
-    const std::string stopped = "Write Eprom: stopped at location " + std::to_string(stop) +
-                                " of 2048; the chip file keeps what was programmed\r\n";
+    const std::string stopped = "Write Eprom: stopped while programming at location " +
+                                Address_To_Hex_String(static_cast<std::int32_t>(stop)) +
+                                " of 2048; " + std::to_string(stop) +
+                                " locations were programmed, the last at " +
+                                Address_To_Hex_String(static_cast<std::int32_t>(stop - 1)) +
+                                "; the chip file keeps them\r\n";
     EXPECT_THAT(onTerminal, ::testing::StartsWith("Will Write Eprom 2716: 2048 Byte\r\n"));
     ASSERT_THAT(onTerminal, ::testing::EndsWith(" left\r\n" + stopped));
     const std::size_t lastBar = onTerminal.rfind('\r', onTerminal.size() - stopped.size() - 3);

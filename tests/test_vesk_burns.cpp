@@ -89,7 +89,8 @@ TEST_F(VeskBurns, OverAProgrammedChipOnlyTheLocationsThatDifferArePulsedAndARisi
       run(onChip({"write", "--over", "--json", "table.hex"}, {"--algorithm", "quick"}));
   EXPECT_EQ(status, 0) << errors;
   EXPECT_THAT(errors, HasSubstr("Write Eprom: 16 locations programmed from table.hex (Intel HEX), "
-                                "4080 stepped over (they held their byte)\n"));
+                                "4080 stepped over (they held their byte); the whole chip "
+                                "verified\n"));
   const Json object = Json::parse(output);
   EXPECT_EQ(object["pulses"], Json({{"1", 16}}));
   EXPECT_EQ(object["stepped_over"], 4080);
@@ -126,15 +127,18 @@ TEST_F(VeskBurns, AWriteOverAChipStoppedBySignalSaysTheChipKeepsWhatWasProgramme
   EXPECT_EQ(waitForExit(program), 128 + SIGTERM);
   onTerminal += shown(write.terminalFd);
   ::close(write.terminalFd);
-  // No blank check runs over a programmed chip: the stop came while pulsing, past the held half.
-  const std::string stopped = "Write Eprom: stopped at location ";
+  // No blank check runs over a programmed chip: the stop came while pulsing, past the held
+  // half, which was stepped over: only the locations pulsed count as programmed.
+  const std::string stopped = "Write Eprom: stopped while programming at location ";
   const std::size_t at = onTerminal.rfind(stopped);
   ASSERT_NE(at, std::string::npos) << onTerminal;
-  std::size_t digits = 0;
-  const int location = std::stoi(onTerminal.substr(at + stopped.size()), &digits);
-  EXPECT_GE(location, 0x800);
-  EXPECT_EQ(onTerminal.substr(at + stopped.size() + digits),
-            " of 4096; the chip file keeps what was programmed\r\n");
+  const int location = std::stoi(onTerminal.substr(at + stopped.size(), 5), nullptr, 16);
+  EXPECT_GT(location, 0x800);
+  char left[96];
+  std::snprintf(left, sizeof left, " of 4096; %d location%s programmed, the last at %05X;",
+                location - 0x800, location - 0x800 == 1 ? " was" : "s were", location - 1);
+  EXPECT_EQ(onTerminal.substr(at + stopped.size() + 5),
+            std::string(left) + " the chip file keeps them\r\n");
 }
 
 }  // namespace

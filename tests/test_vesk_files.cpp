@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "FileOptionValues.h"
+#include "HexRows.h"
 #include "ImageHashes.h"
 #include "VeskProgram.h"
 
@@ -60,17 +61,25 @@ TEST_F(VeskProgram, WriteAndVerifyPlaceEachFormatAtItsAddressesAndFillTheRestWit
     for (const char* command : {"write", "verify"}) {
       const auto [status, errors, output] =
           run(on2716({command, file}, options), {.inputFile = input});
-      const std::string pulses = command == std::string("write")
-                                     ? "1 pulse: 2048 locations\nMost pulses: 1, at 00000\n"
-                                     : "";
+      // The locations that hold FFh already are stepped over.
+      const auto pulsed = 2048 - std::ranges::count(image, 0xFF);
+      const auto first = std::ranges::find_if(image, [](std::uint8_t b) { return b != 0xFF; });
+      const std::string stepped =
+          pulsed < 2048 ? "Stepped over: " + std::to_string(2048 - pulsed) + " locations\n" : "";
+      const std::string pulses =
+          command == std::string("write")
+              ? "1 pulse: " + std::to_string(pulsed) + " locations\n" + stepped +
+                    "Most pulses: 1, at " +
+                    Address_To_Hex_String(static_cast<std::int32_t>(first - image.begin())) + "\n"
+              : "";
       EXPECT_EQ(status, 0) << command << " " << file << errors;
       EXPECT_EQ(output, pulses) << command << " " << file;
     }
     EXPECT_EQ(chip(), chipHolding(image)) << file;
   }
-  // A raw binary that does not fill the chip is still said to be smaller.
+  // A raw binary that does not fill the chip is still said to be smaller, with both sizes.
   EXPECT_THAT(std::get<1>(run(on2716({"verify", "five.bin"}))),
-              StartsWith("Warning!:  File is Smaller than Eprom Size\n"));
+              StartsWith("Open: five.bin is 5 bytes, smaller than the 2048-byte chip\n"));
 }
 
 TEST_F(VeskProgram, VerifyComparesOnlyTheLocationsTheFileGivesUnlessFillIsGiven) {

@@ -31,7 +31,8 @@ TEST_F(VeskProgram, AWriteUsesThePartsAlgorithmAndAnnouncesItsVoltages) {
   EXPECT_EQ(status, 0) << errors;
   EXPECT_EQ(errors,
             "Will Write Eprom 27512: 65536 Byte\nWrite Eprom: set VPP to 12.75 V, VCC 6.25 V for "
-            "the 27C512\nWrite Eprom: 65536 Byte programmed from in.bin\n");
+            "the 27C512\nWrite Eprom: 65536 Byte programmed from in.bin; the whole chip "
+            "verified\n");
   EXPECT_THAT(mostPulses(output), testing::AllOf(testing::Ge(3), testing::Le(25))) << output;
   // The part's figures in the JSON object too; a write refused before the
   // board is reached announces nothing.

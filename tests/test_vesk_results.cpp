@@ -230,6 +230,36 @@ TEST(VeskResults, AWriteRefusedAndDiagnosedByAReadAfterIt) {
       {"file"});
 }
 
+TEST(VeskResults, AWriteThatSteppedOverTheErasedLocationsAndTheWholeChipReadBack) {
+  PulseCounts pulses{.steppedOver = 4088, .mostAt = 0, .most = 1, .lastAt = 7};
+  pulses.took[1] = 8;
+  ChipComparison verify;
+  verify.differences = 1;
+  verify.bitsToErase = 2;
+  verify.first = {{0x6000, 0x00, 0xFF}};
+  const Json verified = {
+      {"differences", 1},
+      {"bits_to_program", 0},
+      {"bits_to_erase", 2},
+      {"first", Json::array({{{"address", 0x6000}, {"chip", 0}, {"file", 255}}})},
+      {"findings", Json::array()}};
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(), .file = "in.bin", .pulses = pulses, .verify = verify},
+      {{"pulses", {{"1", 8}}, "1 pulse: 8 locations\n"},
+       {"stepped_over", 4088, "Stepped over: 4088 locations\n"},
+       {"most_pulses", {{"address", 0}, {"count", 1}}, "Most pulses: 1, at 00000\n"},
+       {"verify", verified,
+        "1 byte differs (address: chip file)\n06000: 00 FF\n0 bits still to program (1 on "
+        "the chip, 0 in the file)\n2 bits need the chip erased"}},
+      {"file"});  // the differences are the chip's
+  // Read back right, the whole chip is said to be verified.
+  EXPECT_THAT(
+      textOf(VeskWriteResult{
+          .chip = on2732(), .file = "in.bin", .pulses = pulses, .verify = ChipComparison{}}),
+      HasSubstr("Write Eprom: 8 locations programmed from in.bin, 4088 stepped over (they "
+                "held their byte); the whole chip verified\n"));
+}
+
 TEST(VeskResults, AVerifyThatFoundDifferencesALineAndAnUnstableLocation) {
   const DifferencePattern line{DifferencePatternKind::DataLine, 3};
   ChipComparison comparison;

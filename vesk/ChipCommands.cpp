@@ -70,7 +70,7 @@ MemoryImage imageOf(const LoadedImage& file) {
 // How the core's run ended, and where a signal stopped it.
 void endRun(ChipRun& chip, CommandOutcome outcome, const StopPoint& stopped, RunStep step) {
   chip.outcome = outcome;
-  if (outcome == CommandOutcome::Stopped) chip.stop = RunStop{step, stopped.location};
+  if (outcome == CommandOutcome::Stopped) chip.stop = RunStop{step, stopped.location, stopped.pass};
 }
 
 // A signal that came once the core's run was done stops the command there.
@@ -128,6 +128,16 @@ ProgrammedKeeper keeperOf(const Board& board) {
   return board.options.simulate ? ProgrammedKeeper::Nothing : ProgrammedKeeper::Chip;
 }
 
+// Every write ends with one read of the whole chip, compared with the whole
+// image the write meant: an open address line, which sends a location's
+// pulses to another that reads back right, shows only there.
+void verifyWholeChip(const Board& board, const MemoryImage& image, VeskWriteResult& result) {
+  const ReadCommandResult read = rereadCommand(board.context, board.options.settings, board.size());
+  endRun(result.chip, read.outcome, read.stopped, RunStep::Verifying);
+  if (read.outcome == CommandOutcome::Done)
+    result.verify = compareChip(board.bytes(read.image), board.bytes(image));
+}
+
 // The board's context with `messages` in place of its own.
 CommandContext withMessages(const CommandContext& context, Messages& messages) {
   return {.ports = context.ports,
@@ -139,21 +149,25 @@ CommandContext withMessages(const CommandContext& context, Messages& messages) {
           .chipFile = context.chipFile};
 }
 
-// The image programmed, over what the chip holds when `held` is given; the
-// part's voltages announced once the write is.
+// The image programmed, over what the chip holds when `held` is given; on a
+// chip that its blank check found blank, the FFh locations are stepped over.
+// The part's voltages announced once the write is.
 void program(const Board& board, const MemoryImage& image, std::span<const std::uint8_t> held,
              VeskWriteResult& result) {
   VoltageAnnouncing announcing(board.context.messages, result);
   CommandContext context = withMessages(board.context, announcing);
   const WriteCommandResult written =
       writeCommand(context, board.options.settings, board.options.type->key, board.size(), image,
-                   board.options.method, held);
+                   board.options.method, held, ErasedLocations::SteppedOver);
   // A write that checks the chip first has the check as its first pass; over
-  // a programmed chip there is no check.
-  const bool checking =
-      board.options.settings.VerifyEmpty && held.empty() && written.stopped.pass == 0;
-  endRun(result.chip, written.outcome, written.stopped,
-         checking ? RunStep::BlankCheck : RunStep::Programming);
+  // a programmed chip there is no check. A stop that came once the check had
+  // read every location came before the first location was programmed.
+  const bool checking = board.options.settings.VerifyEmpty && held.empty();
+  StopPoint stopped = written.stopped;
+  if (checking && stopped.pass == 0 && stopped.location == board.size()) stopped = {1, 0};
+  const bool inCheck = checking && stopped.pass == 0;
+  endRun(result.chip, written.outcome, stopped,
+         inCheck ? RunStep::BlankCheck : RunStep::Programming);
   if (written.outcome == CommandOutcome::NotBlank) {
     result.notBlank = written.write.blankCheck;
     result.notBlankRead = readNotBlank(board, result.chip);
@@ -162,9 +176,13 @@ void program(const Board& board, const MemoryImage& image, std::span<const std::
     result.bad = written.write.bad;
     result.badRead = readAfterBad(board, image, held, written.write.bad, result.chip);
   }
-  if (written.outcome == CommandOutcome::Done || written.outcome == CommandOutcome::BadEprom ||
-      written.outcome == CommandOutcome::ChipFileFailed)
-    result.pulses = written.write.pulses;
+  const bool pulsing = written.outcome == CommandOutcome::Done ||
+                       written.outcome == CommandOutcome::BadEprom ||
+                       written.outcome == CommandOutcome::ChipFileFailed ||
+                       (written.outcome == CommandOutcome::Stopped && !inCheck);
+  if (pulsing) result.pulses = written.write.pulses;
+  if (written.outcome == CommandOutcome::Done && board.options.verify)
+    verifyWholeChip(board, image, result);
 }
 
 // Over a programmed chip: what it holds first, with the same announcement,
@@ -246,6 +264,7 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
                          .file = options.file,
                          .over = options.over,
                          .keeper = keeperOf(board),
+                         .offset = options.imageFile.offset,
                          .part = options.part};
   const std::optional<LoadedImage> file = board.load(result.failure);
   if (!file) return result;

@@ -52,23 +52,47 @@ Expected<std::size_t> extentOf(const AddressedData& data, std::int64_t offset, b
   return static_cast<std::size_t>(highest + 1);
 }
 
-// The warnings of a raw binary that does not fill the chip or does not fit:
-// the window's own when the file starts at the chip's 0, else how many bytes
-// an offset left out.
-void warnOfBinaryFit(std::size_t fileSize, std::optional<std::size_t> chipSize,
-                     const ImageFileOptions& options, std::size_t leftOut, Messages& messages) {
-  if (options.offset == 0) {
-    if (!chipSize) return;
-    if (const std::optional<Message> warning = fileSizeWarning(fileSize, *chipSize))
-      messages.show(*warning);
-  } else if (leftOut > 0) {
-    messages.show({MessageKind::Warning,
-                   MessageIcon::Exclamation,
-                   "Warning!",
-                   {std::to_string(leftOut) + " bytes of the file fall outside the " +
-                    (chipSize ? "chip" : "image") + " with the offset " +
-                    hexNumber(options.offset) + " and are left out"}});
+// A raw binary of `fileSize` bytes that does not fit a chip of `chipSize` at
+// `offset`: its size and the chip's, or with an offset the file's bytes that
+// fall outside. Nothing when it fits.
+std::optional<Failure> rawFitFailure(std::size_t fileSize, std::size_t chipSize,
+                                     std::int64_t offset) {
+  const auto size = static_cast<std::int64_t>(fileSize);
+  const auto chip = static_cast<std::int64_t>(chipSize);
+  if (offset == 0) {
+    if (size <= chip) return std::nullopt;
+    return Failure{"it is " + std::to_string(fileSize) + " bytes, bigger than the " +
+                   std::to_string(chipSize) + "-byte chip: --cut takes its first " +
+                   std::to_string(chipSize)};
   }
+  std::string outside;  // the file's bytes below location 0, then those past the chip's end
+  if (const std::int64_t below = std::min(size, -offset); below > 0)
+    outside = hexNumber(0) + " to " + hexNumber(below - 1);
+  if (const std::int64_t beyond = std::max<std::int64_t>(0, chip - offset); beyond < size)
+    outside += (outside.empty() ? "" : " and ") + hexNumber(beyond) + " to " + hexNumber(size - 1);
+  if (outside.empty()) return std::nullopt;
+  return Failure{"with the offset " + hexNumber(offset) + ", its bytes " + outside +
+                 " fall outside the " + std::to_string(chipSize) + "-byte chip (0x0 to " +
+                 hexNumber(chip - 1) + "): --cut leaves them out"};
+}
+
+// What loading tells of the file's fit: a raw binary smaller than the chip
+// (both sizes, a note), and the bytes left out of a chip or an image.
+void tellFit(const std::string& path, std::size_t fileSize, bool binary,
+             std::optional<std::size_t> chipSize, const ImageFileOptions& options,
+             std::size_t leftOut, Messages& messages) {
+  if (binary && chipSize && options.offset == 0 && fileSize < *chipSize)
+    messages.show({MessageKind::Note,
+                   MessageIcon::Information,
+                   "Open",
+                   {fileShown(path, ImageFileFormat::Binary) + " is " + std::to_string(fileSize) +
+                    " bytes, smaller than the " + std::to_string(*chipSize) + "-byte chip"}});
+  if (leftOut == 0) return;
+  std::string text = std::to_string(leftOut) + " bytes of the file fall outside the " +
+                     (chipSize ? std::to_string(*chipSize) + "-byte chip" : "image");
+  if (options.offset != 0) text += " with the offset " + hexNumber(options.offset);
+  messages.show(
+      {MessageKind::Warning, MessageIcon::Exclamation, "Warning!", {text + " and are left out"}});
 }
 
 // The name without its folder, as an S-record header carries it.
@@ -106,14 +130,20 @@ Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::
     if (!extent) return Failure{extent.error()};
     size = *extent;
   }
+  if (binary && chipSize && !options.cut)
+    if (std::optional<Failure> unfit = rawFitFailure(file->size(), *chipSize, options.offset))
+      return std::move(*unfit);
+  // Without a chip, a raw binary's bytes that an offset puts below 0 are left out.
+  const bool leaveOut = options.cut || (binary && !chipSize);
   Expected<PlacedImage> placed =
       placeData(*data, size, options.offset, options.fill.value_or(kDefaultFill),
-                binary ? OutsideChip::LeaveOut : OutsideChip::Refuse);
+                leaveOut ? OutsideChip::LeaveOut : OutsideChip::Refuse);
   if (!placed) return Failure{placed.error()};
   if (placed->leftOut == data->bytes.size())
-    return Failure{"the offset " + hexNumber(options.offset) +
-                   " leaves none of the file's bytes in the image"};
-  if (binary) warnOfBinaryFit(file->size(), chipSize, options, placed->leftOut, messages);
+    return Failure{"none of the file's bytes fall in the " +
+                   (chipSize ? std::to_string(*chipSize) + "-byte chip" : std::string("image")) +
+                   (options.offset != 0 ? " with the offset " + hexNumber(options.offset) : "")};
+  tellFit(path, file->size(), binary, chipSize, options, placed->leftOut, messages);
   return LoadedImage{std::move(placed->bytes), std::move(placed->covered), format};
 }
 

@@ -15,11 +15,12 @@
 #include "UserInterfaces.h"
 
 // The options that say how an image file is read (--format, --offset,
-// --fill), and for an output its format (--format).
+// --fill, --cut), and for an output its format (--format).
 struct ImageFileOptions {
   std::optional<ImageFileFormat> format;  // none: by the content (in), by the name (out)
   std::int64_t offset = 0;                // added to every address of the file
   std::optional<std::uint8_t> fill;       // none: FFh, and verify skips what the file leaves
+  bool cut = false;  // what falls outside the chip is left out, rather than refused
 };
 
 // What the locations a file does not give hold unless --fill says otherwise:
@@ -39,11 +40,14 @@ struct LoadedImage {
 // to the highest location the file gives. The format is the content's, or
 // --format's; a text that is neither Intel HEX nor S-records is refused
 // rather than taken as bytes, unless the name says raw binary (.bin, .rom:
-// recognizeImageFile). HEX and S-record data outside the image, or
-// two values for one location, fail naming the line and the address. A raw
-// binary that does not fit is cut, with a warning on `messages`, and so is
-// one smaller than the chip warned of. A file without data fails, unless
-// it is an empty raw binary read without a chip: an empty image.
+// recognizeImageFile). Two values for one location fail naming the line and
+// the address. Data outside the chip fail too, naming the address and line
+// of HEX and S-records, the sizes or the bytes that do not fit of a raw
+// binary, unless options.cut leaves them out, with a warning on `messages`
+// (as without a chip the bytes of a raw binary that an offset puts below 0
+// are). A raw binary smaller than the chip gets a note with both sizes. A
+// file without data fails, unless it is an empty raw binary read without a
+// chip: an empty image.
 [[nodiscard]] Expected<LoadedImage> loadImageFile(const std::string& path,
                                                   std::optional<std::size_t> chipSize,
                                                   const ImageFileOptions& options,

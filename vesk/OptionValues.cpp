@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 #include "AsciiCase.h"
@@ -128,6 +129,13 @@ Expected<ProgrammingAlgorithm> algorithmOption(std::string_view text) {
 
 Expected<int> maxPulsesOption(std::string_view text) {
   return wholeNumberOption("--max-pulses", text, 1, kMostPulses);
+}
+
+Expected<std::chrono::microseconds> latencyOption(std::string_view text) {
+  const Expected<std::int32_t> latency = wholeNumberOption(
+      "--simulate-latency", text, std::int32_t{0}, std::numeric_limits<std::int32_t>::max());
+  if (!latency) return Failure{latency.error()};
+  return std::chrono::microseconds(*latency);
 }
 
 Expected<int> passesOption(std::string_view text) {

@@ -47,6 +47,9 @@ std::string portForms();
 // --max-pulses: a whole number from 1 to kMostPulses.
 [[nodiscard]] Expected<int> maxPulsesOption(std::string_view text);
 
+// --simulate-latency: microseconds, a whole number from 0 up.
+[[nodiscard]] Expected<std::chrono::microseconds> latencyOption(std::string_view text);
+
 // --passes: how many times read and verify read the chip, 1 to kMostPasses.
 inline constexpr int kMostPasses = 16;
 [[nodiscard]] Expected<int> passesOption(std::string_view text);

@@ -35,13 +35,21 @@ void error(const TextOutput& out, const char* title, std::string text) {
 }
 
 // Where a signal stopped the run, on a line of its own after the progress
-// bar's, and what that left (`left`).
+// bar's: in which step (`step`: "in the blank check"), at which location,
+// and what that left (`left`).
 void showStop(const TextOutput& out, const char* title, const ChipRun& chip,
-              const std::string& left) {
+              const std::string& step, const std::string& left) {
   if (!chip.stop) return;
   warn(out, title,
-       {"stopped at location " + std::to_string(chip.stop->location) + " of " +
+       {"stopped " + step + " at location " + Address_To_Hex_String(chip.stop->location) + " of " +
         std::to_string(chip.size) + left});
+}
+
+// "in the read", and which pass of a read in several.
+std::string readStep(const ChipRun& chip, int passes) {
+  if (!chip.stop || passes <= 1) return "in the read";
+  return "in the read, pass " + std::to_string(chip.stop->pass + 1) + " of " +
+         std::to_string(passes) + ",";
 }
 
 // A file that could not be read or written: its name (or the standard stream), then why.
@@ -141,19 +149,32 @@ std::string comparisonText(const ChipComparison& comparison, std::int64_t offset
 }
 
 // How many locations took 1, 2 ... pulses ("1 pulse: 4088 locations"), only
-// the counts there are; with `over`, the locations stepped over; the
-// location that took the most ("Most pulses: 3, at 00123").
+// the counts there are, a bad location's pulses among them; with `over` or
+// when some were, the locations stepped over; the location that took the
+// most ("Most pulses: 3, at 00123").
 std::string pulsesText(const PulseCounts& pulses, bool over) {
   std::string text;
   for (std::size_t count = 1; count < pulses.took.size(); ++count)
     if (pulses.took[count] != 0)
       text += counted(count, "pulse", "pulses") + ": " +
               counted(pulses.took[count], "location", "locations") + "\n";
-  if (over) text += "Stepped over: " + counted(pulses.steppedOver, "location", "locations") + "\n";
+  if (over || pulses.steppedOver > 0)
+    text += "Stepped over: " + counted(pulses.steppedOver, "location", "locations") + "\n";
   if (pulses.mostAt >= 0)
     text += "Most pulses: " + std::to_string(pulses.most) + ", at " +
             Address_To_Hex_String(pulses.mostAt) + "\n";
   return text;
+}
+
+// The whole chip read back after a write, when it differs from the image:
+// the differences as verify lists them, then a warning that says so.
+void showWholeChipVerify(const TextOutput& out, const ChipComparison& comparison,
+                         std::int64_t offset) {
+  if (comparison.differences == 0) return;
+  put(out.results, comparisonText(comparison, offset));
+  warn(out, "Write Eprom",
+       {"the whole chip read back after programming: " +
+        counted(comparison.differences, "byte differs", "bytes differ") + " from the image"});
 }
 
 // Where a blank check found the chip not blank, after its refusal; then
@@ -214,13 +235,14 @@ void showToErase(const TextOutput& out, const ChipComparison& comparison) {
 }
 
 // Where a write met a location that would not program, after "Bad Eprom".
-// The first location pulsed still reading FFh is what a write with no chip
-// in the socket, or no power on the board, looks like.
+// The first location pulsed (the bad one, counted among the pulsed) still
+// reading FFh is what a write with no chip in the socket, or no power on
+// the board, looks like.
 void showBad(const TextOutput& out, const BadLocation& bad, const PulseCounts& pulses) {
   std::vector<std::string> lines{"location " + Address_To_Hex_String(bad.location) + " wanted " +
                                  Byte_To_Hex_String(bad.wanted) + ", read " +
                                  Byte_To_Hex_String(bad.readBack) + " after the last pulse"};
-  if (pulses.programmed() == 0 && bad.readBack == 0xFF)
+  if (pulses.pulsed() == 1 && bad.readBack == 0xFF)
     lines.emplace_back("is a chip in the socket and the board powered?");
   warn(out, "Write Eprom", std::move(lines));
 }
@@ -241,37 +263,64 @@ std::string matchedText(const VeskVerifyResult& result) {
   return text;
 }
 
-// "4096 Byte programmed from in.bin", or over a chip how many locations
-// were programmed and how many stepped over.
+// "4096 Byte programmed from in.bin", or when locations were stepped over
+// (over a chip, or FFh on a blank one) how many were programmed and how
+// many stepped over; "the whole chip verified" once it read back right.
 std::string programmedText(const VeskWriteResult& result) {
   const std::string from = fileShown(result.file, result.format);
-  if (!result.over) return byteCountText(result.chip.size) + " programmed from " + from;
-  return counted(result.pulses->programmed(), "location", "locations") + " programmed from " +
-         from + ", " + std::to_string(result.pulses->steppedOver) +
-         " stepped over (they held their byte)";
+  const PulseCounts& pulses = *result.pulses;
+  std::string text = byteCountText(result.chip.size) + " programmed from " + from;
+  if (result.over || pulses.steppedOver > 0)
+    text = counted(pulses.pulsed(), "location", "locations") + " programmed from " + from + ", " +
+           std::to_string(pulses.steppedOver) + " stepped over (they held their byte)";
+  if (result.verify) text += "; the whole chip verified";
+  return text;
 }
 
-// What a stopped write left: every location before the stop is programmed,
-// on the chip and in a simulated chip's file.
-std::string leftByStop(const VeskWriteResult& result) {
-  if (!result.chip.stop) return {};
-  switch (result.chip.stop->step) {
-    case RunStep::Reading:
-      return " of the read; nothing was programmed";
-    case RunStep::BlankCheck:
-      return " of the blank check; nothing was programmed";
-    case RunStep::Programming:
-      break;
-  }
+// What the chip holds of a write stopped once it had begun programming:
+// "nothing was programmed", or how many locations were and the last, and
+// where they are kept.
+std::string programmedSoFar(const VeskWriteResult& result) {
+  const std::int32_t pulsed = result.pulses ? result.pulses->pulsed() : 0;
+  if (pulsed == 0) return "; nothing was programmed";
+  std::string text = "; " + counted(pulsed, "location was", "locations were") +
+                     " programmed, the last at " + Address_To_Hex_String(result.pulses->lastAt);
   switch (result.keeper) {
     case ProgrammedKeeper::ChipFile:
-      return "; the chip file keeps what was programmed";
+      return text + "; the chip file keeps them";
     case ProgrammedKeeper::Chip:
-      return "; the chip keeps what was programmed";
+      return text + "; the chip keeps them";
     case ProgrammedKeeper::Nothing:
       break;
   }
-  return {};
+  return text;
+}
+
+// The step a write was in when a signal stopped it.
+std::string writeStep(const RunStop& stop) {
+  switch (stop.step) {
+    case RunStep::Reading:
+      return "in the read before --over";
+    case RunStep::BlankCheck:
+      return "in the blank check";
+    case RunStep::Programming:
+      break;
+    case RunStep::Verifying:
+      return "in the whole-chip verify";
+  }
+  return "while programming";
+}
+
+// What a stopped write left: nothing programmed before the programming
+// began; from then on, what was programmed and where it is kept, every
+// location before the stop.
+std::string leftByStop(const VeskWriteResult& result) {
+  if (!result.chip.stop) return {};
+  const RunStep step = result.chip.stop->step;
+  if (step == RunStep::Reading || step == RunStep::BlankCheck) return "; nothing was programmed";
+  std::string left = programmedSoFar(result);
+  if (step == RunStep::Verifying) left += "; the chip is not verified";
+  return left;
 }
 
 // "12.75 V": volts given in hundredths, without the zeros a datasheet leaves out.
@@ -337,7 +386,8 @@ void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
 }  // namespace
 
 void showText(const VeskReadResult& result, const TextOutput& out) {
-  showStop(out, "Read Eprom", result.chip, "; nothing was saved");
+  showStop(out, "Read Eprom", result.chip, readStep(result.chip, result.passes),
+           "; nothing was saved");
   if (result.failure) showFileFailure(out, *result.failure);
   if (!result.dump) return;
   note(out, "Read Eprom", savedText(result));
@@ -354,25 +404,35 @@ void showText(const VeskBlankResult& result, const TextOutput& out) {
     note(out, "Blank Check",
          result.socketCouldBeEmpty ? "The Eprom is Empty (an empty socket reads the same)"
                                    : "The Eprom is Empty");
-  showStop(out, "Blank Check", result.chip, "");
+  showStop(out, "Blank Check", result.chip, "in the blank check", "");
 }
 
 void showText(const VeskWriteResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
   if (result.toErase) showToErase(out, *result.toErase);
-  if (result.notBlank)
-    warn(out, "Write Eprom", notBlankLines(*result.notBlank, result.notBlankRead));
+  // A programmed chip may be wanted as it is: --over burns over it; not
+  // where a line stuck low explains what it holds.
+  if (result.notBlank) {
+    std::vector<std::string> lines = notBlankLines(*result.notBlank, result.notBlankRead);
+    const bool stuck = result.notBlankRead && result.notBlankRead->pattern &&
+                       result.notBlankRead->pattern->kind == NotBlankPatternKind::LinesLow;
+    if (!stuck) lines.emplace_back("give --over to program over what it holds");
+    warn(out, "Write Eprom", lines);
+  }
   if (result.bad && result.pulses) showBad(out, *result.bad, *result.pulses);
   if (result.pulses) put(out.results, pulsesText(*result.pulses, result.over));
   if (result.bad && result.badRead) put(out.results, badReadText(*result.badRead, *result.bad));
-  if (result.pulses && result.chip.outcome == CommandOutcome::Done)
+  if (result.verify) showWholeChipVerify(out, *result.verify, result.offset);
+  if (result.pulses && statusOf(result) == VeskStatus::Done)
     note(out, "Write Eprom", programmedText(result));
-  showStop(out, "Write Eprom", result.chip, leftByStop(result));
+  if (result.chip.stop)
+    showStop(out, "Write Eprom", result.chip, writeStep(*result.chip.stop), leftByStop(result));
 }
 
 void showText(const VeskVerifyResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
-  showStop(out, "Verify", result.chip, "; nothing was compared");
+  showStop(out, "Verify", result.chip, readStep(result.chip, result.passes),
+           "; nothing was compared");
   if (!result.comparison) return;
   put(out.results, comparisonText(*result.comparison, result.offset) +
                        unstableText(result.unstable, result.passes));

@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "CommandLineWords.h"
 #include "PortSourceFactory.h"
@@ -152,8 +153,10 @@ std::string refusal(const CLI::App& vesk, const CLI::App& command,
     return requiredMissing(vesk, command, required.what());
   } catch (const CLI::ArgumentMismatch& mismatch) {
     return valueMissing(vesk, command, mismatch.what());
-  } catch (const CLI::RequiresError&) {
-    return kFaultsNeedSimulate;  // the one option that needs another
+  } catch (const CLI::RequiresError& needs) {
+    // Only the simulator's options need another: --simulate. CLI11 names the option first.
+    return std::string_view(needs.what()).starts_with("--simulate-latency") ? kLatencyNeedsSimulate
+                                                                            : kFaultsNeedSimulate;
   } catch (const CLI::ExcludesError& excluded) {
     return notAnOptionOf(vesk, command, excluded.what());
   } catch (const CLI::ParseError& other) {

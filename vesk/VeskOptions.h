@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,7 +24,8 @@ struct VeskOptions {
   // write: --algorithm, --pulse, --max-pulses; the algorithm the part's unless given.
   ProgrammingMethod method;
   std::optional<ProgrammingAlgorithm> algorithm;  // --algorithm
-  bool over = false;  // write --over: programmed over what the chip holds
+  bool over = false;   // write --over: programmed over what the chip holds
+  bool verify = true;  // write: the whole chip read back once programmed (--no-verify: not)
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;
@@ -37,12 +39,13 @@ struct VeskOptions {
   std::vector<std::string> parts;  // merge's PARTS; its OUT is `file`, split's FILE too
 
   // Dumps: the simulated chip's faults, the passes of a read, what is printed.
-  SimulatedFaults faults;              // --simulate-faults, only with --simulate
-  int passes = 2;                      // read and verify
-  bool json = false;                   // one JSON object per command on standard output
-  bool mame = false;                   // MAME's ROM_LOAD line after the identity
-  bool dat = false;                    // a Logiqx DAT line after the identity
-  std::vector<std::string> infoFiles;  // FILE... of info
+  SimulatedFaults faults;               // --simulate-faults, only with --simulate
+  std::chrono::microseconds latency{};  // --simulate-latency: each access to the simulated board
+  int passes = 2;                       // read and verify
+  bool json = false;                    // one JSON object per command on standard output
+  bool mame = false;                    // MAME's ROM_LOAD line after the identity
+  bool dat = false;                     // a Logiqx DAT line after the identity
+  std::vector<std::string> infoFiles;   // FILE... of info
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

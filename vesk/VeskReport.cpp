@@ -123,7 +123,7 @@ void addPulses(Json& object, const PulseCounts& pulses, bool over) {
   for (std::size_t count = 1; count < pulses.took.size(); ++count)
     if (pulses.took[count] != 0) histogram[std::to_string(count)] = pulses.took[count];
   object["pulses"] = std::move(histogram);
-  if (over) object["stepped_over"] = pulses.steppedOver;
+  if (over || pulses.steppedOver > 0) object["stepped_over"] = pulses.steppedOver;
   if (pulses.mostAt >= 0)
     object["most_pulses"] = {{"address", pulses.mostAt}, {"count", pulses.most}};
 }
@@ -226,6 +226,11 @@ Json reportOf(const VeskWriteResult& result) {
     object["bad"] = {{"address", bad->location}, {"wanted", bad->wanted}, {"read", bad->readBack}};
   if (result.badRead) object["bad_read"] = badReadObject(*result.badRead);
   if (result.pulses) addPulses(object, *result.pulses, result.over);
+  if (result.verify) {
+    Json verify = Json::object();
+    addComparison(verify, *result.verify, result.offset);
+    object["verify"] = std::move(verify);
+  }
   return withStatus(std::move(object), result);
 }
 

@@ -23,8 +23,10 @@ nlohmann::ordered_json reportOf(const VeskBlankResult& result);
 // "bits_to_erase", "locations_to_erase" and
 // "first_to_erase": [{"address", "chip", "file"}]; "first_not_blank"; "bad":
 // {"address", "wanted", "read"}; once programming ran, "pulses": {"1": 4088,
-// "3": 8} (only the counts there are), "stepped_over" with --over, and
-// "most_pulses": {"address", "count"} when a location was pulsed.
+// "3": 8} (only the counts there are, a bad location's among them),
+// "stepped_over" with --over or when some were, "most_pulses": {"address",
+// "count"} when a location was pulsed, and once the whole chip was read
+// back, "verify": {verify's "differences" ... "findings"}.
 nlohmann::ordered_json reportOf(const VeskWriteResult& result);
 // "passes"; once read, "differences" (how many locations), "bits_to_program",
 // "bits_to_erase", "first": [{"address", "chip", "file"}], "findings":

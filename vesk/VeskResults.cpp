@@ -34,6 +34,9 @@ VeskStatus statusOf(const VeskBlankResult& result) {
 VeskStatus statusOf(const VeskWriteResult& result) {
   if (result.failure) return VeskStatus::Failed;
   if (result.toErase) return VeskStatus::ChipSaidNo;
+  if (result.chip.outcome == CommandOutcome::Done && result.verify &&
+      result.verify->differences != 0)
+    return VeskStatus::ChipSaidNo;
   return statusOf(result.chip.outcome);
 }
 

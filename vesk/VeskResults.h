@@ -59,13 +59,17 @@ struct DumpFacts {
   RomListLines lines = {};
 };
 
-// The step a run on the chip was in when a signal stopped it.
-enum class RunStep { Reading, BlankCheck, Programming };
+// The step a run on the chip was in when a signal stopped it: a read (of
+// read and verify, or before a write --over), the blank check, the
+// programming, or the read of the whole chip that ends a write.
+enum class RunStep { Reading, BlankCheck, Programming, Verifying };
 
-// Where a signal stopped the core's run: the step, and the locations done.
+// Where a signal stopped the core's run: the step, the locations done, and
+// for a read in several passes which pass (from 0).
 struct RunStop {
   RunStep step = RunStep::Reading;
   std::int32_t location = 0;
+  std::int32_t pass = 0;
 };
 
 // What every command on the board has: the chip, and how the core's last
@@ -128,8 +132,14 @@ struct VeskWriteResult {
   std::optional<NotBlankChip> notBlankRead = {};  // and one read of the chip after it
   std::optional<BadLocation> bad = {};            // the location that did not take its byte
   std::optional<BadEpromRead> badRead = {};       // and one read of the chip after it
-  std::optional<PulseCounts> pulses = {};         // when programming ran
+  // When programming ran, or began before a signal stopped it.
+  std::optional<PulseCounts> pulses = {};
+  // The whole chip read back once programmed, against the whole image the
+  // write meant (its fill, and with --over what the chip held, included);
+  // none with --no-verify.
+  std::optional<ChipComparison> verify = {};
   ProgrammedKeeper keeper = ProgrammedKeeper::Chip;
+  std::int64_t offset = 0;  // --offset: the file's addresses are the chip's less it
   // The part -t named, whose voltages are announced before the first pulse.
   const ChipPart* part = nullptr;
 };

@@ -110,6 +110,8 @@ void addBoardOptions(CLI::App& group, VeskOptions& options) {
   addValue(group, "--simulate-faults", "LIST", kSimulatedFaultsHelp, simulatedFaultsOption,
            options.faults)
       ->needs(simulate);
+  addValue(group, "--simulate-latency", "US", kSimulateLatencyHelp, latencyOption, options.latency)
+      ->needs(simulate);
 }
 
 // --passes of the commands that read the chip.
@@ -144,6 +146,14 @@ void addPlacementOptions(CLI::App& group, VeskOptions& options) {
            "the byte of the locations the file leaves, default FFh;\nverify compares them only "
            "when it is given",
            fillOption, options.imageFile.fill);
+}
+
+// What falls outside the chip, for the commands that place a file in it.
+void addFitOptions(CLI::App& group, VeskOptions& options) {
+  addFlag(group, "--cut",
+          "take the part of the file that fits the chip and leave\nout the rest (a file "
+          "that does not fit is refused)",
+          options.imageFile.cut);
 }
 
 // The parts of a 16- or 32-bit board.
@@ -185,6 +195,9 @@ void declareWrite(CLI::App& write, VeskOptions& options) {
           "program over what the chip holds (no blank check):\nonly the locations that "
           "differ are pulsed; refused\nwhen a bit would have to go from 0 to 1",
           options.over);
+  addFlag(write, "--no-verify",
+          "do not read the whole chip back against the image once\nprogrammed",
+          [&options] { options.verify = false; });
 }
 
 void declareVerify(CLI::App& verify, VeskOptions& options) {
@@ -225,7 +238,8 @@ struct CommandDeclaration {
 constexpr std::array<CommandDeclaration, 8> kCommands{{
     {VeskCommand::Read, "read", "read the chip into OUT.bin (.bin, .hex, .s19 ...)", declareRead},
     {VeskCommand::Blank, "blank", "check that every location of the chip is FFh", declareBlank},
-    {VeskCommand::Write, "write", "program IN.bin into the chip, after a blank check",
+    {VeskCommand::Write, "write",
+     "program IN.bin into the chip, after a blank check, and\nread the whole chip back",
      declareWrite},
     {VeskCommand::Verify, "verify", "read the chip and compare it with IN.bin", declareVerify},
     {VeskCommand::Info, "info",
@@ -255,6 +269,7 @@ std::vector<SharedDeclaration> sharedDeclarations() {
           {{Read, Info}, addRomListOptions},
           {{Read, Write, Verify, Info, Split, Merge}, addFormatOption},
           {{Write, Verify, Info, Split}, addPlacementOptions},
+          {{Write, Verify}, addFitOptions},
           {{Split, Merge}, addPartOptions}};
 }
 

@@ -65,9 +65,11 @@ int runCommand(const VeskOptions& options, TerminationSignals& termination) {
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
   RealTiming timing;
-  Expected<MadePortSource> board = makePortSource(
-      {.simulate = options.simulate, .chipFile = options.chipFile, .faults = options.faults},
-      " with --port", timing);
+  Expected<MadePortSource> board = makePortSource({.simulate = options.simulate,
+                                                   .chipFile = options.chipFile,
+                                                   .latency = options.latency,
+                                                   .faults = options.faults},
+                                                  " with --port", timing);
   if (!board) {
     terminal.line().writeLine("vesk: " + board.error());
     return kUsageError;

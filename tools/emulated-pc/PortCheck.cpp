@@ -80,10 +80,13 @@ std::vector<Step> protocol(const RunPlan& plan) {
   if (plan.command == RunPlan::Write) {
     control(0x08, "programming state");
     control(0x0A, "programming idle, counter at location 0");
+    bool programmed = true;
     for (location = 0; location < plan.locations; ++location) {
       const auto index = static_cast<std::size_t>(location);
       const std::uint8_t wanted = index < plan.image.size() ? plan.image[index] : 0;
-      const int pulses = wanted == 0xFF ? 1 : plan.maxPulses;
+      const int pulses = wanted != 0xFF                            ? plan.maxPulses
+                         : plan.stepsOverErased && plan.blankCheck ? 0
+                                                                   : 1;
       for (pulse = 1; pulse <= pulses; ++pulse) {
         add(Access::Write, 0, wanted, "the byte to program");
         control(0x0E, "pulse begins");
@@ -95,13 +98,14 @@ std::vector<Step> protocol(const RunPlan& plan) {
       pulse = 0;
       control(0x0B, "step to the next location");
       control(0x0A, "programming idle");
-      if (pulses > 1) break;  // the chip never took the byte: the write ends
+      programmed = pulses <= 1;
+      if (!programmed) break;  // the chip never took the byte: the write ends
     }
     location = -1;
     control(0x00, "board off");
-    const bool bad =
-        std::ranges::any_of(plan.image, [](std::uint8_t byte) { return byte != 0xFF; });
-    if (bad && plan.rereadAfterBadEprom) {
+    // vesk reads the whole chip back after a write that programmed every
+    // location, and reads it once more after Bad Eprom.
+    if (programmed ? plan.readsBack : plan.rereadAfterBadEprom) {
       readPass();
       endsReading = true;
     }

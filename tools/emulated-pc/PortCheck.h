@@ -31,6 +31,10 @@ struct RunPlan {
   std::vector<std::uint8_t> image;                             // what a write programs
   int passes = 1;                                              // of a read, one after the other
   bool rereadAfterBadEprom = false;  // a write that met a bad location reads the chip once more
+  // vesk's write: after a blank check the FFh locations get no pulse, and a
+  // write that programmed every location reads the whole chip back once.
+  bool stepsOverErased = false;
+  bool readsBack = false;
 };
 
 struct RunReport {
@@ -43,9 +47,10 @@ struct RunReport {
 // them. Each run acquires the port first and checks that it answers: FFh into
 // the data latch, control 00h, 55h and AAh written and read back, FFh left in
 // the latch. The emulated chip reads FFh and never takes a byte: FFh is programmed
-// with one pulse, any other byte gets maxPulses and ends the write (then,
-// with rereadAfterBadEprom, as vesk does, one read pass). Every pulse
-// lasts at least pulseUs. Direct I/O must
+// with one pulse (or, with stepsOverErased after a blank check, stepped over),
+// any other byte gets maxPulses and ends the write (then, with
+// rereadAfterBadEprom, as vesk does, one read pass). Every pulse lasts at
+// least pulseUs. Direct I/O must
 // make exactly the protocol's accesses, no more. Through ppdev the kernel's
 // claim (0Ch) comes first, at once followed by our 00h; then the kernel may
 // read the status and control registers and write control values that leave

@@ -49,7 +49,9 @@ int main(int argc, char** argv) {
                      a[6] == "yes",
                      std::vector<std::uint8_t>(std::istreambuf_iterator<char>(image), {}),
                      a.size() == 9 ? std::stoi(a[8]) : 1,
-                     true};  // vesk reads the chip once more after Bad Eprom
+                     true,   // vesk reads the chip once more after Bad Eprom,
+                     true,   // steps over the FFh locations of a chip found blank,
+                     true};  // and reads the whole chip back after a write
   const RunReport report = checkRun(plan, std::span<const Access>(open + 1, close), control);
   std::cout << (report.faults.empty() ? "ok, " : "FAILED, ") << close - open - 1 << " accesses";
   if (report.claimUs >= 0) std::cout << ", the claim's 0Ch for " << report.claimUs << " us";
