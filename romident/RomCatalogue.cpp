@@ -53,8 +53,15 @@ std::uint32_t RomCatalogue::addImage(const ImageRecord& image,
 }
 
 void RomCatalogue::finish() {
-  std::stable_sort(roms_.begin(), roms_.end(),
-                   [](const RomRecord& a, const RomRecord& b) { return a.crc32 < b.crc32; });
+  // By CRC32, the order of the source among equals: keys of 8 bytes sorted
+  // (the CRC32 above the position), the records of 64 moved once.
+  std::vector<std::uint64_t> keys(roms_.size());
+  for (std::size_t i = 0; i < roms_.size(); ++i) keys[i] = std::uint64_t{roms_[i].crc32} << 32 | i;
+  std::sort(keys.begin(), keys.end());
+  std::vector<RomRecord> byCrc;
+  byCrc.reserve(roms_.size());
+  for (const std::uint64_t key : keys) byCrc.push_back(roms_[key & 0xFFFFFFFF]);
+  roms_ = std::move(byCrc);
   // The ROMs point at images by position: sort a permutation and follow it.
   std::vector<std::uint32_t> order(images_.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;

@@ -224,6 +224,9 @@ TEST(ListReaders, SayWhichLineTheyCannotRead) {
        "line 3: the crc \"zz\" is not a CRC32"},
       {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"12\" sha1=\"12\"/>",
        "line 3: the sha1 \"12\" is not a SHA-1"},
+      {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"12\"\n"
+       "sha1=\"813CECF44BF5464B1AED64B36F5047E4C79BA17g\"/>",
+       "line 4: the sha1 \"813CECF44BF5464B1AED64B36F5047E4C79BA17g\" is not a SHA-1"},
       {"<datafile>\n<game name=\"a\">\n<rom name=\"r\" size=\"0x\" crc=\"1\"/>",
        "line 3: the size \"0x\" is not a number"},
       {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"1\">\n</machine>",
