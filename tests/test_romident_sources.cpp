@@ -140,6 +140,27 @@ TEST(ListXml, NothingBeyondTheListIsEverRead) {
             "line 5: its entities expand to more than 100 times its size");
 }
 
+TEST(ListXml, TheRomsAreInOrderOfCrc32AndOfTheSourceAmongEqualOnes) {
+  std::mt19937 random(7);
+  std::string list = "<mame><machine name=\"m\">";
+  constexpr int kRoms = 3000;
+  for (int i = 0; i < kRoms; ++i)
+    list += "<rom name=\"" + std::to_string(i) + "\" size=\"1\" crc=\"" +
+            crc32Hex(static_cast<std::uint32_t>(random() % 500)) + "\"/>";
+  Expected<RomCatalogue> catalogue = readMameListXml(list + "</machine></mame>");
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  const auto placeOf = [&](const RomRecord& rom) {
+    return std::make_pair(rom.crc32, std::stoi(std::string(catalogue->text(rom.name))));
+  };
+  std::vector<std::pair<std::uint32_t, int>> places;
+  for (const RomRecord& rom : catalogue->roms()) places.push_back(placeOf(rom));
+  ASSERT_EQ(places.size(), std::size_t{kRoms});
+  EXPECT_TRUE(std::is_sorted(places.begin(), places.end()));
+  std::set<int> seen;
+  for (const auto& place : places) seen.insert(place.second);
+  EXPECT_EQ(seen.size(), std::size_t{kRoms});
+}
+
 TEST(SoftwareList, APairOfByteRomsAndTheContinuationsOfARom) {
   const std::string list =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
