@@ -125,7 +125,8 @@ struct XmlListReader::State {
   std::array<Declared, kTags * kAttributes> declarations;
   std::array<std::string, kAttributes> scratch;  // normalized values
   // libxml2's tables of the DOCTYPE's attribute defaults and types, set
-  // aside once the DOCTYPE is read (see endOfDoctype) and given back at the end.
+  // aside once the DOCTYPE is read (see setDoctypeTablesAside) and given
+  // back at the end.
   xmlHashTablePtr setAsideDefaults = nullptr;
   xmlHashTablePtr setAsideTypes = nullptr;
 

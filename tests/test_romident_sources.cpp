@@ -105,7 +105,8 @@ TEST(ListXml, TheDoctypesDefaultsAndTokenTypesApplyToTheAttributesRead) {
 TEST(ListXml, NothingBeyondTheListIsEverRead) {
   // An external DTD that would make every ROM nodump, a parameter entity
   // that would declare an entity, and an external entity: files that are
-  // there to be read, and are not.
+  // there to be read, and are not. An entity of the list's own is read at
+  // each of its references.
   TempFolder temp;
   const std::string dtd = temp.filePath("mame.dtd"), declarations = temp.filePath("more.ent"),
                     secret = temp.filePath("secret.txt");
@@ -115,12 +116,13 @@ TEST(ListXml, NothingBeyondTheListIsEverRead) {
   const std::string list = "<!DOCTYPE mame SYSTEM \"file://" + dtd +
                            "\" [\n<!ENTITY % more SYSTEM \"" + declarations +
                            "\">\n%more;\n<!ENTITY secret SYSTEM \"" + secret +
-                           "\">\n]>\n<mame><machine name=\"m\"><description>[&secret;&leak;]"
+                           "\">\n<!ENTITY own \"ok\">\n]>\n<mame><machine name=\"m\">"
+                           "<description>[&own;&secret;&leak;&own;]"
                            "</description><rom name=\"r\" size=\"1\" crc=\"1\"/></machine></mame>";
   Expected<RomCatalogue> catalogue = readMameListXml(list);
   ASSERT_TRUE(catalogue) << catalogue.error();
   EXPECT_EQ(catalogue->roms().size(), 1u);
-  EXPECT_EQ(catalogue->text(catalogue->sets()[0].description), "[]");
+  EXPECT_EQ(catalogue->text(catalogue->sets()[0].description), "[okok]");
 
   // Entities that expand a thousand million times are refused, at once.
   std::string laughs = "<!DOCTYPE mame [\n<!ENTITY l0 \"ha\">\n";
