@@ -134,7 +134,7 @@ struct XmlListReader::State {
   std::uint64_t entityText = 0;  // the text of every entity reference expanded so far
   std::string error;
   std::optional<SourceKind> kind;
-  std::vector<const xmlChar*> open;  // the elements read into
+  std::size_t depth = 0;  // of the element being read; 0 outside the root
   bool rootClosed = false;
   std::size_t setDepth = 0;  // of the set being read; 0 outside sets
   std::uint32_t set = 0;
@@ -160,12 +160,13 @@ struct XmlListReader::State {
     std::string_view message = fault.message != nullptr ? fault.message : "cannot be read";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
       message.remove_suffix(1);
-    // A list cut short is what libxml2's push parser calls extra content.
+    // A list cut short is what libxml2's push parser calls extra content;
+    // its stack of open elements names the one the file ends in.
     std::string cutShort;
     if (fault.code == XML_ERR_DOCUMENT_END && !rootClosed)
-      message = cutShort = open.empty()
+      message = cutShort = depth == 0 || parser->name == nullptr
                                ? std::string(kNoElement)
-                               : joined({"the file ends inside <", textOf(open.back()), ">"});
+                               : joined({"the file ends inside <", textOf(parser->name), ">"});
     error = joined({"line ", std::to_string(fault.line), ": ", message});
   }
 
@@ -264,8 +265,7 @@ struct XmlListReader::State {
 
   // Elements with a prefix are none of the lists' own.
   void start(const xmlChar* prefix, const xmlChar* name, const StartTag& tag) {
-    open.push_back(name);
-    const std::size_t depth = open.size();
+    ++depth;
     if (depth == 1)
       return startRoot(prefix == nullptr ? std::string(textOf(name))
                                          : joined({textOf(prefix), ":", textOf(name)}));
@@ -293,15 +293,14 @@ struct XmlListReader::State {
   }
 
   void end() {
-    const std::size_t depth = open.size();
     if (inDescription && depth == setDepth + 1) {
       inDescription = false;
       collectText(false);
       catalogue.describeSet(set, description);
     }
     if (depth == setDepth) setDepth = 0;
-    open.pop_back();
-    rootClosed = open.empty();
+    --depth;
+    rootClosed = depth == 0;
   }
 
   // Text is wanted only in a description; elsewhere libxml2 does not hand
