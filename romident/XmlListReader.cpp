@@ -86,6 +86,9 @@ class StartTag {
 // What XML does to the value of an attribute declared with a type other
 // than CDATA: the spaces around it dropped, runs of them within it made one.
 std::string_view tokenized(std::string_view value, std::string& scratch) {
+  if (value.empty() ||
+      (value.front() != ' ' && value.back() != ' ' && value.find("  ") == std::string_view::npos))
+    return value;  // as nearly all are
   scratch.clear();
   for (const char c : value)
     if (c != ' ' || (!scratch.empty() && scratch.back() != ' ')) scratch += c;
