@@ -14,6 +14,8 @@
 
 namespace {
 
+using ByteSpan = std::span<const std::uint8_t>;
+
 // The file a symbolic link points to, so that replacing it keeps the link.
 std::string resolveLink(const std::string& path) {
   struct stat st {};
@@ -59,8 +61,9 @@ std::error_code lockFile(int fd) {
 
 // Writes a file just created whole and flushes it to disk; closes it (a
 // failed close can be a write that failed late) unless the caller keeps it.
-std::error_code fill(FileDescriptor& file, const std::uint8_t* data, std::size_t size, bool keep) {
-  if (const std::error_code error = writeAll(file.get(), data, size)) return error;
+std::error_code fill(FileDescriptor& file, std::span<const ByteSpan> parts, bool keep) {
+  for (const ByteSpan part : parts)
+    if (const std::error_code error = writeAll(file.get(), part.data(), part.size())) return error;
   if (::fsync(file.get()) != 0) return lastSystemError();
   return keep ? std::error_code() : file.close();
 }
@@ -108,7 +111,8 @@ std::error_code createNewFile(const std::string& path, const std::uint8_t* data,
   if (locked != nullptr) {
     if (const std::error_code error = lockFile(file.get())) return error;
   }
-  if (const std::error_code error = fill(file, data, size, locked != nullptr)) {
+  const ByteSpan whole(data, size);
+  if (const std::error_code error = fill(file, {&whole, 1}, locked != nullptr)) {
     ::unlink(path.c_str());
     return error;
   }
@@ -117,6 +121,12 @@ std::error_code createNewFile(const std::string& path, const std::uint8_t* data,
 }
 
 Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                       FileDescriptor* locked) {
+  const ByteSpan whole(data, size);
+  return replaceFile(path, {&whole, 1}, locked);
+}
+
+Expected<> replaceFile(const std::string& path, std::span<const ByteSpan> parts,
                        FileDescriptor* locked) {
   const std::filesystem::path target = resolveLink(path);
   struct stat old {};
@@ -132,7 +142,7 @@ Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::s
   FileDescriptor file(createTemporary(target, tempPath));
   if (!file) return systemFailure(errno);
   if (exists) takeOwnerAndMode(file.get(), old);
-  std::error_code error = fill(file, data, size, locked != nullptr);
+  std::error_code error = fill(file, parts, locked != nullptr);
   // Locked before it takes the name: nobody can lock it first.
   if (!error && locked != nullptr) error = lockFile(file.get());
   if (!error && ::rename(tempPath.c_str(), target.c_str()) != 0) error = lastSystemError();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <system_error>
 
@@ -48,4 +49,9 @@ struct RegularFile {
 // With `locked`, the new file is locked (flock) before it takes the name and
 // stays open in *locked.
 Expected<> replaceFile(const std::string& path, const std::uint8_t* data, std::size_t size,
+                       FileDescriptor* locked = nullptr);
+// The same for bytes that lie in several parts, written one after another
+// (no copy of them all in one place).
+Expected<> replaceFile(const std::string& path,
+                       std::span<const std::span<const std::uint8_t>> parts,
                        FileDescriptor* locked = nullptr);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <span>
 
 #include "FileDescriptor.h"
 #include "ImageHashes.h"
@@ -176,23 +177,20 @@ Expected<> writeIndex(const std::string& file, const std::string& absolutePath,
   header.textBytes = catalogue.texts().size();
   header.sketchBytes = catalogue.sketches().size();
 
-  std::vector<std::uint8_t> bytes(sizeof header);
-  bytes.reserve(sizeof header + absolutePath.size() + catalogue.roms().size() * sizeof(RomRecord) +
-                catalogue.sets().size() * sizeof(SetRecord) +
-                catalogue.images().size() * sizeof(ImageRecord) + catalogue.texts().size() +
-                catalogue.sketches().size());
-  const auto put = [&](const void* data, std::size_t size) {
-    const auto* begin = static_cast<const std::uint8_t*>(data);
-    bytes.insert(bytes.end(), begin, begin + size);
+  // Written from where the parts lie, with no copy of the whole file; the
+  // checksum is taken with its own field 0, then set in the header part.
+  const auto bytesOf = [](const auto& part) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(part.data()), part.size_bytes());
   };
-  put(catalogue.roms().data(), catalogue.roms().size() * sizeof(RomRecord));
-  put(catalogue.sets().data(), catalogue.sets().size() * sizeof(SetRecord));
-  put(catalogue.images().data(), catalogue.images().size() * sizeof(ImageRecord));
-  put(absolutePath.data(), absolutePath.size());
-  put(catalogue.texts().data(), catalogue.texts().size());
-  put(catalogue.sketches().data(), catalogue.sketches().size());
-  std::memcpy(bytes.data(), &header, sizeof header);
-  header.checksum = crcUpdate(0, bytes.data(), bytes.size());
-  std::memcpy(bytes.data(), &header, sizeof header);
-  return replaceFile(file, bytes.data(), bytes.size());
+  const std::string_view path = absolutePath;
+  const std::array<std::span<const std::uint8_t>, 7> parts = {
+      bytesOf(std::span(&header, 1)), bytesOf(catalogue.roms()),
+      bytesOf(catalogue.sets()),      bytesOf(catalogue.images()),
+      bytesOf(std::span(path)),       bytesOf(std::span(catalogue.texts())),
+      bytesOf(catalogue.sketches())};
+  std::uint32_t checksum = 0;
+  for (const std::span<const std::uint8_t> part : parts)
+    checksum = crcUpdate(checksum, part.data(), part.size());
+  header.checksum = checksum;
+  return replaceFile(file, parts);
 }

@@ -10,10 +10,12 @@
 #include "SourceKind.h"
 
 // The ROM lists that are XML: MAME's -listxml, MAME's software lists and
-// Logiqx DATs, told apart by their root element and read by expat as a
-// stream, never held whole (the -listxml file is 270 MB). DOCTYPEs, comments,
-// entities, CRLF line ends and UTF-8 are read as XML has them; no external
-// entity or DTD is ever fetched.
+// Logiqx DATs, told apart by their root element and read as a stream by
+// libxml2's SAX2 push parser, never held whole (the -listxml file is 270 MB).
+// DOCTYPEs (their entities and attribute defaults), comments, CRLF line
+// ends, UTF-8 and declared encodings are read as XML has them; no external
+// entity or DTD is ever fetched, and entities that expand beyond reason are
+// refused.
 
 struct ListReading {
   SourceKind kind = SourceKind::MameListXml;
@@ -32,9 +34,9 @@ class XmlListReader {
   // Reads the next bytes (`last` with the final ones); false once the list
   // cannot be read, and error() says why and on which line.
   bool feed(std::string_view bytes, bool last);
-  // Reads the file's `size` bytes, block by block straight into the
-  // parser's buffer, to the end; false when the list or the file cannot be
-  // read (`fileError` then holds the system's reason).
+  // Reads the file's `size` bytes, block by block, to the end; false when
+  // the list or the file cannot be read (`fileError` then holds the
+  // system's reason).
   bool feedFile(int fd, std::uint64_t size, std::string& fileError);
   const std::string& error() const;
   // Known once the root element has been read.
@@ -53,6 +55,5 @@ Expected<RomCatalogue> readMameListXml(std::string_view bytes);
 Expected<RomCatalogue> readSoftwareList(std::string_view bytes);
 Expected<RomCatalogue> readLogiqxDat(std::string_view bytes);
 
-// A list in a file of `size` bytes, read in blocks of 1 MiB straight into
-// the parser's buffer.
+// A list in a file of `size` bytes, read block by block.
 Expected<ListReading> readXmlListFile(int fd, std::uint64_t size);

@@ -73,6 +73,97 @@ TEST(ListXml, KeepsWhatAMatchNeedsAndLeavesOutNodumpAndCrclessRoms) {
   EXPECT_EQ(good.flags, rom_flag::kSha1);
 }
 
+TEST(ListXml, TheDoctypesDefaultsAndTokenTypesApplyToTheAttributesRead) {
+  // The first declaration of an attribute binds; a token's blanks are
+  // normalized, a CDATA value is kept as it is.
+  const std::string list =
+      "<!DOCTYPE mame [\n"
+      "<!ATTLIST rom status (baddump|nodump|good) \"baddump\">\n"
+      "<!ATTLIST rom status (baddump|nodump|good) \"good\" region CDATA \"maincpu\">\n"
+      "<!ATTLIST rom loadflag NMTOKEN #IMPLIED>\n"
+      "<!ATTLIST machine name CDATA #REQUIRED runnable (yes|no) \"yes\">\n"
+      "]>\n"
+      "<mame><machine name=\"m\">\n"
+      "<rom name=\"a\" size=\"1\" crc=\"a\"/>\n"
+      "<rom name=\"b\" size=\"1\" crc=\"b\" status=\" good \" region=\" gfx  1\"/>\n"
+      "<rom name=\"c\" size=\"1\" crc=\"c\" status=\"  nodump\"/>\n"
+      "<rom name=\"d\" size=\"1\" crc=\"d\" loadflag=\"\tload16_byte  \" status=\"good\"/>\n"
+      "</machine></mame>\n";
+  Expected<RomCatalogue> catalogue = readMameListXml(list);
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  EXPECT_EQ(catalogue->listed(), 4u);
+  ASSERT_EQ(catalogue->roms().size(), 3u);  // c is nodump
+  const RomRecord& a = catalogue->romsWithCrc(0xa)[0];
+  EXPECT_EQ(a.flags, rom_flag::kBadDump);
+  EXPECT_EQ(catalogue->text(a.region), "maincpu");
+  const RomRecord& b = catalogue->romsWithCrc(0xb)[0];
+  EXPECT_EQ(b.flags, 0u);
+  EXPECT_EQ(catalogue->text(b.region), " gfx  1");
+  EXPECT_EQ(catalogue->text(catalogue->romsWithCrc(0xd)[0].loadflag), "load16_byte");
+}
+
+TEST(ListXml, NothingBeyondTheListIsEverRead) {
+  // An external DTD that would make every ROM nodump, a parameter entity
+  // that would declare an entity, and an external entity: files that are
+  // there to be read, and are not. An entity of the list's own is read at
+  // each of its references.
+  TempFolder temp;
+  const std::string dtd = temp.filePath("mame.dtd"), declarations = temp.filePath("more.ent"),
+                    secret = temp.filePath("secret.txt");
+  writeFile(dtd, "<!ATTLIST rom status CDATA \"nodump\">\n");
+  writeFile(declarations, "<!ENTITY leak \"LEAKED\">\n");
+  writeFile(secret, "SECRET");
+  const std::string list = "<!DOCTYPE mame SYSTEM \"file://" + dtd +
+                           "\" [\n<!ENTITY % more SYSTEM \"" + declarations +
+                           "\">\n%more;\n<!ENTITY secret SYSTEM \"" + secret +
+                           "\">\n<!ENTITY own \"ok\">\n]>\n<mame><machine name=\"m\">"
+                           "<description>[&own;&secret;&leak;&own;]"
+                           "</description><rom name=\"r\" size=\"1\" crc=\"1\"/></machine></mame>";
+  Expected<RomCatalogue> catalogue = readMameListXml(list);
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  EXPECT_EQ(catalogue->roms().size(), 1u);
+  EXPECT_EQ(catalogue->text(catalogue->sets()[0].description), "[okok]");
+
+  // Entities that expand a thousand million times are refused, at once.
+  std::string laughs = "<!DOCTYPE mame [\n<!ENTITY l0 \"ha\">\n";
+  for (int level = 1; level <= 9; ++level) {
+    laughs += "<!ENTITY l" + std::to_string(level) + " \"";
+    for (int i = 0; i < 10; ++i) laughs += "&l" + std::to_string(level - 1) + ";";
+    laughs += "\">\n";
+  }
+  laughs += "]>\n<mame><machine name=\"m\"><description>&l9;</description></machine></mame>";
+  EXPECT_FALSE(readMameListXml(laughs));
+  // So are 20,000 references to an entity of 20,000 bytes: 400 MB of text.
+  std::string quadratic = "<!DOCTYPE mame [\n<!ENTITY big \"" + std::string(20000, 'x') +
+                          "\">\n]>\n<mame>\n<machine name=\"m\"><description>";
+  for (int i = 0; i < 20000; ++i) quadratic += "&big;";
+  quadratic += "</description></machine></mame>";
+  EXPECT_EQ(readMameListXml(quadratic).error(),
+            "line 5: its entities expand to more than 100 times its size");
+}
+
+TEST(ListXml, TheRomsAreInOrderOfCrc32AndOfTheSourceAmongEqualOnes) {
+  // 500 CRC32s, spread over all four bytes, each for several ROMs.
+  std::mt19937 random(7);
+  std::string list = "<mame><machine name=\"m\">";
+  constexpr int kRoms = 3000;
+  for (int i = 0; i < kRoms; ++i)
+    list += "<rom name=\"" + std::to_string(i) + "\" size=\"1\" crc=\"" +
+            crc32Hex(static_cast<std::uint32_t>(random() % 500 * 0x9E3779B1u)) + "\"/>";
+  Expected<RomCatalogue> catalogue = readMameListXml(list + "</machine></mame>");
+  ASSERT_TRUE(catalogue) << catalogue.error();
+  const auto placeOf = [&](const RomRecord& rom) {
+    return std::make_pair(rom.crc32, std::stoi(std::string(catalogue->text(rom.name))));
+  };
+  std::vector<std::pair<std::uint32_t, int>> places;
+  for (const RomRecord& rom : catalogue->roms()) places.push_back(placeOf(rom));
+  ASSERT_EQ(places.size(), std::size_t{kRoms});
+  EXPECT_TRUE(std::is_sorted(places.begin(), places.end()));
+  std::set<int> seen;
+  for (const auto& place : places) seen.insert(place.second);
+  EXPECT_EQ(seen.size(), std::size_t{kRoms});
+}
+
 TEST(SoftwareList, APairOfByteRomsAndTheContinuationsOfARom) {
   const std::string list =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -157,13 +248,22 @@ TEST(ListReaders, SayWhichLineTheyCannotRead) {
        "line 3: the crc \"zz\" is not a CRC32"},
       {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"12\" sha1=\"12\"/>",
        "line 3: the sha1 \"12\" is not a SHA-1"},
+      {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"12\"\n"
+       "sha1=\"813CECF44BF5464B1AED64B36F5047E4C79BA17g\"/>",
+       "line 4: the sha1 \"813CECF44BF5464B1AED64B36F5047E4C79BA17g\" is not a SHA-1"},
       {"<datafile>\n<game name=\"a\">\n<rom name=\"r\" size=\"0x\" crc=\"1\"/>",
        "line 3: the size \"0x\" is not a number"},
       {"<mame>\n<machine name=\"a\">\n<rom name=\"r\" size=\"1\" crc=\"1\">\n</machine>",
-       "line 4: mismatched tag"},
+       "line 4: Opening and ending tag mismatch: rom line 3 and machine"},
       {"<mame>\n<machine>\n", "line 2: <machine> without a name"},
       {"<html>\n</html>", "line 1: not a ROM list: its root element is <html>"},
-      {"<mame>\n<machine name=\"a\">&undefined;</machine>", "line 2: undefined entity"},
+      {"<mame>\n<machine name=\"a\">&undefined;</machine>",
+       "line 2: Entity 'undefined' not defined"},
+      {"<mame>\n<machine name=\"a\">\n<description>Cut",
+       "line 3: the file ends inside <description>"},
+      {"<mame/>\n<mame/>", "line 2: Extra content at the end of the document"},
+      {"", "line 1: the file holds no XML element"},
+      {"<?xml version=\"1.0\"?>\n<!-- nothing -->\n", "line 3: the file holds no XML element"},
   };
   for (const auto& [text, error] : xmlCases) {
     Expected<ListReading> reading = readXmlList(text);
@@ -234,7 +334,7 @@ TEST_F(RomSources, EachKindIsToldByItsContentWhateverItsName) {
 TEST_F(RomSources, ADamagedSourceIsAnErrorNamingItAndItsLineAndNoIndexIsWritten) {
   const std::string list = write("mame.xml", kListXml.substr(0, kListXml.size() - 20));
   Expected<LoadedSource> source = load(list);
-  EXPECT_EQ(source.error(), list + ": line 15: unclosed token");
+  EXPECT_EQ(source.error(), list + ": line 15: the file ends inside <machine>");
   EXPECT_FALSE(fs::exists(cacheFolder_));
 
   const std::string zip = temp_.filePath("roms/set.zip");
@@ -244,6 +344,43 @@ TEST_F(RomSources, ADamagedSourceIsAnErrorNamingItAndItsLineAndNoIndexIsWritten)
   source = load(temp_.filePath("roms"));
   ASSERT_FALSE(source);
   EXPECT_EQ(source.error().rfind(temp_.filePath("roms") + ": set.zip: ", 0), 0u) << source.error();
+}
+
+TEST_F(RomSources, AListOfManyBlocksIsReadWholeWithItsLinesCounted) {
+  // CRLF line ends, one of them split between the reader's first two blocks
+  // of a quarter MiB; a fault on the last line.
+  std::string list = "<?xml version=\"1.0\"?>\r\n<mame>\r\n";
+  constexpr int kMachines = 6000;
+  for (int i = 0; i < kMachines; ++i)
+    list += "<machine name=\"m" + std::to_string(i) + "\">\r\n<description>Machine " +
+            std::to_string(i) + "</description>\r\n<rom name=\"r\" size=\"16\" crc=\"" +
+            crc32Hex(static_cast<std::uint32_t>(i + 1)) +
+            "\" region=\"maincpu\"/>\r\n</machine>\r\n";
+  constexpr std::size_t kBlock = 1 << 18;
+  ASSERT_GT(list.size(), 3 * kBlock);
+  const std::size_t lineEnd = list.rfind("\r\n", kBlock - 1);
+  list.insert(lineEnd, kBlock - 1 - lineEnd, ' ');
+  for (const bool whole : {true, false}) {
+    const std::string text =
+        whole ? list + "</mame>\r\n" : list + "<machine name=\"x\">\r\n<rom name=\"r\" crc=\"1\"/>";
+    const std::string path = write("mame.xml", text);
+    const Expected<ListReading> inMemory = readXmlList(text);
+    const Expected<LoadedSource> fromFile = load(path, false);
+    if (!whole) {
+      const std::string lastLine = "line " + std::to_string(2 + 4 * kMachines + 2);
+      EXPECT_EQ(inMemory.error(), lastLine + ": <rom name=\"r\"> without a size");
+      EXPECT_EQ(fromFile.error(), path + ": " + lastLine + ": <rom name=\"r\"> without a size");
+      continue;
+    }
+    ASSERT_TRUE(inMemory) << inMemory.error();
+    ASSERT_TRUE(fromFile) << fromFile.error();
+    for (const RomCatalogue* catalogue : {&inMemory->catalogue, &fromFile->catalogue}) {
+      ASSERT_EQ(catalogue->roms().size(), std::size_t{kMachines});
+      const RomRecord& last = catalogue->romsWithCrc(kMachines)[0];
+      EXPECT_EQ(catalogue->text(catalogue->sets()[last.set].description), "Machine 5999");
+      EXPECT_EQ(catalogue->text(last.region), "maincpu");
+    }
+  }
 }
 
 TEST_F(RomSources, TheIndexIsUsedThenRebuiltWhenDamagedForeignOrStale) {
