@@ -114,7 +114,8 @@ DumpIdentification identifyDump(std::span<const std::uint8_t> dump,
                                 const IdentifyOptions& options = {});
 
 // The names the JSON gives: "crc32+sha1" / "crc32", "good" / "baddump",
-// "even" / "odd" / "lane N".
+// "bit-rot" / "other-version", "even" / "odd" / "lane N".
 const char* romMatchName(RomMatch match);
 const char* romStatusName(RomStatus status);
+const char* nearVerdictName(NearVerdict verdict);
 std::string wordByteName(const WordByte& byte);
