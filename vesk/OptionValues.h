@@ -11,6 +11,7 @@
 #include "EpromCatalogue.h"
 #include "Expected.h"
 #include "ProgrammingAlgorithms.h"
+#include "ReadPasses.h"
 
 // The catalogue's row for a chip type written as the menu shows it ("27256")
 // or as it is printed on chips: a C after the 27 ("27C256"; 27C010 and 27C020
@@ -49,3 +50,6 @@ std::string portForms();
 // --passes: how many times read and verify read the chip, 1 to kMostPasses.
 inline constexpr int kMostPasses = 16;
 [[nodiscard]] Expected<int> passesOption(std::string_view text);
+
+// --vote: "majority" or "zero", in any case: how a read's passes make its image.
+[[nodiscard]] Expected<PassVote> voteOption(std::string_view text);
