@@ -4,6 +4,8 @@
 #include <span>
 
 #include "ImageFileIo.h"
+#include "RepeatedImage.h"
+#include "RomReferences.h"
 
 namespace {
 
@@ -51,12 +53,30 @@ struct Board {
 
   // options.file placed in the chip's image. Unlike the window's Open, a
   // missing file is an error, and so is a broken one.
-  std::optional<LoadedImage> load(std::optional<FileFailure>& failure) const {
+  std::optional<LoadedImage> load(std::optional<FileFailure>& failure,
+                                  std::optional<std::size_t>& repeated) const {
+    if (options.repeat) return loadRepeated(failure, repeated);
     Expected<LoadedImage> loaded = loadImageFile(options.file, static_cast<std::size_t>(size()),
                                                  options.imageFile, context.messages);
     if (loaded) return std::move(*loaded);
     failure = FileFailure{FileProblem::Unreadable, options.file, loaded.error()};
     return std::nullopt;
+  }
+
+  // With --repeat: the file's own image, as many times as fill the chip.
+  std::optional<LoadedImage> loadRepeated(std::optional<FileFailure>& failure,
+                                          std::optional<std::size_t>& repeated) const {
+    Expected<LoadedImage> loaded =
+        loadImageFile(options.file, std::nullopt, options.imageFile, context.messages);
+    Expected<RepeatedImage> filled = loaded
+                                         ? repeatToFill(*loaded, static_cast<std::size_t>(size()))
+                                         : Expected<RepeatedImage>(Failure{loaded.error()});
+    if (!filled) {
+      failure = FileFailure{FileProblem::Unreadable, options.file, filled.error()};
+      return std::nullopt;
+    }
+    repeated = filled->copies;
+    return std::move(filled->image);
   }
 };
 
@@ -143,13 +163,14 @@ void compareWithFile(const Board& board, std::span<const MemoryImage> passes,
 
 }  // namespace
 
-VeskReadResult runRead(const VeskOptions& options, CommandContext& context) {
+VeskReadResult runRead(const VeskOptions& options, const RomReferences& references,
+                       CommandContext& context) {
   const Board board{options, context};
   VeskReadResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
   const ReadPassesCommandResult read = board.read(options.passes);
   endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
   if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return result;
-  MergedPasses merged = mergePasses(read.passes);
+  MergedPasses merged = mergePasses(read.passes, options.vote);
   result.format = outputFormat(options.file, options.imageFile);
   if (const Expected<> saved =
           saveImageFile(options.file, board.bytes(merged.image), result.format);
@@ -157,7 +178,7 @@ VeskReadResult runRead(const VeskOptions& options, CommandContext& context) {
     result.failure = FileFailure{FileProblem::Unwritable, options.file, saved.error()};
     return result;
   }
-  result.dump = DumpFacts{identifyImage(merged.image), {options.mame, options.dat}};
+  result.dump = dumpFacts(merged.image, options, references, merged.unstable);
   result.unstable = std::move(merged.unstable);
   return result;
 }
@@ -176,7 +197,7 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
   VeskWriteResult result{
       .chip = board.chip(), .file = options.file, .over = options.over, .keeper = keeperOf(board)};
-  const std::optional<LoadedImage> file = board.load(result.failure);
+  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
   if (!file) return result;
   result.format = file->format;
   if (stoppedAfter(result.chip, board)) return result;
@@ -191,7 +212,7 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
 VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
   VeskVerifyResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
-  const std::optional<LoadedImage> file = board.load(result.failure);
+  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
   if (!file) return result;
   result.format = file->format;
   if (stoppedAfter(result.chip, board)) return result;
