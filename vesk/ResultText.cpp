@@ -264,13 +264,14 @@ std::string grouped(std::uint64_t count) {
 }
 
 // "the 336,504 ROMs of mame.xml, the 12 ROMs of synth.dat and the 1 ROM of
-// roms": one item a source, of those `count` gives a number for.
+// roms": one item a source, as `count` counts them; with `allSources`, the
+// sources it counts none of too.
 template <class Count>
 std::string sourcesText(const std::vector<SourceSummary>& sources, const char* one,
-                        const char* many, Count count) {
+                        const char* many, Count count, bool allSources) {
   std::vector<std::string> items;
   for (const SourceSummary& source : sources)
-    if (const std::uint64_t n = count(source); n != 0)
+    if (const std::uint64_t n = count(source); n != 0 || allSources)
       items.push_back("the " + grouped(n) + " " + (n == 1 ? one : many) + " of " + source.path);
   std::string text;
   for (std::size_t i = 0; i < items.size(); ++i)
@@ -380,15 +381,17 @@ std::string knownRomsText(const KnownRoms& known, std::size_t dumpSize) {
   for (const IdentifiedRom& rom : found.identified) text += identifiedLine(rom, dumpSize);
   if (!found.identified.empty()) return text;
   text += "Not among " +
-          sourcesText(known.sources, "ROM", "ROMs",
-                      [](const SourceSummary& source) { return source.listed; }) +
+          sourcesText(
+              known.sources, "ROM", "ROMs",
+              [](const SourceSummary& source) { return source.listed; }, true) +
           "\n";
   for (const NearestRom& near : found.nearest) text += nearestText(near, dumpSize);
   if (found.search == NearestSearch::NoneClose)
     text += "Nearest: none within " + std::to_string(static_cast<int>(kNearLimit * 100)) +
             " % of the dump's bytes among " +
-            sourcesText(known.sources, "image", "images",
-                        [](const SourceSummary& source) { return source.images; }) +
+            sourcesText(
+                known.sources, "image", "images",
+                [](const SourceSummary& source) { return source.images; }, false) +
             "\n";
   const bool compared =
       found.search == NearestSearch::Found || found.search == NearestSearch::NoneClose;

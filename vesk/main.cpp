@@ -65,12 +65,14 @@ class Terminal {
 int runCommand(const VeskOptions& options, TerminationSignals& termination) {
   Terminal terminal(options.quiet, termination);
   // The reference sources first: one that cannot be read ends the run
-  // before a chip file is made, the board touched or an image written.
+  // before a chip file is made, the board touched or an image written, and
+  // so does a signal that came while they were read.
   const Expected<RomReferences> references = loadReferences(options);
   if (!references) {
     terminal.line().writeLine("vesk: " + references.error());
     return kUsageError;
   }
+  if (termination.requested()) return termination.exitStatus();
   showIndexes(*references, terminal.messages());
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
