@@ -15,3 +15,13 @@ inline std::string asciiLower(std::string_view text) {
   for (char& c : lower) c = asciiLower(c);
   return lower;
 }
+
+constexpr char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+inline std::string asciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = asciiUpper(c);
+  return upper;
+}

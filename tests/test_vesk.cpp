@@ -24,12 +24,14 @@ std::vector<std::string> on2732(std::vector<std::string> command,
 
 TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
   writeFile(path("in.bin"), pattern(2048));  // smaller than the chip: the rest is left FFh
-  const std::string smaller =
-      "Warning!:  File is Smaller than Eprom Size\nWill Write Eprom 2732: 4096 Byte\n";
+  const std::string smaller = "Warning!:  File is Smaller than Eprom Size\n";
+  // The 2732's datasheet's voltages, once the write is announced.
+  const std::string willWrite =
+      "Will Write Eprom 2732: 4096 Byte\nWrite Eprom: set VPP to 25 V, VCC 5 V for the 2732\n";
   EXPECT_EQ(run(on2732({"blank"})), Result(0, "Blank Check: The Eprom is Empty\n", ""));
   EXPECT_EQ(chip(), chipHolding({}));  // a chip file not there yet is a blank chip
   EXPECT_EQ(run(on2732({"write", "in.bin"})),
-            Result(0, smaller + "Write Eprom: 4096 Byte programmed from in.bin\n",
+            Result(0, smaller + willWrite + "Write Eprom: 4096 Byte programmed from in.bin\n",
                    "1 pulse: 4096 locations\nMost pulses: 1, at 00000\n"));
   const Bytes image = pattern(2048);
   EXPECT_EQ(chip(), chipHolding(image));
@@ -40,16 +42,17 @@ TEST_F(VeskProgram, AChipIsProgrammedOnceThenRefusedAsNotBlankOrBad) {
                    ""));
   EXPECT_EQ(
       run(on2732({"write", "in.bin"})),
-      Result(1,
-             smaller + "Warning !: The Eprom is not Empty\nWrite Eprom: location 00000 holds 00, "
-                       "not FF\n",
-             ""));
+      Result(
+          1,
+          smaller + willWrite +
+              "Warning !: The Eprom is not Empty\nWrite Eprom: location 00000 holds 00, not FF\n",
+          ""));
   // Unchecked, the first location (00h) cannot take the FFh asked of it.
   writeFile(path("ff.bin"), Bytes(4096, 0xFF));
   EXPECT_EQ(run(on2732({"write", "ff.bin"}, {"--no-blank-check"})),
             Result(1,
-                   "Will Write Eprom 2732: 4096 Byte\nWarning !: Bad Eprom\nWrite Eprom: "
-                   "location 00000 wanted FF, read 00 after the last pulse\n",
+                   willWrite + "Warning !: Bad Eprom\nWrite Eprom: location 00000 wanted FF, "
+                               "read 00 after the last pulse\n",
                    ""));
   EXPECT_EQ(chip(), chipHolding(image));
 }
@@ -137,7 +140,7 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
   const std::string tryHelp = "\nTry 'vesk --help'.\n";
   const std::tuple<std::vector<std::string>, std::string, bool> cases[] = {
       {{},
-       "vesk: no command given (read, blank, write, verify, info, split or merge)" + tryHelp,
+       "vesk: no command given (read, blank, write, verify, info, split, merge or types)" + tryHelp,
        true},
       {{"read", "-t", "27080", "out.bin"}, "vesk: type 27080 cannot be chosen", true},
       {{"blank", "-t", "2732", "--pulse", "9"}, "vesk: --pulse 9: ", true},
@@ -183,8 +186,8 @@ TEST_F(VeskProgram, UsageFileAndPortErrorsExitTwoAndChangeNothing) {
 
 TEST_F(VeskProgram, ChipTypesAsPrintedOnChipsAreTheCataloguesTypes) {
   const std::pair<const char*, std::size_t> forms[] = {
-      {"27C16", 2048},   {"27c64", 8192},   {"2764A", 8192},    {"27128a", 16384},
-      {"27C256", 32768}, {"27C512", 65536}, {"27C010", 131072}, {"27C020", 262144}};
+      {"M2716-1F1", 2048}, {"27c64", 8192},   {"2764A", 8192},    {"27128a", 16384},
+      {"27C256", 32768},   {"27C512", 65536}, {"27C010", 131072}, {"27C020", 262144}};
   for (const auto& [form, size] : forms) {
     EXPECT_EQ(std::get<0>(run({"read", "-q", "-t", form, "--simulate", "out.bin"})), 0) << form;
     EXPECT_EQ(readFile(path("out.bin")).size(), size) << form;

@@ -61,27 +61,54 @@ TEST(VeskOptions, EveryAgainstCountsAndTheVoteAndRepeatGoWithTheirCommands) {
 namespace {
 
 std::string typeCaption(std::string_view text) {
-  const Expected<const EpromTypeRow*> row = chipTypeOption(text);
-  return row ? (*row)->caption : row.error();
+  const Expected<const ChipPart*> part = chipTypeOption(text);
+  return part ? (*part)->type : part.error();
 }
 
 TEST(VeskOptions, ChipTypesAsPrintedOnChipsAreTheCataloguesTypes) {
   const std::pair<const char*, const char*> accepted[] = {
-      {"2716", "2716"},     {"27C16", "2716"},    {"27c32", "2732"},     {"27C64", "2764"},
-      {"2764A", "2764"},    {"27c64a", "2764"},   {"27128A", "27128"},   {"27C128", "27128"},
-      {"27256a", "27256"},  {"27C256B", "27256"}, {"27C512", "27512"},   {"27C010", "271001"},
-      {"27c020", "272001"}, {"271001", "271001"}, {"27C1001", "271001"}, {"272001", "272001"}};
+      {"2716", "2716"},     {"M2716-1F1", "2716"}, {"2732a", "2732"},     {"27C64", "2764"},
+      {"2764A", "2764"},    {"27c64a", "2764"},    {"27128A", "27128"},   {"27C128", "27128"},
+      {"27256a", "27256"},  {"27C256B", "27256"},  {"27C512", "27512"},   {"27C010", "271001"},
+      {"27c020", "272001"}, {"271001", "271001"},  {"27C1001", "271001"}, {"272001", "272001"},
+      {"2764-20", "2764"}};
   for (const auto& [text, caption] : accepted) EXPECT_EQ(typeCaption(text), caption) << text;
   const std::string unavailable =
       " cannot be chosen: it is listed, but not available (greyed out in VeskEprom too)";
   EXPECT_EQ(typeCaption("27C040"), "type 27C040 (the 274001)" + unavailable);
   EXPECT_EQ(typeCaption("27c080"), "type 27c080 (the 27080)" + unavailable);
+  EXPECT_EQ(typeCaption("M27C4001-10F1"), "type M27C4001-10F1 (the 274001)" + unavailable);
   EXPECT_EQ(typeCaption("274001"), "type 274001" + unavailable);
-  for (const char* unknown : {"", "27C", "C256", "x2764", "2764-20", "27C2564", "27C01"})
+  // A name no part of the table has is refused, naming it: 27C16 and 27C32
+  // are no parts whose datasheets the table knows.
+  for (const char* unknown : {"", "27C", "C256", "x2764", "27C2564", "27C01", "27C16", "27c32"})
     EXPECT_EQ(typeCaption(unknown),
               "unknown type '" + std::string(unknown) +
                   "'; the types are 2716, 2732, 2764, 27128, 27256, 27512, 271001, 272001, also "
-                  "as printed on chips (27C256, 27C010, 2764A)");
+                  "as printed on chips (27C256, 27C010, 2764A, M27C512-10F1): vesk types lists "
+                  "them");
+}
+
+// The algorithm is the part's datasheet's unless --algorithm gives one; the
+// board's type is the part's.
+TEST(VeskOptions, TheAlgorithmIsThePartsUnlessGiven) {
+  const std::tuple<std::vector<std::string>, ProgrammingAlgorithm, const char*> cases[] = {
+      {{"-t", "27C512"}, ProgrammingAlgorithm::Quick, "27512"},
+      {{"-t", "M27256-2F1"}, ProgrammingAlgorithm::Intelligent, "27256"},
+      {{"-t", "2716"}, ProgrammingAlgorithm::Default, "2716"},
+      {{"-t", "27C512", "--algorithm", "default"}, ProgrammingAlgorithm::Default, "27512"},
+      {{"--algorithm", "intelligent", "-t", "27C010"},
+       ProgrammingAlgorithm::Intelligent,
+       "271001"}};
+  for (const auto& [options, algorithm, type] : cases) {
+    std::vector<std::string> words{"write"};
+    words.insert(words.end(), options.begin(), options.end());
+    words.push_back("a.bin");
+    const VeskArguments write = parseVeskArguments(words);
+    ASSERT_EQ(write.ask, Ask::Run) << write.error;
+    EXPECT_EQ(write.options.method.algorithm, algorithm) << testing::PrintToString(options);
+    EXPECT_STREQ(write.options.type->caption, type);
+  }
 }
 
 TEST(VeskOptions, LptDigitsWithoutTheirHAreAmbiguousOtherDecimalBasesAreNot) {
@@ -113,11 +140,11 @@ TEST(VeskOptions, ABareSimulateNeverTakesTheNextWord) {
   EXPECT_EQ(parseVeskArguments({"blank", "-t", "2732", "--simulate", "chip.bin"}).error,
             "blank takes no file; for the simulated chip kept in chip.bin, write "
             "--simulate=chip.bin");
-  EXPECT_EQ(
-      parseVeskArguments({"--simulate", "chip.bin", "blank", "-t", "2732"}).error,
-      "unknown command 'chip.bin' (read, blank, write, verify, info, split or merge); for the "
-      "simulated chip "
-      "kept in chip.bin, write --simulate=chip.bin");
+  EXPECT_EQ(parseVeskArguments({"--simulate", "chip.bin", "blank", "-t", "2732"}).error,
+            "unknown command 'chip.bin' (read, blank, write, verify, info, split, merge or types); "
+            "for the "
+            "simulated chip "
+            "kept in chip.bin, write --simulate=chip.bin");
   // Without a bare --simulate before it, a file too many is only that.
   EXPECT_EQ(parseVeskArguments({"write", "-t", "2732", "--simulate=c.bin", "a.bin", "b.bin"}).error,
             "write takes one file");
@@ -147,14 +174,16 @@ TEST(VeskOptions, WordsAroundTheCommand) {
 
 TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "no command given (read, blank, write, verify, info, split or merge)"},
+      {{}, "no command given (read, blank, write, verify, info, split, merge or types)"},
       {{"-t", "2732", "erase"},
-       "unknown command 'erase' (read, blank, write, verify, info, split or merge)"},
-      {{"-t", "read"}, "no command given (read, blank, write, verify, info, split or merge)"},
+       "unknown command 'erase' (read, blank, write, verify, info, split, merge or types)"},
+      {{"-t", "read"},
+       "no command given (read, blank, write, verify, info, split, merge or types)"},
       {{"read", "-t", "2732"}, "read needs OUT.bin, the file the chip is read into"},
       {{"blank"},
-       "blank needs -t TYPE, the chip type, one of 2716, 2732, 2764, 27128, 27256, 27512, "
-       "271001, 272001 (or as printed on chips: 27C256, 27C010, 2764A ...)"},
+       "blank needs -t TYPE, the chip as printed on it (27C256, M27C512-10F1, 2764A-25 ...: vesk "
+       "types lists them) or the board's type, one of 2716, 2732, 2764, 27128, 27256, 27512, "
+       "271001, 272001"},
       {{"blank", "-qt"}, "-t needs a value"},
       {{"blank", "-t", "2732", "--port"}, "--port needs a value"},
       {{"blank", "-t", "2732", "--port="}, "--port= needs a value after the '='"},
@@ -164,7 +193,7 @@ TEST(VeskOptions, WhatIsWrongIsSaidInOneSentence) {
       {{"blank", "-t", "2732", "--bogus=1", "x"}, "unknown option --bogus"},
       {{"blank", "-qzt", "2732"}, "unknown option -z"},
       {{"erase", "read", "a.bin"},
-       "unknown command 'erase' (read, blank, write, verify, info, split or merge)"},
+       "unknown command 'erase' (read, blank, write, verify, info, split, merge or types)"},
       {{"blank", "-t", "2732", "--io-delay", "5001"},
        "--io-delay 5001: give a whole number from 0 to 5000"},
       {{"blank", "-t", "2732", "--pulse", "-1"},

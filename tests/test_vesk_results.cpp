@@ -7,6 +7,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <type_traits>
 
 #include "HexDigits.h"
 #include "ImageIdentity.h"
@@ -43,6 +44,8 @@ std::string textOf(const Result& result, Text... text) {
   {
     StatusLine line(errors.get());
     TerminalMessages messages(line, false);
+    // A write's part is announced before its first pulse.
+    if constexpr (std::is_same_v<Result, VeskWriteResult>) announceVoltages(result, messages);
     showText(result, TextOutput{messages, output.get(), errors.get()}, text...);
   }
   return taken(output.get()) + taken(errors.get());
@@ -121,8 +124,12 @@ TEST(VeskResults, AWriteOverAChipItsRefusalAndABadLocation) {
                       .file = "table.hex",
                       .format = ImageFileFormat::IntelHex,
                       .over = true,
-                      .pulses = pulses},
+                      .pulses = pulses,
+                      .part = partNamed("2732A")->part},
       {{"file", "table.hex", "programmed from table.hex (Intel HEX)"},
+       {"part", "2732A", " for the 2732A\n"},
+       {"vpp", 21.0, "set VPP to 21 V,"},
+       {"vcc", 5.0, ", VCC 5 V for"},
        {"pulses", {{"1", 15}, {"3", 1}}, "1 pulse: 15 locations\n3 pulses: 1 location\n"},
        {"stepped_over", 4080, "Stepped over: 4080 locations\n"},
        {"most_pulses", {{"address", 0x805}, {"count", 3}}, "Most pulses: 3, at 00805\n"}},
@@ -389,6 +396,36 @@ TEST(VeskResults, AWriteAndAVerifyOfAnImageRepeatedToFillTheChip) {
                    {"first", Json::array(), ""},
                    {"findings", Json::array(), ""},
                    {"unstable", Json::array(), ""}},
+                  {});
+}
+
+// `types`: a part's row, the note of those whose datasheet's pulse does not
+// fit the board, once for the parts it is about, and the makers' prefixes.
+TEST(VeskResults, TheTypesTheirFiguresNotesAndPrefixes) {
+  const std::string_view prefixes[] = {"AM", "M"};
+  const VeskTypesResult types{chipParts().subspan(3, 4), prefixes};
+  const std::string note = chipParts()[3].note;
+  expectAgreement(types,
+                  {{"parts",
+                    Json::parse(R"([
+          {"names": ["2764"], "size": 8192, "type": "2764", "algorithm": "default",
+           "vpp": 21.0, "vcc": 5.0, "note": ")" +
+                                note + R"("},
+          {"names": ["2764A"], "size": 8192, "type": "2764", "algorithm": "intelligent",
+           "vpp": 12.5, "vcc": 6.0},
+          {"names": ["27C64"], "size": 8192, "type": "2764", "algorithm": "quick",
+           "vpp": 12.75, "vcc": 6.25},
+          {"names": ["27128"], "size": 16384, "type": "27128", "algorithm": "default",
+           "vpp": 21.0, "vcc": 5.0, "note": ")" +
+                                note + R"("}])"),
+                    "Part  Size    Type   Algorithm   VPP     VCC\n"
+                    "2764  8192    2764   default     21 V    5 V\n"
+                    "2764A 8192    2764   intelligent 12.5 V  6 V\n"
+                    "27C64 8192    2764   quick       12.75 V 6.25 V\n"
+                    "27128 16384   27128  default     21 V    5 V\n"
+                    "2764, 27128: " +
+                        note + "\n"},
+                   {"prefixes", {"AM", "M"}, "Makers' prefixes before the name: AM, M; after it"}},
                   {});
 }
 

@@ -5,6 +5,7 @@
 
 #include "ImageFileIo.h"
 #include "RepeatedImage.h"
+#include "ResultText.h"
 #include "RomReferences.h"
 
 namespace {
@@ -104,12 +105,26 @@ ProgrammedKeeper keeperOf(const Board& board) {
   return board.options.simulate ? ProgrammedKeeper::Nothing : ProgrammedKeeper::Chip;
 }
 
-// The image programmed, over what the chip holds when `held` is given.
+// The board's context with `messages` in place of its own.
+CommandContext withMessages(const CommandContext& context, Messages& messages) {
+  return {.ports = context.ports,
+          .timing = context.timing,
+          .messages = messages,
+          .progress = context.progress,
+          .busy = context.busy,
+          .stop = context.stop,
+          .chipFile = context.chipFile};
+}
+
+// The image programmed, over what the chip holds when `held` is given; the
+// part's voltages announced once the write is.
 void program(const Board& board, const MemoryImage& image, std::span<const std::uint8_t> held,
              VeskWriteResult& result) {
+  VoltageAnnouncing announcing(board.context.messages, result);
+  CommandContext context = withMessages(board.context, announcing);
   const WriteCommandResult written =
-      writeCommand(board.context, board.options.settings, board.options.type->key, board.size(),
-                   image, board.options.method, held);
+      writeCommand(context, board.options.settings, board.options.type->key, board.size(), image,
+                   board.options.method, held);
   // A write that checks the chip first has the check as its first pass; over
   // a programmed chip there is no check.
   const bool checking =
@@ -195,8 +210,11 @@ VeskBlankResult runBlank(const VeskOptions& options, CommandContext& context) {
 
 VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
   const Board board{options, context};
-  VeskWriteResult result{
-      .chip = board.chip(), .file = options.file, .over = options.over, .keeper = keeperOf(board)};
+  VeskWriteResult result{.chip = board.chip(),
+                         .file = options.file,
+                         .over = options.over,
+                         .keeper = keeperOf(board),
+                         .part = options.part};
   const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
   if (!file) return result;
   result.format = file->format;

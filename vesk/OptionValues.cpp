@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "AsciiCase.h"
+#include "ChipParts.h"
 #include "PortSettings.h"
 #include "WholeNumbers.h"
 
@@ -17,27 +18,6 @@ struct NamedPort {
 };
 constexpr std::array<NamedPort, 3> kNamedPorts{
     {{"lpt1", "LPT1", kLpt1Base}, {"lpt2", "LPT2", kLpt2Base}, {"lpt3", "LPT3", kLpt3Base}}};
-
-// The catalogue's caption for a type as printed on chips, lower case:
-// "27C256" -> "27256", "27c010" -> "271001", "2764A" -> "2764". Anything
-// else comes back folded, to be compared with the captions as it is.
-std::string captionOf(std::string_view text) {
-  std::string name = asciiLower(text);
-  // Letters after the number name a revision or a process (2764A, 27C256B).
-  const std::size_t lastDigit = name.find_last_of("0123456789");
-  if (lastDigit != std::string::npos &&
-      name.find_first_not_of("abcdefghijklmnopqrstuvwxyz", lastDigit + 1) == std::string::npos)
-    name.erase(lastDigit + 1);
-  if (name.starts_with("27c")) {
-    name.erase(2, 1);
-    // The CMOS megabit parts count megabits: the 27C010 is the 271001.
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kMegabitParts{
-        {{"27010", "271001"}, {"27020", "272001"}, {"27040", "274001"}}};
-    for (const auto& [printed, caption] : kMegabitParts)
-      if (name == printed) name = caption;
-  }
-  return name;
-}
 
 // "1.25" as 1250: milliseconds of at most four digits, then at most three
 // decimals, the microseconds; nothing else.
@@ -72,20 +52,19 @@ Expected<T> wholeNumberOption(std::string_view option, std::string_view text, T 
 
 }  // namespace
 
-Expected<const EpromTypeRow*> chipTypeOption(std::string_view text) {
-  const std::string caption = captionOf(text);
-  for (const EpromTypeRow& row : kEpromCatalogue) {
-    if (caption != row.caption) continue;
-    if (row.selectable) return &row;
-    const std::string named = asciiLower(text) == caption
+Expected<const ChipPart*> chipTypeOption(std::string_view text) {
+  if (const std::optional<PartName> named = partNamed(text)) return named->part;
+  if (const EpromTypeRow* row = unavailableTypeNamed(text)) {
+    const std::string named = asciiLower(text) == row->caption
                                   ? std::string(text)
-                                  : std::string(text) + " (the " + row.caption + ")";
+                                  : std::string(text) + " (the " + row->caption + ")";
     return Failure{"type " + named +
                    " cannot be chosen: it is listed, but not available (greyed out in VeskEprom "
                    "too)"};
   }
   return Failure{"unknown type '" + std::string(text) + "'; the types are " + choosableTypes() +
-                 ", also as printed on chips (27C256, 27C010, 2764A)"};
+                 ", also as printed on chips (27C256, 27C010, 2764A, M27C512-10F1): vesk types "
+                 "lists them"};
 }
 
 std::string choosableTypes() {

@@ -8,16 +8,17 @@
 #include <string>
 #include <string_view>
 
-#include "EpromCatalogue.h"
+#include "ChipParts.h"
 #include "Expected.h"
 #include "ProgrammingAlgorithms.h"
 #include "ReadPasses.h"
 
-// The catalogue's row for a chip type written as the menu shows it ("27256")
-// or as it is printed on chips: a C after the 27 ("27C256"; 27C010 and 27C020
-// are the 271001 and 272001) and letters after the number ("2764A"), in any
-// case. A type that is listed but not available is refused, as in the window.
-[[nodiscard]] Expected<const EpromTypeRow*> chipTypeOption(std::string_view text);
+// -t: the part a name written on a chip is, in any case, with a maker's
+// prefix and a speed or package suffix or without (partNamed in ChipParts.h):
+// "27C256", "M27C512-10F1", "2764A-25", and the board's types as the menu
+// shows them ("27256", "271001"). A type that is listed but not available is
+// refused, as in the window, and so is a name no part has.
+[[nodiscard]] Expected<const ChipPart*> chipTypeOption(std::string_view text);
 
 // "2716, 2732, ... 272001": the types that can be chosen.
 std::string choosableTypes();

@@ -1,5 +1,6 @@
 #include "ResultText.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <utility>
@@ -228,6 +229,42 @@ std::string leftByStop(const VeskWriteResult& result) {
   return {};
 }
 
+// "12.75 V": volts given in hundredths, without the zeros a datasheet leaves out.
+std::string voltsText(int hundredths) {
+  std::string text = std::to_string(hundredths / 100);
+  if (const int decimals = hundredths % 100; decimals != 0) {
+    text.push_back('.');
+    text.push_back(static_cast<char>('0' + decimals / 10));
+    if (decimals % 10 != 0) text.push_back(static_cast<char>('0' + decimals % 10));
+  }
+  return text + " V";
+}
+
+// "27C010 27C1001 271001": a part's names.
+std::string namesText(const ChipPart& part) {
+  std::string text;
+  for (const char* name : part.names) {
+    if (name == nullptr) continue;
+    if (!text.empty()) text += ' ';
+    text += name;
+  }
+  return text;
+}
+
+// `text` and blanks after it up to `width`, and one more.
+std::string column(std::string text, std::size_t width) {
+  text.resize(std::max(width, text.size()), ' ');
+  return text + ' ';
+}
+
+// A part as `types` lists it: names, size, the board's type, algorithm, VPP, VCC.
+std::string partLine(const ChipPart& part, std::size_t namesWidth) {
+  return column(namesText(part), namesWidth) +
+         column(std::to_string(catalogueRowOf(part).size), 7) + column(part.type, 6) +
+         column(algorithmName(part.algorithm), 11) + column(voltsText(part.vpp), 7) +
+         voltsText(part.vcc) + "\n";
+}
+
 // Why split or merge did not go through, under its command's title.
 void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
   const FileFailure& failure = *result.failure;
@@ -447,6 +484,47 @@ void showText(const VeskInfoResult& result, const TextOutput& out, bool parted) 
   if (!result.dump) return;
   std::string text = parted ? "\n" : "";
   put(out.results, text += identityText(result.file, *result.dump));
+}
+
+void announceVoltages(const VeskWriteResult& result, Messages& messages) {
+  if (result.part == nullptr) return;
+  messages.show({MessageKind::Announcement,
+                 MessageIcon::Information,
+                 "Write Eprom",
+                 {"set VPP to " + voltsText(result.part->vpp) + ", VCC " +
+                  voltsText(result.part->vcc) + " for the " + result.part->names.front()}});
+}
+
+void VoltageAnnouncing::show(const Message& message) {
+  messages_.show(message);
+  if (announced_ || message.kind != MessageKind::Announcement) return;
+  announced_ = true;
+  announceVoltages(result_, messages_);
+}
+
+void showText(const VeskTypesResult& result, const TextOutput& out) {
+  std::size_t namesWidth = 4;
+  for (const ChipPart& part : result.parts)
+    namesWidth = std::max(namesWidth, namesText(part).size());
+  std::string text = column("Part", namesWidth) + "Size    Type   Algorithm   VPP     VCC\n";
+  for (const ChipPart& part : result.parts) text += partLine(part, namesWidth);
+  // Each note once, after the parts it is about: "2716, 2732: its datasheet ...".
+  std::string notes;
+  for (const ChipPart& noted : result.parts) {
+    if (noted.note == nullptr) continue;
+    std::string parts;
+    for (const ChipPart& part : result.parts) {
+      if (part.note != noted.note) continue;
+      if (&part < &noted) break;  // listed with the first part it is about
+      (parts += parts.empty() ? "" : ", ") += part.names.front();
+    }
+    if (!parts.empty()) notes += parts + ": " + noted.note + "\n";
+  }
+  std::string prefixes;
+  for (const std::string_view prefix : result.prefixes)
+    (prefixes += prefixes.empty() ? "" : ", ") += prefix;
+  put(out.results, text + notes + "Makers' prefixes before the name: " + prefixes +
+                       "; after it, any speed, package or revision suffix (-10F1, -150DC, R)\n");
 }
 
 void showText(const VeskFilesResult& result, const TextOutput& out) {

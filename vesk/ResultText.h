@@ -24,6 +24,27 @@ void showText(const VeskBlankResult& result, const TextOutput& out);
 void showText(const VeskWriteResult& result, const TextOutput& out);
 void showText(const VeskVerifyResult& result, const TextOutput& out);
 void showText(const VeskFilesResult& result, const TextOutput& out);
+void showText(const VeskTypesResult& result, const TextOutput& out);
+
+// Before a write's first pulse: "set VPP to 12.75 V, VCC 6.25 V for the
+// 27C512", the voltages of the part's datasheet, which the board does not
+// switch itself. Nothing without a part.
+void announceVoltages(const VeskWriteResult& result, Messages& messages);
+
+// A write's messages, the part's voltages announced right after the core
+// announces the write: once the port is had, before the blank check and the
+// first pulse. A write refused before (no port) announces none.
+class VoltageAnnouncing final : public Messages {
+ public:
+  VoltageAnnouncing(Messages& messages, const VeskWriteResult& result)
+      : messages_(messages), result_(result) {}
+  void show(const Message& message) override;
+
+ private:
+  Messages& messages_;
+  const VeskWriteResult& result_;
+  bool announced_ = false;
+};
 // One file of `info`; an empty line parts its block from the one before it.
 void showText(const VeskInfoResult& result, const TextOutput& out, bool parted);
 

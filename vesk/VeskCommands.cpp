@@ -70,6 +70,8 @@ VeskStatus runVeskCommand(const VeskOptions& options, const RomReferences& refer
       return present(splitImageFile(options, context.messages), options, context, results);
     case VeskCommand::Merge:
       return present(mergeImageFiles(options, context.messages), options, context, results);
+    case VeskCommand::Types:
+      return present(VeskTypesResult{chipParts(), makerPrefixes()}, options, context, results);
   }
   return VeskStatus::Failed;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ChipParts.h"
 #include "EpromCatalogue.h"
 #include "ImageFileIo.h"
 #include "PortSettings.h"
@@ -12,14 +14,17 @@
 
 // vesk's command line: one command, its options and its files. The commands
 // and what each takes are declared in VeskSubcommands.cpp.
-enum class VeskCommand { Read, Blank, Write, Verify, Info, Split, Merge };
+enum class VeskCommand { Read, Blank, Write, Verify, Info, Split, Merge, Types };
 
 struct VeskOptions {
   VeskCommand command = VeskCommand::Read;
-  const EpromTypeRow* type = nullptr;  // the catalogue's row, never an unavailable one
+  const ChipPart* part = nullptr;      // -t: the part, with its datasheet's figures
+  const EpromTypeRow* type = nullptr;  // the catalogue's row of the part, never an unavailable one
   PortSettings settings;               // the window's defaults, changed by the options
-  ProgrammingMethod method;            // write: --algorithm, --pulse, --max-pulses
-  bool over = false;                   // write --over: programmed over what the chip holds
+  // write: --algorithm, --pulse, --max-pulses; the algorithm the part's unless given.
+  ProgrammingMethod method;
+  std::optional<ProgrammingAlgorithm> algorithm;  // --algorithm
+  bool over = false;  // write --over: programmed over what the chip holds
   bool simulate = false;
   std::string chipFile;  // --simulate=CHIP.bin; empty: a blank chip for this run
   bool quiet = false;

@@ -165,6 +165,24 @@ void addKnownRoms(Json& object, const KnownRoms& known) {
   object["nearest"] = std::move(nearest);
 }
 
+// Volts given in hundredths, as a number: 12.75.
+double volts(int hundredths) {
+  return hundredths / 100.0;
+}
+
+// The part's names, size, the board's type, algorithm, voltages, and where
+// its datasheet's algorithm does not fit the board, the note that says so.
+Json partObject(const ChipPart& part) {
+  Json names = Json::array();
+  for (const char* name : part.names)
+    if (name != nullptr) names.push_back(name);
+  Json object{{"names", std::move(names)}, {"size", catalogueRowOf(part).size},
+              {"type", part.type},         {"algorithm", algorithmName(part.algorithm)},
+              {"vpp", volts(part.vpp)},    {"vcc", volts(part.vcc)}};
+  if (part.note != nullptr) object["note"] = part.note;
+  return object;
+}
+
 template <class Result>
 Json withStatus(Json object, const Result& result) {
   object["status"] = static_cast<int>(statusOf(result));
@@ -193,6 +211,11 @@ Json reportOf(const VeskBlankResult& result) {
 
 Json reportOf(const VeskWriteResult& result) {
   Json object = head("write", result.chip.type, result.file);
+  if (const ChipPart* part = result.part) {
+    object["part"] = part->names.front();
+    object["vpp"] = volts(part->vpp);
+    object["vcc"] = volts(part->vcc);
+  }
   if (result.repeated) object["repeated"] = *result.repeated;
   if (const std::optional<ChipComparison>& toErase = result.toErase) {
     object["bits_to_erase"] = toErase->bitsToErase;
@@ -235,6 +258,16 @@ Json reportOf(const VeskFilesResult& result) {
                        {"sha1", file.hashes.sha1}});
   object["written"] = std::move(written);
   return withStatus(std::move(object), result);
+}
+
+Json reportOf(const VeskTypesResult& result) {
+  Json parts = Json::array();
+  for (const ChipPart& part : result.parts) parts.push_back(partObject(part));
+  Json prefixes = Json::array();
+  for (const std::string_view prefix : result.prefixes) prefixes.push_back(prefix);
+  return withStatus(
+      {{"command", "types"}, {"parts", std::move(parts)}, {"prefixes", std::move(prefixes)}},
+      result);
 }
 
 std::string reportLine(const nlohmann::ordered_json& report) {

@@ -2,7 +2,7 @@
 // vesk's results for scripts (--json): each result as one JSON object, on one
 // line of standard output. The object starts with "command", then "type" and
 // "file" (null where the command has none; split and merge have only
-// "file"), the result's facts in a fixed order, and ends with "status", the
+// "file", types neither), the result's facts in a fixed order, and ends with "status", the
 // exit status. Addresses, bytes and sizes
 // are numbers; hashes and the checksum are hex text, as ROM lists and the
 // window print them. A field the result does not have (a chip that was never
@@ -25,8 +25,9 @@
 nlohmann::ordered_json reportOf(const VeskReadResult& result);
 // "blank" when the check ran to its end; "first_not_blank": {"address", "value"}.
 nlohmann::ordered_json reportOf(const VeskBlankResult& result);
-// "repeated" with --repeat (the copies of the file that fill the chip); a
-// refused --over's "bits_to_erase", "locations_to_erase" and
+// "part", "vpp" and "vcc" (volts) of the part -t named; "repeated" with
+// --repeat (the copies of the file that fill the chip); a refused --over's
+// "bits_to_erase", "locations_to_erase" and
 // "first_to_erase": [{"address", "chip", "file"}]; "first_not_blank"; "bad":
 // {"address", "wanted", "read"}; once programming ran, "pulses": {"1": 4088,
 // "3": 8} (only the counts there are), "stepped_over" with --over, and
@@ -41,6 +42,10 @@ nlohmann::ordered_json reportOf(const VeskVerifyResult& result);
 nlohmann::ordered_json reportOf(const VeskInfoResult& result);
 // "ways" and "written": [{"file", "size", "crc32", "sha1"}].
 nlohmann::ordered_json reportOf(const VeskFilesResult& result);
+// "parts": [{"names", "size", "type" (the board's), "algorithm", "vpp", "vcc",
+// "note" where the datasheet's algorithm does not fit the board}] and
+// "prefixes": the makers' prefixes a name may carry.
+nlohmann::ordered_json reportOf(const VeskTypesResult& result);
 
 // The object and a newline.
 std::string reportLine(const nlohmann::ordered_json& report);

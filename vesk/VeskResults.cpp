@@ -51,3 +51,7 @@ VeskStatus statusOf(const VeskInfoResult& result) {
 VeskStatus statusOf(const VeskFilesResult& result) {
   return result.failure ? VeskStatus::Failed : VeskStatus::Done;
 }
+
+VeskStatus statusOf(const VeskTypesResult&) {
+  return VeskStatus::Done;
+}

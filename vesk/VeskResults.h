@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "BoardRoutines.h"
 #include "ChipComparison.h"
+#include "ChipParts.h"
 #include "Commands.h"
 #include "ImageFileFormats.h"
 #include "ImageHashes.h"
@@ -121,6 +123,8 @@ struct VeskWriteResult {
   std::optional<BadLocation> bad = {};            // the location that did not take its byte
   std::optional<PulseCounts> pulses = {};         // when programming ran
   ProgrammedKeeper keeper = ProgrammedKeeper::Chip;
+  // The part -t named, whose voltages are announced before the first pulse.
+  const ChipPart* part = nullptr;
 };
 
 struct VeskVerifyResult {
@@ -162,6 +166,12 @@ struct VeskFilesResult {
   std::vector<WrittenFile> written = {};
 };
 
+// `types`: the parts -t takes, and the makers' prefixes their names may carry.
+struct VeskTypesResult {
+  std::span<const ChipPart> parts = {};
+  std::span<const std::string_view> prefixes = {};
+};
+
 // Each result's exit status.
 VeskStatus statusOf(const VeskReadResult& result);
 VeskStatus statusOf(const VeskBlankResult& result);
@@ -169,3 +179,4 @@ VeskStatus statusOf(const VeskWriteResult& result);
 VeskStatus statusOf(const VeskVerifyResult& result);
 VeskStatus statusOf(const VeskInfoResult& result);
 VeskStatus statusOf(const VeskFilesResult& result);
+VeskStatus statusOf(const VeskTypesResult& result);

@@ -74,9 +74,10 @@ void addCommonOptions(CLI::App& group, VeskOptions& options) {
 // The options of every command that drives the board.
 void addBoardOptions(CLI::App& group, VeskOptions& options) {
   addValue(group, "-t,--type", "TYPE",
-           "the chip type, one of\n" + choosableTypes() +
-               "\n(or as printed on chips: 27C256, 27C010, 2764A ...)",
-           chipTypeOption, options.type)
+           "the chip as printed on it (27C256, M27C512-10F1,\n2764A-25 ...: vesk types lists "
+           "them) or the board's\ntype, one of\n" +
+               choosableTypes(),
+           chipTypeOption, options.part)
       ->required();
   addValue(group, "--port", "PORT",
            "the port's base address: " + portForms() + ",\nlpt1, lpt2 or lpt3 (default " +
@@ -205,12 +206,13 @@ void declareBlank(CLI::App&, VeskOptions&) {}
 void declareWrite(CLI::App& write, VeskOptions& options) {
   addFile(write, "IN.bin", options.file, "the image to program");
   addValue(write, "--algorithm", "NAME",
-           "how each location is pulsed (see the man page):\ndefault (pulses of --pulse ms, at "
+           "how each location is pulsed (default: the one of the\npart's datasheet, see vesk "
+           "types):\ndefault (pulses of --pulse ms, at "
            "most 10),\nintelligent (1 ms, at most " +
                std::to_string(kMostPulses) +
                ", then 3 ms per pulse taken),\nquick (0.1 ms, at most " +
                std::to_string(kMostPulses) + ")",
-           algorithmOption, options.method.algorithm);
+           algorithmOption, options.algorithm);
   addValue(write, "--max-pulses", "N",
            "pulses a location gets before Bad Eprom, 1 to " + std::to_string(kMostPulses) +
                "\n(default: the algorithm's)",
@@ -246,6 +248,8 @@ void declareMerge(CLI::App& merge, VeskOptions& options) {
       ->type_name("");
 }
 
+void declareTypes(CLI::App&, VeskOptions&) {}
+
 // vesk's commands in the order the help lists them.
 struct CommandDeclaration {
   VeskCommand command;
@@ -254,7 +258,7 @@ struct CommandDeclaration {
   void (*declare)(CLI::App&, VeskOptions&);
 };
 
-constexpr std::array<CommandDeclaration, 7> kCommands{{
+constexpr std::array<CommandDeclaration, 8> kCommands{{
     {VeskCommand::Read, "read", "read the chip into OUT.bin (.bin, .hex, .s19 ...)", declareRead},
     {VeskCommand::Blank, "blank", "check that every location of the chip is FFh", declareBlank},
     {VeskCommand::Write, "write", "program IN.bin into the chip, after a blank check",
@@ -267,6 +271,10 @@ constexpr std::array<CommandDeclaration, 7> kCommands{{
      declareSplit},
     {VeskCommand::Merge, "merge", "join the images of a 16-bit board's chips into OUT",
      declareMerge},
+    {VeskCommand::Types, "types",
+     "the parts -t takes: their names, sizes, the board's type,\nalgorithm, VPP and VCC (no board "
+     "needed)",
+     declareTypes},
 }};
 
 // The options several commands share, and which.
@@ -277,7 +285,7 @@ struct SharedDeclaration {
 
 std::vector<SharedDeclaration> sharedDeclarations() {
   using enum VeskCommand;
-  return {{{Read, Blank, Write, Verify, Info, Split, Merge}, addCommonOptions},
+  return {{{Read, Blank, Write, Verify, Info, Split, Merge, Types}, addCommonOptions},
           {{Read, Blank, Write, Verify}, addBoardOptions},
           {{Read, Verify}, addPassesOption},
           {{Write, Verify}, addRepeatOption},
@@ -341,6 +349,14 @@ void declareCommand(CLI::App& vesk, const CommandDeclaration& declaration,
     if (!group->takenBy(*command)) command->excludes(group);
 }
 
+// The chip -t names: the board's type it takes, and the algorithm of its
+// datasheet unless --algorithm gives one.
+void settleChip(VeskOptions& options) {
+  if (options.part == nullptr) return;
+  options.type = &catalogueRowOf(*options.part);
+  options.method.algorithm = options.algorithm.value_or(options.part->algorithm);
+}
+
 // Once every word is read, before anything is made (a simulated chip's
 // file): what the options cannot do together.
 void checkTogether(const VeskOptions& options) {
@@ -365,7 +381,10 @@ std::string SharedOptions::commandList() const {
 
 void declareVesk(CLI::App& vesk, VeskOptions& options, CommandWord& word) {
   describeVesk(vesk);
-  vesk.final_callback([&options] { checkTogether(options); });
+  vesk.final_callback([&options] {
+    settleChip(options);
+    checkTogether(options);
+  });
   const std::vector<SharedOptions*> shared = declareShared(vesk, options);
   for (const CommandDeclaration& declaration : kCommands)
     declareCommand(vesk, declaration, shared, options, word);
