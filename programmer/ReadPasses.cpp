@@ -16,14 +16,18 @@ std::vector<std::uint8_t> valuesAt(std::span<const MemoryImage> passes, std::int
   return values;
 }
 
+// The bits set in every one of `values`: a 0 in any pass is a 0.
+std::uint8_t allOnes(const std::vector<std::uint8_t>& values) {
+  std::uint8_t all = 0xFF;
+  for (const std::uint8_t v : values) all &= v;
+  return all;
+}
+
 // The bits that differ between any two of `values`.
 std::uint8_t varyingBits(const std::vector<std::uint8_t>& values) {
-  std::uint8_t all = 0xFF, any = 0;
-  for (const std::uint8_t v : values) {
-    all &= v;
-    any |= v;
-  }
-  return static_cast<std::uint8_t>(all ^ any);
+  std::uint8_t any = 0;
+  for (const std::uint8_t v : values) any |= v;
+  return static_cast<std::uint8_t>(allOnes(values) ^ any);
 }
 
 // Each bit set in more than half of `values`.
@@ -45,7 +49,7 @@ bool allAgree(std::span<const MemoryImage> passes, std::int32_t address) {
 
 }  // namespace
 
-MergedPasses mergePasses(std::span<const MemoryImage> passes) {
+MergedPasses mergePasses(std::span<const MemoryImage> passes, PassVote vote) {
   const std::int32_t size = commonSize(passes);
   MergedPasses merged{MemoryImage(size), {}};
   for (std::int32_t address = 0; address < size; ++address) {
@@ -54,7 +58,7 @@ MergedPasses mergePasses(std::span<const MemoryImage> passes) {
       continue;
     }
     std::vector<std::uint8_t> values = valuesAt(passes, address);
-    merged.image.at(address) = majority(values);
+    merged.image.at(address) = vote == PassVote::Zero ? allOnes(values) : majority(values);
     const std::uint8_t mask = varyingBits(values);
     merged.unstable.push_back({address, std::move(values), mask});
   }

@@ -18,15 +18,23 @@ struct UnstableLocation {
   bool operator==(const UnstableLocation&) const = default;
 };
 
-struct MergedPasses {
-  // Every bit its value in most passes; a tie gives 0, since a cell losing
+// How the passes' bits make the image's where they disagree.
+enum class PassVote {
+  // Each bit its value in most passes; a tie gives 0, since a cell losing
   // its charge reads 1 at times, so a 0 seen even once is the better guess.
-  MemoryImage image;
+  Majority,
+  // Each bit 0 when any pass read it 0: a programmed cell that is losing its
+  // charge reads 0 only while it still holds enough of it.
+  Zero
+};
+
+struct MergedPasses {
+  MemoryImage image;                       // the passes' bits as the vote takes them
   std::vector<UnstableLocation> unstable;  // in address order
 };
 
 // The passes merged, over the size of the smallest; none gives an empty image.
-MergedPasses mergePasses(std::span<const MemoryImage> passes);
+MergedPasses mergePasses(std::span<const MemoryImage> passes, PassVote vote = PassVote::Majority);
 
 // A location where the chip differs from the file in every pass.
 struct PassedDifference {

@@ -21,18 +21,18 @@ struct IndexSettings {
 // error when it was damaged or could not be written.
 struct IndexReport {
   IndexFound found = IndexFound::Bypassed;
-  std::string damage;      // Damaged: which check it failed ("bad checksum")
-  bool written = false;    // a new index was written
-  std::string notWritten;  // why a new index could not be written; "" otherwise
+  std::string damage = {};      // Damaged: which check it failed ("bad checksum")
+  bool written = false;         // a new index was written
+  std::string notWritten = {};  // why a new index could not be written; "" otherwise
 };
 
 struct SourceSummary {
-  std::string path;  // as it was given
+  std::string path = {};  // as it was given
   SourceKind kind = SourceKind::MameListXml;
   std::size_t listed = 0;  // ROMs it lists ("Not among the 336,504 ROMs of mame.xml")
   std::size_t roms = 0;    // those that can be matched: with a CRC32, not nodump
   std::size_t images = 0;  // images it holds, to find the nearest among
-  IndexReport index;
+  IndexReport index = {};
 };
 
 struct LoadedSource {

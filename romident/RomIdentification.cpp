@@ -176,9 +176,10 @@ std::optional<NearestRom> compareWith(const Candidate& candidate, const std::vec
     compared.assign(begin, begin + static_cast<std::ptrdiff_t>(part.length));
     comparedCount = static_cast<std::uint64_t>(std::count(compared.begin(), compared.end(), true));
   }
+  // No difference at all is near too: the dump's unstable locations left
+  // out, or a half whose other half is not FFh.
   const ChipComparison comparison = compareChip(part.bytes, *reference, compared);
-  if (comparison.differences == 0 ||
-      static_cast<double>(comparison.differences) > kNearLimit * static_cast<double>(comparedCount))
+  if (static_cast<double>(comparison.differences) > kNearLimit * static_cast<double>(comparedCount))
     return std::nullopt;
   NearestRom near;
   near.source = source.summary.path;
@@ -275,6 +276,10 @@ const char* romMatchName(RomMatch match) {
 
 const char* romStatusName(RomStatus status) {
   return status == RomStatus::BadDump ? "baddump" : "good";
+}
+
+const char* nearVerdictName(NearVerdict verdict) {
+  return verdict == NearVerdict::BitRot ? "bit-rot" : "other-version";
 }
 
 std::string wordByteName(const WordByte& byte) {

@@ -30,13 +30,13 @@ struct WordByte {
 
 // A known ROM that the dump, or a part of it, equals.
 struct IdentifiedRom {
-  std::string source;  // the source's path as given
-  std::string set;
-  std::string description;
-  std::string rom;
+  std::string source = {};  // the source's path as given
+  std::string set = {};
+  std::string description = {};
+  std::string rom = {};
   std::uint64_t size = 0;
-  std::string crc32;  // lower-case hex
-  std::string sha1;   // lower-case hex; "" when the source has none
+  std::string crc32 = {};  // lower-case hex
+  std::string sha1 = {};   // lower-case hex; "" when the source has none
   RomStatus status = RomStatus::Good;
   RomMatch match = RomMatch::Crc32AndSha1;
   // The part of the dump it covers: the whole, a first or last half,
@@ -44,10 +44,10 @@ struct IdentifiedRom {
   std::uint64_t dumpOffset = 0;
   std::uint64_t dumpLength = 0;
   std::uint64_t copies = 1;
-  std::string region;                   // "" where the source says none
-  std::optional<std::uint64_t> offset;  // where the source loads it
-  std::string loadflag;                 // ""
-  std::optional<WordByte> byte;
+  std::string region = {};                   // "" where the source says none
+  std::optional<std::uint64_t> offset = {};  // where the source loads it
+  std::string loadflag = {};                 // ""
+  std::optional<WordByte> byte = {};
 };
 
 // A reference image close to the dump, or to a part of it.
@@ -64,19 +64,19 @@ enum class NearVerdict {
 };
 
 struct NearestRom {
-  std::string source;
-  std::string set;
-  std::string description;
-  std::string rom;
+  std::string source = {};
+  std::string set = {};
+  std::string description = {};
+  std::string rom = {};
   std::uint64_t size = 0;
   std::uint64_t dumpOffset = 0;
   std::uint64_t dumpLength = 0;
-  std::int64_t bits = 0;             // differing bits
-  std::int64_t locations = 0;        // differing locations
-  std::int64_t lostCharge = 0;       // 1 on the chip where the reference has 0
-  std::int64_t programmedExtra = 0;  // 0 on the chip where the reference has 1
-  std::vector<RomDifference> first;  // the first kFirstDifferences
-  std::vector<DifferencePattern> findings;
+  std::int64_t bits = 0;                  // differing bits
+  std::int64_t locations = 0;             // differing locations
+  std::int64_t lostCharge = 0;            // 1 on the chip where the reference has 0
+  std::int64_t programmedExtra = 0;       // 0 on the chip where the reference has 1
+  std::vector<RomDifference> first = {};  // the first kFirstDifferences
+  std::vector<DifferencePattern> findings = {};
   NearVerdict verdict = NearVerdict::BitRot;
 };
 
@@ -92,11 +92,11 @@ enum class NearestSearch {
 inline constexpr double kNearLimit = 0.01;
 
 struct DumpIdentification {
-  std::vector<IdentifiedRom> identified;
-  std::vector<NearestRom> nearest;
+  std::vector<IdentifiedRom> identified = {};
+  std::vector<NearestRom> nearest = {};
   NearestSearch search = NearestSearch::NotNeeded;
   // Locations that read unstable, left out of every comparison.
-  std::vector<std::uint64_t> leftOut;
+  std::vector<std::uint64_t> leftOut = {};
 };
 
 struct IdentifyOptions {
@@ -114,7 +114,8 @@ DumpIdentification identifyDump(std::span<const std::uint8_t> dump,
                                 const IdentifyOptions& options = {});
 
 // The names the JSON gives: "crc32+sha1" / "crc32", "good" / "baddump",
-// "even" / "odd" / "lane N".
+// "bit-rot" / "other-version", "even" / "odd" / "lane N".
 const char* romMatchName(RomMatch match);
 const char* romStatusName(RomStatus status);
+const char* nearVerdictName(NearVerdict verdict);
 std::string wordByteName(const WordByte& byte);

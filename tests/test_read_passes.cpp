@@ -1,6 +1,7 @@
 // Reads of one chip in several passes: merged bit by bit by majority, a tie
-// to 0, with the locations that did not read the same listed; and the
-// passes against a file, where only what differs in every pass is a difference.
+// to 0 (or to 0 wherever a pass read 0), with the locations that did not
+// read the same listed; and the passes against a file, where only what
+// differs in every pass is a difference.
 #include <gtest/gtest.h>
 
 #include "ReadPasses.h"
@@ -47,6 +48,14 @@ TEST(MergePasses, EachBitTakesItsMajorityATieGoesTo0AndEveryUnstableLocationIsLi
   // Four: two 1s of four is a tie too, three a majority.
   const MergedPasses four = mergePasses(passesOf({{0x03}, {0x03}, {0x01}, {0x00}}));
   EXPECT_EQ(bytesOf(four.image), Bytes{0x01});
+}
+
+TEST(MergePasses, TheZeroVoteTakesA0ReadInAnyPassAndListsTheSameLocations) {
+  const std::vector<MemoryImage> three =
+      passesOf({{0x0F, 0x80, 0xAA, 0x03}, {0x0F, 0x81, 0xAB, 0x01}, {0x0F, 0x01, 0xAB, 0x03}});
+  const MergedPasses zero = mergePasses(three, PassVote::Zero);
+  EXPECT_EQ(bytesOf(zero.image), (Bytes{0x0F, 0x00, 0xAA, 0x01}));
+  EXPECT_EQ(zero.unstable, mergePasses(three).unstable);
 }
 
 TEST(MergePasses, PassesOfDifferentSizesMergeOverTheSmallest) {

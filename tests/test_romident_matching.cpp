@@ -237,6 +237,13 @@ TEST_F(NearestImages, LostChargeIsBitRotAndTheReferenceIsWhatTheChipHeld) {
   EXPECT_EQ(passes.leftOut, (std::vector<std::uint64_t>{rotten[1]}));
   ASSERT_EQ(passes.nearest.size(), 1u);
   EXPECT_EQ(passes.nearest[0].locations, 2);
+  // Every rotten location unstable: the rest is the reference, bit for bit.
+  for (const std::uint64_t at : rotten) stable[at] = false;
+  const DumpIdentification unstable = identify(dump, stable);
+  ASSERT_EQ(unstable.nearest.size(), 1u);
+  EXPECT_EQ(unstable.nearest[0].rom, "original.bin");
+  EXPECT_EQ(unstable.nearest[0].bits, 0);
+  EXPECT_EQ(unstable.nearest[0].verdict, NearVerdict::BitRot);
 }
 
 TEST_F(NearestImages, ABitProgrammedWhereTheReferenceIsBlankIsAnotherVersion) {
@@ -303,6 +310,12 @@ TEST_F(RomMatching, ARottenSmallRomInTheBottomHalfOfABigChip) {
   EXPECT_EQ(result.nearest[0].dumpLength, 4096u);
   EXPECT_EQ(result.nearest[0].locations, 1);
   EXPECT_EQ(result.nearest[0].first.at(0).address, at);
+  // The small ROM whole in the bottom half, something else in the top half.
+  const DumpIdentification other = identify(joined({reference, randomRom(4096, 46)}));
+  EXPECT_TRUE(other.identified.empty());
+  ASSERT_EQ(other.nearest.size(), 1u);
+  EXPECT_EQ(other.nearest[0].dumpLength, 4096u);
+  EXPECT_EQ(other.nearest[0].locations, 0);
 }
 
 TEST_F(NearestImages, RandomDumpsMatchNothingAndTooManyDifferencesAreNotNear) {

@@ -39,6 +39,23 @@ TEST(VeskOptions, CommandFileAndOptionsInAnyOrderButNothingMissingOrTooMuch) {
   EXPECT_EQ(parseVeskArguments({"read", "--help"}).ask, Ask::Help);
 }
 
+TEST(VeskOptions, EveryAgainstCountsAndTheVoteAndRepeatGoWithTheirCommands) {
+  const VeskArguments read = parseVeskArguments({"--against", "mame.xml", "read", "-t", "2732",
+                                                 "--against=roms", "--vote", "ZERO", "out.bin"});
+  EXPECT_EQ(std::tuple(read.ask, read.options.against, read.options.vote, read.options.file),
+            std::tuple(Ask::Run, std::vector<std::string>{"mame.xml", "roms"}, PassVote::Zero,
+                       "out.bin"));
+  EXPECT_TRUE(
+      parseVeskArguments({"info", "--against", "a", "--no-cache", "x.bin"}).options.noCache);
+  EXPECT_TRUE(parseVeskArguments({"verify", "-t", "27128", "--repeat", "a.bin"}).options.repeat);
+  EXPECT_EQ(parseVeskArguments({"read", "-t", "2732", "--vote", "some", "o.bin"}).error,
+            "--vote some: give majority or zero");
+  EXPECT_EQ(parseVeskArguments({"info", "--repeat", "a.bin"}).error,
+            "--repeat is not an option of info (only of write, verify)");
+  EXPECT_EQ(parseVeskArguments({"verify", "-t", "2732", "--vote", "zero", "a.bin"}).error,
+            "unknown option --vote");
+}
+
 }  // namespace
 
 namespace {

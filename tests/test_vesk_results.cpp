@@ -9,6 +9,7 @@
 #include <set>
 #include <type_traits>
 
+#include "HexDigits.h"
 #include "ImageIdentity.h"
 #include "ResultText.h"
 #include "RomListLines.h"
@@ -359,6 +360,176 @@ TEST(VeskResults, InfoOnAFileItCannotReadAndTheFilesASplitWrote) {
         "rom.even.bin: 2048 bytes, CRC32 " + even.crc32 + ", SHA-1 " + even.sha1 +
             "\nrom.odd.bin: 2048 bytes, CRC32 " + odd.crc32 + ", SHA-1 " + odd.sha1 + "\n"}},
       {"file", "ways"});  // the parts are named after the file, one a way
+}
+
+TEST(VeskResults, ADumpNamedByItsSourcesAWordsByteAMirrorAndABadDump) {
+  MemoryImage image(8192);
+  for (std::int32_t at = 0; at < 8192; ++at)
+    image.at(at) = static_cast<std::uint8_t>(static_cast<std::uint32_t>(at) * 2654435761u >> 13);
+  const ImageIdentity identity = identifyImage(image);
+  const std::string sha1(40, 'a');
+  IdentifiedRom even{.source = "sys16.xml",
+                     .set = "game",
+                     .description = "The Game",
+                     .rom = "e.u1",
+                     .size = 8192,
+                     .crc32 = "12345678",
+                     .sha1 = sha1,
+                     .dumpLength = 8192,
+                     .region = "maincpu",
+                     .offset = 0,
+                     .loadflag = "load16_byte",
+                     .byte = WordByte{2, 0}};
+  IdentifiedRom mirror{.source = "synth.dat",
+                       .set = "synth",
+                       .rom = "os.bin",
+                       .size = 2048,
+                       .crc32 = "9abcdef0",
+                       .status = RomStatus::BadDump,
+                       .match = RomMatch::Crc32Only,
+                       .dumpLength = 8192,
+                       .copies = 4};
+  const VeskInfoResult info{
+      .file = "dump.bin",
+      .dump = DumpFacts{identity, {}, KnownRoms{.identification = {.identified = {even, mirror}}}}};
+  expectAgreement(
+      info,
+      {{"file", "dump.bin", "File: dump.bin\n"},
+       {"size", 8192, "Size: 8192 bytes\n"},
+       {"checksum", hexWithoutLeadingZeros(*identity.checkSum), identity.checkSumText},
+       {"crc32", identity.hashes.crc32, "CRC32: " + identity.hashes.crc32},
+       {"sha1", identity.hashes.sha1, "SHA-1: " + identity.hashes.sha1},
+       {"findings", Json::array(), ""},
+       {"identified",
+        Json::array({{{"source", "sys16.xml"},
+                      {"set", "game"},
+                      {"description", "The Game"},
+                      {"rom", "e.u1"},
+                      {"size", 8192},
+                      {"crc32", "12345678"},
+                      {"sha1", sha1},
+                      {"status", "good"},
+                      {"match", "crc32+sha1"},
+                      {"dump_offset", 0},
+                      {"dump_length", 8192},
+                      {"copies", 1},
+                      {"region", "maincpu"},
+                      {"offset", 0},
+                      {"loadflag", "load16_byte"},
+                      {"byte", "even"}},
+                     {{"source", "synth.dat"},
+                      {"set", "synth"},
+                      {"description", nullptr},
+                      {"rom", "os.bin"},
+                      {"size", 2048},
+                      {"crc32", "9abcdef0"},
+                      {"sha1", nullptr},
+                      {"status", "baddump"},
+                      {"match", "crc32"},
+                      {"dump_offset", 0},
+                      {"dump_length", 8192},
+                      {"copies", 4},
+                      {"region", nullptr},
+                      {"offset", nullptr},
+                      {"loadflag", nullptr},
+                      {"byte", nullptr}}}),
+        "Identified: game (The Game): e.u1, maincpu at 0000 (load16_byte), even byte, CRC32 and "
+        "SHA-1 match (sys16.xml)\n"
+        "Identified: synth: os.bin, 4 copies of its 2048 bytes, baddump: a dump known to be bad, "
+        "CRC32 only (synth.dat)\n"},
+       {"nearest", Json::array(), ""}},
+      {}, false);
+}
+
+TEST(VeskResults, AReadNearestToAnotherVersionWithItsUnstableLocationLeftOut) {
+  MemoryImage image(4096);
+  const ImageIdentity identity = identifyImage(image);
+  const DifferencePattern line{DifferencePatternKind::DataLine, 5};
+  const NearestRom near{.source = "roms",
+                        .set = "set7",
+                        .rom = "original.bin",
+                        .size = 2048,
+                        .dumpOffset = 2048,
+                        .dumpLength = 2048,
+                        .bits = 3,
+                        .locations = 2,
+                        .lostCharge = 1,
+                        .programmedExtra = 2,
+                        .first = {{0x900, 0x20, 0x00}, {0xA00, 0x00, 0x60}},
+                        .findings = {line},
+                        .verdict = NearVerdict::OtherVersion};
+  const KnownRoms known{
+      .identification = {.nearest = {near}, .search = NearestSearch::Found, .leftOut = {0x10}},
+      .sources = {{.path = "mame.xml", .listed = 336504}, {.path = "roms", .listed = 60}}};
+  const VeskReadResult read{.chip = on2732(),
+                            .file = "out.bin",
+                            .passes = 3,
+                            .dump = DumpFacts{identity, {}, known},
+                            .unstable = {{0x10, {0x00, 0x01, 0x00}, 0x01}}};
+  expectAgreement(
+      read,
+      {{"file", "out.bin", "File: out.bin\n"},
+       {"passes", 3, "unstable in 3 passes"},
+       {"size", 4096, "Size: 4096 bytes\n"},
+       {"checksum", "0", "CheckSum = 0\n"},
+       {"crc32", identity.hashes.crc32, "CRC32: " + identity.hashes.crc32},
+       {"sha1", identity.hashes.sha1, "SHA-1: " + identity.hashes.sha1},
+       {"findings", Json::parse(reportLine(reportOf(read)))["findings"], "all-same: "},
+       {"identified", Json::array(),
+        "Not among the 336,504 ROMs of mame.xml and the 60 ROMs of roms\n"},
+       {"nearest",
+        Json::array(
+            {{{"source", "roms"},
+              {"set", "set7"},
+              {"rom", "original.bin"},
+              {"size", 2048},
+              {"dump_offset", 2048},
+              {"dump_length", 2048},
+              {"bits", 3},
+              {"locations", 2},
+              {"lost_charge", 1},
+              {"programmed_extra", 2},
+              {"first",
+               {{{"address", 0x900}, {"chip", 0x20}, {"reference", 0}},
+                {{"address", 0xA00}, {"chip", 0}, {"reference", 0x60}}}},
+              {"findings",
+               {{{"kind", "data-line"}, {"line", 5}, {"text", differencePatternText(line)}}}},
+              {"verdict", "other-version"}}}),
+        "Nearest: set7: original.bin (roms), the dump's 2048 bytes at 00800, 3 bits differ at 2 "
+        "locations, 1 lost charge, 2 programmed extra: another version of original.bin, or a "
+        "damaged chip\n  address: chip reference\n  00900: 20 00\n  00A00: 00 60\n  data-line: " +
+            differencePatternText(line) +
+            "\nLeft out of the comparison: 1 unstable location (00010)\n"},
+       {"unstable", Json::array({{{"address", 16}, {"values", {0, 1, 0}}, {"mask", 1}}}),
+        "00010: 00 01 00; 01\n"}},
+      {});
+}
+
+TEST(VeskResults, AWriteAndAVerifyOfAnImageRepeatedToFillTheChip) {
+  PulseCounts pulses{.mostAt = 0, .most = 1};
+  pulses.took[1] = 4096;
+  expectAgreement(
+      VeskWriteResult{.chip = on2732(), .file = "small.bin", .repeated = 2, .pulses = pulses},
+      {{"file", "small.bin", "programmed from small.bin"},
+       {"repeated", 2, "Write Eprom: 2 copies of small.bin fill the chip's 4096 bytes"},
+       {"pulses", {{"1", 4096}}, "1 pulse: 4096 locations\n"},
+       {"most_pulses", {{"address", 0}, {"count", 1}}, "Most pulses: 1, at 00000\n"}},
+      {});
+  expectAgreement(VeskVerifyResult{.chip = on2732(),
+                                   .file = "whole.bin",
+                                   .passes = 2,
+                                   .repeated = 1,
+                                   .comparison = ChipComparison{}},
+                  {{"file", "whole.bin", "The Eprom matches whole.bin"},
+                   {"passes", 2, ""},
+                   {"repeated", 1, "Verify: 1 copy of whole.bin fills the chip's 4096 bytes"},
+                   {"differences", 0, ""},
+                   {"bits_to_program", 0, ""},
+                   {"bits_to_erase", 0, ""},
+                   {"first", Json::array(), ""},
+                   {"findings", Json::array(), ""},
+                   {"unstable", Json::array(), ""}},
+                  {});
 }
 
 // `types`: a part's row, the note of those whose datasheet's pulse does not

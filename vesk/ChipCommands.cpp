@@ -4,7 +4,9 @@
 #include <span>
 
 #include "ImageFileIo.h"
+#include "RepeatedImage.h"
 #include "ResultText.h"
+#include "RomReferences.h"
 
 namespace {
 
@@ -52,12 +54,30 @@ struct Board {
 
   // options.file placed in the chip's image. Unlike the window's Open, a
   // missing file is an error, and so is a broken one.
-  std::optional<LoadedImage> load(std::optional<FileFailure>& failure) const {
+  std::optional<LoadedImage> load(std::optional<FileFailure>& failure,
+                                  std::optional<std::size_t>& repeated) const {
+    if (options.repeat) return loadRepeated(failure, repeated);
     Expected<LoadedImage> loaded = loadImageFile(options.file, static_cast<std::size_t>(size()),
                                                  options.imageFile, context.messages);
     if (loaded) return std::move(*loaded);
     failure = FileFailure{FileProblem::Unreadable, options.file, loaded.error()};
     return std::nullopt;
+  }
+
+  // With --repeat: the file's own image, as many times as fill the chip.
+  std::optional<LoadedImage> loadRepeated(std::optional<FileFailure>& failure,
+                                          std::optional<std::size_t>& repeated) const {
+    Expected<LoadedImage> loaded =
+        loadImageFile(options.file, std::nullopt, options.imageFile, context.messages);
+    Expected<RepeatedImage> filled = loaded
+                                         ? repeatToFill(*loaded, static_cast<std::size_t>(size()))
+                                         : Expected<RepeatedImage>(Failure{loaded.error()});
+    if (!filled) {
+      failure = FileFailure{FileProblem::Unreadable, options.file, filled.error()};
+      return std::nullopt;
+    }
+    repeated = filled->copies;
+    return std::move(filled->image);
   }
 };
 
@@ -225,13 +245,14 @@ void compareWithFile(const Board& board, std::span<const MemoryImage> passes,
 
 }  // namespace
 
-VeskReadResult runRead(const VeskOptions& options, CommandContext& context) {
+VeskReadResult runRead(const VeskOptions& options, const RomReferences& references,
+                       CommandContext& context) {
   const Board board{options, context};
   VeskReadResult result{.chip = board.chip(), .file = options.file, .passes = options.passes};
   const ReadPassesCommandResult read = board.read(options.passes);
   endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
   if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return result;
-  MergedPasses merged = mergePasses(read.passes);
+  MergedPasses merged = mergePasses(read.passes, options.vote);
   result.format = outputFormat(options.file, options.imageFile);
   if (const Expected<> saved =
           saveImageFile(options.file, board.bytes(merged.image), result.format);
@@ -239,7 +260,7 @@ VeskReadResult runRead(const VeskOptions& options, CommandContext& context) {
     result.failure = FileFailure{FileProblem::Unwritable, options.file, saved.error()};
     return result;
   }
-  result.dump = DumpFacts{identifyImage(merged.image), {options.mame, options.dat}};
+  result.dump = dumpFacts(merged.image, options, references, merged.unstable);
   result.unstable = std::move(merged.unstable);
   return result;
 }
@@ -266,7 +287,7 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
                          .keeper = keeperOf(board),
                          .offset = options.imageFile.offset,
                          .part = options.part};
-  const std::optional<LoadedImage> file = board.load(result.failure);
+  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
   if (!file) return result;
   result.format = file->format;
   if (stoppedAfter(result.chip, board)) return result;
@@ -284,7 +305,7 @@ VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) 
                           .file = options.file,
                           .passes = options.passes,
                           .offset = options.imageFile.offset};
-  const std::optional<LoadedImage> file = board.load(result.failure);
+  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
   if (!file) return result;
   result.format = file->format;
   if (stoppedAfter(result.chip, board)) return result;

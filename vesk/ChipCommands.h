@@ -5,11 +5,14 @@
 // and these gather what they hand back. Nothing here words a message.
 
 #include "Commands.h"
+#include "RomReferences.h"
 #include "VeskOptions.h"
 #include "VeskResults.h"
 
-// options.file saved from the chip, read in options.passes passes.
-VeskReadResult runRead(const VeskOptions& options, CommandContext& context);
+// options.file saved from the chip, read in options.passes passes merged by
+// options.vote, and named against the references.
+VeskReadResult runRead(const VeskOptions& options, const RomReferences& references,
+                       CommandContext& context);
 
 VeskBlankResult runBlank(const VeskOptions& options, CommandContext& context);
 

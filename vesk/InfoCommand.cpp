@@ -5,7 +5,7 @@
 #include "ImageFileIo.h"
 
 VeskInfoResult identifyFile(const std::string& file, const VeskOptions& options,
-                            Messages& messages) {
+                            const RomReferences& references, Messages& messages) {
   VeskInfoResult result{.file = file};
   const Expected<LoadedImage> loaded =
       loadImageFile(file, std::nullopt, options.imageFile, messages);
@@ -15,6 +15,6 @@ VeskInfoResult identifyFile(const std::string& file, const VeskOptions& options,
   }
   MemoryImage image(static_cast<std::int32_t>(loaded->bytes.size()));
   std::copy(loaded->bytes.begin(), loaded->bytes.end(), image.data());
-  result.dump = DumpFacts{identifyImage(image), {options.mame, options.dat}};
+  result.dump = dumpFacts(image, options, references);
   return result;
 }

@@ -141,3 +141,10 @@ Expected<std::chrono::microseconds> latencyOption(std::string_view text) {
 Expected<int> passesOption(std::string_view text) {
   return wholeNumberOption("--passes", text, 1, kMostPasses);
 }
+
+Expected<PassVote> voteOption(std::string_view text) {
+  const std::string folded = asciiLower(text);
+  if (folded == "majority") return PassVote::Majority;
+  if (folded == "zero") return PassVote::Zero;
+  return Failure{"--vote " + std::string(text) + ": give majority or zero"};
+}

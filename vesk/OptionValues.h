@@ -11,6 +11,7 @@
 #include "ChipParts.h"
 #include "Expected.h"
 #include "ProgrammingAlgorithms.h"
+#include "ReadPasses.h"
 
 // -t: the part a name written on a chip is, in any case, with a maker's
 // prefix and a speed or package suffix or without (partNamed in ChipParts.h):
@@ -53,3 +54,6 @@ std::string portForms();
 // --passes: how many times read and verify read the chip, 1 to kMostPasses.
 inline constexpr int kMostPasses = 16;
 [[nodiscard]] Expected<int> passesOption(std::string_view text);
+
+// --vote: "majority" or "zero", in any case: how a read's passes make its image.
+[[nodiscard]] Expected<PassVote> voteOption(std::string_view text);

@@ -67,6 +67,9 @@ void warnUnstable(const TextOutput& out, const char* title, std::size_t count, i
         " not read the same in all " + std::to_string(passes) + " passes"});
 }
 
+// The dump against the sources of --against (below).
+std::string knownRomsText(const KnownRoms& known, std::size_t dumpSize);
+
 // "File: out.bin", "Size: 4096 bytes", "CheckSum = 7EB58", "CRC32: ...",
 // "SHA-1: ...", a line per finding ("address-line: address line A3 makes no
 // difference"), then MAME's and the DAT line when asked for.
@@ -79,6 +82,7 @@ std::string identityText(const std::string& file, const DumpFacts& dump) {
     text += std::string(findingKindName(finding.kind)) + ": " + findingText(finding) + "\n";
   if (dump.lines.mame) text += mameRomLoadLine(file, identity.size, identity.hashes) + "\n";
   if (dump.lines.dat) text += datRomLine(file, identity.size, identity.hashes) + "\n";
+  if (dump.known) text += knownRomsText(*dump.known, identity.size);
   return text;
 }
 
@@ -277,6 +281,14 @@ std::string programmedText(const VeskWriteResult& result) {
   return text;
 }
 
+// With --repeat: "2 copies of in.bin fill the chip's 16384 bytes".
+template <class Result>
+std::string repeatedText(const Result& result) {
+  const std::string file = fileShown(result.file, result.format);
+  return counted(*result.repeated, "copy of " + file + " fills", "copies of " + file + " fill") +
+         " the chip's " + counted(result.chip.size, "byte", "bytes");
+}
+
 // What the chip holds of a write stopped once it had begun programming:
 // "nothing was programmed", or how many locations were and the last, and
 // where they are kept.
@@ -383,6 +395,153 @@ void showFilesFailure(const TextOutput& out, const VeskFilesResult& result) {
             " parts, not " + std::to_string(result.partsGiven));
 }
 
+// "336,504": a count as people read a big one.
+std::string grouped(std::uint64_t count) {
+  const std::string digits = std::to_string(count);
+  std::string text;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
+  }
+  return text;
+}
+
+// "the 336,504 ROMs of mame.xml, the 12 ROMs of synth.dat and the 1 ROM of
+// roms": one item a source, as `count` counts them; with `allSources`, the
+// sources it counts none of too.
+template <class Count>
+std::string sourcesText(const std::vector<SourceSummary>& sources, const char* one,
+                        const char* many, Count count, bool allSources) {
+  std::vector<std::string> items;
+  for (const SourceSummary& source : sources)
+    if (const std::uint64_t n = count(source); n != 0 || allSources)
+      items.push_back("the " + grouped(n) + " " + (n == 1 ? one : many) + " of " + source.path);
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+  return text;
+}
+
+// Where a ROM list loads a ROM: hex, at least four digits ("0000", "1F800").
+std::string offsetHex(std::uint64_t offset) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%04llX", static_cast<unsigned long long>(offset));
+  return text;
+}
+
+// A location of a dump, as verify lists one: "00100".
+std::string dumpAddress(std::uint64_t address) {
+  return Address_To_Hex_String(static_cast<std::int32_t>(address));
+}
+
+// The part of the dump a known ROM covers, after its name: nothing for the
+// whole dump, ", 2 copies of its 2048 bytes", ", the dump's 2048 bytes at
+// 01800 (the rest FFh)".
+std::string coverText(std::uint64_t offset, std::uint64_t length, std::uint64_t copies,
+                      std::uint64_t size, std::size_t dumpSize, const char* rest) {
+  if (copies > 1)
+    return ", " + counted(copies, "copy", "copies") + " of its " + std::to_string(size) + " bytes";
+  if (offset == 0 && length == dumpSize) return {};
+  return ", the dump's " + counted(length, "byte", "bytes") + " at " + dumpAddress(offset) + rest;
+}
+
+// The byte of a word a ROM is on a 16- or 32-bit board.
+std::string wordByteText(const WordByte& byte) {
+  if (byte.width == 2) return byte.lane == 0 ? "even byte" : "odd byte";
+  return "byte lane " + std::to_string(byte.lane) + " of a 32-bit word";
+}
+
+// "Identified: puckman (Puck Man (Japan set 1)): pm1_prg1.6e, maincpu at
+// 0000, CRC32 and SHA-1 match (mame.xml)", with the part of the dump it is,
+// the loadflag and byte of a word, and a bad dump said as such.
+std::string identifiedLine(const IdentifiedRom& rom, std::size_t dumpSize) {
+  std::string line = "Identified: " + rom.set;
+  if (!rom.description.empty()) line += " (" + rom.description + ")";
+  line +=
+      ": " + rom.rom +
+      coverText(rom.dumpOffset, rom.dumpLength, rom.copies, rom.size, dumpSize, " (the rest FFh)");
+  if (!rom.region.empty()) line += ", " + rom.region;
+  if (rom.offset) line += (rom.region.empty() ? ", at " : " at ") + offsetHex(*rom.offset);
+  if (!rom.loadflag.empty()) line += " (" + rom.loadflag + ")";
+  if (rom.byte) line += ", " + wordByteText(*rom.byte);
+  if (rom.status == RomStatus::BadDump) line += ", baddump: a dump known to be bad";
+  line += rom.match == RomMatch::Crc32AndSha1 ? ", CRC32 and SHA-1 match" : ", CRC32 only";
+  return line + " (" + rom.source + ")\n";
+}
+
+// "3 bits differ at 3 locations, all 3 lost charge: bit rot: the reference
+// is what the chip held", or with bits programmed where the reference has
+// none "..., 3 lost charge, 5 programmed extra: another version of
+// original.bin, or a damaged chip".
+std::string nearVerdictText(const NearestRom& near) {
+  if (near.bits == 0) return "no bit differs: the reference is what the chip held";
+  std::string text = counted(near.bits, "bit differs", "bits differ") + " at " +
+                     counted(near.locations, "location", "locations");
+  if (near.verdict == NearVerdict::BitRot)
+    return text +
+           (near.bits == 1 ? ", lost charge"
+                           : ", all " + std::to_string(near.bits) + " lost charge") +
+           ": bit rot: the reference is what the chip held";
+  return text + ", " + std::to_string(near.lostCharge) + " lost charge, " +
+         std::to_string(near.programmedExtra) + " programmed extra: another version of " +
+         near.rom + ", or a damaged chip";
+}
+
+// "Nearest: set7: original.bin (roms), ..." and the verdict; then, indented,
+// the first differences as "address: chip reference" and a line per pattern.
+std::string nearestText(const NearestRom& near, std::size_t dumpSize) {
+  std::string text = "Nearest: " + near.set + ": " + near.rom + " (" + near.source + ")" +
+                     coverText(near.dumpOffset, near.dumpLength, 1, near.size, dumpSize, "") +
+                     ", " + nearVerdictText(near) + "\n";
+  if (!near.first.empty())
+    text += "  address: chip reference" +
+            firstOf(static_cast<std::int32_t>(near.locations), near.first.size()) + "\n";
+  for (const RomDifference& difference : near.first)
+    text += "  " + dumpAddress(difference.address) + ": " + Byte_To_Hex_String(difference.chip) +
+            " " + Byte_To_Hex_String(difference.reference) + "\n";
+  for (const DifferencePattern& pattern : near.findings)
+    text += "  " + std::string(differencePatternName(pattern.kind)) + ": " +
+            differencePatternText(pattern) + "\n";
+  return text;
+}
+
+// "Left out of the comparison: 2 unstable locations (00010, 01234)", the
+// first 16 of them named.
+std::string leftOutText(const std::vector<std::uint64_t>& leftOut) {
+  std::string text = "Left out of the comparison: " +
+                     counted(leftOut.size(), "unstable location", "unstable locations") + " (";
+  const std::size_t named = std::min(leftOut.size(), kFirstDifferences);
+  for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "" : ", ") + dumpAddress(leftOut[i]);
+  return text + (named < leftOut.size() ? ", ...)\n" : ")\n");
+}
+
+// The dump against the sources of --against: a line per known ROM it is;
+// else "Not among the 336,504 ROMs of mame.xml", then the nearest reference
+// images, or that none is near, and the unstable locations left out.
+std::string knownRomsText(const KnownRoms& known, std::size_t dumpSize) {
+  const DumpIdentification& found = known.identification;
+  std::string text;
+  for (const IdentifiedRom& rom : found.identified) text += identifiedLine(rom, dumpSize);
+  if (!found.identified.empty()) return text;
+  text += "Not among " +
+          sourcesText(
+              known.sources, "ROM", "ROMs",
+              [](const SourceSummary& source) { return source.listed; }, true) +
+          "\n";
+  for (const NearestRom& near : found.nearest) text += nearestText(near, dumpSize);
+  if (found.search == NearestSearch::NoneClose)
+    text += "Nearest: none within " + std::to_string(static_cast<int>(kNearLimit * 100)) +
+            " % of the dump's bytes among " +
+            sourcesText(
+                known.sources, "image", "images",
+                [](const SourceSummary& source) { return source.images; }, false) +
+            "\n";
+  const bool compared =
+      found.search == NearestSearch::Found || found.search == NearestSearch::NoneClose;
+  if (compared && !found.leftOut.empty()) text += leftOutText(found.leftOut);
+  return text;
+}
+
 }  // namespace
 
 void showText(const VeskReadResult& result, const TextOutput& out) {
@@ -409,6 +568,7 @@ void showText(const VeskBlankResult& result, const TextOutput& out) {
 
 void showText(const VeskWriteResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
+  if (result.repeated) note(out, "Write Eprom", repeatedText(result));
   if (result.toErase) showToErase(out, *result.toErase);
   // A programmed chip may be wanted as it is: --over burns over it; not
   // where a line stuck low explains what it holds.
@@ -431,6 +591,7 @@ void showText(const VeskWriteResult& result, const TextOutput& out) {
 
 void showText(const VeskVerifyResult& result, const TextOutput& out) {
   if (result.failure) showFileFailure(out, *result.failure);
+  if (result.repeated) note(out, "Verify", repeatedText(result));
   showStop(out, "Verify", result.chip, readStep(result.chip, result.passes),
            "; nothing was compared");
   if (!result.comparison) return;
@@ -495,4 +656,28 @@ void showText(const VeskFilesResult& result, const TextOutput& out) {
     text += file.name + ": " + counted(file.size, "byte", "bytes") + ", CRC32 " +
             file.hashes.crc32 + ", SHA-1 " + file.hashes.sha1 + "\n";
   put(out.results, text);
+}
+
+void showIndexes(const RomReferences& references, Messages& messages) {
+  for (const LoadedSource& source : references.sources) {
+    const IndexReport& index = source.summary.index;
+    const std::string of = "the index of " + source.summary.path;
+    const std::string rebuilt = index.written ? "rebuilt" : "the source read instead";
+    if (index.found == IndexFound::Damaged)
+      messages.show({MessageKind::Warning,
+                     MessageIcon::Exclamation,
+                     "vesk",
+                     {of + " was damaged (" + index.damage + "): " + rebuilt}});
+    if (index.found == IndexFound::Stale)
+      messages.show({MessageKind::Note,
+                     MessageIcon::Information,
+                     "vesk",
+                     {of + " was out of date: " + rebuilt}});
+    if (!index.notWritten.empty())
+      messages.show({MessageKind::Note,
+                     MessageIcon::Information,
+                     "vesk",
+                     {of + " cannot be written (" + index.notWritten +
+                      "): the source is read again at every use"}});
+  }
 }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "RomReferences.h"
 #include "UserInterfaces.h"
 #include "VeskResults.h"
 
@@ -46,3 +47,8 @@ class VoltageAnnouncing final : public Messages {
 };
 // One file of `info`; an empty line parts its block from the one before it.
 void showText(const VeskInfoResult& result, const TextOutput& out, bool parted);
+
+// What became of the indexes of --against's sources, as messages: one that
+// was damaged (a warning) or out of date (a note) and rebuilt, and one that
+// cannot be written, which leaves the source to be read again next time.
+void showIndexes(const RomReferences& references, Messages& messages);

@@ -38,11 +38,12 @@ VeskStatus present(const Result& result, const VeskOptions& options, const Comma
 
 // Each file in turn, shown as soon as it is identified; a file that cannot
 // be read fails the command, and the others are still done.
-VeskStatus runInfo(const VeskOptions& options, const CommandContext& context, std::FILE* results) {
+VeskStatus runInfo(const VeskOptions& options, const RomReferences& references,
+                   const CommandContext& context, std::FILE* results) {
   VeskStatus status = VeskStatus::Done;
   bool parted = false;  // the text blocks are parted by an empty line
   for (const std::string& file : options.infoFiles) {
-    const VeskInfoResult result = identifyFile(file, options, context.messages);
+    const VeskInfoResult result = identifyFile(file, options, references, context.messages);
     if (present(result, options, context, results, parted) != VeskStatus::Done)
       status = VeskStatus::Failed;
     parted = parted || result.dump.has_value();
@@ -52,10 +53,11 @@ VeskStatus runInfo(const VeskOptions& options, const CommandContext& context, st
 
 }  // namespace
 
-VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context, std::FILE* results) {
+VeskStatus runVeskCommand(const VeskOptions& options, const RomReferences& references,
+                          CommandContext& context, std::FILE* results) {
   switch (options.command) {
     case VeskCommand::Read:
-      return present(runRead(options, context), options, context, results);
+      return present(runRead(options, references, context), options, context, results);
     case VeskCommand::Blank:
       return present(runBlank(options, context), options, context, results);
     case VeskCommand::Write:
@@ -63,7 +65,7 @@ VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context, s
     case VeskCommand::Verify:
       return present(runVerify(options, context), options, context, results);
     case VeskCommand::Info:
-      return runInfo(options, context, results);
+      return runInfo(options, references, context, results);
     case VeskCommand::Split:
       return present(splitImageFile(options, context.messages), options, context, results);
     case VeskCommand::Merge:

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Commands.h"
+#include "RomReferences.h"
 #include "VeskOptions.h"
 #include "VeskResults.h"
 
@@ -13,6 +14,7 @@
 // with only the messages of `context`. The results go to `results` as text
 // (a read's identity, verify's differences, the unstable locations), or with
 // --json as one object (one a file for info), which a run stopped by a
-// signal does not give; the messages to context.messages either way.
-[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, CommandContext& context,
-                                        std::FILE* results = stdout);
+// signal does not give; the messages to context.messages either way. A
+// read's dump and info's files are named against `references`.
+[[nodiscard]] VeskStatus runVeskCommand(const VeskOptions& options, const RomReferences& references,
+                                        CommandContext& context, std::FILE* results = stdout);

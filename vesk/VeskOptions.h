@@ -10,6 +10,7 @@
 #include "ImageFileIo.h"
 #include "PortSettings.h"
 #include "ProgrammingAlgorithms.h"
+#include "ReadPasses.h"
 #include "SimulatedFaults.h"
 
 // vesk's command line: one command, its options and its files. The commands
@@ -37,15 +38,20 @@ struct VeskOptions {
   bool swapWords = false;          // --swap
   bool force = false;              // --force: split and merge may replace files
   std::vector<std::string> parts;  // merge's PARTS; its OUT is `file`, split's FILE too
+  bool repeat = false;  // write, verify: an image a fraction of the chip repeated to fill it
 
   // Dumps: the simulated chip's faults, the passes of a read, what is printed.
   SimulatedFaults faults;               // --simulate-faults, only with --simulate
   std::chrono::microseconds latency{};  // --simulate-latency: each access to the simulated board
   int passes = 2;                       // read and verify
+  PassVote vote = PassVote::Majority;   // read: how the passes' bits make the image
   bool json = false;                    // one JSON object per command on standard output
   bool mame = false;                    // MAME's ROM_LOAD line after the identity
   bool dat = false;                     // a Logiqx DAT line after the identity
   std::vector<std::string> infoFiles;   // FILE... of info
+  // Known ROMs: the reference sources a dump is named by (read, info).
+  std::vector<std::string> against;  // --against, in the order given
+  bool noCache = false;              // --no-cache: the sources read without their index
 };
 
 // What the command line asks for: a run, the help, the version, or nothing

@@ -42,6 +42,9 @@ Json head(const char* command, Json type, Json file) {
   return {{"command", command}, {"type", std::move(type)}, {"file", std::move(file)}};
 }
 
+// The known ROMs of --against (below).
+void addKnownRoms(Json& object, const KnownRoms& known);
+
 void addDump(Json& object, const std::string& file, const DumpFacts& dump) {
   const ImageIdentity& identity = dump.identity;
   object["size"] = identity.size;
@@ -54,6 +57,7 @@ void addDump(Json& object, const std::string& file, const DumpFacts& dump) {
   object["findings"] = std::move(findings);
   if (dump.lines.mame) object["mame"] = mameRomLoadLine(file, identity.size, identity.hashes);
   if (dump.lines.dat) object["dat"] = datRomLine(file, identity.size, identity.hashes);
+  if (dump.known) addKnownRoms(object, *dump.known);
 }
 
 Json unstableList(std::span<const UnstableLocation> unstable) {
@@ -130,6 +134,62 @@ void addPulses(Json& object, const PulseCounts& pulses, bool over) {
 
 Json notBlankObject(const BlankCheckResult& check) {
   return {{"address", check.location}, {"value", check.value}};
+}
+
+// A text the source may not give: null when it gives none.
+Json textOrNull(const std::string& text) {
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+Json identifiedObject(const IdentifiedRom& rom) {
+  return {{"source", rom.source},
+          {"set", rom.set},
+          {"description", textOrNull(rom.description)},
+          {"rom", rom.rom},
+          {"size", rom.size},
+          {"crc32", rom.crc32},
+          {"sha1", textOrNull(rom.sha1)},
+          {"status", romStatusName(rom.status)},
+          {"match", romMatchName(rom.match)},
+          {"dump_offset", rom.dumpOffset},
+          {"dump_length", rom.dumpLength},
+          {"copies", rom.copies},
+          {"region", textOrNull(rom.region)},
+          {"offset", rom.offset ? Json(*rom.offset) : Json(nullptr)},
+          {"loadflag", textOrNull(rom.loadflag)},
+          {"byte", rom.byte ? Json(wordByteName(*rom.byte)) : Json(nullptr)}};
+}
+
+Json nearestObject(const NearestRom& near) {
+  Json first = Json::array();
+  for (const RomDifference& difference : near.first)
+    first.push_back({{"address", difference.address},
+                     {"chip", difference.chip},
+                     {"reference", difference.reference}});
+  return {{"source", near.source},
+          {"set", near.set},
+          {"rom", near.rom},
+          {"size", near.size},
+          {"dump_offset", near.dumpOffset},
+          {"dump_length", near.dumpLength},
+          {"bits", near.bits},
+          {"locations", near.locations},
+          {"lost_charge", near.lostCharge},
+          {"programmed_extra", near.programmedExtra},
+          {"first", std::move(first)},
+          {"findings", patternList(near.findings, 0)},
+          {"verdict", nearVerdictName(near.verdict)}};
+}
+
+// The known ROMs the dump is, and the nearest: both lists, empty or not.
+void addKnownRoms(Json& object, const KnownRoms& known) {
+  Json identified = Json::array(), nearest = Json::array();
+  for (const IdentifiedRom& rom : known.identification.identified)
+    identified.push_back(identifiedObject(rom));
+  for (const NearestRom& near : known.identification.nearest)
+    nearest.push_back(nearestObject(near));
+  object["identified"] = std::move(identified);
+  object["nearest"] = std::move(nearest);
 }
 
 // Volts given in hundredths, as a number: 12.75.
@@ -215,6 +275,7 @@ Json reportOf(const VeskWriteResult& result) {
     object["vpp"] = volts(part->vpp);
     object["vcc"] = volts(part->vcc);
   }
+  if (result.repeated) object["repeated"] = *result.repeated;
   if (const std::optional<ChipComparison>& toErase = result.toErase) {
     object["bits_to_erase"] = toErase->bitsToErase;
     object["locations_to_erase"] = toErase->locationsToErase;
@@ -237,6 +298,7 @@ Json reportOf(const VeskWriteResult& result) {
 Json reportOf(const VeskVerifyResult& result) {
   Json object = head("verify", result.chip.type, result.file);
   object["passes"] = result.passes;
+  if (result.repeated) object["repeated"] = *result.repeated;
   if (result.comparison) {
     addComparison(object, *result.comparison, result.offset);
     object["unstable"] = unstableList(result.unstable);

@@ -15,11 +15,18 @@
 
 // "passes"; once saved, the dump's "size", "checksum", "crc32", "sha1",
 // "findings": [{"kind", its fields, "text"}], "mame" and "dat" when asked
-// for, and "unstable": [{"address", "values", "mask"}].
+// for, with --against "identified": [{"source", "set", "description", "rom",
+// "size", "crc32", "sha1", "status", "match", "dump_offset", "dump_length",
+// "copies", "region", "offset", "loadflag", "byte"}] and "nearest":
+// [{"source", "set", "rom", "size", "dump_offset", "dump_length", "bits",
+// "locations", "lost_charge", "programmed_extra", "first": [{"address",
+// "chip", "reference"}], "findings", "verdict"}] (a text the source does
+// not give is null), and "unstable": [{"address", "values", "mask"}].
 nlohmann::ordered_json reportOf(const VeskReadResult& result);
 // "blank" when the check ran to its end; "first_not_blank": {"address", "value"}.
 nlohmann::ordered_json reportOf(const VeskBlankResult& result);
-// "part", "vpp" and "vcc" (volts) of the part -t named; a refused --over's
+// "part", "vpp" and "vcc" (volts) of the part -t named; "repeated" with
+// --repeat (the copies of the file that fill the chip); a refused --over's
 // "bits_to_erase", "locations_to_erase" and
 // "first_to_erase": [{"address", "chip", "file"}]; "first_not_blank"; "bad":
 // {"address", "wanted", "read"}; once programming ran, "pulses": {"1": 4088,
@@ -28,9 +35,10 @@ nlohmann::ordered_json reportOf(const VeskBlankResult& result);
 // "count"} when a location was pulsed, and once the whole chip was read
 // back, "verify": {verify's "differences" ... "findings"}.
 nlohmann::ordered_json reportOf(const VeskWriteResult& result);
-// "passes"; once read, "differences" (how many locations), "bits_to_program",
-// "bits_to_erase", "first": [{"address", "chip", "file"}], "findings":
-// [{"kind", "line" (data-line, address-line), "text"}] and "unstable".
+// "passes", "repeated" as write's; once read, "differences" (how many
+// locations), "bits_to_program", "bits_to_erase", "first": [{"address",
+// "chip", "file"}], "findings": [{"kind", "line" (data-line, address-line),
+// "text"}] and "unstable".
 nlohmann::ordered_json reportOf(const VeskVerifyResult& result);
 // The dump's fields, as read gives them, without "unstable".
 nlohmann::ordered_json reportOf(const VeskInfoResult& result);

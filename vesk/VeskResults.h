@@ -20,6 +20,8 @@
 #include "ImageIdentity.h"
 #include "NotBlankChip.h"
 #include "ReadPasses.h"
+#include "ReferenceSources.h"
+#include "RomIdentification.h"
 
 // How a command ended, as vesk's exit status tells it.
 enum class VeskStatus {
@@ -53,10 +55,19 @@ struct RomListLines {
   bool dat = false;
 };
 
+// A dump against the reference sources of --against: the known ROMs it or
+// a part of it is, or else the nearest, and the sources asked, with how many
+// ROMs and images each knows ("Not among the 336,504 ROMs of mame.xml").
+struct KnownRoms {
+  DumpIdentification identification = {};
+  std::vector<SourceSummary> sources = {};
+};
+
 // What a dump is: a chip read, or an image file.
 struct DumpFacts {
   ImageIdentity identity = {};
   RomListLines lines = {};
+  std::optional<KnownRoms> known = {};  // with --against
 };
 
 // The step a run on the chip was in when a signal stopped it: a read (of
@@ -125,7 +136,8 @@ struct VeskWriteResult {
   std::string file = {};                    // "-": standard input
   std::optional<FileFailure> failure = {};  // the file could not be read or placed
   ImageFileFormat format = ImageFileFormat::Binary;
-  bool over = false;  // programmed over what the chip held (--over)
+  std::optional<std::size_t> repeated = {};  // --repeat: the copies of the file that fill the chip
+  bool over = false;                         // programmed over what the chip held (--over)
   // --over refused: a bit would have to go from 0 to 1, which only erasing does.
   std::optional<ChipComparison> toErase = {};
   std::optional<BlankCheckResult> notBlank = {};  // the blank check that refused the chip
@@ -151,6 +163,7 @@ struct VeskVerifyResult {
   std::optional<FileFailure> failure = {};  // the file could not be read or placed
   ImageFileFormat format = ImageFileFormat::Binary;
   std::int64_t offset = 0;  // --offset: the file's addresses are the chip's less it
+  std::optional<std::size_t> repeated = {};       // --repeat: as write's
   std::optional<ChipComparison> comparison = {};  // once the chip was read
   std::vector<UnstableLocation> unstable = {};    // of the locations compared, in address order
   // How many locations the file gives, when it leaves some out and no --fill

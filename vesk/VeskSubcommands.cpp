@@ -128,6 +128,38 @@ void addRomListOptions(CLI::App& group, VeskOptions& options) {
   addFlag(group, "--dat", "also print a Logiqx DAT <rom> line", options.dat);
 }
 
+// The known ROMs a dump is named by.
+void addReferenceOptions(CLI::App& group, VeskOptions& options) {
+  group
+      .add_option(
+          "--against",
+          [&options](const CLI::results_t& given) {
+            options.against = given;
+            return true;
+          },
+          "name the dump among the ROMs SOURCE knows: MAME's\n-listxml, a software list, a "
+          "Logiqx or ClrMamePro\nDAT, a folder, zip or 7z of ROM images; again for\nmore "
+          "sources")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->type_name("SOURCE");
+  addFlag(group, "--no-cache",
+          "read the sources themselves, not their index in\n$XDG_CACHE_HOME/vesk", options.noCache);
+}
+
+// A smaller image in a bigger chip.
+void addRepeatOption(CLI::App& group, VeskOptions& options) {
+  addFlag(group, "--repeat",
+          "repeat an image of 1/2, 1/4 ... of the chip to fill it\n(a 2764's image in a 27128)",
+          options.repeat);
+}
+
+// What is made of a dump: its lines in ROM lists, the known ROMs it is.
+void addDumpOptions(CLI::App& group, VeskOptions& options) {
+  addRomListOptions(group, options);
+  addReferenceOptions(group, options);
+}
+
 // The format of the image file read or written.
 void addFormatOption(CLI::App& group, VeskOptions& options) {
   addValue(group, "--format", "FORMAT",
@@ -173,6 +205,10 @@ void addPartOptions(CLI::App& group, VeskOptions& options) {
 
 void declareRead(CLI::App& read, VeskOptions& options) {
   addFile(read, "OUT.bin", options.file, "the file the chip is read into");
+  addValue(read, "--vote", "HOW",
+           "where the passes disagree, a bit is its majority's\n(majority, the default; a tie "
+           "is 0) or 0 when any\npass read 0 (zero: for cells losing their charge)",
+           voteOption, options.vote);
 }
 
 void declareBlank(CLI::App&, VeskOptions&) {}
@@ -266,7 +302,8 @@ std::vector<SharedDeclaration> sharedDeclarations() {
   return {{{Read, Blank, Write, Verify, Info, Split, Merge, Types}, addCommonOptions},
           {{Read, Blank, Write, Verify}, addBoardOptions},
           {{Read, Verify}, addPassesOption},
-          {{Read, Info}, addRomListOptions},
+          {{Write, Verify}, addRepeatOption},
+          {{Read, Info}, addDumpOptions},
           {{Read, Write, Verify, Info, Split, Merge}, addFormatOption},
           {{Write, Verify, Info, Split}, addPlacementOptions},
           {{Write, Verify}, addFitOptions},

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "PortSourceFactory.h"
+#include "ResultText.h"
+#include "RomReferences.h"
 #include "StandardOutput.h"
 #include "StatusLine.h"
 #include "TerminalMessages.h"
@@ -62,6 +64,16 @@ class Terminal {
 // The command run on the board the options name, to its exit status.
 int runCommand(const VeskOptions& options, TerminationSignals& termination) {
   Terminal terminal(options.quiet, termination);
+  // The reference sources first: one that cannot be read ends the run
+  // before a chip file is made, the board touched or an image written, and
+  // so does a signal that came while they were read.
+  const Expected<RomReferences> references = loadReferences(options);
+  if (!references) {
+    terminal.line().writeLine("vesk: " + references.error());
+    return kUsageError;
+  }
+  if (termination.requested()) return termination.exitStatus();
+  showIndexes(*references, terminal.messages());
   // A chip file is refused before any work: a folder that is missing or
   // read-only, a special file, a file another program is using.
   RealTiming timing;
@@ -80,7 +92,7 @@ int runCommand(const VeskOptions& options, TerminationSignals& termination) {
                          .progress = terminal.progress(),
                          .stop = &termination,
                          .chipFile = board->chipFile.get()};
-  const VeskStatus status = runVeskCommand(options, context);
+  const VeskStatus status = runVeskCommand(options, *references, context);
   // A signal ends the program at the next safe point, whatever that was.
   if (status == VeskStatus::Stopped || termination.requested()) return termination.exitStatus();
   return static_cast<int>(status);
