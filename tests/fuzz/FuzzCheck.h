@@ -1,0 +1,40 @@
+#pragma once
+// What the fuzz targets share: stopping on a broken rule with words that say
+// which (libFuzzer keeps the input that broke it), and reading the line that
+// a refusal names.
+#include <charconv>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Aborts, saying what does not hold and about what, unless `holds`.
+inline void require(bool holds, std::string_view rule, std::string_view detail = {}) {
+  if (holds) return;
+  std::fprintf(stderr, "broken: %.*s\n", static_cast<int>(rule.size()), rule.data());
+  if (!detail.empty())
+    std::fprintf(stderr, "  %.*s\n", static_cast<int>(detail.size()), detail.data());
+  std::abort();
+}
+
+// The number N of a message that starts "line N: "; none when it does not.
+inline std::optional<std::size_t> lineNamed(std::string_view message) {
+  constexpr std::string_view kLead = "line ";
+  if (!message.starts_with(kLead)) return std::nullopt;
+  message.remove_prefix(kLead.size());
+  std::size_t line = 0;
+  const auto [end, error] = std::from_chars(message.data(), message.data() + message.size(), line);
+  if (error != std::errc{} || end == message.data() ||
+      !message.substr(static_cast<std::size_t>(end - message.data())).starts_with(": "))
+    return std::nullopt;
+  return line;
+}
+
+// How many lines a text has: one more than its line feeds.
+inline std::size_t linesOf(std::string_view text, bool carriageReturnsToo = false) {
+  std::size_t lines = 1;
+  for (const char c : text) lines += c == '\n' || (carriageReturnsToo && c == '\r') ? 1 : 0;
+  return lines;
+}
