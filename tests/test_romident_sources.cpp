@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "ClrMameProReader.h"
+#include "ImageSources.h"
 #include "ReferenceSources.h"
 #include "RomSourcesKit.h"
 #include "XmlListReader.h"
@@ -322,6 +324,61 @@ TEST_F(RomSources, NoIndexWhenNoneIsWantedOrItCannotBeWritten) {
   EXPECT_EQ(defaultIndexFolder(nullptr, "/home/u"), "/home/u/.cache/vesk");
   EXPECT_EQ(defaultIndexFolder("relative", "/home/u"), "/home/u/.cache/vesk");
   EXPECT_EQ(defaultIndexFolder("", nullptr), "");
+}
+
+// Found by the fuzz targets.
+TEST_F(RomSources, AnArchiveMemberReadAgainIsTheOneTheCatalogueDescribes) {
+  // Two members of one name and size: each is read again as itself.
+  const Bytes first = randomRom(64, 1), second = randomRom(64, 2);
+  const std::string twins = temp_.filePath("twins.zip");
+  writeArchive(twins, ArchiveFormat::Zip, {{"a.bin", first}, {"a.bin", second}});
+  // A zip whose directory is lost, read as a stream, and whose first
+  // member's header gives a wrong compressed size: stepping over it fails,
+  // reading through it does not.
+  const std::string lost = temp_.filePath("lost.zip");
+  writeArchive(lost, ArchiveFormat::Zip,
+               {{"a.bin", randomRom(300, 3)}, {"b.rom", randomRom(40, 4)}});
+  std::string zip = readFile(lost);
+  zip.replace(18, 4, "\xD0\xC0\x92\x5C");
+  zip.replace(zip.rfind("PK\x05\x06"), 2, "xx");
+  writeFile(lost, zip);
+  // A member without a name, which read again would be taken for the archive
+  // itself, is none: the last member written as "x", then its name taken out
+  // of its two headers.
+  const std::string nameless = temp_.filePath("nameless.zip");
+  writeArchive(nameless, ArchiveFormat::Zip, {{"a.bin", first}, {"b.bin", second}, {"x", first}});
+  zip = readFile(nameless);
+  const std::size_t local = zip.rfind("PK\x03\x04"), central = zip.rfind("PK\x01\x02"),
+                    end = zip.rfind("PK\x05\x06");
+  for (const std::size_t field : {end + 12, end + 16}) {  // the directory's size and offset
+    std::uint32_t value = 0;
+    std::memcpy(&value, &zip[field], 4);
+    --value;
+    std::memcpy(&zip[field], &value, 4);
+  }
+  zip.erase(central + 46, 1);
+  zip[central + 28] = 0;
+  zip.erase(local + 30, 1);
+  zip[local + 26] = 0;
+  writeFile(nameless, zip);
+  for (const std::string& path : {twins, lost, nameless}) {
+    Expected<RomCatalogue> catalogue = readArchiveFile(path);
+    ASSERT_TRUE(catalogue) << catalogue.error();
+    ASSERT_EQ(catalogue->roms().size(), 2u) << path;
+    for (const RomRecord& rom : catalogue->roms()) {
+      const Expected<Bytes> again =
+          readImageAgain(path, false, *catalogue, catalogue->images()[rom.image]);
+      ASSERT_TRUE(again) << path << ": " << again.error();
+      EXPECT_EQ(crcOf(*again), crc32Hex(rom.crc32)) << path;
+    }
+  }
+}
+
+TEST(ClrMamePro, ADatHoldingANulByteIsRefused) {
+  // The catalogue keeps a name up to its first NUL: "a" would be kept of "a\0b".
+  using namespace std::string_literals;
+  EXPECT_EQ(readClrMameProDat("game (\n name a\0b\n)"s).error(),
+            "line 2: a NUL byte, which no text DAT holds");
 }
 
 }  // namespace
