@@ -254,8 +254,9 @@ Expected<std::vector<std::uint8_t>> readImageAgain(const std::string& sourcePath
     // The member of the image's name whose bytes are the image's (its size
     // and sketch): an archive may hold two members of one name. Those before
     // it are stepped over unread, where the archive says where they end;
-    // where that fails (a zip without its directory, read as a stream),
-    // they are read through, as the first reading read them.
+    // where that does not find it (a zip without its directory, read as a
+    // stream, whose headers say wrong sizes), they are read through, as the
+    // first reading read them.
     const std::span<const std::uint8_t> sketch = catalogue.sketchOf(image);
     for (const bool readEvery : {false, true}) {
       ArchivePtr reader = newArchiveReader();
@@ -271,8 +272,8 @@ Expected<std::vector<std::uint8_t>> readImageAgain(const std::string& sourcePath
             return false;
           },
           "");
-      if (read) break;
-      if (readEvery) return Failure{read.error()};
+      if (wasFound) break;
+      if (readEvery && !read) return Failure{read.error()};
     }
   }
   if (!wasFound || found.size() != image.size) return Failure{"the image has changed"};

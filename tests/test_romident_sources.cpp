@@ -332,22 +332,28 @@ TEST_F(RomSources, AnArchiveMemberReadAgainIsTheOneTheCatalogueDescribes) {
   const Bytes first = randomRom(64, 1), second = randomRom(64, 2);
   const std::string twins = temp_.filePath("twins.zip");
   writeArchive(twins, ArchiveFormat::Zip, {{"a.bin", first}, {"a.bin", second}});
-  // A zip whose directory is lost, read as a stream, and whose first
+  // Zips whose directory is lost, read as a stream, and whose first
   // member's header gives a wrong compressed size: stepping over it fails,
-  // reading through it does not.
-  const std::string lost = temp_.filePath("lost.zip");
-  writeArchive(lost, ArchiveFormat::Zip,
-               {{"a.bin", randomRom(300, 3)}, {"b.rom", randomRom(40, 4)}});
-  std::string zip = readFile(lost);
-  zip.replace(18, 4, "\xD0\xC0\x92\x5C");
-  zip.replace(zip.rfind("PK\x05\x06"), 2, "xx");
-  writeFile(lost, zip);
+  // or lands on the third member; reading through it does neither.
+  const std::string lost = temp_.filePath("lost.zip"), misled = temp_.filePath("misled.zip");
+  for (const std::string& path : {lost, misled}) {
+    writeArchive(path, ArchiveFormat::Zip,
+                 {{"a.bin", randomRom(300, 3)}, {"b.rom", randomRom(40, 4)}, {"c.rom", second}});
+    std::string zip = readFile(path);
+    const std::size_t third = zip.find("PK\x03\x04", zip.find("PK\x03\x04", 1) + 1);
+    const auto dataAt = static_cast<std::uint32_t>(30 + zip[26] + zip[28]);  // after name and extra
+    const std::uint32_t size =
+        path == lost ? 0x5C92C0D0 : static_cast<std::uint32_t>(third) - dataAt;
+    std::memcpy(&zip[18], &size, 4);
+    zip.replace(zip.rfind("PK\x05\x06"), 2, "xx");
+    writeFile(path, zip);
+  }
   // A member without a name, which read again would be taken for the archive
   // itself, is none: the last member written as "x", then its name taken out
   // of its two headers.
   const std::string nameless = temp_.filePath("nameless.zip");
   writeArchive(nameless, ArchiveFormat::Zip, {{"a.bin", first}, {"b.bin", second}, {"x", first}});
-  zip = readFile(nameless);
+  std::string zip = readFile(nameless);
   const std::size_t local = zip.rfind("PK\x03\x04"), central = zip.rfind("PK\x01\x02"),
                     end = zip.rfind("PK\x05\x06");
   for (const std::size_t field : {end + 12, end + 16}) {  // the directory's size and offset
@@ -361,10 +367,10 @@ TEST_F(RomSources, AnArchiveMemberReadAgainIsTheOneTheCatalogueDescribes) {
   zip.erase(local + 30, 1);
   zip[local + 26] = 0;
   writeFile(nameless, zip);
-  for (const std::string& path : {twins, lost, nameless}) {
+  for (const std::string& path : {twins, lost, misled, nameless}) {
     Expected<RomCatalogue> catalogue = readArchiveFile(path);
     ASSERT_TRUE(catalogue) << catalogue.error();
-    ASSERT_EQ(catalogue->roms().size(), 2u) << path;
+    ASSERT_EQ(catalogue->roms().size(), path == twins || path == nameless ? 2u : 3u) << path;
     for (const RomRecord& rom : catalogue->roms()) {
       const Expected<Bytes> again =
           readImageAgain(path, false, *catalogue, catalogue->images()[rom.image]);
