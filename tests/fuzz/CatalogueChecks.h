@@ -78,8 +78,8 @@ class ScratchFolder {
 };
 
 inline const ScratchFolder& scratch() {
-  static const ScratchFolder folder;
-  return folder;
+  static const ScratchFolder kFolder;
+  return kFolder;
 }
 
 // What the fuzz targets' indexes say of their source.

@@ -54,12 +54,12 @@ bool empty(const RomCatalogue& catalogue) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
   if (size < kInputHeader) return 0;
-  std::string file(reinterpret_cast<const char*>(input) + kInputHeader, size - kInputHeader);
-  if ((input[0] & 1) != 0) mendChecksum(file);
-  const std::string path = scratch().file("read.index");
-  writeBytes(path, file);
+  std::string index(reinterpret_cast<const char*>(input) + kInputHeader, size - kInputHeader);
+  if ((input[0] & 1) != 0) mendChecksum(index);
+  const std::string file = scratch().file("read.index");
+  writeBytes(file, index);
 
-  const IndexRead read = readIndex(path, kIndexedPath, kIndexKey);
+  const IndexRead read = readIndex(file, kIndexedPath, kIndexKey);
   if (read.found != IndexFound::Current) {
     require(empty(read.catalogue), "an index that is not current gives no catalogue");
     require((read.found == IndexFound::Damaged) == !read.damage.empty(),
@@ -73,14 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   const Expected<> written = writeIndex(again, kIndexedPath, kIndexKey, read.kind, read.catalogue);
   require(static_cast<bool>(written), "an index read is written again",
           written ? "" : written.error());
-  std::string unreserved = file;
+  std::string unreserved = index;
   std::memset(unreserved.data() + kReservedAt, 0, 4);
   require(readBytes(again) == unreserved, "an index read and written again is the same file");
 
-  const std::size_t flip = (std::size_t{input[1]} << 8 | input[2]) % file.size();
-  file[flip] = static_cast<char>(file[flip] ^ (input[0] >> 1 | 1));
-  writeBytes(path, file);
-  require(readIndex(path, kIndexedPath, kIndexKey).found != IndexFound::Current,
+  const std::size_t flip = (std::size_t{input[1]} << 8 | input[2]) % index.size();
+  index[flip] = static_cast<char>(index[flip] ^ (input[0] >> 1 | 1));
+  writeBytes(file, index);
+  require(readIndex(file, kIndexedPath, kIndexKey).found != IndexFound::Current,
           "an index with a byte flipped is never current");
   return 0;
 }
