@@ -380,6 +380,30 @@ TEST_F(RomSources, AnArchiveMemberReadAgainIsTheOneTheCatalogueDescribes) {
   }
 }
 
+TEST_F(RomSources, AnIndexThatListsFewerRomsThanItKeepsIsDamaged) {
+  const std::string list = write("mame.xml", kListXml);
+  ASSERT_TRUE(load(list));
+  const std::string index = indexFilePath(cacheFolder_, list);
+  std::string bytes = readFile(index);
+  // The count of ROMs listed (after the magic, version, kind, key, checksum
+  // and 4 reserved bytes) made 1, under the 2 it keeps, with its checksum
+  // made right again.
+  constexpr std::size_t kChecksumAt = 56, kListedAt = 64;
+  const std::uint64_t listed = 1;
+  std::memcpy(&bytes[kListedAt], &listed, sizeof listed);
+  std::memset(&bytes[kChecksumAt], 0, 4);
+  const auto checksum = static_cast<std::uint32_t>(std::stoul(
+      hashBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}).crc32, nullptr,
+      16));
+  std::memcpy(&bytes[kChecksumAt], &checksum, 4);
+  writeFile(index, bytes);
+  const Expected<LoadedSource> source = load(list);
+  ASSERT_TRUE(source) << source.error();
+  EXPECT_EQ(source->summary.index.found, IndexFound::Damaged);
+  EXPECT_EQ(source->summary.index.damage, "its sizes do not add up");
+  EXPECT_EQ(source->summary.listed, 4u);
+}
+
 TEST(ClrMamePro, ADatHoldingANulByteIsRefused) {
   // The catalogue keeps a name up to its first NUL: "a" would be kept of "a\0b".
   using namespace std::string_literals;
