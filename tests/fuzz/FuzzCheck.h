@@ -1,7 +1,10 @@
 #pragma once
 // What the fuzz targets share: stopping on a broken rule with words that say
-// which (libFuzzer keeps the input that broke it), and reading the line that
-// a refusal names.
+// which (libFuzzer keeps the input that broke it), reading the line that a
+// refusal names, and catching what a reader writes on standard error.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstddef>
 #include <cstdio>
@@ -37,4 +40,24 @@ inline std::size_t linesOf(std::string_view text, bool carriageReturnsToo = fals
   std::size_t lines = 1;
   for (const char c : text) lines += c == '\n' || (carriageReturnsToo && c == '\r') ? 1 : 0;
   return lines;
+}
+
+// Runs `read` with standard error going to a file of its own, and stops if
+// anything was written there: a reader says what is wrong in its result,
+// and the program's messages are the only text on standard error.
+template <class Read>
+void requireSilent(Read read) {
+  static const int kCaught = ::memfd_create("stderr", 0);
+  const int saved = ::dup(STDERR_FILENO);
+  require(kCaught >= 0 && saved >= 0 && ::ftruncate(kCaught, 0) == 0 &&
+              ::lseek(kCaught, 0, SEEK_SET) == 0 && ::dup2(kCaught, STDERR_FILENO) >= 0,
+          "standard error can be caught");
+  read();
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  std::string written(4096, '\0');
+  const ssize_t size = ::pread(kCaught, written.data(), written.size(), 0);
+  written.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  require(written.empty(), "a reader writes nothing on standard error", written);
 }
