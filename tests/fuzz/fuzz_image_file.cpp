@@ -48,12 +48,12 @@ struct Setting {
 Setting settingOf(const std::uint8_t* header) {
   const unsigned flags = header[0];
   const std::uint8_t sizeCode = header[1];
-  // 1 to 128 bytes, 2 to 16 KiB, or just past 64 KiB, where the writers
-  // need extended addresses and S2 records (bigger sizes add nothing but
-  // time).
-  const std::size_t size = (sizeCode & 0x80) != 0   ? 1u + (sizeCode & 0x7Fu)
-                           : (sizeCode & 0x40) != 0 ? 0x10000u + 16u * (sizeCode & 0x3Fu)
-                                                    : std::size_t{0x800} << (sizeCode & 3u);
+  // 1 to 128 bytes, 2 or 4 KiB, or now and then just past 64 KiB, where the
+  // writers need extended addresses and S2 records (bigger sizes add
+  // nothing but time, and a big image takes a hundred times a small one's).
+  const std::size_t size = (sizeCode & 0x80) != 0      ? 1u + (sizeCode & 0x7Fu)
+                           : (sizeCode & 0x70) == 0x70 ? 0x10000u + 16u * (sizeCode & 0xFu)
+                                                       : std::size_t{0x800} << (sizeCode & 1u);
   std::int64_t offset = 0;
   for (std::size_t i = 2; i < 6; ++i) offset = offset << 8 | header[i];
   if ((flags & flag::kNegative) != 0) offset = -offset;
