@@ -55,26 +55,23 @@ inline bool sameCatalogue(const RomCatalogue& a, const RomCatalogue& b) {
 }
 
 // A folder of the fuzz target's own for the files it writes, on /dev/shm
-// where there is one; removed when the target ends.
+// where there is one; removed when the target ends (scratchPath).
 class ScratchFolder {
  public:
   ScratchFolder() {
     std::string pattern = (std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") +
-                          std::string("/fuzzXXXXXX");
+                          std::string("/vesk-fuzz-XXXXXX");
     require(::mkdtemp(pattern.data()) != nullptr, "a scratch folder can be made");
-    path_ = pattern;
+    scratchPath() = pattern;
   }
   ~ScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(scratchPath(), ignored);
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string file(const std::string& name) const { return scratchPath() + "/" + name; }
 };
 
 inline const ScratchFolder& scratch() {

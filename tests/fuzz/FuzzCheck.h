@@ -9,9 +9,17 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// A folder of scratch files that goes when the target stops, also on a
+// broken rule (an abort runs no destructors); empty when there is none.
+inline std::string& scratchPath() {
+  static std::string path;
+  return path;
+}
 
 // Aborts, saying what does not hold and about what, unless `holds`.
 inline void require(bool holds, std::string_view rule, std::string_view detail = {}) {
@@ -19,6 +27,8 @@ inline void require(bool holds, std::string_view rule, std::string_view detail =
   std::fprintf(stderr, "broken: %.*s\n", static_cast<int>(rule.size()), rule.data());
   if (!detail.empty())
     std::fprintf(stderr, "  %.*s\n", static_cast<int>(detail.size()), detail.data());
+  std::error_code ignored;
+  if (!scratchPath().empty()) std::filesystem::remove_all(scratchPath(), ignored);
   std::abort();
 }
 
