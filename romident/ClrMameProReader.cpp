@@ -1,5 +1,6 @@
 #include "ClrMameProReader.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -199,6 +200,13 @@ class DatReader {
 }  // namespace
 
 Expected<RomCatalogue> readClrMameProDat(std::string_view text) {
+  // A name is kept up to its first NUL (RomCatalogue's texts end there), so
+  // a name holding one would not be the DAT's. A text DAT holds none.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    const auto line =
+        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n');
+    return Failure{"line " + std::to_string(line) + ": a NUL byte, which no text DAT holds"};
+  }
   return DatReader(text).read();
 }
 

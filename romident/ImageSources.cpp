@@ -81,7 +81,11 @@ Expected<> forEachMember(archive* reader, const MemberFilter& wanted, const Memb
     if (status == ARCHIVE_EOF) return {};
     if (status < ARCHIVE_WARN) return archiveFailure(reader, what);
     const char* name = archive_entry_pathname(entry);
-    if (archive_entry_filetype(entry) != AE_IFREG || name == nullptr || !wanted(name)) continue;
+    // A member without a name could be no ROM's, and read again would be
+    // taken for the archive itself.
+    if (archive_entry_filetype(entry) != AE_IFREG || name == nullptr || *name == '\0' ||
+        !wanted(name))
+      continue;
     if (archive_entry_size_is_set(entry) != 0 &&
         static_cast<std::uint64_t>(archive_entry_size(entry)) > kLargestImage)
       continue;
@@ -247,17 +251,30 @@ Expected<std::vector<std::uint8_t>> readImageAgain(const std::string& sourcePath
     if (!bytes) return bytes;
     found = std::move(*bytes), wasFound = true;
   } else {
-    ArchivePtr reader = newArchiveReader();
-    if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
-      return archiveFailure(reader.get(), "");
-    Expected<> read = forEachMember(
-        reader.get(), [&](std::string_view name) { return name == member; },
-        [&](std::string_view, std::vector<std::uint8_t>& bytes) {
-          found = std::move(bytes), wasFound = true;
-          return false;
-        },
-        "");
-    if (!read) return Failure{read.error()};
+    // The member of the image's name whose bytes are the image's (its size
+    // and sketch): an archive may hold two members of one name. Those before
+    // it are stepped over unread, where the archive says where they end;
+    // where that does not find it (a zip without its directory, read as a
+    // stream, whose headers say wrong sizes), they are read through, as the
+    // first reading read them.
+    const std::span<const std::uint8_t> sketch = catalogue.sketchOf(image);
+    for (const bool readEvery : {false, true}) {
+      ArchivePtr reader = newArchiveReader();
+      if (archive_read_open_filename(reader.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
+        return archiveFailure(reader.get(), "");
+      Expected<> read = forEachMember(
+          reader.get(), [&](std::string_view name) { return readEvery || name == member; },
+          [&](std::string_view name, std::vector<std::uint8_t>& bytes) {
+            if (name != member || bytes.size() != image.size ||
+                !std::ranges::equal(sketchOf(bytes), sketch))
+              return true;
+            found = std::move(bytes), wasFound = true;
+            return false;
+          },
+          "");
+      if (wasFound) break;
+      if (readEvery && !read) return Failure{read.error()};
+    }
   }
   if (!wasFound || found.size() != image.size) return Failure{"the image has changed"};
   return found;

@@ -129,7 +129,8 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
       !addProduct(expected, header.images, sizeof(ImageRecord)) ||
       !addProduct(expected, header.pathBytes, 1) || !addProduct(expected, header.textBytes, 1) ||
       !addProduct(expected, header.sketchBytes, 1) || expected != fileSize ||
-      header.kind > static_cast<std::uint32_t>(SourceKind::ImageFolder))
+      header.kind > static_cast<std::uint32_t>(SourceKind::ImageFolder) ||
+      header.listed < header.roms)  // a source lists every ROM it can match
     return damaged("its sizes do not add up");
 
   IndexHeader zeroed = header;

@@ -2,9 +2,11 @@
 // srec_cat (Debian's srecord) as the yardstick of the chip-image readers and
 // writers, and the records of test files written out by hand.
 #include <cstdio>
+#include <fstream>
 #include <numeric>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "TestFiles.h"
 
@@ -26,6 +28,49 @@ inline Bytes srecCatImage(const std::string& path, const char* format, std::int6
           << std::hex << (offset < 0 ? -offset : offset) << " -fill 0xFF 0 0x" << size
           << " -o - -binary";
   return srecCatOutput(command.str());
+}
+
+// A file for srec_cat to place: read as `format` ("-Intel" or "-Motorola"),
+// its data moved by `offset` into a chip of `size` bytes.
+struct SrecCatInput {
+  std::string path;
+  const char* format;
+  std::int64_t offset;
+  std::size_t size;
+};
+
+// The images srec_cat makes of `inputs` in one run (a process start for
+// each would cost more than the rest): each file's data moved into a window
+// of its own, one after another (anything outside it left out), every
+// location its data leave FFh. The arguments go through `argumentsFile`,
+// for there are many. Empty when srec_cat fails.
+inline std::vector<Bytes> srecCatImages(const std::vector<SrecCatInput>& inputs,
+                                        const std::string& argumentsFile) {
+  const auto hex = [](std::int64_t value) {
+    std::ostringstream text;
+    text << (value < 0 ? "-" : "") << "0x" << std::hex << (value < 0 ? -value : value);
+    return text.str();
+  };
+  std::ostringstream arguments;
+  std::int64_t window = 0;
+  for (const SrecCatInput& input : inputs) {
+    const auto size = static_cast<std::int64_t>(input.size);
+    const std::string range = hex(window) + ' ' + hex(window + size);
+    arguments << input.path << ' ' << input.format << " -offset " << hex(input.offset + window)
+              << " -crop " << range << " -fill 0xFF " << range << '\n';
+    window += size;
+  }
+  arguments << "-o - -binary\n";
+  std::ofstream(argumentsFile) << arguments.str();
+  const Bytes all = srecCatOutput("srec_cat @" + argumentsFile);
+  if (all.size() != static_cast<std::size_t>(window)) return {};
+  std::vector<Bytes> images;
+  auto from = all.begin();
+  for (const SrecCatInput& input : inputs) {
+    images.emplace_back(from, from + static_cast<std::ptrdiff_t>(input.size));
+    from += static_cast<std::ptrdiff_t>(input.size);
+  }
+  return images;
 }
 
 // The file's data as srec_cat reads them, from address 0 on, nothing filled.

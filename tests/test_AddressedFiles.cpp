@@ -25,60 +25,78 @@ std::string errorOf(const std::string& text, std::size_t size = 0x10000, std::in
   return placed ? "no error" : placed.error();
 }
 
-enum class Kind { LinearHex, SegmentHex, SRecords };
+// Intel HEX under extended linear (04) or segment (02) address records, or
+// both in one file, and S-records of every width.
+enum class Kind { LinearHex, SegmentHex, MixedHex, SRecords };
 
 struct Generated {
   std::string text;
   std::size_t covered = 0;
 };
 
-// Data records of 1 to 40 random bytes between `low` and `low + span`, with
-// gaps, in random order, under the address records they need (and now and
-// then new ones), with start-address and count records, LF or CR LF.
+// Data records of 1 to 40 random bytes (now and then up to 250) between
+// `low` and `low + span`, with gaps, in random order, under the address
+// records they need (and now and then new ones, of either kind in a mixed
+// file); start-address records in HEX files; in S-records each data record
+// as S1, S2 or S3 where its addresses fit, a header, a count record (S5 or
+// S6) and an end record (S7, S8 or S9) or none; LF or CR LF.
 Generated generate(Kind kind, std::uint32_t low, std::size_t span, unsigned seed) {
   std::mt19937 random(seed);
   std::vector<std::pair<std::uint32_t, Bytes>> chunks;
-  for (std::uint32_t at = low + random() % 64; at + 40 <= low + span;) {
-    Bytes data(1 + random() % 40);
+  for (std::uint64_t at = low + random() % 64;;) {
+    Bytes data(1 + (random() % 8 == 0 ? random() % 250 : random() % 40));
+    if (at + data.size() > low + span) break;
     for (auto& b : data) b = static_cast<std::uint8_t>(random());
-    chunks.emplace_back(at, data);
-    at += static_cast<std::uint32_t>(data.size() + (random() % 4 == 0 ? random() % 700 : 0));
+    chunks.emplace_back(static_cast<std::uint32_t>(at), data);
+    at += data.size() + (random() % 4 == 0 ? random() % 700 : 0);
   }
   std::shuffle(chunks.begin(), chunks.end(), random);
   const auto b = [](std::uint32_t v) { return static_cast<std::uint8_t>(v); };
   Generated file;
-  if (kind == Kind::SRecords) file.text = sRecord('0', 0, 2, {'r', 'o', 'm'}) + "\n";
+  if (kind == Kind::SRecords && seed % 4 != 0)
+    file.text = sRecord('0', 0, 2, {'r', 'o', 'm'}) + "\n";
+  bool segmented = kind == Kind::SegmentHex;
   std::uint32_t base = 0;  // the linear upper half, or the segment
   std::size_t records = 0;
   for (const auto& [address, data] : chunks) {
     const auto size = static_cast<std::uint32_t>(data.size());
-    if (kind == Kind::LinearHex) {
-      if (address >> 16 != base || random() % 20 == 0)
-        file.text += ihexRecord(4, 0, {b((base = address >> 16) >> 8), b(base)}) + "\n";
-      file.text += ihexRecord(0, static_cast<std::uint16_t>(address), data);
-    } else if (kind == Kind::SegmentHex) {
-      if (address < base * 16 || address + size - base * 16 > 0x10000 || random() % 20 == 0) {
-        base = (address >> 4) - std::min<std::uint32_t>(address >> 4, random() % 0x800);
-        file.text += ihexRecord(2, 0, {b(base >> 8), b(base)}) + "\n";
-      }
-      file.text += ihexRecord(0, static_cast<std::uint16_t>(address - base * 16), data);
-    } else {
-      const std::uint32_t end = address + size;
+    if (kind == Kind::SRecords) {
+      const std::uint64_t end = std::uint64_t{address} + size;
       const char type = end <= 0x10000 && random() % 3 == 0     ? '1'
                         : end <= 0x1000000 && random() % 2 == 0 ? '2'
                                                                 : '3';
       file.text += sRecord(type, address, type - '0' + 1, data);
+    } else {
+      const bool fits = segmented ? address >= base * 16 && address + size - base * 16 <= 0x10000
+                                  : address >> 16 == base;
+      if (!fits || random() % 20 == 0) {
+        if (kind == Kind::MixedHex) segmented = random() % 2 == 0;
+        if (segmented) {
+          base = (address >> 4) - std::min<std::uint32_t>(address >> 4, random() % 0x800);
+          file.text += ihexRecord(2, 0, {b(base >> 8), b(base)}) + "\n";
+        } else {
+          base = address >> 16;
+          file.text += ihexRecord(4, 0, {b(base >> 8), b(base)}) + "\n";
+        }
+      }
+      file.text += ihexRecord(
+          0, static_cast<std::uint16_t>(address - (segmented ? base * 16 : base << 16)), data);
     }
     file.text += random() % 2 ? "\n" : "\r\n";
     file.covered += size;
     ++records;
+    // A start address of the kind the file's addresses are (srec_cat takes
+    // a 03 record to make the data records after it segmented, and a 05
+    // one linear, which the start records do not say).
     if (kind != Kind::SRecords && random() % 50 == 0)
-      file.text += ihexRecord(random() % 2 ? 3 : 5, 0, {1, 2, 3, 4}) + "\n";
+      file.text += ihexRecord(segmented ? 3 : 5, 0, {1, 2, 3, 4}) + "\n";
   }
   if (kind == Kind::SRecords) {
     const auto count = static_cast<std::uint32_t>(records);
-    file.text += (seed % 2 ? sRecord('5', count, 2, {}) : sRecord('6', count, 3, {})) + "\n";
-    file.text += sRecord("789"[seed % 3], 0, 4 - static_cast<int>(seed % 3), {}) + "\n";
+    if (seed % 3 != 0)
+      file.text += (seed % 2 ? sRecord('5', count, 2, {}) : sRecord('6', count, 3, {})) + "\n";
+    if (seed % 5 != 0)
+      file.text += sRecord("789"[seed % 3], 0, 4 - static_cast<int>(seed % 3), {}) + "\n";
   } else {
     file.text += ":00000001FF\r\n";
   }
@@ -98,37 +116,98 @@ std::string decorated(const std::string& text) {
   return out + "\x1A";
 }
 
+// A generated file: its kind, where its data lie (`span` bytes from
+// `low`), the chip it is placed in and the offset that brings it there.
+struct Case {
+  Kind kind;
+  std::uint32_t low;
+  std::size_t span, size;
+  std::int64_t offset;
+  unsigned seed;
+};
+
+// Where a generated file's data start: anywhere its kind reaches, and
+// across the boundaries where records change (64 KiB for the linear base,
+// S1 to S2, S2 to S3), often.
+std::uint32_t lowFor(Kind kind, std::size_t span, std::mt19937& random) {
+  const auto under = [&](std::uint64_t limit) {  // a start whose data end below `limit`
+    return static_cast<std::uint32_t>(random() % (limit - span));
+  };
+  const auto across = [&](std::uint64_t boundary) {
+    return static_cast<std::uint32_t>(boundary - 1 - random() % (span - 1));
+  };
+  const unsigned choice = random() % 4;
+  switch (kind) {
+    case Kind::LinearHex:
+      return choice == 0   ? under(0x10000)
+             : choice == 1 ? under(0x100000000)
+                           : across(0x10000 * (1 + random() % 0xFFFF));
+    case Kind::SegmentHex:
+    case Kind::MixedHex:  // segments reach 1 MiB
+      return choice < 2 ? under(0xF0000) : across(0x10000 * (1 + random() % 14));
+    case Kind::SRecords:
+      break;
+  }
+  if (choice == 3)
+    return static_cast<std::uint32_t>(0x100000000 - span - random() % 256);  // the top
+  return choice == 0 ? under(0x100000000)
+                     : across(std::uint64_t{1} << (8 + 8 * choice));  // 64K, 16M
+}
+
+// Generated files of every kind, a few thousand of them, each in a chip of
+// 2 to 16 KiB at an offset that brings its data there, and a few bigger.
+std::vector<Case> generatedCases() {
+  std::vector<Case> cases;
+  const Case fixed[] = {
+      {Kind::LinearHex, 0, 0x7000, 0x8000, 0x1000, 0},
+      {Kind::LinearHex, 0x1F000, 0x20000, 0x20000, -0x1F000, 0},  // across two 64 KiB boundaries
+      {Kind::SegmentHex, 0xE000, 0x2000, 0x2000, -0xE000, 0},     // a ROM linked at E000h
+      {Kind::SegmentHex, 0x40000, 0x40000, 0x40000, -0x40000, 0},
+      {Kind::SRecords, 0, 0x10000, 0x10000, 0, 0},                 // S1, S2 and S3
+      {Kind::SRecords, 0xFF8000, 0x10000, 0x10000, -0xFF8000, 0},  // S2 and S3 across 16 MiB
+  };
+  unsigned seed = 0;
+  for (const Case& c : fixed) {
+    for (int i = 0; i < 3; ++i) cases.push_back({c.kind, c.low, c.span, c.size, c.offset, ++seed});
+  }
+  std::mt19937 random(25);
+  while (cases.size() < 3000) {
+    const auto kind = static_cast<Kind>(random() % 4);
+    const std::size_t size = std::size_t{0x800} << random() % 4;
+    const std::size_t shift = random() % (size / 4);
+    const std::uint32_t low = lowFor(kind, size - shift, random);
+    cases.push_back({kind, low, size - shift, size,
+                     static_cast<std::int64_t>(shift) - static_cast<std::int64_t>(low), ++seed});
+  }
+  return cases;
+}
+
 class AddressedFiles : public FolderTest {};
 
 TEST_F(AddressedFiles, GeneratedFilesPlaceAsSrecCatPlacesThem) {
-  struct Case {
-    Kind kind;
-    std::uint32_t low;
-    std::size_t span, size;
-    std::int64_t offset;
-  } const cases[] = {
-      {Kind::LinearHex, 0, 0x7000, 0x8000, 0x1000},
-      {Kind::LinearHex, 0x1F000, 0x20000, 0x20000, -0x1F000},  // across two 64 KiB boundaries
-      {Kind::SegmentHex, 0xE000, 0x2000, 0x2000, -0xE000},     // a ROM linked at E000h
-      {Kind::SegmentHex, 0x40000, 0x40000, 0x40000, -0x40000},
-      {Kind::SRecords, 0, 0x10000, 0x10000, 0},                 // S1, S2 and S3
-      {Kind::SRecords, 0xFF8000, 0x10000, 0x10000, -0xFF8000},  // S2 and S3 across 16 MiB
-  };
-  int file = 0;
-  for (const Case& c : cases) {
-    for (unsigned seed = 1; seed <= 3; ++seed) {
-      const Generated generated = generate(c.kind, c.low, c.span, seed);
-      const std::string path = filePath(std::to_string(++file));
-      writeFile(path, generated.text);
-      const Bytes expected =
-          srecCatImage(path, c.kind == Kind::SRecords ? "-Motorola" : "-Intel", c.offset, c.size);
-      ASSERT_EQ(expected.size(), c.size) << "srec_cat refused file " << file;
-      for (const std::string& text : {generated.text, decorated(generated.text)}) {
-        const Expected<PlacedImage> placed = place(text, c.size, c.offset);
-        ASSERT_TRUE(placed) << file << ": " << placed.error();
-        EXPECT_EQ(placed->bytes, expected) << "file " << file;
+  const std::vector<Case> cases = generatedCases();
+  constexpr std::size_t kBatch = 500;  // files for one run of srec_cat
+  for (std::size_t first = 0; first < cases.size(); first += kBatch) {
+    std::vector<Generated> files;
+    std::vector<SrecCatInput> inputs;
+    for (std::size_t i = first; i < std::min(first + kBatch, cases.size()); ++i) {
+      const Case& c = cases[i];
+      files.push_back(generate(c.kind, c.low, c.span, c.seed));
+      inputs.push_back({filePath(std::to_string(i)),
+                        c.kind == Kind::SRecords ? "-Motorola" : "-Intel", c.offset, c.size});
+      writeFile(inputs.back().path, files.back().text);
+    }
+    const std::vector<Bytes> expected = srecCatImages(inputs, filePath("arguments"));
+    ASSERT_EQ(expected.size(), files.size()) << "srec_cat refused files from " << first;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const SrecCatInput& input = inputs[i];
+      for (const std::string& text : {files[i].text, decorated(files[i].text)}) {
+        const Expected<PlacedImage> placed = place(text, input.size, input.offset);
+        ASSERT_TRUE(placed) << input.path << ": " << placed.error();
+        ASSERT_EQ(placed->bytes, expected[i]) << input.path;
         EXPECT_EQ(std::count(placed->covered.begin(), placed->covered.end(), true),
-                  generated.covered);
+                  files[i].covered)
+            << input.path;
       }
     }
   }

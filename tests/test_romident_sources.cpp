@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "ClrMameProReader.h"
+#include "ImageSources.h"
 #include "ReferenceSources.h"
 #include "RomSourcesKit.h"
 #include "XmlListReader.h"
@@ -459,6 +461,91 @@ TEST_F(RomSources, NoIndexWhenNoneIsWantedOrItCannotBeWritten) {
   EXPECT_EQ(defaultIndexFolder(nullptr, "/home/u"), "/home/u/.cache/vesk");
   EXPECT_EQ(defaultIndexFolder("relative", "/home/u"), "/home/u/.cache/vesk");
   EXPECT_EQ(defaultIndexFolder("", nullptr), "");
+}
+
+// Found by the fuzz targets.
+TEST_F(RomSources, AnArchiveMemberReadAgainIsTheOneTheCatalogueDescribes) {
+  // Two members of one name and size: each is read again as itself.
+  const Bytes first = randomRom(64, 1), second = randomRom(64, 2);
+  const std::string twins = temp_.filePath("twins.zip");
+  writeArchive(twins, ArchiveFormat::Zip, {{"a.bin", first}, {"a.bin", second}});
+  // Zips whose directory is lost, read as a stream, and whose first
+  // member's header gives a wrong compressed size: stepping over it fails,
+  // or lands on the third member; reading through it does neither.
+  const std::string lost = temp_.filePath("lost.zip"), misled = temp_.filePath("misled.zip");
+  for (const std::string& path : {lost, misled}) {
+    writeArchive(path, ArchiveFormat::Zip,
+                 {{"a.bin", randomRom(300, 3)}, {"b.rom", randomRom(40, 4)}, {"c.rom", second}});
+    std::string zip = readFile(path);
+    const std::size_t third = zip.find("PK\x03\x04", zip.find("PK\x03\x04", 1) + 1);
+    const auto dataAt = static_cast<std::uint32_t>(30 + zip[26] + zip[28]);  // after name and extra
+    const std::uint32_t size =
+        path == lost ? 0x5C92C0D0 : static_cast<std::uint32_t>(third) - dataAt;
+    std::memcpy(&zip[18], &size, 4);
+    zip.replace(zip.rfind("PK\x05\x06"), 2, "xx");
+    writeFile(path, zip);
+  }
+  // A member without a name, which read again would be taken for the archive
+  // itself, is none: the last member written as "x", then its name taken out
+  // of its two headers.
+  const std::string nameless = temp_.filePath("nameless.zip");
+  writeArchive(nameless, ArchiveFormat::Zip, {{"a.bin", first}, {"b.bin", second}, {"x", first}});
+  std::string zip = readFile(nameless);
+  const std::size_t local = zip.rfind("PK\x03\x04"), central = zip.rfind("PK\x01\x02"),
+                    end = zip.rfind("PK\x05\x06");
+  for (const std::size_t field : {end + 12, end + 16}) {  // the directory's size and offset
+    std::uint32_t value = 0;
+    std::memcpy(&value, &zip[field], 4);
+    --value;
+    std::memcpy(&zip[field], &value, 4);
+  }
+  zip.erase(central + 46, 1);
+  zip[central + 28] = 0;
+  zip.erase(local + 30, 1);
+  zip[local + 26] = 0;
+  writeFile(nameless, zip);
+  for (const std::string& path : {twins, lost, misled, nameless}) {
+    Expected<RomCatalogue> catalogue = readArchiveFile(path);
+    ASSERT_TRUE(catalogue) << catalogue.error();
+    ASSERT_EQ(catalogue->roms().size(), path == twins || path == nameless ? 2u : 3u) << path;
+    for (const RomRecord& rom : catalogue->roms()) {
+      const Expected<Bytes> again =
+          readImageAgain(path, false, *catalogue, catalogue->images()[rom.image]);
+      ASSERT_TRUE(again) << path << ": " << again.error();
+      EXPECT_EQ(crcOf(*again), crc32Hex(rom.crc32)) << path;
+    }
+  }
+}
+
+TEST_F(RomSources, AnIndexThatListsFewerRomsThanItKeepsIsDamaged) {
+  const std::string list = write("mame.xml", kListXml);
+  ASSERT_TRUE(load(list));
+  const std::string index = indexFilePath(cacheFolder_, list);
+  std::string bytes = readFile(index);
+  // The count of ROMs listed (after the magic, version, kind, key, checksum
+  // and 4 reserved bytes) made 1, under the 2 it keeps, with its checksum
+  // made right again.
+  constexpr std::size_t kChecksumAt = 56, kListedAt = 64;
+  const std::uint64_t listed = 1;
+  std::memcpy(&bytes[kListedAt], &listed, sizeof listed);
+  std::memset(&bytes[kChecksumAt], 0, 4);
+  const auto checksum = static_cast<std::uint32_t>(std::stoul(
+      hashBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}).crc32, nullptr,
+      16));
+  std::memcpy(&bytes[kChecksumAt], &checksum, 4);
+  writeFile(index, bytes);
+  const Expected<LoadedSource> source = load(list);
+  ASSERT_TRUE(source) << source.error();
+  EXPECT_EQ(source->summary.index.found, IndexFound::Damaged);
+  EXPECT_EQ(source->summary.index.damage, "its sizes do not add up");
+  EXPECT_EQ(source->summary.listed, 4u);
+}
+
+TEST(ClrMamePro, ADatHoldingANulByteIsRefused) {
+  // The catalogue keeps a name up to its first NUL: "a" would be kept of "a\0b".
+  using namespace std::string_literals;
+  EXPECT_EQ(readClrMameProDat("game (\n name a\0b\n)"s).error(),
+            "line 2: a NUL byte, which no text DAT holds");
 }
 
 }  // namespace
