@@ -418,6 +418,26 @@ xmlSAXHandler listHandler() {
   return handler;
 }
 
+// libxml2 tells a failed conversion of the input's encoding on its generic
+// error channel, standard error unless told otherwise, before the parser
+// hears of it: that channel is quiet while a list is parsed, and the
+// parser's own error, which names the line, says what went wrong.
+void ignoreGenericError(void* /*context*/, const char* /*format*/, ...) {}
+
+class QuietGenericErrors {
+ public:
+  QuietGenericErrors() : function_(xmlGenericError), context_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, ignoreGenericError);
+  }
+  ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, function_); }
+  QuietGenericErrors(const QuietGenericErrors&) = delete;
+  QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+
+ private:
+  xmlGenericErrorFunc function_;
+  void* context_;
+};
+
 }  // namespace
 
 void XmlListReader::State::descriptionText(void* parser, const xmlChar* text, int length) {
@@ -454,6 +474,7 @@ XmlListReader::~XmlListReader() = default;
 
 bool XmlListReader::feed(std::string_view bytes, bool last) {
   State& state = *state_;
+  const QuietGenericErrors quiet;
   do {
     if (state.failed()) return false;
     const std::size_t now = std::min(bytes.size(), kBlock);

@@ -1,5 +1,6 @@
 // The reference sources: each kind read by its content, what each keeps of
 // a ROM, sources that cannot be read, and the index kept as a cache.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -549,3 +550,25 @@ TEST(ClrMamePro, ADatHoldingANulByteIsRefused) {
 }
 
 }  // namespace
+
+// libxml2 tells a failed conversion of the declared encoding on standard
+// error by default: a list read by vesk says nothing there, its refusal names
+// the line.
+TEST(XmlLists, AByteTheDeclaredEncodingCannotConvertIsRefusedWithoutAWordOnStandardError) {
+  const std::string list = std::string("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<mame>") +
+                           std::string("\x81\0", 2) + "</mame>\n";
+  std::fflush(stderr);
+  const int saved = ::dup(STDERR_FILENO);
+  TempFolder folder;
+  const std::string caught = folder.filePath("stderr");
+  const int into = ::open(caught.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(into, STDERR_FILENO);
+  const Expected<RomCatalogue> catalogue = readMameListXml(list);
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  ::close(into);
+  ASSERT_FALSE(catalogue);
+  EXPECT_NE(catalogue.error().find("line 2"), std::string::npos) << catalogue.error();
+  EXPECT_EQ(readFile(caught), "");
+}
