@@ -35,10 +35,12 @@ CONFIGURE_FAILED = { echo "make: configuring $(1) failed; if a package is missin
 # The builds and ctest, which may run make themselves, take no part in this
 # make's jobs (make test runs its steps at once): they are given their own.
 ALONE       := env -u MAKEFLAGS -u MAKELEVEL -u MFLAGS
-# Set by make test: the lint yields to the builds and tests, and the sanitized
-# build waits for the plain tests (see test below).
+# Set by make test: the lint yields to the builds and tests, the sanitized
+# build waits for the plain tests, and the fuzzing for the sanitized tests
+# (see test below).
 LINT_NICE   ?=
 SANITIZE_AFTER ?=
+FUZZ_AFTER  ?=
 
 .PHONY: all deps configure build run lint test test-plain sanitize-build test-sanitize fuzz-build \
         test-fuzz fuzz-long bench screenshot package install clean
@@ -57,14 +59,15 @@ build: configure
 run: build
 	./$(BUILD)/VeskEprom --simulate
 
-# The four steps at once, for most of their time is not computing: the lint
-# (half of all the processor time) runs at a low priority and takes whatever
-# the builds and tests leave; the plain tests, then the sanitized build and its
-# tests; the fuzz build and its targets. Each command's output is shown whole
-# when it ends. Nothing is checked less than one step after another would.
+# The steps at once, for much of their time is not computing: the lint (half
+# of all the processor time) runs at a low priority and takes whatever the
+# others leave; beside it the plain build and tests, then the sanitized build
+# and tests, then the fuzz targets (built early), which so have a processor of
+# their own for their minute as when run alone. Each command's output is shown
+# whole when it ends. Nothing is checked less than one step after another would.
 test: $(SETUP)
 	@$(MAKE) --no-print-directory -j4 --output-sync=line SETUP= LINT_NICE="nice -n 10" \
-	  SANITIZE_AFTER=test-plain lint test-plain test-sanitize test-fuzz
+	  SANITIZE_AFTER=test-plain FUZZ_AFTER=test-sanitize lint test-plain test-sanitize test-fuzz
 
 # clang-format over every C++ file, and clang-tidy's checks (.clang-tidy) over
 # our sources with the build's compile_commands.json.
@@ -91,7 +94,7 @@ fuzz-build: $(SETUP)
 
 # Every fuzz target of the fuzz build (scripts/fuzz), one after another, each
 # for its share of FUZZ_SECONDS.
-test-fuzz: fuzz-build
+test-fuzz: fuzz-build | $(FUZZ_AFTER)
 	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The same for the night: each target for its share of SECONDS (8 hours unless
