@@ -1,18 +1,23 @@
 # Two commands do all the set-up on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds, starts VeskEprom on the board simulator
 #   make test   the same set-up, then the lint step and every test (plain, sanitized, and
-#               the HEX reader's fuzzer)
+#               every fuzz target for its share of a minute)
 # `make` (or `make build`) only builds, and never installs anything: the set-up
 # is `make deps`, which run, test and the other goals that need more than the
-# build (lint, bench, screenshot, package) do first. `sudo make install`
-# installs what `make` built. The three builds are CMakePresets.json's
+# build (lint, bench, screenshot, package, fuzz-long) do first. `sudo make
+# install` installs what `make` built. The three builds are CMakePresets.json's
 # release, sanitize and fuzz.
 
 BUILD       ?= build
 SAN_BUILD   ?= build-sanitize
 FUZZ_BUILD  ?= build-fuzz
 JOBS        ?= $(shell nproc)
+# Most tests wait (on a window manager, a program's end, the emulated PC): ctest
+# runs twice as many as there are processors.
+TEST_JOBS   ?= $(shell echo $$(($(JOBS) * 2)))
+# The fuzz targets share FUZZ_SECONDS in `make test`, SECONDS in `make fuzz-long`.
 FUZZ_SECONDS ?= 60
+SECONDS     ?= 28800
 # CI (CI=true, as .ci/run sets it) builds with warnings as errors. A user's
 # build does not, so that a newer compiler's new warnings never stop `make run`;
 # `make test WERROR=ON` is CI's build at home.
@@ -24,12 +29,21 @@ endif
 
 # The goals that install what is missing before they configure; plain `make`,
 # `make build` and `make install` are not among them.
-SETUP_GOALS := deps run test test-plain test-sanitize test-fuzz lint bench screenshot package
+SETUP_GOALS := deps run test test-plain test-sanitize test-fuzz fuzz-long lint bench screenshot package
 SETUP       := $(if $(filter $(SETUP_GOALS),$(MAKECMDGOALS)),deps)
 CONFIGURE_FAILED = { echo "make: configuring $(1) failed; if a package is missing, make deps installs it" >&2; exit 1; }
+# The builds and ctest, which may run make themselves, take no part in this
+# make's jobs (make test runs its steps at once): they are given their own.
+ALONE       := env -u MAKEFLAGS -u MAKELEVEL -u MFLAGS
+# Set by make test: the lint yields to the builds and tests, the sanitized
+# build waits for the plain tests, and the fuzzing for the sanitized tests
+# (see test below).
+LINT_NICE   ?=
+SANITIZE_AFTER ?=
+FUZZ_AFTER  ?=
 
-.PHONY: all deps configure build run lint test test-plain test-sanitize test-fuzz bench screenshot \
-        package install clean
+.PHONY: all deps configure build run lint test test-plain sanitize-build test-sanitize fuzz-build \
+        test-fuzz fuzz-long bench screenshot package install clean
 
 all: build
 
@@ -40,36 +54,54 @@ configure: $(SETUP)
 	cmake --preset release -B $(BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(BUILD))
 
 build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+	$(ALONE) cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	./$(BUILD)/VeskEprom --simulate
 
-test: lint test-plain test-sanitize test-fuzz
+# The steps at once, for much of their time is not computing: the lint (half
+# of all the processor time) runs at a low priority and takes whatever the
+# others leave; beside it the plain build and tests, then the sanitized build
+# and tests, then the fuzz targets (built early), which so have a processor of
+# their own for their minute as when run alone. Each command's output is shown
+# whole when it ends. Nothing is checked less than one step after another would.
+test: $(SETUP)
+	@$(MAKE) --no-print-directory -j4 --output-sync=line SETUP= LINT_NICE="nice -n 10" \
+	  SANITIZE_AFTER=test-plain FUZZ_AFTER=test-sanitize lint test-plain test-sanitize test-fuzz
 
 # clang-format over every C++ file, and clang-tidy's checks (.clang-tidy) over
 # our sources with the build's compile_commands.json.
 lint: configure
-	scripts/lint $(BUILD) $(JOBS)
+	$(LINT_NICE) scripts/lint $(BUILD) $(JOBS)
 
 # ctest prints no output of a skipped test: the emulated PC's reason is shown here.
 test-plain: build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS); status=$$?; \
+	$(ALONE) ctest --test-dir $(BUILD) --output-on-failure -j $(TEST_JOBS); status=$$?; \
 	  cat $(BUILD)/tests/emulated-pc/skipped 2>/dev/null; exit $$status
+
+sanitize-build: $(SETUP) | $(SANITIZE_AFTER)
+	cmake --preset sanitize -B $(SAN_BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(SAN_BUILD))
+	$(ALONE) cmake --build $(SAN_BUILD) -j $(JOBS)
 
 # The sanitized build's tests find their ASAN_OPTIONS, UBSAN_OPTIONS and
 # LSAN_OPTIONS in the build itself (CMakeLists.txt), however ctest is run.
-test-sanitize: $(SETUP)
-	cmake --preset sanitize -B $(SAN_BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(SAN_BUILD))
-	cmake --build $(SAN_BUILD) -j $(JOBS)
-	ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+test-sanitize: sanitize-build
+	$(ALONE) ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(TEST_JOBS)
 
-test-fuzz: $(SETUP)
+fuzz-build: $(SETUP)
 	cmake --preset fuzz -B $(FUZZ_BUILD) -DVESK_WERROR=$(WERROR) || $(call CONFIGURE_FAILED,$(FUZZ_BUILD))
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz_hex_reader -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  $(FUZZ_BUILD)/corpus tests/fuzz/seeds
+	$(ALONE) cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Every fuzz target of the fuzz build (scripts/fuzz), one after another, each
+# for its share of FUZZ_SECONDS.
+test-fuzz: fuzz-build | $(FUZZ_AFTER)
+	scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The same for the night: each target for its share of SECONDS (8 hours unless
+# given), on every processor (libFuzzer's fork mode). What they find stays in
+# the build's corpus for the next run.
+fuzz-long: fuzz-build
+	scripts/fuzz $(FUZZ_BUILD) $(SECONDS) $(JOBS)
 
 bench: build
 	bench/run-all $(BUILD)

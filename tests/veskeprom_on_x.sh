@@ -323,13 +323,26 @@ in_window() {
   poll "$patience" gone "$2" || fail "\"$2\" did not close"
 }
 
+# The window manager's close, asked for again each second until VeskEprom
+# ($1) has ended: a close that comes while a command is still ending (its
+# dialog gone, the command not yet) is dropped, as every close during a
+# command is, and a user would ask again.
+closed_when_asked() {
+  wmctrl -i -c "$main" 2>/dev/null
+  sleep 1
+  ! kill -0 "$1" 2>/dev/null
+}
+
 # Save As with a typed name, then Open cancelled, then the end of the program.
 use_both_dialogs() {
   in_window "alt+f s" "Save As" Return typed.bin
   poll 10 test -f "$work/typed.bin" ||
     fail "the dialog did not start in the current folder: typed.bin is not there$(find "$work" -name typed.bin -printf ', but in %h')"
   in_window "alt+f o" "Open" Escape
-  wmctrl -i -c "$main"
+  local running=$vesk
+  vesk=""  # its end is what is waited for here, not a failure
+  poll "$patience" closed_when_asked "$running" || fail "VeskEprom did not end (when closed)"
+  vesk=$running
   expect_end 0 "when closed"
 }
 
