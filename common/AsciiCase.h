@@ -10,18 +10,21 @@ constexpr char asciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-inline std::string asciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = asciiLower(c);
-  return lower;
-}
-
 constexpr char asciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
+// `text` with each character as `fold` gives it.
+inline std::string asciiFolded(std::string_view text, char (*fold)(char)) {
+  std::string folded(text);
+  for (char& c : folded) c = fold(c);
+  return folded;
+}
+
+inline std::string asciiLower(std::string_view text) {
+  return asciiFolded(text, asciiLower);
+}
+
 inline std::string asciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = asciiUpper(c);
-  return upper;
+  return asciiFolded(text, asciiUpper);
 }

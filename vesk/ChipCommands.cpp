@@ -243,6 +243,17 @@ void compareWithFile(const Board& board, std::span<const MemoryImage> passes,
   if (!filled && given != board.size()) result.locationsGiven = given;
 }
 
+// options.file loaded for `result` (its format, or why it could not be),
+// unless a signal stops the command once it is.
+template <class Result>
+std::optional<LoadedImage> loadInto(const Board& board, Result& result) {
+  std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
+  if (!file) return std::nullopt;
+  result.format = file->format;
+  if (stoppedAfter(result.chip, board)) return std::nullopt;
+  return file;
+}
+
 }  // namespace
 
 VeskReadResult runRead(const VeskOptions& options, const RomReferences& references,
@@ -287,10 +298,8 @@ VeskWriteResult runWrite(const VeskOptions& options, CommandContext& context) {
                          .keeper = keeperOf(board),
                          .offset = options.imageFile.offset,
                          .part = options.part};
-  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
+  const std::optional<LoadedImage> file = loadInto(board, result);
   if (!file) return result;
-  result.format = file->format;
-  if (stoppedAfter(result.chip, board)) return result;
   MemoryImage image = imageOf(*file);
   if (options.over)
     programOver(board, *file, image, result);
@@ -305,10 +314,8 @@ VeskVerifyResult runVerify(const VeskOptions& options, CommandContext& context) 
                           .file = options.file,
                           .passes = options.passes,
                           .offset = options.imageFile.offset};
-  const std::optional<LoadedImage> file = board.load(result.failure, result.repeated);
+  const std::optional<LoadedImage> file = loadInto(board, result);
   if (!file) return result;
-  result.format = file->format;
-  if (stoppedAfter(result.chip, board)) return result;
   const ReadPassesCommandResult read = board.read(options.passes);
   endRun(result.chip, read.outcome, read.stopped, RunStep::Reading);
   if (read.outcome != CommandOutcome::Done || stoppedAfter(result.chip, board)) return result;

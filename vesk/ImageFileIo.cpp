@@ -100,20 +100,27 @@ std::string baseName(const std::string& path) {
   return path.substr(path.rfind('/') + 1);
 }
 
+// The file's format: --format's, or its content's (a name that says raw
+// binary takes a text's bytes as they are).
+Expected<ImageFileFormat> formatOf(const std::string& path, const std::vector<std::uint8_t>& file,
+                                   const ImageFileOptions& options) {
+  if (options.format) return *options.format;
+  if (const std::optional<ImageFileFormat> recognized =
+          recognizeImageFile(isStandardStream(path) ? "" : path, file.data(), file.size()))
+    return *recognized;
+  return Failure{
+      "it is text, but neither Intel HEX nor S-records: give --format bin to take its bytes as "
+      "they are"};
+}
+
 }  // namespace
 
 Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::size_t> chipSize,
                                     const ImageFileOptions& options, Messages& messages) {
   const Expected<std::vector<std::uint8_t>> file = readWholeFile(path);
   if (!file) return Failure{file.error()};
-  const std::optional<ImageFileFormat> recognized =
-      options.format
-          ? options.format
-          : recognizeImageFile(isStandardStream(path) ? "" : path, file->data(), file->size());
-  if (!recognized)
-    return Failure{
-        "it is text, but neither Intel HEX nor S-records: give --format bin to take its "
-        "bytes as they are"};
+  const Expected<ImageFileFormat> recognized = formatOf(path, *file, options);
+  if (!recognized) return Failure{recognized.error()};
   const ImageFileFormat format = *recognized;
   const Expected<AddressedData> data = readAddressedData(file->data(), file->size(), format);
   if (!data) return Failure{data.error()};
@@ -122,21 +129,16 @@ Expected<LoadedImage> loadImageFile(const std::string& path, std::optional<std::
   if (!chipSize && binary && file->empty()) return LoadedImage{{}, {}, format};
   if (data->bytes.empty()) return Failure{file->empty() ? "it is empty" : "it holds no data"};
 
-  std::size_t size = 0;
-  if (chipSize) {
-    size = *chipSize;
-  } else {
-    const Expected<std::size_t> extent = extentOf(*data, options.offset, binary);
-    if (!extent) return Failure{extent.error()};
-    size = *extent;
-  }
+  const Expected<std::size_t> size =
+      chipSize ? Expected<std::size_t>(*chipSize) : extentOf(*data, options.offset, binary);
+  if (!size) return Failure{size.error()};
   if (binary && chipSize && !options.cut)
     if (std::optional<Failure> unfit = rawFitFailure(file->size(), *chipSize, options.offset))
       return std::move(*unfit);
   // Without a chip, a raw binary's bytes that an offset puts below 0 are left out.
   const bool leaveOut = options.cut || (binary && !chipSize);
   Expected<PlacedImage> placed =
-      placeData(*data, size, options.offset, options.fill.value_or(kDefaultFill),
+      placeData(*data, *size, options.offset, options.fill.value_or(kDefaultFill),
                 leaveOut ? OutsideChip::LeaveOut : OutsideChip::Refuse);
   if (!placed) return Failure{placed.error()};
   if (placed->leftOut == data->bytes.size())
