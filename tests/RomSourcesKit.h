@@ -4,6 +4,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <initializer_list>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -54,4 +55,17 @@ inline std::string crcOf(const Bytes& bytes) {
 }
 inline std::string sha1Of(const Bytes& bytes) {
   return hashBytes(bytes).sha1;
+}
+
+// A <rom> element of a -listxml, software list or Logiqx DAT for `rom`.
+inline std::string romLine(const std::string& name, const Bytes& rom,
+                           const std::string& more = "") {
+  return "<rom name=\"" + name + "\" size=\"" + std::to_string(rom.size()) + "\" crc=\"" +
+         crcOf(rom) + "\" sha1=\"" + sha1Of(rom) + "\" " + more + "/>\n";
+}
+
+inline Bytes joined(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
 }

@@ -33,17 +33,6 @@ class RomMatching : public ::testing::Test {
   std::vector<LoadedSource> sources_;
 };
 
-std::string romLine(const std::string& name, const Bytes& rom, const std::string& more = "") {
-  return "<rom name=\"" + name + "\" size=\"" + std::to_string(rom.size()) + "\" crc=\"" +
-         crcOf(rom) + "\" sha1=\"" + sha1Of(rom) + "\" " + more + "/>\n";
-}
-
-Bytes joined(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 TEST_F(RomMatching, TheWholeDumpItsMirrorsAndItsPaddedHalvesAreNamed) {
   const Bytes program = randomRom(8192, 1), small = randomRom(2048, 2), bad = randomRom(4096, 3);
   Bytes collision = randomRom(1024, 4);

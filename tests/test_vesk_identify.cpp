@@ -19,17 +19,6 @@ using ::testing::HasSubstr;
 using Json = nlohmann::json;
 
 // A <rom/> of the XML lists.
-std::string romXml(const std::string& name, const Bytes& rom, const std::string& more = "") {
-  return "<rom name=\"" + name + "\" size=\"" + std::to_string(rom.size()) + "\" crc=\"" +
-         crcOf(rom) + "\" sha1=\"" + sha1Of(rom) + "\" " + more + "/>\n";
-}
-
-Bytes joined(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 // `rom` with a programmed bit (a 0) read as 1 at each of `count` locations
 // spread over it: cells that lost their charge.
 Bytes rotten(Bytes rom, int count) {
@@ -73,21 +62,21 @@ TEST_F(VeskIdentify, EveryExactMatchInEveryKindOfSource) {
             "<?xml version=\"1.0\"?>\r\n<!DOCTYPE mame [\r\n<!ELEMENT mame (machine+)>\r\n]>\r\n"
             "<mame build=\"0.251\">\r\n<machine name=\"puckman\">\r\n"
             "<description>Puck Man (Japan set 1)</description>\r\n" +
-                romXml("pm1_prg1.6e", program, "region=\"maincpu\" offset=\"0\"") +
-                romXml("small.5f", small, "region=\"gfx1\" offset=\"1000\"") +
-                romXml("bad.5e", bad, "status=\"baddump\" region=\"gfx2\" offset=\"0\"") +
+                romLine("pm1_prg1.6e", program, "region=\"maincpu\" offset=\"0\"") +
+                romLine("small.5f", small, "region=\"gfx1\" offset=\"1000\"") +
+                romLine("bad.5e", bad, "status=\"baddump\" region=\"gfx2\" offset=\"0\"") +
                 "</machine>\r\n</mame>\r\n");
   writeFile(path("sys16.xml"),
             "<softwarelist name=\"sys16\">\n<software name=\"game\">\n"
             "<description>The Game</description>\n<part name=\"cart\" interface=\"c\">\n"
             "<dataarea name=\"maincpu\" size=\"8192\" width=\"16\" endianness=\"big\">\n" +
-                romXml("e.u1", even, "offset=\"0x0\" loadflag=\"load16_byte\"") +
-                romXml("o.u2", odd, "offset=\"0x1\" loadflag=\"load16_byte\"") +
+                romLine("e.u1", even, "offset=\"0x0\" loadflag=\"load16_byte\"") +
+                romLine("o.u2", odd, "offset=\"0x1\" loadflag=\"load16_byte\"") +
                 "</dataarea>\n</part>\n</software>\n</softwarelist>\n");
   writeFile(path("logiqx.dat"),
             "<?xml version=\"1.0\"?>\n<datafile>\n<game name=\"synth\">\n"
             "<description>A Synth</description>\n" +
-                romXml("os v1.bin", logiqx) + "</game>\n</datafile>\n");
+                romLine("os v1.bin", logiqx) + "</game>\n</datafile>\n");
   writeFile(path("crc.dat"),
             "clrmamepro ( name x )\ngame ( name drum description \"Drum\"\n"
             "rom ( name drum.bin size 4096 crc " +
@@ -346,7 +335,7 @@ TEST_F(VeskIdentify, ASourceThatCannotBeReadStopsTheRunBeforeAnythingIsWritten) 
 
 TEST_F(VeskIdentify, ADamagedAndAStaleIndexAreRebuiltAndSaid) {
   const Bytes rom = randomRom(4096, 50), added = randomRom(4096, 51);
-  const std::string list = "<mame>\n<machine name=\"m\">\n" + romXml("a.1", rom);
+  const std::string list = "<mame>\n<machine name=\"m\">\n" + romLine("a.1", rom);
   writeFile(path("mame.xml"), list + "</machine>\n</mame>\n");
   writeFile(path("rom.bin"), rom);
   writeFile(path("added.bin"), added);
@@ -374,7 +363,7 @@ TEST_F(VeskIdentify, ADamagedAndAStaleIndexAreRebuiltAndSaid) {
   EXPECT_EQ(named(identify(info)), std::tuple(0, "", std::vector<std::size_t>{1, 0}));
 
   // The list changed: the ROM added is named at once.
-  writeFile(path("mame.xml"), list + romXml("b.2", added) + "</machine>\n</mame>\n");
+  writeFile(path("mame.xml"), list + romLine("b.2", added) + "</machine>\n</mame>\n");
   EXPECT_EQ(named(identify(info)),
             std::tuple(0, "vesk: the index of mame.xml was out of date: rebuilt\n",
                        std::vector<std::size_t>{1, 1}));

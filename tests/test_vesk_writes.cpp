@@ -219,7 +219,7 @@ TEST_F(VeskWrites, EveryWriteEndsWithAWholeChipVerifyThatFindsWhatTheReadBacksCa
 }
 
 TEST_F(VeskWrites, AnImageThatDoesNotFitIsRefusedBeforeTheBoardIsTouchedUnlessCut) {
-  writeFile(path("spec.pdf"), pattern(9000));
+  writeFile(path("manual.pdf"), pattern(9000));
   writeFile(path("rom.bin"), pattern(8192));
   writeFile(path("mon.hex"), hexFile(0xE000, pattern(32)));
   const std::vector<std::string> on2764{"-t", "2764", "--pulse", "0.1", "--simulate=chip.bin"};
@@ -228,9 +228,9 @@ TEST_F(VeskWrites, AnImageThatDoesNotFitIsRefusedBeforeTheBoardIsTouchedUnlessCu
     return words;
   };
   const std::pair<std::vector<std::string>, std::string> refused[] = {
-      {command({"write", "spec.pdf"}),
+      {command({"write", "manual.pdf"}),
        "it is 9000 bytes, bigger than the 8192-byte chip: --cut takes its first 8192"},
-      {command({"verify", "spec.pdf"}),
+      {command({"verify", "manual.pdf"}),
        "it is 9000 bytes, bigger than the 8192-byte chip: --cut takes its first 8192"},
       {command({"write", "--offset", "0x10", "rom.bin"}),
        "with the offset 0x10, its bytes 0x1FF0 to 0x1FFF fall outside the 8192-byte chip (0x0 "
@@ -250,13 +250,13 @@ TEST_F(VeskWrites, AnImageThatDoesNotFitIsRefusedBeforeTheBoardIsTouchedUnlessCu
     EXPECT_EQ(chip(), chipHolding({})) << reason;
   }
   // --cut takes what fits.
-  EXPECT_EQ(run(command({"write", "-q", "--cut", "spec.pdf"})),
+  EXPECT_EQ(run(command({"write", "-q", "--cut", "manual.pdf"})),
             Result(0,
                    "Warning!: 808 bytes of the file fall outside the 8192-byte chip and are left "
                    "out\n",
                    "1 pulse: 8192 locations\nMost pulses: 1, at 00000\n"));
-  const Bytes spec = pattern(9000);
-  EXPECT_EQ(chip(), chipHolding(Bytes(spec.begin(), spec.begin() + 8192)));
+  const Bytes manual = pattern(9000);
+  EXPECT_EQ(chip(), chipHolding(Bytes(manual.begin(), manual.begin() + 8192)));
   std::filesystem::remove(path("chip.bin"));
   const auto [status, errors, output] =
       run(command({"write", "--cut", "--offset", "0x10", "rom.bin"}));
