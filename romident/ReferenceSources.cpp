@@ -89,10 +89,35 @@ Expected<Reading> readFileSource(const std::string& path) {
   return reading;
 }
 
-void countInto(SourceSummary& summary, const RomCatalogue& catalogue) {
-  summary.listed = static_cast<std::size_t>(catalogue.listed());
-  summary.roms = catalogue.roms().size();
-  summary.images = catalogue.images().size();
+// The source as read, and its counts in the summary.
+void adopt(LoadedSource& source, SourceKind kind, RomCatalogue catalogue) {
+  source.summary.kind = kind;
+  source.catalogue = std::move(catalogue);
+  source.summary.listed = static_cast<std::size_t>(source.catalogue.listed());
+  source.summary.roms = source.catalogue.roms().size();
+  source.summary.images = source.catalogue.images().size();
+}
+
+// The source read from its folder or file, as it stands now.
+Expected<Reading> readSource(const std::string& path, const std::string& location, bool isFolder,
+                             const std::vector<FolderFile>& files) {
+  if (!isFolder) return readFileSource(path);
+  Expected<RomCatalogue> catalogue = readImageFolder(location, files);
+  if (!catalogue) return Failure{catalogue.error()};
+  return Reading{SourceKind::ImageFolder, std::move(*catalogue)};
+}
+
+// Keeps the source's reading as its index, saying in the summary whether it
+// could.
+void keepIndex(const std::string& folder, const std::string& indexFile, const std::string& key,
+               LoadedSource& source) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  Expected<> written =
+      error ? Expected<>(systemFailure(error))
+            : writeIndex(indexFile, source.location, key, source.summary.kind, source.catalogue);
+  source.summary.index.written = written.hasValue();
+  if (!written) source.summary.index.notWritten = written.error();
 }
 
 }  // namespace
@@ -118,36 +143,14 @@ Expected<LoadedSource> loadSource(const std::string& path, const IndexSettings& 
     source.summary.index.found = index.found;
     source.summary.index.damage = index.damage;
     if (index.found == IndexFound::Current) {
-      source.summary.kind = index.kind;
-      source.catalogue = std::move(index.catalogue);
-      countInto(source.summary, source.catalogue);
+      adopt(source, index.kind, std::move(index.catalogue));
       return source;
     }
   }
 
-  Reading reading;
-  if (isFolder) {
-    Expected<RomCatalogue> catalogue = readImageFolder(source.location, files);
-    if (!catalogue) return failed(catalogue.error());
-    reading.kind = SourceKind::ImageFolder;
-    reading.catalogue = std::move(*catalogue);
-  } else {
-    Expected<Reading> read = readFileSource(path);
-    if (!read) return failed(read.error());
-    reading = std::move(*read);
-  }
-  source.summary.kind = reading.kind;
-  source.catalogue = std::move(reading.catalogue);
-  countInto(source.summary, source.catalogue);
-
-  if (indexed) {
-    std::error_code error;
-    fs::create_directories(settings.folder, error);
-    Expected<> written =
-        error ? Expected<>(systemFailure(error))
-              : writeIndex(indexFile, source.location, key, reading.kind, source.catalogue);
-    source.summary.index.written = written.hasValue();
-    if (!written) source.summary.index.notWritten = written.error();
-  }
+  Expected<Reading> reading = readSource(path, source.location, isFolder, files);
+  if (!reading) return failed(reading.error());
+  adopt(source, reading->kind, std::move(reading->catalogue));
+  if (indexed) keepIndex(settings.folder, indexFile, key, source);
   return source;
 }

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "ImageHashes.h"
 #include "ImageSketch.h"
@@ -201,17 +202,22 @@ std::optional<NearestRom> compareWith(const Candidate& candidate, const std::vec
   return near;
 }
 
-void findNearest(std::span<const std::uint8_t> dump, const std::vector<LoadedSource>& sources,
-                 const std::vector<bool>& stable, const IdentifyOptions& options,
-                 DumpIdentification& result) {
-  std::uint64_t smallest = ~std::uint64_t{0};
+// The smallest reference image of any source, or nothing when no source
+// holds images.
+std::optional<std::uint64_t> smallestImage(const std::vector<LoadedSource>& sources) {
+  std::optional<std::uint64_t> smallest;
   for (const LoadedSource& source : sources)
     if (!source.catalogue.images().empty())
-      smallest = std::min(smallest, source.catalogue.images().front().size);
-  if (smallest == ~std::uint64_t{0}) {
-    result.search = NearestSearch::NoImages;
-    return;
-  }
+      smallest =
+          std::min(smallest.value_or(~std::uint64_t{0}), source.catalogue.images().front().size);
+  return smallest;
+}
+
+// The reference images whose sketch is near enough to a part of the dump's,
+// nearest first: the few worth comparing byte by byte.
+std::vector<Candidate> candidatesFor(std::span<const std::uint8_t> dump,
+                                     const std::vector<LoadedSource>& sources,
+                                     const std::vector<bool>& stable, std::uint64_t smallest) {
   std::vector<Candidate> candidates;
   for (const DumpPart& part : nearParts(dump, smallest)) {
     const PartSketch sketch = sketchPart(part, stable);
@@ -230,6 +236,18 @@ void findNearest(std::span<const std::uint8_t> dump, const std::vector<LoadedSou
   std::stable_sort(
       candidates.begin(), candidates.end(),
       [](const Candidate& a, const Candidate& b) { return a.differing < b.differing; });
+  return candidates;
+}
+
+void findNearest(std::span<const std::uint8_t> dump, const std::vector<LoadedSource>& sources,
+                 const std::vector<bool>& stable, const IdentifyOptions& options,
+                 DumpIdentification& result) {
+  const std::optional<std::uint64_t> smallest = smallestImage(sources);
+  if (!smallest) {
+    result.search = NearestSearch::NoImages;
+    return;
+  }
+  const std::vector<Candidate> candidates = candidatesFor(dump, sources, stable, *smallest);
   // One entry per reference image: the part nearest to it.
   std::vector<const ImageRecord*> images;
   const std::size_t compared = std::max(kCompared, 2 * options.nearest);

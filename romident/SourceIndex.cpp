@@ -55,6 +55,12 @@ bool addProduct(std::uint64_t& sum, std::uint64_t count, std::uint64_t size) {
   return true;
 }
 
+IndexRead stale() {
+  IndexRead read;
+  read.found = IndexFound::Stale;
+  return read;
+}
+
 IndexRead damaged(const char* why) {
   IndexRead read;
   read.found = IndexFound::Damaged;
@@ -82,6 +88,45 @@ std::span<const T> partAt(const std::uint8_t* base, std::uint64_t& at, std::uint
   const auto* first = reinterpret_cast<const T*>(base + at);
   at += count * sizeof(T);
   return {first, static_cast<std::size_t>(count)};
+}
+
+// Whether the header's counts fill the file exactly and say what an index
+// can hold.
+bool sizesAddUp(const IndexHeader& header, std::uint64_t fileSize) {
+  std::uint64_t expected = sizeof header;
+  return addProduct(expected, header.roms, sizeof(RomRecord)) &&
+         addProduct(expected, header.sets, sizeof(SetRecord)) &&
+         addProduct(expected, header.images, sizeof(ImageRecord)) &&
+         addProduct(expected, header.pathBytes, 1) && addProduct(expected, header.textBytes, 1) &&
+         addProduct(expected, header.sketchBytes, 1) && expected == fileSize &&
+         header.kind <= static_cast<std::uint32_t>(SourceKind::ImageFolder) &&
+         header.listed >= header.roms;  // a source lists every ROM it can match
+}
+
+// The CRC32 of the whole mapped file, its checksum field taken as 0.
+std::uint32_t checksumOf(const IndexHeader& header, const std::uint8_t* base,
+                         std::uint64_t fileSize) {
+  IndexHeader zeroed = header;
+  zeroed.checksum = 0;
+  return crcUpdate(crcUpdate(0, &zeroed, sizeof zeroed), base + sizeof header,
+                   static_cast<std::size_t>(fileSize - sizeof header));
+}
+
+// The catalogue's parts where the file lies, and the source's path in `path`.
+CatalogueParts partsOf(const IndexHeader& header, const std::uint8_t* base,
+                       std::string_view& path) {
+  std::uint64_t at = sizeof header;
+  CatalogueParts parts;
+  parts.roms = partAt<RomRecord>(base, at, header.roms);
+  parts.sets = partAt<SetRecord>(base, at, header.sets);
+  parts.images = partAt<ImageRecord>(base, at, header.images);
+  const std::span<const char> pathPart = partAt<char>(base, at, header.pathBytes);
+  path = {pathPart.data(), pathPart.size()};
+  const std::span<const char> texts = partAt<char>(base, at, header.textBytes);
+  parts.texts = {texts.data(), texts.size()};
+  parts.sketches = partAt<std::uint8_t>(base, at, header.sketchBytes);
+  parts.listed = header.listed;
+  return parts;
 }
 
 }  // namespace
@@ -118,46 +163,17 @@ IndexRead readIndex(const std::string& file, const std::string& absolutePath,
   IndexHeader header;
   std::memcpy(&header, base, sizeof header);
   if (header.magic != kMagic) return damaged("not an index of vesk");
-  if (header.version != kVersion) {
-    IndexRead read;
-    read.found = IndexFound::Stale;
-    return read;
-  }
-  std::uint64_t expected = sizeof header;
-  if (!addProduct(expected, header.roms, sizeof(RomRecord)) ||
-      !addProduct(expected, header.sets, sizeof(SetRecord)) ||
-      !addProduct(expected, header.images, sizeof(ImageRecord)) ||
-      !addProduct(expected, header.pathBytes, 1) || !addProduct(expected, header.textBytes, 1) ||
-      !addProduct(expected, header.sketchBytes, 1) || expected != fileSize ||
-      header.kind > static_cast<std::uint32_t>(SourceKind::ImageFolder) ||
-      header.listed < header.roms)  // a source lists every ROM it can match
-    return damaged("its sizes do not add up");
+  if (header.version != kVersion) return stale();
+  if (!sizesAddUp(header, fileSize)) return damaged("its sizes do not add up");
+  if (checksumOf(header, base, fileSize) != header.checksum) return damaged("bad checksum");
 
-  IndexHeader zeroed = header;
-  zeroed.checksum = 0;
-  const std::uint32_t crc = crcUpdate(crcUpdate(0, &zeroed, sizeof zeroed), base + sizeof header,
-                                      static_cast<std::size_t>(fileSize - sizeof header));
-  if (crc != header.checksum) return damaged("bad checksum");
-  std::uint64_t at = sizeof header;
-  CatalogueParts parts;
-  parts.roms = partAt<RomRecord>(base, at, header.roms);
-  parts.sets = partAt<SetRecord>(base, at, header.sets);
-  parts.images = partAt<ImageRecord>(base, at, header.images);
-  const std::span<const char> path = partAt<char>(base, at, header.pathBytes);
-  const std::span<const char> texts = partAt<char>(base, at, header.textBytes);
-  parts.texts = {texts.data(), texts.size()};
-  parts.sketches = partAt<std::uint8_t>(base, at, header.sketchBytes);
-  parts.listed = header.listed;
-  if (std::string_view(path.data(), path.size()) != absolutePath)
-    return damaged("it is another source's");
+  std::string_view path;
+  const CatalogueParts parts = partsOf(header, base, path);
+  if (path != absolutePath) return damaged("it is another source's");
   IndexRead read;
   read.catalogue.adopt(std::move(mapping), parts);
   if (!read.catalogue.consistent()) return damaged("a reference out of range");
-  if (std::string_view(header.key.data(), header.key.size()) != key) {
-    IndexRead stale;
-    stale.found = IndexFound::Stale;
-    return stale;
-  }
+  if (std::string_view(header.key.data(), header.key.size()) != key) return stale();
   read.found = IndexFound::Current;
   read.kind = static_cast<SourceKind>(header.kind);
   return read;
